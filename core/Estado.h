@@ -1,0 +1,63 @@
+// The process's state, one object passed by reference: the inputs and run kind,
+// the open databases, the catalogs, the error counters and the current ATR, and
+// the records handed to the log tables. Created once by the program's entry point;
+// tests create as many as they like.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/Pantalla.h"
+#include "core/TiposBdD.h"
+#include "db/engine/Database.h"
+
+namespace pelmora {
+
+struct Estado {
+    explicit Estado(Pantalla& p) : pantalla(p) {}
+
+    Pantalla& pantalla;
+
+    // Inputs chosen in the main window and the run kind ("CORRELATE", "FUSION", "ADAPTACION").
+    std::string NombreBdDGeneral;
+    std::string NombreFicheroBin;
+    std::string NombreBdDParticular;
+    std::string TipoProceso;
+
+    // Open databases: the main handle and the General database.
+    std::shared_ptr<engine::Database> BdDParticular;
+    std::shared_ptr<engine::Database> BdDGeneral;
+
+    // Catalogs in the engine's row order; their sizes are the counts.
+    std::vector<RegistroMsCatalog> CatalogoParticular;
+    std::vector<RegistroMsCatalog> CatalogoGeneral;
+    std::vector<RegistroFeature> ListaFeature;
+
+    // Number of table definitions of BdDParticular when last counted.
+    int32_t NumTablas = 0;
+    // The catalog table name in hand, handed from the walk to the lookups.
+    std::string NombreTabla;
+
+    // The seven error counters, in the order the run windows show them.
+    int32_t NumSinAtrOcurrencia = 0;
+    int32_t NumSinAtr = 0;
+    int32_t NumAtrRepetido = 0;
+    int32_t NumTablaInexistente = 0;
+    int32_t NumSinRegistro = 0;
+    int32_t NumSinCorrespondencia = 0;
+    int32_t NumVariasCorrespondencias = 0;
+
+    // The ATR the walk is processing.
+    int32_t EntitynumActual = 0;
+    int32_t MslinkActual = 0;
+
+    DatosErrorRegistro DatosError;
+    DatosControlRegistro DatosControl;
+};
+
+// Adds one to a 32-bit counter; past its maximum it is an error, as in the original.
+void incrementa(int32_t& contador);
+
+}  // namespace pelmora

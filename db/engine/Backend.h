@@ -1,0 +1,50 @@
+// What a storage backend (Jet, SQLite) offers to the engine's front: tables,
+// their schemas, matching rows of a query, and row writes. Rows are vectors of
+// values in the table's column order; a RowId is the backend's own locator.
+// Every write is in the file before the call returns.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "db/engine/Query.h"
+#include "db/engine/Schema.h"
+
+namespace pelmora::engine {
+
+using RowId = int64_t;
+using Row = std::vector<Value>;
+
+struct Rows {
+    std::vector<RowId> ids;
+    std::vector<Row> rows;
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    virtual const std::string& path() const = 0;
+
+    // Every table, system tables included, in the engine's own order.
+    virtual std::vector<std::string> tableNames() = 0;
+    // The table's columns; throws Error naming the table when it does not exist.
+    virtual TableSchema schema(const std::string& table) = 0;
+
+    virtual void createTable(const TableSchema& table) = 0;
+    // A new column on an existing table; rows already there read the column's default
+    // (false for yes/no), or Null.
+    virtual void addColumn(const std::string& table, const Column& column) = 0;
+    virtual void setDefaultValue(const std::string& table, const std::string& column,
+                                 const Value& value) = 0;
+
+    // The rows that satisfy the query, in stored order or in the query's order.
+    virtual Rows select(const Query& query) = 0;
+    // Writes a whole row (every column, in schema order).
+    virtual void update(const std::string& table, RowId id, const Row& row) = 0;
+    // Appends a row; columns left Null take their default or autonumber.
+    virtual RowId insert(const std::string& table, const Row& row) = 0;
+};
+
+}  // namespace pelmora::engine

@@ -1,0 +1,20 @@
+// Text comparison as the Access engine makes it, defined once for every backend:
+// case-insensitive for every letter (accented ones included), accents and
+// trailing spaces significant. Also the upper-casing used for names.
+#pragma once
+
+#include <string>
+
+namespace pelmora::engine {
+
+// Upper-cases UTF-8 text, accented Latin letters included (é -> É, ñ -> Ñ).
+std::string upperCase(const std::string& utf8);
+
+// -1, 0 or 1: the order and equality of two texts in conditions and ORDER BY.
+int compareText(const std::string& a, const std::string& b);
+inline bool textEquals(const std::string& a, const std::string& b) { return compareText(a, b) == 0; }
+
+// Names of tables and columns: equal when equal once upper-cased.
+inline bool sameName(const std::string& a, const std::string& b) { return upperCase(a) == upperCase(b); }
+
+}  // namespace pelmora::engine

@@ -1,0 +1,38 @@
+// Values and texts as the engine converts and compares them.
+#include <gtest/gtest.h>
+
+#include "db/engine/Error.h"
+#include "db/engine/Text.h"
+#include "db/engine/Value.h"
+
+using namespace pelmora::engine;
+
+TEST(Valor, ConversionesComoElMotorDeAccess) {
+    EXPECT_EQ(Value::text(" 42 ").toLong(), 42);
+    EXPECT_EQ(Value::dbl(2.5).toLong(), 2);  // half to even
+    EXPECT_EQ(Value::dbl(3.5).toInteger(), 4);
+    EXPECT_EQ(Value::boolean(true).toInteger(), -1);
+    EXPECT_THROW(Value().toLong(), Error);
+    EXPECT_THROW(Value::text("12a").toLong(), Error);
+    EXPECT_THROW(Value::longInt(40000).toInteger(), Error);
+    EXPECT_THROW(Value::dbl(3e9).toLong(), Error);
+    EXPECT_NE(Value(), Value::text(""));
+}
+
+TEST(Valor, FechasDesdeElDiaCeroDeAccess) {
+    EXPECT_EQ(formatDateTime(0), "1899-12-30 00:00:00");
+    EXPECT_EQ(formatDateTime(0.5), "1899-12-30 12:00:00");
+    double d;
+    ASSERT_TRUE(parseDateTime("2026-12-07 10:20:30", d));
+    EXPECT_EQ(formatDateTime(d), "2026-12-07 10:20:30");
+    EXPECT_EQ(oleDaysFromCivil(1900, 1, 1), 2.0);
+    EXPECT_FALSE(parseDateTime("7/12/2026", d));
+}
+
+TEST(Texto, MayusculasYComparacionSinDistinguirCaso) {
+    EXPECT_EQ(upperCase("camión ñandú"), "CAMIÓN ÑANDÚ");
+    EXPECT_TRUE(textEquals("Árbol", "áRBOL"));
+    EXPECT_FALSE(textEquals("arbol", "árbol"));  // accents count
+    EXPECT_FALSE(textEquals("abc", "abc "));     // trailing spaces count
+    EXPECT_TRUE(sameName("199Etiquetas", "199ETIQUETAS"));
+}
