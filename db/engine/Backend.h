@@ -45,6 +45,10 @@ public:
     virtual void update(const std::string& table, RowId id, const Row& row) = 0;
     // Appends a row; columns left Null take their default or autonumber.
     virtual RowId insert(const std::string& table, const Row& row) = 0;
+
+    // Checks the file's structure (and, where the format has them, every index
+    // against the rows). Returns one Spanish line per problem; empty when sound.
+    virtual std::vector<std::string> verify() = 0;
 };
 
 }  // namespace pelmora::engine
