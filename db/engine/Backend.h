@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,9 +17,16 @@ namespace pelmora::engine {
 using RowId = int64_t;
 using Row = std::vector<Value>;
 
-struct Rows {
-    std::vector<RowId> ids;
-    std::vector<Row> rows;
+// The rows a query selected, visited one at a time; values are decoded only
+// when asked for, so a scan costs no allocation per row beyond them.
+class Cursor {
+public:
+    virtual ~Cursor() = default;
+    // Moves to the next selected row (the first, on the first call); false at the end.
+    virtual bool next() = 0;
+    virtual RowId id() const = 0;
+    // A value of the current row, by column index in schema order.
+    virtual Value value(int column) = 0;
 };
 
 class Backend {
@@ -40,7 +48,9 @@ public:
                                  const Value& value) = 0;
 
     // The rows that satisfy the query, in stored order or in the query's order.
-    virtual Rows select(const Query& query) = 0;
+    virtual std::unique_ptr<Cursor> select(const Query& query) = 0;
+    // One whole row by its locator.
+    virtual Row read(const std::string& table, RowId id) = 0;
     // Writes a whole row (every column, in schema order).
     virtual void update(const std::string& table, RowId id, const Row& row) = 0;
     // Appends a row; columns left Null take their default or autonumber.

@@ -68,8 +68,7 @@ void Database::appendTableDef(const TableDef& def) {
 std::unique_ptr<Recordset> Database::openRecordset(const std::string& source, OpenMode mode) {
     Query query = parseStatement(source);
     TableSchema schema = backend_->schema(query.table);
-    Rows rows = backend_->select(query);
-    return std::make_unique<Recordset>(backend_, std::move(schema), std::move(rows), mode);
+    return std::make_unique<Recordset>(backend_, std::move(schema), std::move(query), mode);
 }
 
 namespace {

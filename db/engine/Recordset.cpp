@@ -1,27 +1,62 @@
 #include "db/engine/Recordset.h"
 
+#include <algorithm>
+
 #include "db/engine/Error.h"
 
 namespace pelmora::engine {
 
-Recordset::Recordset(std::shared_ptr<Backend> backend, TableSchema schema, Rows rows,
+Recordset::Recordset(std::shared_ptr<Backend> backend, TableSchema schema, Query query,
                      OpenMode mode)
-    : backend_(std::move(backend)), schema_(std::move(schema)), rows_(std::move(rows)),
-      mode_(mode) {}
+    : backend_(std::move(backend)), schema_(std::move(schema)), query_(std::move(query)),
+      mode_(mode) {
+    restart();
+}
+
+void Recordset::restart() {
+    cursor_ = backend_->select(query_);
+    position_ = -1;
+    advance();
+}
+
+void Recordset::advance() {
+    detached_.reset();
+    current_ = cursor_ && cursor_->next();
+    if (!current_) return;
+    currentId_ = cursor_->id();
+    ++position_;
+    visited_ = std::max(visited_, position_ + 1);
+}
 
 void Recordset::moveFirst() {
-    requireCurrent("MoveFirst");
-    position_ = 0;
+    requireOpen("MoveFirst");
+    restart();
+    if (!current_) throw Error("MoveFirst: no hay ningún registro en la tabla «" + schema_.name + "»");
 }
 
 void Recordset::moveNext() {
     requireCurrent("MoveNext");
-    ++position_;
+    if (detached_) {  // after MoveLast nothing follows
+        detached_.reset();
+        current_ = false;
+        return;
+    }
+    advance();
 }
 
 void Recordset::moveLast() {
-    requireCurrent("MoveLast");
-    position_ = static_cast<long>(rows_.ids.size()) - 1;
+    requireOpen("MoveLast");
+    if (!current_) restart();
+    if (!current_) throw Error("MoveLast: no hay ningún registro en la tabla «" + schema_.name + "»");
+    RowId last = currentId_;
+    while (cursor_->next()) {
+        last = cursor_->id();
+        ++position_;
+    }
+    visited_ = std::max(visited_, position_ + 1);
+    currentId_ = last;
+    detached_ = backend_->read(schema_.name, last);
+    current_ = true;
 }
 
 int Recordset::column(const std::string& name) const {
@@ -32,31 +67,39 @@ int Recordset::column(const std::string& name) const {
     return i;
 }
 
-void Recordset::requireCurrent(const char* operation) const {
+void Recordset::requireOpen(const char* operation) const {
     if (closed_)
         throw Error(std::string(operation) + ": el conjunto de registros de la tabla «" +
                     schema_.name + "» está cerrado");
-    if (rows_.ids.empty())
-        throw Error(std::string(operation) + ": no hay ningún registro en la tabla «" +
+}
+
+void Recordset::requireCurrent(const char* operation) const {
+    requireOpen(operation);
+    if (!current_)
+        throw Error(std::string(operation) + ": no hay registro actual en la tabla «" +
                     schema_.name + "»");
 }
 
 void Recordset::requireWritable(const char* operation) const {
-    if (closed_)
-        throw Error(std::string(operation) + ": el conjunto de registros de la tabla «" +
-                    schema_.name + "» está cerrado");
+    requireOpen(operation);
     if (mode_ == OpenMode::Snapshot)
         throw Error(std::string(operation) + ": el conjunto de registros de la tabla «" +
                     schema_.name + "» es de solo lectura");
 }
 
-const Value& Recordset::field(const std::string& name) const {
+Row Recordset::currentRow() {
+    if (detached_) return *detached_;
+    Row row;
+    row.reserve(schema_.columns.size());
+    for (int i = 0; i < fieldCount(); ++i) row.push_back(cursor_->value(i));
+    return row;
+}
+
+Value Recordset::field(const std::string& name) {
     int i = column(name);
     if (editing_ != Editing::None) return buffer_[i];
-    if (eof())
-        throw Error("No hay registro actual en la tabla «" + schema_.name + "» al leer «" + name +
-                    "»");
-    return rows_.rows[position_][i];
+    requireCurrent(("leer el campo «" + name + "»").c_str());
+    return detached_ ? (*detached_)[i] : cursor_->value(i);
 }
 
 void Recordset::set(const std::string& name, Value value) {
@@ -75,21 +118,18 @@ void Recordset::addNew() {
 
 void Recordset::edit() {
     requireWritable("Edit");
-    if (eof()) throw Error("Edit: no hay registro actual en la tabla «" + schema_.name + "»");
-    buffer_ = rows_.rows[position_];
+    requireCurrent("Edit");
+    buffer_ = currentRow();
     editing_ = Editing::Edit;
 }
 
 void Recordset::update() {
     requireWritable("Update");
     if (editing_ == Editing::Edit) {
-        backend_->update(schema_.name, rows_.ids[position_], buffer_);
-        rows_.rows[position_] = buffer_;
+        backend_->update(schema_.name, currentId_, buffer_);
+        if (detached_) detached_ = buffer_;
     } else if (editing_ == Editing::AddNew) {
-        RowId id = backend_->insert(schema_.name, buffer_);
-        // The new record joins the end of the set; the current record stays current.
-        rows_.ids.push_back(id);
-        rows_.rows.push_back(buffer_);
+        backend_->insert(schema_.name, buffer_);  // the current record stays current
     } else {
         throw Error("Update sin AddNew ni Edit en la tabla «" + schema_.name + "»");
     }
@@ -98,8 +138,10 @@ void Recordset::update() {
 
 void Recordset::close() {
     closed_ = true;
+    current_ = false;
     editing_ = Editing::None;
-    rows_ = {};
+    cursor_.reset();
+    detached_.reset();
 }
 
 }  // namespace pelmora::engine

@@ -1,8 +1,11 @@
-// A recordset: the rows a statement selected, a current position, and for
-// dynasets the edit buffer of AddNew/Edit that Update writes through the backend.
+// A recordset: the rows a statement selected, visited through the backend's
+// cursor, and for dynasets the edit buffer of AddNew/Edit that Update writes.
+// RecordCount counts the records visited so far, as the Access engine does:
+// above 0 right after opening when there is a record, exact after MoveLast.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "db/engine/Backend.h"
@@ -12,10 +15,10 @@ namespace pelmora::engine {
 
 class Recordset {
 public:
-    Recordset(std::shared_ptr<Backend> backend, TableSchema schema, Rows rows, OpenMode mode);
+    Recordset(std::shared_ptr<Backend> backend, TableSchema schema, Query query, OpenMode mode);
 
-    bool eof() const { return closed_ || position_ >= static_cast<long>(rows_.ids.size()); }
-    int32_t recordCount() const { return static_cast<int32_t>(rows_.ids.size()); }
+    bool eof() const { return closed_ || !current_; }
+    int32_t recordCount() const { return visited_; }
     void moveFirst();
     void moveNext();
     void moveLast();
@@ -25,7 +28,7 @@ public:
     const TableSchema& schema() const { return schema_; }
 
     // The current record's value of a field (or of the record begun by AddNew/Edit).
-    const Value& field(const std::string& name) const;
+    Value field(const std::string& name);
     // Sets a field of the record begun by AddNew or Edit.
     void set(const std::string& name, Value value);
 
@@ -37,14 +40,23 @@ public:
 private:
     enum class Editing { None, Edit, AddNew };
     int column(const std::string& name) const;
+    void restart();
+    void advance();
+    void requireOpen(const char* operation) const;
     void requireCurrent(const char* operation) const;
     void requireWritable(const char* operation) const;
+    Row currentRow();
 
     std::shared_ptr<Backend> backend_;
     TableSchema schema_;
-    Rows rows_;
+    Query query_;
     OpenMode mode_;
-    long position_ = 0;
+    std::unique_ptr<Cursor> cursor_;
+    bool current_ = false;         // the cursor (or `detached_`) is on a record
+    std::optional<Row> detached_;  // the record MoveLast or Update left current
+    RowId currentId_ = 0;
+    int32_t position_ = -1;
+    int32_t visited_ = 0;
     bool closed_ = false;
     Editing editing_ = Editing::None;
     Row buffer_;
