@@ -21,6 +21,7 @@ void Recordset::restart() {
 
 void Recordset::advance() {
     detached_.reset();
+    pastLast_ = false;
     current_ = cursor_ && cursor_->next();
     if (!current_) return;
     currentId_ = cursor_->id();
@@ -36,7 +37,7 @@ void Recordset::moveFirst() {
 
 void Recordset::moveNext() {
     requireCurrent("MoveNext");
-    if (detached_) {  // after MoveLast nothing follows
+    if (pastLast_) {
         detached_.reset();
         current_ = false;
         return;
@@ -56,6 +57,7 @@ void Recordset::moveLast() {
     visited_ = std::max(visited_, position_ + 1);
     currentId_ = last;
     detached_ = backend_->read(schema_.name, last);
+    pastLast_ = true;
     current_ = true;
 }
 
@@ -127,7 +129,7 @@ void Recordset::update() {
     requireWritable("Update");
     if (editing_ == Editing::Edit) {
         backend_->update(schema_.name, currentId_, buffer_);
-        if (detached_) detached_ = buffer_;
+        detached_ = buffer_;
     } else if (editing_ == Editing::AddNew) {
         backend_->insert(schema_.name, buffer_);  // the current record stays current
     } else {

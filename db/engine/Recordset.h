@@ -53,7 +53,8 @@ private:
     OpenMode mode_;
     std::unique_ptr<Cursor> cursor_;
     bool current_ = false;         // the cursor (or `detached_`) is on a record
-    std::optional<Row> detached_;  // the record MoveLast or Update left current
+    std::optional<Row> detached_;  // the current record held in memory (MoveLast, Update)
+    bool pastLast_ = false;        // MoveLast ran: nothing follows the current record
     RowId currentId_ = 0;
     int32_t position_ = -1;
     int32_t visited_ = 0;
