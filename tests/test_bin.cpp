@@ -1,0 +1,355 @@
+// The BIN file layer: record layouts byte by byte, the binary file, the element
+// extent rule, the integrity check and the error BIN file, on hand-built bytes.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "bin/Elemento.h"
+#include "bin/FicheroBinario.h"
+#include "bin/Modulo_Bin.h"
+#include "bin/Modulo_tipo.h"
+#include "core/PantallaGuion.h"
+
+using namespace pelmora;
+using namespace std::string_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::string;
+
+Bytes le16(int v) {
+    return {char(v & 0xFF), char((v >> 8) & 0xFF)};
+}
+Bytes le32(int64_t v) {
+    Bytes b;
+    for (int i = 0; i < 4; ++i) b += char((v >> (8 * i)) & 0xFF);
+    return b;
+}
+
+// One element written out by hand: header, a block whose byte i is 0x80 + i, body records
+// whose byte j of record r is 16 * (r + 1) + j, and ATRs (entitynum, mslink, "rest.").
+Bytes elemento(const Bytes& tipo, const Bytes& codigo, int numRegistros,
+               const std::vector<std::pair<int, int>>& atributos) {
+    Bytes e = tipo + codigo + Bytes(7 - codigo.size(), '\0') + char(atributos.size()) +
+              le16(numRegistros);
+    for (int i = 0; i < 36; ++i) e += char(0x80 + i);
+    for (int r = 0; r < numRegistros; ++r)
+        for (int j = 0; j < 12; ++j) e += char(16 * (r + 1) + j);
+    for (auto [ent, ms] : atributos) e += le16(ent) + le32(ms) + "rest.\xE9";
+    return e;
+}
+
+class Temporal {
+  public:
+    Temporal() : dir_(fs::temp_directory_path() / ("pelmora_bin_" + std::to_string(::getpid()))) {
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    ~Temporal() { fs::remove_all(dir_); }
+    std::string ruta(const std::string& nombre) const { return (dir_ / nombre).string(); }
+    std::string escribe(const std::string& nombre, const Bytes& contenido) const {
+        std::ofstream(ruta(nombre), std::ios::binary) << contenido;
+        return ruta(nombre);
+    }
+    static Bytes lee(const std::string& ruta) {
+        std::ifstream in(ruta, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+
+  private:
+    fs::path dir_;
+};
+
+int descriptoresAbiertos() {
+    return static_cast<int>(std::distance(fs::directory_iterator("/proc/self/fd"), {}));
+}
+
+// Runs the check as the top level does; returns the port's calls.
+std::vector<std::string> chequea(const std::string& ruta) {
+    PantallaGuion pantalla;
+    Estado estado(pantalla);
+    estado.NombreFicheroBin = ruta;
+    ejecutaHastaFin(pantalla, [&] { ChequeaFicheroBin(estado); });
+    return pantalla.llamadas;
+}
+
+const std::vector<std::string> kPasa = {"ocupado", "normal"};
+const std::vector<std::string> kCorrupto = {"ocupado", "normal",
+                                            "mensaje|16|Pelmora|Fichero Corrupto", "terminar"};
+
+}  // namespace
+
+TEST(RegistrosBin, DisposicionByteAByte) {
+    // Header: kind, NUL-padded feature code, an unsigned count above 127, a signed count.
+    Bytes cab = "C=1234\0\0\0"s + char(200) + le16(-2);
+    CabeceraElemento c;
+    c.desdeBytes(reinterpret_cast<const uint8_t*>(cab.data()));
+    EXPECT_EQ(textoDe(c.Tipo), "C=");
+    EXPECT_EQ(textoDe(c.CodigoFeature), "1234\0\0\0"s);
+    EXPECT_EQ(c.NumAtributos, 200);
+    EXPECT_EQ(c.NumRegistros, -2);
+    uint8_t vuelta[12];
+    c.aBytes(vuelta);
+    EXPECT_EQ(Bytes(reinterpret_cast<char*>(vuelta), 12), cab);
+
+    // ATR: signed 16-bit entity number, signed 32-bit mslink, six bytes kept as they are.
+    Bytes atr = le16(-3) + le32(0x12345678) + "ab\xE9\xFF\0z"s;
+    AtributoOcurrencia a;
+    a.desdeBytes(reinterpret_cast<const uint8_t*>(atr.data()));
+    EXPECT_EQ(a.Entitynum, -3);
+    EXPECT_EQ(a.Mslink, 0x12345678);
+    EXPECT_EQ(textoDe(a.Resto), "ab\xE9\xFF\0z"s);
+    a.Mslink = -1;
+    a.aBytes(vuelta);
+    EXPECT_EQ(Bytes(reinterpret_cast<char*>(vuelta), 12), le16(-3) + le32(-1) + "ab\xE9\xFF\0z"s);
+
+    // Block: raw bytes with little-endian 32-bit integers at any offset.
+    BloqueElemento b;
+    b.ponEntero(24, 100);
+    b.ponEntero(28, -2);
+    EXPECT_EQ(b.bytes[24], 100);
+    EXPECT_EQ(b.bytes[28], 0xFE);
+    EXPECT_EQ(b.bytes[31], 0xFF);
+    EXPECT_EQ(b.entero(28), -2);
+
+    // Texts: cut to the field's width, padded with spaces.
+    TextoElemento t;
+    asignaTexto(t.Texto, "Error\0"s);
+    EXPECT_EQ(textoDe(t.Texto), "Error\0      "s);
+    asignaTexto(c.CodigoFeature, "123456789");
+    EXPECT_EQ(textoDe(c.CodigoFeature), "1234567");
+}
+
+TEST(FicheroBinario, PosicionLongitudYRegistrosEnteros) {
+    Temporal tmp;
+    std::string ruta = tmp.ruta("f.bin");
+    {
+        FicheroBinario f(ruta, FicheroBinario::Modo::CreaSiFalta);
+        EXPECT_EQ(f.longitud(), 0);
+        AtributoOcurrencia a;
+        a.Entitynum = 7;
+        a.Mslink = 70000;
+        asignaTexto(a.Resto, "xyz");
+        f.escribe(a);
+        f.escribe(a);
+        EXPECT_EQ(f.posicion(), 24);
+        EXPECT_EQ(f.longitud(), 24);
+        f.situa(12);
+        AtributoOcurrencia b;
+        f.lee(b);
+        EXPECT_EQ(b.Mslink, 70000);
+        EXPECT_EQ(textoDe(b.Resto), "xyz   ");
+        EXPECT_THROW(f.lee(b), ErrorFichero);  // nothing left
+        EXPECT_EQ(f.posicion(), 24);
+        EXPECT_THROW(f.situa(-1), ErrorFichero);
+    }
+    EXPECT_EQ(Temporal::lee(ruta),
+              le16(7) + le32(70000) + "xyz   " + le16(7) + le32(70000) + "xyz   ");
+
+    // A write is seen by the next read, also inside the window already read.
+    {
+        FicheroBinario f(ruta, FicheroBinario::Modo::LecturaEscritura);
+        AtributoOcurrencia a;
+        f.lee(a);
+        f.lee(a);
+        f.situa(12);
+        a.Mslink = 5;
+        f.escribe(a);
+        f.situa(12);
+        f.lee(a);
+        EXPECT_EQ(a.Mslink, 5);
+    }
+    EXPECT_EQ(Temporal::lee(ruta).substr(14, 4), le32(5));
+
+    // Records that straddle the edge of the read window.
+    Bytes grande;
+    for (int i = 0; i < 70000; ++i) grande += char(i % 251);
+    ruta = tmp.escribe("grande.bin", grande);
+    FicheroBinario f(ruta, FicheroBinario::Modo::Lectura);
+    f.situa(65530);
+    PuntoElemento p;
+    f.lee(p);
+    for (int j = 0; j < 12; ++j) EXPECT_EQ(p.bytes[j], uint8_t((65530 + j) % 251));
+    uint8_t cola[50];
+    f.situa(69990);
+    EXPECT_EQ(f.leeHasta(cola, 50), 10u);
+    EXPECT_THROW(f.escribe(p), ErrorFichero);  // opened for reading only
+}
+
+TEST(FicheroBinario, ErroresEnEspanolNombrandoElFichero) {
+    Temporal tmp;
+    std::string falta = tmp.ruta("no_existe.bin");
+    try {
+        FicheroBinario f(falta, FicheroBinario::Modo::Lectura);
+        FAIL();
+    } catch (const ErrorFichero& e) {
+        EXPECT_EQ(std::string(e.what()), "No se puede abrir el fichero «" + falta + "»: no existe");
+    }
+    EXPECT_THROW(FicheroBinario(falta, FicheroBinario::Modo::LecturaEscritura), ErrorFichero);
+    EXPECT_FALSE(fs::exists(falta));
+    try {
+        FicheroBinario f(tmp.ruta(""), FicheroBinario::Modo::Lectura);
+        FAIL();
+    } catch (const ErrorFichero& e) {
+        EXPECT_NE(std::string(e.what()).find("es una carpeta"), std::string::npos);
+    }
+}
+
+TEST(Elemento, TamanoDesdeLaCabecera) {
+    auto mide = [](const Bytes& cab, int64_t inicio, int64_t longitud) {
+        CabeceraElemento c;
+        c.desdeBytes(reinterpret_cast<const uint8_t*>(cab.data()));
+        return mideElemento(c, inicio, longitud);
+    };
+    // Point list: 48 + 12 x (3 body records + 2 ATRs) = 108 bytes.
+    auto e = mide("C=1\0\0\0\0\0\0"s + char(2) + le16(3), 100, 1000);
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->inicio, 100);
+    EXPECT_EQ(e->atributos, 184);
+    EXPECT_EQ(e->siguiente, 208);
+    // Text element with NumRegistros 0: 48 + 12 x NumAtributos.
+    e = mide("Tx\0\0\0\0\0\0\0"s + char(1) + le16(0), 0, 60);
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->siguiente, 60);
+    // Only the first character counts, and it is case-sensitive.
+    EXPECT_TRUE(mide("CZ\0\0\0\0\0\0\0"s + char(0) + le16(0), 0, 48));
+    EXPECT_FALSE(mide("c=\0\0\0\0\0\0\0"s + char(0) + le16(0), 0, 48));
+    EXPECT_FALSE(mide("X=\0\0\0\0\0\0\0"s + char(0) + le16(0), 0, 48));
+    // Negative NumRegistros, however small the element would be.
+    EXPECT_FALSE(mide("C=\0\0\0\0\0\0\0"s + char(0) + le16(-1), 0, 1000));
+    EXPECT_FALSE(mide("C=\0\0\0\0\0\0\0"s + char(10) + le16(-4), 0, 1000));
+    // An element that runs past the end of the file, by one byte.
+    EXPECT_FALSE(mide("C=\0\0\0\0\0\0\0"s + char(1) + le16(1), 0, 71));
+    EXPECT_TRUE(mide("C=\0\0\0\0\0\0\0"s + char(1) + le16(1), 0, 72));
+    // A header that does not fit in the file.
+    EXPECT_FALSE(mide("C=\0\0\0\0\0\0\0"s + char(0) + le16(0), 40, 51));
+
+    EXPECT_TRUE(quedaElemento(100, 102));
+    EXPECT_FALSE(quedaElemento(100, 101));  // one stray byte
+    EXPECT_FALSE(quedaElemento(100, 100));
+}
+
+TEST(ChequeaFicheroBin, FicherosSanosYCorruptos) {
+    Temporal tmp;
+    Bytes sano = elemento("C=", "101", 3, {{10, 1}, {11, 2}}) + elemento("T=", "202", 2, {{1, 0}}) +
+                 elemento("T=", "7", 0, {}) + elemento("CX", "101", 0, {{10, 5}});
+    EXPECT_EQ(chequea(tmp.escribe("sano.bin", sano)), kPasa);
+    EXPECT_EQ(chequea(tmp.escribe("uno.bin", elemento("C=", "1", 0, {}))), kPasa);
+
+    // One stray byte after the last element is ignored; two are read as a header.
+    EXPECT_EQ(chequea(tmp.escribe("b1.bin", sano + "Z")), kPasa);
+    EXPECT_EQ(chequea(tmp.escribe("b2.bin", sano + "C=")), kCorrupto);
+    EXPECT_EQ(chequea(tmp.escribe("b12.bin", sano + "C=\0\0\0\0\0\0\0\0\0\0"s)), kCorrupto);
+    EXPECT_EQ(chequea(tmp.escribe("b48.bin", sano + elemento("C=", "", 0, {}))), kPasa);
+
+    // Shorter than a header, empty, wrong kind (also in lower case), negative count.
+    EXPECT_EQ(chequea(tmp.escribe("vacio.bin", "")), kCorrupto);
+    EXPECT_EQ(chequea(tmp.escribe("corto.bin", "C=12")), kCorrupto);
+    EXPECT_EQ(chequea(tmp.escribe("x.bin", sano + elemento("X=", "1", 0, {}))), kCorrupto);
+    EXPECT_EQ(chequea(tmp.escribe("c.bin", elemento("c=", "1", 0, {}) + sano)), kCorrupto);
+    Bytes negativo = sano + elemento("C=", "1", 0, {});
+    negativo[sano.size() + 10] =
+        char(0xFF);  // NumRegistros -1: the next element would start before this one
+    negativo[sano.size() + 11] = char(0xFF);
+    EXPECT_EQ(chequea(tmp.escribe("neg.bin", negativo)), kCorrupto);
+
+    // A last element whose counts reach past the end: the file is truncated.
+    Bytes truncado = sano + elemento("C=", "1", 2, {{10, 1}, {10, 2}});
+    truncado.resize(truncado.size() - 1);
+    EXPECT_EQ(chequea(tmp.escribe("trunc.bin", truncado)), kCorrupto);
+
+    // The file is closed before the message is shown; a missing file names itself.
+    int antes = descriptoresAbiertos();
+    PantallaGuion pantalla;
+    Estado estado(pantalla);
+    estado.NombreFicheroBin = tmp.ruta("trunc.bin");
+    try {
+        ChequeaFicheroBin(estado);
+        FAIL();
+    } catch (const FinPrograma& fin) {
+        EXPECT_EQ(fin.texto, "Fichero Corrupto");
+        EXPECT_EQ(fin.estilo, estilo::IconoCritico);
+        EXPECT_TRUE(fin.restaurarPuntero);
+        EXPECT_EQ(descriptoresAbiertos(), antes);
+    }
+    auto llamadas = chequea(tmp.ruta("falta.bin"));
+    ASSERT_EQ(llamadas.size(), 3u);
+    EXPECT_EQ(llamadas[1], "mensaje|16|Pelmora|No se puede abrir el fichero «" +
+                               tmp.ruta("falta.bin") + "»: no existe");
+}
+
+TEST(ErrorBin, NombreDelFicheroDeErrores) {
+    EXPECT_EQ(NombreFicheroErrorBin("D:\\Hojas\\H123.bin"), "D:\\Hojas\\H123_err.bin");
+    EXPECT_EQ(NombreFicheroErrorBin("/hojas/H123.BIN"), "/hojas/H123_err.bin");
+    EXPECT_EQ(NombreFicheroErrorBin("/hojas/Ñandú.Bin"), "/hojas/Ñandú_err.bin");
+    EXPECT_EQ(NombreFicheroErrorBin("/hojas/h.bíñ"), "/hojas/h_err.bin");  // characters, not bytes
+    EXPECT_EQ(NombreFicheroErrorBin(".bin"), "_err.bin");
+    EXPECT_THROW(NombreFicheroErrorBin("bin"), ErrorFichero);
+}
+
+TEST(ErrorBin, RellenaTexto) {
+    auto rellena = [](std::string t) {
+        RellenaTexto(t);
+        return t;
+    };
+    EXPECT_EQ(rellena("61601  "), "61601\0\0"s);
+    EXPECT_EQ(rellena(""), "\0\0\0\0\0\0\0"s);
+    EXPECT_EQ(rellena("       "), "\0\0\0\0\0\0\0"s);
+    EXPECT_EQ(rellena(" 56 "), "56\0\0\0\0\0"s);
+    EXPECT_EQ(rellena("123456"), "123456\0"s);
+    EXPECT_EQ(rellena("1234567"), "1234567");
+    EXPECT_EQ(rellena("12345678"), "12345678");
+}
+
+TEST(ErrorBin, MarcadoresAnadidosSinMoverElFicheroBin) {
+    Temporal tmp;
+    // Element 0: point list whose first body record holds the bytes 1 to 12.
+    Bytes e0 = elemento("C=", "101", 2, {{10, 1}, {10, 2}, {11, 3}, {12, 4}});
+    for (int j = 0; j < 12; ++j) e0[48 + j] = char(j + 1);
+    Bytes e1 = elemento("C=", "102", 0, {});         // no body record: zeros
+    Bytes e2 = elemento("T=", "103", 0, {{13, 9}});  // text without records: its ATR's bytes
+    Bytes e3 = elemento("T=", "104", 0, {});         // the same at the end of the file: zeros
+    std::string ruta = tmp.escribe("H123.BIN", e0 + e1 + e2 + e3);
+    std::string rutaErr = tmp.ruta("H123_err.bin");
+
+    auto marcador = [&](const Bytes& codigo, const Bytes& punto) {
+        Bytes m = "T="s + codigo + Bytes(7 - codigo.size(), '\0') + char(0) + le16(2);
+        for (int i = 0; i < 24; ++i) m += char(0x80 + i);
+        return m + le32(100) + le32(8) + le32(0) + punto + "Error\0      "s;
+    };
+
+    FicheroBinario bin(ruta, FicheroBinario::Modo::LecturaEscritura);
+    bin.situa(48 + 24 + 24);  // after the second ATR of element 0, as the walk would be
+    EscribeErrorBin(bin, ruta, 0, "61603");
+    EXPECT_EQ(bin.posicion(), 96);
+    AtributoOcurrencia siguiente;
+    bin.lee(siguiente);  // the walk goes on with the third ATR
+    EXPECT_EQ(siguiente.Mslink, 3);
+    Bytes uno = Temporal::lee(rutaErr);
+    ASSERT_EQ(uno.size(), 72u);
+    EXPECT_EQ(uno, marcador("61603", e0.substr(48, 12)));
+    EXPECT_EQ(uno.substr(48, 12), "\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C");
+
+    int64_t p1 = static_cast<int64_t>(e0.size());
+    int64_t p2 = p1 + static_cast<int64_t>(e1.size());
+    int64_t p3 = p2 + static_cast<int64_t>(e2.size());
+    EscribeErrorBin(bin, ruta, p1, "61601");
+    Bytes dos = Temporal::lee(rutaErr);
+    ASSERT_EQ(dos.size(), 144u);
+    EXPECT_EQ(dos.substr(0, 72), uno);
+    EXPECT_EQ(dos.substr(72), marcador("61601", Bytes(12, '\0')));
+
+    EscribeErrorBin(bin, ruta, p2, "61601");
+    EscribeErrorBin(bin, ruta, p3, "61601");
+    Bytes cuatro = Temporal::lee(rutaErr);
+    ASSERT_EQ(cuatro.size(), 288u);
+    EXPECT_EQ(cuatro.substr(144, 72), marcador("61601", e2.substr(48, 12)));
+    EXPECT_EQ(cuatro.substr(216, 72), marcador("61601", Bytes(12, '\0')));
+    EXPECT_EQ(bin.posicion(), 108);
+    bin.cierra();
+    EXPECT_EQ(Temporal::lee(ruta), e0 + e1 + e2 + e3);  // the BIN file itself is never written
+}
