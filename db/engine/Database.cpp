@@ -99,6 +99,7 @@ Kind kindOf(const std::string& path) {
     char head[32] = {};
     in.read(head, sizeof head);
     std::string bytes(head, static_cast<size_t>(in.gcount()));
+    if (bytes.empty()) throw Error("El fichero «" + path + "» está vacío: no es una base de datos");
     if (bytes.size() >= 16 && bytes.compare(0, 16, std::string("SQLite format 3\0", 16)) == 0)
         return Kind::Sqlite;
     if (bytes.size() >= 19 && bytes.compare(4, 15, "Standard Jet DB") == 0) return Kind::Jet;

@@ -1,0 +1,29 @@
+// A value made to fit a column before it is written, as the Access engine does
+// when a field is assigned: converted to the column's type, checked against its
+// range, width and AllowZeroLength. Every backend writes only fitted values.
+#pragma once
+
+#include <string>
+
+#include "db/engine/Schema.h"
+
+namespace pelmora::engine {
+
+// Where a value goes, for the messages: the file, the table, the column.
+struct Destination {
+    const std::string& path;
+    const std::string& table;
+    const Column& column;
+};
+
+// The value converted to the column's type; Null stays Null. Throws Error naming
+// the file, table and column when the value does not fit.
+Value fitToColumn(const Value& value, const Destination& where);
+
+// Throws Error when a required column would be left Null.
+void requireValue(const Value& value, const Destination& where);
+
+// Number of characters (code points) of UTF-8 text.
+size_t characterCount(const std::string& utf8);
+
+}  // namespace pelmora::engine
