@@ -1,15 +1,277 @@
+// The backend for SQLite files: tables and schemas through the catalog, queries
+// through cursors on live statements, and every write a bound statement that
+// commits before the call returns. Values are fitted to their columns first,
+// so a value that does not fit leaves the file untouched.
 #include "db/engine/sqlite/SqliteBackend.h"
 
+#include "db/engine/ColumnValue.h"
 #include "db/engine/Error.h"
+#include "db/engine/Text.h"
+#include "db/engine/sqlite/Catalog.h"
+#include "db/engine/sqlite/Connection.h"
+#include "db/engine/sqlite/Select.h"
+#include "db/engine/sqlite/SqlText.h"
+#include "db/engine/sqlite/SqliteTypes.h"
+#include "db/engine/sqlite/Verify.h"
 
 namespace pelmora::engine {
 
+namespace {
+
+using sqlite::Connection;
+using sqlite::quoteIdentifier;
+using sqlite::Statement;
+
+std::string inTable(const std::string& table) {
+    return "la tabla «" + table + "»";
+}
+
+class SqliteBackend final : public Backend {
+  public:
+    explicit SqliteBackend(std::shared_ptr<Connection> connection)
+        : connection_(std::move(connection)), catalog_(*connection_) {}
+
+    const std::string& path() const override { return connection_->path(); }
+
+    std::vector<std::string> tableNames() override { return catalog_.tableNames(); }
+    TableSchema schema(const std::string& table) override { return catalog_.schema(table); }
+
+    void createTable(const TableSchema& table) override;
+    void addColumn(const std::string& table, const Column& column) override;
+    void setDefaultValue(const std::string& table, const std::string& column,
+                         const Value& value) override;
+
+    std::unique_ptr<Cursor> select(const Query& query) override {
+        return sqlite::openCursor(connection_, catalog_.schema(query.table), query);
+    }
+    Row read(const std::string& table, RowId id) override;
+    void update(const std::string& table, RowId id, const Row& row) override;
+    RowId insert(const std::string& table, const Row& row) override;
+
+    std::vector<std::string> verify() override { return sqlite::verify(*connection_, catalog_); }
+
+  private:
+    std::string definition(const std::string& table, const Column& column) const;
+    void checkColumns(const TableSchema& table) const;
+    std::vector<Value> fitted(const TableSchema& table, const Row& row) const;
+    void changeSchema(const std::string& sql, const std::string& doing);
+
+    std::shared_ptr<Connection> connection_;
+    sqlite::Catalog catalog_;
+};
+
+// The column's definition in CREATE TABLE or ADD COLUMN: yes/no never Null,
+// empty text refused unless allowed.
+std::string SqliteBackend::definition(const std::string& table, const Column& column) const {
+    const std::string name = quoteIdentifier(column.name);
+    std::string sql = name + " " + sqlite::declaredType(column);
+    if (column.autoNumber) return sql;
+    std::optional<Value> fallback = column.defaultValue;
+    if (column.type == Type::Boolean && !fallback) fallback = Value::boolean(false);
+    if (column.required || column.type == Type::Boolean) sql += " NOT NULL";
+    if (fallback && !fallback->isNull())
+        sql += " DEFAULT " + sqlite::sqlLiteral(fitToColumn(*fallback, {path(), table, column}));
+    if ((column.type == Type::Text || column.type == Type::Memo) && !column.allowZeroLength)
+        sql += " CHECK (" + name + " <> '')";
+    return sql;
+}
+
+void SqliteBackend::checkColumns(const TableSchema& table) const {
+    if (table.columns.empty())
+        throw Error("La tabla «" + table.name + "» no tiene ningún campo; no se crea en «" +
+                    path() + "»");
+    for (size_t i = 0; i < table.columns.size(); ++i) {
+        const Column& column = table.columns[i];
+        if (column.name.empty())
+            throw Error("Un campo de la tabla «" + table.name + "» no tiene nombre («" + path() +
+                        "»)");
+        if (table.find(column.name) != static_cast<int>(i))
+            throw Error("El campo «" + column.name + "» está repetido en la tabla «" + table.name +
+                        "» («" + path() + "»)");
+    }
+}
+
+void SqliteBackend::changeSchema(const std::string& sql, const std::string& doing) {
+    connection_->requireWritable(doing);
+    catalog_.invalidate();
+    connection_->execute(sql, doing);
+}
+
+void SqliteBackend::createTable(const TableSchema& table) {
+    const std::string doing = "crear " + inTable(table.name);
+    if (table.name.empty())
+        throw Error("No se puede crear una tabla sin nombre en «" + path() + "»");
+    for (const std::string& existing : catalog_.tableNames())
+        if (sameName(existing, table.name))
+            throw Error("La tabla «" + table.name + "» ya existe en «" + path() + "»");
+    checkColumns(table);
+    std::string sql = "CREATE TABLE " + quoteIdentifier(table.name) + " (";
+    for (const Column& column : table.columns)
+        sql += (&column == &table.columns.front() ? "" : ", ") + definition(table.name, column);
+    changeSchema(sql + ")", doing);
+}
+
+void SqliteBackend::addColumn(const std::string& table, const Column& column) {
+    TableSchema schema = catalog_.schema(table);
+    const std::string doing = "añadir el campo «" + column.name + "» a " + inTable(schema.name);
+    schema.columns.push_back(column);
+    checkColumns(schema);
+    if (column.autoNumber)
+        throw Error("No se puede " + doing + " en «" + path() +
+                    "»: un autonumérico solo se define al crear la tabla");
+    if (column.required && !column.defaultValue)
+        throw Error("No se puede " + doing + " en «" + path() +
+                    "»: un campo obligatorio necesita un valor predeterminado para los registros "
+                    "que ya existen");
+    changeSchema("ALTER TABLE " + quoteIdentifier(schema.name) + " ADD COLUMN " +
+                     definition(schema.name, column),
+                 doing);
+}
+
+// SQLite cannot alter a column, so the DEFAULT clause is rewritten in the stored
+// CREATE TABLE statement (the documented way for changes that leave the rows'
+// format alone). Rows are rewritten first: a row stored before the column was
+// added holds no value for it and would otherwise read the new default.
+void SqliteBackend::setDefaultValue(const std::string& table, const std::string& column,
+                                    const Value& value) {
+    const TableSchema schema = catalog_.schema(table);
+    int index = schema.find(column);
+    if (index < 0)
+        throw Error("No existe el campo «" + column + "» en la tabla «" + schema.name + "» de «" +
+                    path() + "»");
+    const Column& target = schema.columns[index];
+    const std::string doing =
+        "fijar el valor predeterminado del campo «" + target.name + "» de " + inTable(schema.name);
+    connection_->requireWritable(doing);
+    Value fallback = fitToColumn(value, {path(), schema.name, target});
+    if (fallback.isNull() && target.type == Type::Boolean) fallback = Value::boolean(false);
+
+    const std::string& sql = catalog_.createStatement(schema.name);
+    std::string changed;
+    for (const sqlite::ColumnDefinition& definition : sqlite::columnDefinitions(sql))
+        if (sameName(definition.name, target.name))
+            changed = sqlite::withDefault(sql, definition, sqlite::sqlLiteral(fallback));
+    if (changed.empty() || !sqlite::isValidCreateStatement(changed))
+        throw Error("No se puede " + doing + " en «" + path() +
+                    "»: no se entiende la definición de la tabla");
+
+    Statement version = connection_->cached("PRAGMA schema_version", doing);
+    version.step();
+    const int64_t next = sqlite3_column_int64(version.raw(), 0) + 1;
+    catalog_.invalidate();
+    connection_->execute("BEGIN IMMEDIATE", doing);
+    try {
+        const std::string name = quoteIdentifier(target.name);
+        connection_->execute(
+            "UPDATE " + quoteIdentifier(schema.name) + " SET " + name + " = " + name, doing);
+        connection_->execute("PRAGMA writable_schema = ON", doing);
+        Statement rewrite = connection_->prepare(
+            "UPDATE sqlite_master SET sql = ? WHERE type = 'table' AND name = ?", doing);
+        rewrite.bindText(1, changed);
+        rewrite.bindText(2, schema.name);
+        rewrite.step();
+        connection_->execute("PRAGMA schema_version = " + std::to_string(next), doing);
+        connection_->execute("PRAGMA writable_schema = OFF", doing);
+        connection_->execute("COMMIT", doing);
+    } catch (...) {
+        sqlite3_exec(connection_->handle(), "PRAGMA writable_schema = OFF; ROLLBACK", nullptr,
+                     nullptr, nullptr);
+        throw;
+    }
+}
+
+Row SqliteBackend::read(const std::string& table, RowId id) {
+    const TableSchema& schema = catalog_.schema(table);
+    Statement statement = connection_->cached("SELECT " + sqlite::columnList(schema) + " FROM " +
+                                                  quoteIdentifier(schema.name) + " WHERE " +
+                                                  sqlite::rowidName(schema) + " = ?",
+                                              "leer " + inTable(schema.name));
+    statement.bind(1, int64_t{id});
+    if (!statement.step())
+        throw Error("El registro ya no existe en la tabla «" + schema.name + "» de «" + path() +
+                    "»");
+    Row row;
+    for (size_t i = 0; i < schema.columns.size(); ++i)
+        row.push_back(sqlite::readValue(statement.raw(), static_cast<int>(i), schema.columns[i]));
+    return row;
+}
+
+std::vector<Value> SqliteBackend::fitted(const TableSchema& table, const Row& row) const {
+    if (row.size() != table.columns.size())
+        throw Error("Se escriben " + std::to_string(row.size()) + " valores en la tabla «" +
+                    table.name + "» de «" + path() + "», que tiene " +
+                    std::to_string(table.columns.size()) + " campos");
+    std::vector<Value> values;
+    values.reserve(row.size());
+    for (size_t i = 0; i < row.size(); ++i)
+        values.push_back(fitToColumn(row[i], {path(), table.name, table.columns[i]}));
+    return values;
+}
+
+void SqliteBackend::update(const std::string& table, RowId id, const Row& row) {
+    const TableSchema& schema = catalog_.schema(table);
+    const std::string doing = "escribir en " + inTable(schema.name);
+    connection_->requireWritable(doing);
+    std::vector<Value> values = fitted(schema, row);
+    std::string assignments;
+    for (size_t i = 0; i < values.size(); ++i) {
+        const Column& column = schema.columns[i];
+        if (values[i].isNull() && column.type == Type::Boolean) values[i] = Value::boolean(false);
+        if (!column.autoNumber) requireValue(values[i], {path(), schema.name, column});
+        assignments += (i ? ", " : "") + quoteIdentifier(column.name) + " = ?";
+    }
+    Statement statement =
+        connection_->cached("UPDATE " + quoteIdentifier(schema.name) + " SET " + assignments +
+                                " WHERE " + sqlite::rowidName(schema) + " = ?",
+                            doing);
+    for (size_t i = 0; i < values.size(); ++i)
+        sqlite::bindValue(statement, static_cast<int>(i + 1), values[i]);
+    statement.bind(static_cast<int>(values.size() + 1), int64_t{id});
+    statement.step();
+    if (sqlite3_changes(connection_->handle()) == 0)
+        throw Error("El registro ya no existe en la tabla «" + schema.name + "» de «" + path() +
+                    "»");
+}
+
+// Columns left Null are left out of the INSERT, so that SQLite fills in their
+// default (false for yes/no) or the autonumber.
+RowId SqliteBackend::insert(const std::string& table, const Row& row) {
+    const TableSchema& schema = catalog_.schema(table);
+    const std::string doing = "añadir un registro a " + inTable(schema.name);
+    connection_->requireWritable(doing);
+    std::vector<Value> values = fitted(schema, row);
+    std::string names, marks;
+    std::vector<int> given;
+    for (size_t i = 0; i < values.size(); ++i) {
+        const Column& column = schema.columns[i];
+        if (values[i].isNull()) {
+            if (!column.autoNumber && !column.defaultValue)
+                requireValue(values[i], {path(), schema.name, column});
+            continue;
+        }
+        names += (given.empty() ? "" : ", ") + quoteIdentifier(column.name);
+        marks += given.empty() ? "?" : ", ?";
+        given.push_back(static_cast<int>(i));
+    }
+    const std::string target = "INSERT INTO " + quoteIdentifier(schema.name);
+    Statement statement =
+        connection_->cached(given.empty() ? target + " DEFAULT VALUES"
+                                          : target + " (" + names + ") VALUES (" + marks + ")",
+                            doing);
+    for (size_t k = 0; k < given.size(); ++k)
+        sqlite::bindValue(statement, static_cast<int>(k + 1), values[given[k]]);
+    statement.step();
+    return sqlite3_last_insert_rowid(connection_->handle());
+}
+
+}  // namespace
+
 std::shared_ptr<Backend> openSqliteBackend(const std::string& path) {
-    throw Error("Las bases de datos SQLite aún no se admiten: «" + path + "»");
+    return std::make_shared<SqliteBackend>(sqlite::Connection::open(path, false));
 }
 
 std::shared_ptr<Backend> createSqliteBackend(const std::string& path) {
-    throw Error("Las bases de datos SQLite aún no se admiten: «" + path + "»");
+    return std::make_shared<SqliteBackend>(sqlite::Connection::open(path, true));
 }
 
 }  // namespace pelmora::engine

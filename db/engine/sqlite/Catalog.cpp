@@ -1,0 +1,115 @@
+#include "db/engine/sqlite/Catalog.h"
+
+#include "db/engine/ColumnValue.h"
+#include "db/engine/Error.h"
+#include "db/engine/Text.h"
+#include "db/engine/sqlite/SqlText.h"
+#include "db/engine/sqlite/SqliteTypes.h"
+
+namespace pelmora::engine::sqlite {
+
+namespace {
+
+std::string columnText(sqlite3_stmt* stmt, int index) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
+    return text ? text : "";
+}
+
+// The stored DEFAULT as a value of the column's type; none when it is not a constant
+// the column can hold.
+std::optional<Value> defaultOf(const std::string& expression, const Column& column,
+                               const std::string& table, const std::string& path) {
+    std::optional<Value> literal = parseLiteral(expression);
+    if (!literal) return std::nullopt;
+    try {
+        Value fitted = fitToColumn(*literal, {path, table, column});
+        return fitted.isNull() ? std::nullopt : std::optional<Value>(fitted);
+    } catch (const Error&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+void Catalog::refresh() {
+    Statement version = connection_.cached("PRAGMA schema_version", "leer el catálogo de tablas");
+    version.step();
+    const int64_t current = sqlite3_column_int64(version.raw(), 0);
+    if (current == version_) return;
+    names_.clear();
+    tables_.clear();
+    Statement list = connection_.cached(
+        "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' "
+        "ESCAPE '\\' ORDER BY rowid",
+        "leer el catálogo de tablas");
+    while (list.step()) names_.push_back(columnText(list.raw(), 0));
+    version_ = current;
+}
+
+const std::vector<std::string>& Catalog::tableNames() {
+    refresh();
+    return names_;
+}
+
+Catalog::Entry& Catalog::entry(const std::string& table) {
+    refresh();
+    const std::string key = upperCase(table);
+    auto found = tables_.find(key);
+    if (found != tables_.end()) return found->second;
+    for (const std::string& name : names_)
+        if (upperCase(name) == key) return tables_.emplace(key, load(name)).first->second;
+    throw Error("No existe la tabla «" + table + "» en la base de datos «" + connection_.path() +
+                "»");
+}
+
+const TableSchema& Catalog::schema(const std::string& table) {
+    return entry(table).schema;
+}
+
+const std::string& Catalog::createStatement(const std::string& table) {
+    return entry(table).sql;
+}
+
+Catalog::Entry Catalog::load(const std::string& name) {
+    const std::string doing = "leer la definición de la tabla «" + name + "»";
+    Entry entry;
+    entry.schema.name = name;
+    Statement create = connection_.cached(
+        "SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?", doing);
+    create.bindText(1, name);
+    if (create.step()) entry.sql = columnText(create.raw(), 0);
+    const std::vector<ColumnDefinition> definitions = columnDefinitions(entry.sql);
+
+    Statement info = connection_.cached(
+        "SELECT name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?) ORDER BY cid",
+        doing);
+    info.bindText(1, name);
+    int keyColumns = 0;
+    std::vector<std::string> defaults;
+    while (info.step()) {
+        sqlite3_stmt* row = info.raw();
+        Column column;
+        column.name = columnText(row, 0);
+        const bool key = sqlite3_column_int(row, 4) > 0;
+        keyColumns += key;
+        typeFromDeclared(columnText(row, 1), key && upperCase(columnText(row, 1)) == "INTEGER",
+                         column);
+        column.required = sqlite3_column_int(row, 2) != 0 && column.type != Type::Boolean;
+        column.allowZeroLength = true;
+        for (const ColumnDefinition& definition : definitions)
+            if (sameName(definition.name, column.name) && definition.forbidsEmpty)
+                column.allowZeroLength = false;
+        defaults.push_back(sqlite3_column_type(row, 3) == SQLITE_NULL ? "NULL"
+                                                                      : columnText(row, 3));
+        entry.schema.columns.push_back(std::move(column));
+    }
+    for (size_t i = 0; i < entry.schema.columns.size(); ++i) {
+        Column& column = entry.schema.columns[i];
+        if (column.autoNumber && keyColumns > 1) typeFromDeclared("INTEGER", false, column);
+        if (column.autoNumber) column.required = false;
+        column.defaultValue = defaultOf(defaults[i], column, name, connection_.path());
+    }
+    return entry;
+}
+
+}  // namespace pelmora::engine::sqlite

@@ -1,0 +1,26 @@
+// How the engine's types live in SQLite columns: the declared type names the
+// backend writes and reads back (other tools' tables by SQLite's affinity
+// rules), and the binding and reading of values in their storage classes.
+#pragma once
+
+#include <string>
+
+#include "db/engine/Schema.h"
+#include "db/engine/sqlite/Connection.h"
+
+namespace pelmora::engine::sqlite {
+
+// "BOOLEAN", "TEXT(50)", "LONG"...: the declared type written for a column.
+std::string declaredType(const Column& column);
+
+// The engine type and size of a declared type. `rowidAlias` marks an INTEGER
+// PRIMARY KEY column, which is the table's autonumber.
+void typeFromDeclared(const std::string& declared, bool rowidAlias, Column& column);
+
+// Binds a value already fitted to its column (ColumnValue.h).
+void bindValue(Statement& statement, int index, const Value& fitted);
+
+// The value at a result column, as the column's type when the stored value allows.
+Value readValue(sqlite3_stmt* stmt, int index, const Column& column);
+
+}  // namespace pelmora::engine::sqlite
