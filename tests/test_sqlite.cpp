@@ -1,0 +1,361 @@
+// The SQLite backend: the shared semantics on a real SQLite file, the file as
+// other SQLite readers see it, bad input, locks, read-only files, and large tables.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "db/engine/Database.h"
+#include "db/engine/Error.h"
+#include "db/engine/Recordset.h"
+#include "tests/support/QuerySemantics.h"
+#include "tests/support/TempDir.h"
+
+using namespace pelmora::engine;
+using pelmora::prueba::TempDir;
+
+namespace {
+
+// The first column of every row of a statement, read by plain SQLite.
+std::vector<std::string> raw(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    std::vector<std::string> out;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
+        out.push_back(std::string("ERROR: ") + sqlite3_errmsg(db));
+    while (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+        out.push_back(text ? text : "NULL");
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return out;
+}
+
+std::string contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string errorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "";
+}
+
+void expectMentions(const std::string& message, const std::vector<std::string>& parts) {
+    EXPECT_FALSE(message.empty());
+    for (const std::string& part : parts)
+        EXPECT_NE(message.find(part), std::string::npos) << "«" << part << "» en: " << message;
+}
+
+// A table with one column of each kind the program writes.
+void createParcela(Database& db) {
+    TableDef def = db.createTableDef("Parcela");
+    def.appendField(def.createField("mslink", Type::Long));
+    def.appendField(def.createField("nombre", Type::Text, 10));
+    def.appendField(def.createField("clase", Type::Integer));
+    def.appendField(def.createField("hecho", Type::Boolean));
+    def.appendField(def.createField("fecha", Type::DateTime, 255));
+    db.appendTableDef(def);
+}
+
+void addParcela(Database& db, int32_t mslink, const std::string& nombre) {
+    auto rs = db.openRecordset("Parcela", OpenMode::Dynaset);
+    rs->addNew();
+    rs->set("mslink", Value::longInt(mslink));
+    rs->set("nombre", Value::text(nombre));
+    rs->update();
+}
+
+int rows(Database& db, const std::string& table) {
+    auto rs = db.openRecordset(table, OpenMode::Snapshot);
+    if (rs->eof()) return 0;
+    rs->moveLast();
+    return rs->recordCount();
+}
+
+}  // namespace
+
+TEST(Sqlite, SemanticaCompartida) {
+    TempDir dir;
+    pelmora::prueba::checkQuerySemantics(*createSqliteDatabase(dir.path("semantica.db")));
+    pelmora::prueba::checkRecordsetBehaviour(*createSqliteDatabase(dir.path("recordset.db")));
+}
+
+TEST(Sqlite, ElFicheroComoLoVeSQLite) {
+    TempDir dir;
+    const std::string path = dir.path("tipos.db");
+    {
+        auto db = createSqliteDatabase(path);
+        TableDef def = db->createTableDef("Todos");
+        for (Type type : {Type::Boolean, Type::Byte, Type::Integer, Type::Long, Type::Currency,
+                          Type::Single, Type::Double, Type::DateTime, Type::Text, Type::Memo,
+                          Type::Binary, Type::Guid, Type::Decimal})
+            def.appendField(def.createField(std::string("c") + typeName(type), type,
+                                            type == Type::Text ? 40 : 0));
+        def.appendField(def.createField("vacio", Type::Text));
+        def.setAllowZeroLength("vacio", true);
+        db->appendTableDef(def);
+        auto rs = db->openRecordset("Todos", OpenMode::Dynaset);
+        rs->addNew();
+        rs->set("csí/no", Value::boolean(true));
+        rs->set("cbyte", Value::longInt(200));
+        rs->set("centero", Value::text("-300"));
+        rs->set("centero largo", Value::longInt(70000));
+        rs->set("cmoneda", Value::currency(12345));
+        rs->set("csimple", Value::single(1.5f));
+        rs->set("cdoble", Value::dbl(0.1));
+        rs->set("cfecha/hora", Value::dateTime(oleDaysFromCivil(2026, 12, 7, 10, 20, 30)));
+        rs->set("ctexto", Value::text("camión"));
+        rs->set("cmemo", Value::text("007"));
+        rs->set("cbinario", Value::binary(std::string("\x00\xff", 2)));
+        rs->set("cid. de réplica", Value::text("01234567-89ab-cdef-0123-456789abcdef"));
+        rs->set("cdecimal", Value::decimal("-123.45"));
+        rs->update();
+    }
+    EXPECT_EQ(raw(path, "SELECT name FROM sqlite_master"), std::vector<std::string>{"Todos"});
+    const std::string sql = raw(path, "SELECT sql FROM sqlite_master").at(0);
+    for (const char* declared :
+         {"BOOLEAN NOT NULL DEFAULT 0", "BYTE", "INTEGER", "LONG", "CURRENCY", "SINGLE", "DOUBLE",
+          "DATETIME", "TEXT(40) CHECK (\"ctexto\" <> '')", "MEMO TEXT", "BINARY", "GUID", "DECIMAL",
+          "\"vacio\" TEXT(255)"})
+        EXPECT_NE(sql.find(declared), std::string::npos) << declared << " en " << sql;
+    EXPECT_EQ(sql.find("CHECK (\"vacio\""), std::string::npos);
+    EXPECT_EQ(raw(path,
+                  "SELECT \"csí/no\" || '|' || \"cfecha/hora\" || '|' || typeof(cmemo) || "
+                  "cmemo || '|' || \"cid. de réplica\" || '|' || cmoneda FROM Todos"),
+              std::vector<std::string>{"-1|2026-12-07 10:20:30|text007|"
+                                       "{01234567-89AB-CDEF-0123-456789ABCDEF}|1.2345"});
+
+    auto db = openDatabase(path);
+    const TableSchema schema = db->tableDef("TODOS").schema();
+    ASSERT_EQ(schema.columns.size(), 14u);
+    const Type expected[] = {Type::Boolean,  Type::Byte,   Type::Integer, Type::Long,
+                             Type::Currency, Type::Single, Type::Double,  Type::DateTime,
+                             Type::Text,     Type::Memo,   Type::Binary,  Type::Guid,
+                             Type::Decimal,  Type::Text};
+    for (size_t i = 0; i < 14; ++i) EXPECT_EQ(schema.columns[i].type, expected[i]) << i;
+    EXPECT_EQ(schema.columns[8].size, 40);
+    EXPECT_FALSE(schema.columns[8].allowZeroLength);
+    EXPECT_TRUE(schema.columns[13].allowZeroLength);
+    EXPECT_EQ(schema.columns[0].defaultValue, Value::boolean(false));
+
+    auto rs = db->openRecordset("Todos", OpenMode::Snapshot);
+    EXPECT_EQ(rs->field("cbyte"), Value::byte(200));
+    EXPECT_EQ(rs->field("centero"), Value::integer(-300));
+    EXPECT_EQ(rs->field("cmoneda"), Value::currency(12345));
+    EXPECT_EQ(rs->field("csimple"), Value::single(1.5f));
+    EXPECT_EQ(rs->field("cdoble"), Value::dbl(0.1));
+    EXPECT_EQ(rs->field("cmemo"), Value::text("007", Type::Memo));
+    EXPECT_EQ(rs->field("cbinario"), Value::binary(std::string("\x00\xff", 2)));
+    EXPECT_EQ(rs->field("cdecimal"), Value::decimal("-123.45"));
+    EXPECT_TRUE(rs->field("vacio").isNull());
+    EXPECT_TRUE(db->backend().verify().empty());
+}
+
+TEST(Sqlite, TablasDeOtrasHerramientasPorAfinidad) {
+    TempDir dir;
+    const std::string path = dir.path("ajena.db");
+    auto db = createSqliteDatabase(path);
+    raw(path,
+        "CREATE TABLE ajena (id INTEGER PRIMARY KEY, nombre VARCHAR(40) NOT NULL DEFAULT 'x', "
+        "importe REAL, datos BLOB, cuenta BIGINT, libre TEXT, sin, fecha DATE, "
+        "CHECK (nombre != ''))");
+    raw(path,
+        "INSERT INTO ajena (nombre, importe, cuenta, libre, sin, fecha) VALUES "
+        "('uno', 2.5, 5000000000, 'texto', 7, '2024-02-29')");
+    const TableSchema s = db->tableDef("Ajena").schema();
+    const Type expected[] = {Type::Long, Type::Text, Type::Double, Type::LongBinary,
+                             Type::Long, Type::Memo, Type::Memo,   Type::DateTime};
+    ASSERT_EQ(s.columns.size(), 8u);
+    for (size_t i = 0; i < 8; ++i) EXPECT_EQ(s.columns[i].type, expected[i]) << i;
+    EXPECT_TRUE(s.columns[0].autoNumber);
+    EXPECT_EQ(s.columns[1].size, 40);
+    EXPECT_TRUE(s.columns[1].required);
+    EXPECT_FALSE(s.columns[1].allowZeroLength);
+    EXPECT_EQ(s.columns[1].defaultValue, Value::text("x"));
+
+    auto rs = db->openRecordset("Select ajena.* from ajena WHERE id=1;", OpenMode::Dynaset);
+    ASSERT_FALSE(rs->eof());
+    EXPECT_EQ(rs->field("cuenta"), Value::dbl(5e9));  // beyond 32 bits: as it is
+    EXPECT_EQ(rs->field("sin"), Value::text("7", Type::Memo));
+    EXPECT_EQ(rs->field("fecha"), Value::dateTime(oleDaysFromCivil(2024, 2, 29)));
+    auto add = db->openRecordset("ajena", OpenMode::Dynaset);
+    add->addNew();
+    add->update();  // the autonumber and the default fill in
+    EXPECT_EQ(raw(path, "SELECT id || nombre FROM ajena WHERE id = 2"),
+              std::vector<std::string>{"2x"});
+}
+
+TEST(Sqlite, EntradasErroneasUnErrorEnEspanolSinEscribirNada) {
+    TempDir dir;
+    const std::string missing = dir.path("no-existe.db");
+    expectMentions(errorOf([&] { openDatabase(missing); }), {missing, "No se encuentra"});
+    EXPECT_FALSE(std::filesystem::exists(missing));  // opening never creates a file
+    expectMentions(errorOf([&] { openDatabase(dir.root().string()); }), {"carpeta"});
+    const std::string empty = dir.path("vacio.db");
+    std::ofstream(empty).close();
+    expectMentions(errorOf([&] { openDatabase(empty); }), {empty, "vacío"});
+    const std::string text = dir.path("texto.db");
+    std::ofstream(text) << "esto no es una base de datos\n";
+    expectMentions(errorOf([&] { openDatabase(text); }), {text, "no es una base de datos"});
+    const std::string broken = dir.path("rota.db");
+    std::ofstream(broken, std::ios::binary)
+        << std::string("SQLite format 3\0", 16) << std::string(4000, 'x');
+    expectMentions(errorOf([&] { openDatabase(broken); }), {broken, "dañada"});
+    EXPECT_THROW(createSqliteDatabase(text), Error);  // never over an existing file
+
+    const std::string path = dir.path("datos.db");
+    auto db = createSqliteDatabase(path);
+    createParcela(*db);
+    addParcela(*db, 1, "uno");
+    const std::string before = contents(path);
+    const auto writeFails = [&](const std::function<void(Recordset&)>& fill,
+                                const std::vector<std::string>& mentions) {
+        auto rs = db->openRecordset("Select Parcela.* from Parcela;", OpenMode::Dynaset);
+        rs->addNew();
+        fill(*rs);
+        expectMentions(errorOf([&] { rs->update(); }), mentions);
+        rs->moveFirst();
+        rs->edit();
+        fill(*rs);
+        expectMentions(errorOf([&] { rs->update(); }), mentions);
+    };
+    const std::vector<std::string> nombre = {path, "«Parcela»", "«nombre»"};
+    const std::vector<std::string> clase = {path, "«Parcela»", "«clase»"};
+    writeFails([](Recordset& rs) { rs.set("nombre", Value::text("demasiado largo")); }, nombre);
+    writeFails([](Recordset& rs) { rs.set("nombre", Value::text("")); }, nombre);
+    writeFails([](Recordset& rs) { rs.set("clase", Value::longInt(40000)); }, clase);
+    writeFails([](Recordset& rs) { rs.set("clase", Value::text("cinco")); }, clase);
+    writeFails([](Recordset& rs) { rs.set("fecha", Value::text("ayer")); },
+               {path, "«Parcela»", "«fecha»"});
+    EXPECT_EQ(rows(*db, "Parcela"), 1);
+    EXPECT_EQ(contents(path), before);  // nothing written
+
+    expectMentions(
+        errorOf([&] { db->openRecordset("Select Parcela.* frm Parcela;", OpenMode::Snapshot); }),
+        {"«Select Parcela.* frm Parcela;»", "no es válida"});
+    expectMentions(
+        errorOf([&] { db->openRecordset("Select Otra.* from Otra;", OpenMode::Snapshot); }),
+        {path, "«Otra»", "No existe la tabla"});
+    expectMentions(errorOf([&] {
+                       db->openRecordset("Select Parcela.* from Parcela WHERE x=1;",
+                                         OpenMode::Snapshot);
+                   }),
+                   {path, "«Parcela»", "«x»"});
+    expectMentions(errorOf([&] { db->openRecordset("Parcela", OpenMode::Snapshot)->field("x"); }),
+                   {path, "«Parcela»", "«x»"});
+    expectMentions(
+        errorOf([&] { db->tableDef("Parcela").setDefaultValue("clase", Value::longInt(99999)); }),
+        clase);
+}
+
+TEST(Sqlite, FicheroDeSoloLecturaSeLeePeroNoSeEscribe) {
+    TempDir dir;
+    const std::string path = dir.path("solo-lectura.db");
+    {
+        auto db = createSqliteDatabase(path);
+        createParcela(*db);
+        addParcela(*db, 1, "uno");
+    }
+    chmod(path.c_str(), 0444);
+    const std::string before = contents(path);
+    auto db = openDatabase(path);
+    EXPECT_EQ(rows(*db, "Parcela"), 1);
+    expectMentions(errorOf([&] { addParcela(*db, 2, "dos"); }), {path, "solo lectura"});
+    expectMentions(errorOf([&] {
+                       TableDef def = db->createTableDef("Nueva");
+                       def.appendField(def.createField("a", Type::Long));
+                       db->appendTableDef(def);
+                   }),
+                   {path, "solo lectura"});
+    expectMentions(errorOf([&] {
+                       db->tableDef("Parcela").appendField(
+                           db->tableDef("Parcela").createField("b", Type::Boolean));
+                   }),
+                   {path, "solo lectura"});
+    EXPECT_EQ(contents(path), before);
+}
+
+TEST(Sqlite, BaseBloqueadaEsperaYFallaConMensajeClaro) {
+    TempDir dir;
+    const std::string path = dir.path("bloqueada.db");
+    auto db = createSqliteDatabase(path);
+    createParcela(*db);
+    sqlite3* other = nullptr;
+    sqlite3_open(path.c_str(), &other);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    expectMentions(errorOf([&] { addParcela(*db, 1, "uno"); }), {path, "bloqueada"});
+    sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    addParcela(*db, 1, "uno");
+    EXPECT_EQ(rows(*db, "Parcela"), 1);
+}
+
+// A scan walks a live cursor: a row changed ahead of it is read as changed.
+TEST(Sqlite, CienMilRegistrosSeRecorrenSinCargarlosDeUnaVez) {
+    TempDir dir;
+    const std::string path = dir.path("grande.db");
+    auto db = createSqliteDatabase(path);
+    createParcela(*db);
+    raw(path,
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
+        "INSERT INTO Parcela (mslink, nombre) SELECT i, 'p' || (i % 1000) FROM n");
+    auto rs = db->openRecordset("Select Parcela.* from Parcela;", OpenMode::Dynaset);
+    ASSERT_FALSE(rs->eof());
+    EXPECT_EQ(rs->field("mslink"), Value::longInt(1));
+    auto ahead =
+        db->openRecordset("Select Parcela.* from Parcela WHERE mslink=90000;", OpenMode::Dynaset);
+    ahead->edit();
+    ahead->set("nombre", Value::text("cambiado"));
+    ahead->update();
+
+    int32_t count = 0;
+    int64_t sum = 0;
+    for (; !rs->eof(); rs->moveNext()) {
+        ++count;
+        sum += rs->field("mslink").toLong();
+        if (count == 90000) {
+            EXPECT_EQ(rs->field("nombre"), Value::text("cambiado"));
+        }
+        if (count % 2 == 0) {
+            rs->edit();
+            rs->set("hecho", Value::boolean(true));
+            rs->update();
+        }
+    }
+    EXPECT_EQ(count, 100000);
+    EXPECT_EQ(sum, int64_t{100000} * 100001 / 2);
+    EXPECT_EQ(raw(path, "SELECT count(*) FROM Parcela WHERE hecho = -1"),
+              std::vector<std::string>{"50000"});
+    auto ordered = db->openRecordset(
+        "Select Parcela.* from Parcela WHERE mslink<60000 ORDER BY "
+        "mslink;",
+        OpenMode::Snapshot);
+    ordered->moveLast();
+    EXPECT_EQ(ordered->recordCount(), 59999);
+    EXPECT_EQ(ordered->field("mslink"), Value::longInt(59999));
+}
+
+TEST(Sqlite, VerificacionDetectaValoresYPaginasDanadas) {
+    TempDir dir;
+    const std::string path = dir.path("verifica.db");
+    auto db = createSqliteDatabase(path);
+    createParcela(*db);
+    addParcela(*db, 1, "uno");
+    EXPECT_TRUE(db->backend().verify().empty());
+    raw(path, "UPDATE Parcela SET nombre = 'mucho más de diez', hecho = 5");
+    auto problems = db->backend().verify();
+    ASSERT_EQ(problems.size(), 2u);
+    expectMentions(problems[0], {"«Parcela»", "«nombre»"});
+    expectMentions(problems[1], {"«Parcela»", "«hecho»"});
+}
