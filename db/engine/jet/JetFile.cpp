@@ -1,0 +1,121 @@
+#include "db/engine/jet/JetFile.h"
+
+#include <cmath>
+
+#include "db/engine/Error.h"
+#include "db/engine/Text.h"
+#include "db/engine/jet/Properties.h"
+
+namespace pelmora::engine::jet {
+
+JetFile::JetFile(const std::string& path) : pages_(path), header_(readHeader(pages_)) {
+    catalog_ = std::make_unique<Catalog>(pages_);
+}
+
+std::shared_ptr<const JetTable> JetFile::table(const std::string& name) {
+    const std::string key = upperCase(name);
+    auto found = tables_.find(key);
+    if (found != tables_.end()) return found->second;
+    const CatalogEntry* entry = catalog_->find(name);
+    if (!entry) throw Error("No existe la tabla «" + name + "» en la base de datos «" + path() + "»");
+    auto table = std::make_shared<JetTable>();
+    table->definition = readTableDefinition(pages_, entry->definitionPage, entry->name);
+    table->schema = schemaOf(table->definition, pages_.format(), catalog_->propertyBlob(*entry),
+                             path());
+    tables_.emplace(key, table);
+    return table;
+}
+
+namespace {
+
+Type engineType(ColumnType type) {
+    switch (type) {
+        case ColumnType::Boolean: return Type::Boolean;
+        case ColumnType::Byte: return Type::Byte;
+        case ColumnType::Integer: return Type::Integer;
+        case ColumnType::Long: return Type::Long;
+        case ColumnType::Currency: return Type::Currency;
+        case ColumnType::Single: return Type::Single;
+        case ColumnType::Double: return Type::Double;
+        case ColumnType::DateTime: return Type::DateTime;
+        case ColumnType::Text: return Type::Text;
+        case ColumnType::Ole: return Type::LongBinary;
+        case ColumnType::Memo: return Type::Memo;
+        case ColumnType::Guid: return Type::Guid;
+        case ColumnType::Numeric: return Type::Decimal;
+        default: return Type::Binary;
+    }
+}
+
+bool oneOf(const std::string& word, std::initializer_list<const char*> words) {
+    for (const char* w : words)
+        if (upperCase(word) == w) return true;
+    return false;
+}
+
+// The value of a DefaultValue expression when it is a plain literal; otherwise
+// the expression itself, as text.
+Value defaultValue(const std::string& expression, Type type) {
+    const std::string e = expression;
+    if (e.size() >= 2 && e.front() == '"' && e.back() == '"') {
+        std::string inner;
+        for (size_t i = 1; i + 1 < e.size(); ++i) {
+            inner += e[i];
+            if (e[i] == '"' && e[i + 1] == '"') ++i;
+        }
+        return Value::text(inner);
+    }
+    if (type == Type::Boolean) {
+        if (oneOf(e, {"TRUE", "YES", "ON", "-1"})) return Value::boolean(true);
+        if (oneOf(e, {"FALSE", "NO", "OFF", "0"})) return Value::boolean(false);
+    }
+    try {
+        const Value literal = Value::text(e);
+        switch (type) {
+            case Type::Byte: return Value::byte(static_cast<uint8_t>(literal.toInteger()));
+            case Type::Integer: return Value::integer(literal.toInteger());
+            case Type::Long: return Value::longInt(literal.toLong());
+            case Type::Single: return Value::single(static_cast<float>(literal.toDouble()));
+            case Type::Double: return Value::dbl(literal.toDouble());
+            case Type::Currency:
+                return Value::currency(static_cast<int64_t>(std::llround(literal.toDouble() * 10000)));
+            case Type::Decimal: literal.toDouble(); return Value::decimal(e);
+            default: break;
+        }
+    } catch (const Error&) {
+    }
+    return Value::text(e);
+}
+
+int columnSize(const ColumnDef& c, const Format& f) {
+    if (c.type == ColumnType::Text) return f.unicode ? c.length / 2 : c.length;
+    if (c.type == ColumnType::Boolean) return 1;
+    return c.isLongValue() ? 0 : c.length;
+}
+
+}  // namespace
+
+TableSchema schemaOf(const TableDefinition& table, const Format& format,
+                     const std::string& propertyBlob, const std::string& path) {
+    const auto properties = readColumnProperties(propertyBlob, format, path, table.name);
+    TableSchema schema;
+    schema.name = table.name;
+    for (const ColumnDef& c : table.columns) {
+        Column column;
+        column.name = c.name;
+        column.type = engineType(c.type);
+        column.size = columnSize(c, format);
+        column.autoNumber = c.autoNumber();
+        auto p = properties.find(upperCase(c.name));
+        if (p != properties.end()) {
+            column.allowZeroLength = p->second.allowZeroLength.value_or(false);
+            column.required = p->second.required.value_or(false);
+            if (p->second.defaultValue)
+                column.defaultValue = defaultValue(*p->second.defaultValue, column.type);
+        }
+        schema.columns.push_back(std::move(column));
+    }
+    return schema;
+}
+
+}  // namespace pelmora::engine::jet

@@ -1,0 +1,43 @@
+// An open .mdb file: its pages, header and catalog, and the tables read so far
+// (definition and schema, each read once). Cursors share it with the backend.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "db/engine/Schema.h"
+#include "db/engine/jet/Catalog.h"
+#include "db/engine/jet/Header.h"
+
+namespace pelmora::engine::jet {
+
+struct JetTable {
+    TableDefinition definition;
+    TableSchema schema;
+};
+
+class JetFile {
+public:
+    explicit JetFile(const std::string& path);
+
+    PageFile& pages() { return pages_; }
+    const Header& header() const { return header_; }
+    Catalog& catalog() { return *catalog_; }
+    const std::string& path() const { return pages_.path(); }
+
+    // A table by name (case-insensitive); throws Error naming the file when missing.
+    std::shared_ptr<const JetTable> table(const std::string& name);
+
+private:
+    PageFile pages_;
+    Header header_;
+    std::unique_ptr<Catalog> catalog_;
+    std::map<std::string, std::shared_ptr<const JetTable>> tables_;  // by upper-cased name
+};
+
+// The engine's schema of a stored table: types, sizes and the column properties.
+TableSchema schemaOf(const TableDefinition& table, const Format& format,
+                     const std::string& propertyBlob, const std::string& path);
+
+}  // namespace pelmora::engine::jet

@@ -1,0 +1,75 @@
+#include "db/engine/jet/TextCodec.h"
+
+namespace pelmora::engine::jet {
+
+void appendUtf8(char32_t c, std::string& out) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+char32_t fromWindows1252(uint8_t byte) {
+    // 0x80-0x9F differ from Latin-1; the five unassigned bytes stand for themselves.
+    static const char16_t high[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    return byte >= 0x80 && byte < 0xA0 ? high[byte - 0x80] : byte;
+}
+
+void decodeUcs2(std::string_view bytes, std::string& out) {
+    const auto unit = [&](size_t i) {
+        return static_cast<char32_t>(static_cast<uint8_t>(bytes[i]) |
+                                     static_cast<uint8_t>(bytes[i + 1]) << 8);
+    };
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        char32_t c = unit(i);
+        if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
+            char32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low < 0xE000) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            }
+        }
+        appendUtf8(c, out);
+    }
+}
+
+void decodeJet4Text(std::string_view bytes, std::string& out) {
+    if (bytes.size() < 2 || static_cast<uint8_t>(bytes[0]) != 0xFF ||
+        static_cast<uint8_t>(bytes[1]) != 0xFE) {
+        decodeUcs2(bytes, out);
+        return;
+    }
+    bool compressed = true;
+    size_t start = 2;
+    for (size_t i = 2; i <= bytes.size(); ++i) {
+        if (i < bytes.size() && bytes[i] != 0) continue;
+        std::string_view run = bytes.substr(start, i - start);
+        if (compressed)
+            for (char b : run) appendUtf8(static_cast<uint8_t>(b), out);
+        else
+            decodeUcs2(run, out);
+        compressed = !compressed;
+        start = i + 1;
+    }
+}
+
+void decodeCodePage(std::string_view bytes, std::string& out) {
+    for (char b : bytes) appendUtf8(fromWindows1252(static_cast<uint8_t>(b)), out);
+}
+
+}  // namespace pelmora::engine::jet

@@ -1,0 +1,19 @@
+// Usage maps: which pages belong to a table (or an index, or have free room).
+// A map is a row on a data page. Its first byte is its kind:
+//  0x00 inline: u32 first page, then a bitmap (bit i of byte k: page first + 8k + i);
+//  0x01 reference: u32 numbers of pages of type 0x05 (0 = none), each holding from
+//       offset 4 a bitmap of (page size - 4) * 8 pages, the n-th one starting at
+//       page n * (page size - 4) * 8.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "db/engine/jet/PageFile.h"
+
+namespace pelmora::engine::jet {
+
+// The pages the map at `pointer` (a row pointer) marks, in ascending order.
+std::vector<uint32_t> readUsageMap(PageFile& file, uint32_t pointer, const char* what);
+
+}  // namespace pelmora::engine::jet
