@@ -1,0 +1,171 @@
+// pelmora-bdd run as users run it: the built executable, its output, its exit codes.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "tests/support/TempDir.h"
+
+using pelmora::prueba::TempDir;
+
+namespace {
+
+struct Salida {
+    int code;
+    std::string out, err;
+};
+
+std::string quote(const std::string& arg) {
+    std::string q = "'";
+    for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Runs pelmora-bdd with the arguments and `input` on stdin.
+Salida bdd(const TempDir& dir, const std::vector<std::string>& args,
+           const std::string& input = "") {
+    std::ofstream(dir.path("stdin"), std::ios::binary) << input;
+    std::string command = quote(std::string(PELMORA_BIN_DIR) + "/pelmora-bdd");
+    for (const std::string& arg : args) command += " " + quote(arg);
+    command += " <" + quote(dir.path("stdin")) + " >" + quote(dir.path("stdout")) + " 2>" +
+               quote(dir.path("stderr"));
+    const int status = std::system(command.c_str());
+    return {WEXITSTATUS(status), slurp(dir.path("stdout")), slurp(dir.path("stderr"))};
+}
+
+std::string lines(const std::vector<std::string>& all) {
+    std::string text;
+    for (const std::string& line : all) text += line + "\n";
+    return text;
+}
+
+}  // namespace
+
+TEST(PelmoraBdd, IdaYVueltaDeTablasYRegistros) {
+    TempDir dir;
+    const std::string db = dir.path("ida y vuelta.db");
+    ASSERT_EQ(bdd(dir, {"create", db}).code, 0);
+    const std::vector<std::string> columns = {"mslink:long",
+                                              "nombre:text:30",
+                                              "hecho:boolean",
+                                              "fecha:datetime",
+                                              "importe:currency",
+                                              "clase:integer",
+                                              "b:byte",
+                                              "r:double",
+                                              "s:single",
+                                              "datos:binary",
+                                              "nota:memo:allowzerolength",
+                                              "id:guid",
+                                              "d:decimal"};
+    std::vector<std::string> create = {"create-table", db, "199ETIQUETAS"};
+    create.insert(create.end(), columns.begin(), columns.end());
+    ASSERT_EQ(bdd(dir, create).code, 0);
+
+    const std::string rows = lines({
+        R"({"mslink": 1, "nombre": "camión \"uno\" \\ ñ", "hecho": true, )"
+        R"("fecha": "2026-12-07 10:20:30", "importe": 12.5, "clase": -7, "b": 255, )"
+        R"("r": 0.1, "s": 1.1, "datos": "00ff10", "nota": "", )"
+        R"("id": "{01234567-89AB-CDEF-0123-456789ABCDEF}", "d": -123.45})",
+        R"({"mslink": 2, "nombre": "línea\nnueva\ttab", "hecho": false, "fecha": null, )"
+        R"("importe": -0.0001, "clase": 32767, "b": 0, "r": 1e+300, "s": -3.4028235e+38, )"
+        R"("datos": "", "nota": "🙂", "id": null, "d": 0})",
+        R"({"mslink": null, "nombre": null, "hecho": false, "fecha": "1899-12-30 12:00:00", )"
+        R"("importe": null, "clase": null, "b": null, "r": null, "s": null, "datos": null, )"
+        R"("nota": null, "id": null, "d": null})",
+    });
+    Salida insert = bdd(dir, {"insert", db, "199etiquetas"}, rows);
+    ASSERT_EQ(insert.code, 0) << insert.err;
+    EXPECT_EQ(insert.out, "3 registros añadidos a «199ETIQUETAS»\n");
+    Salida dump = bdd(dir, {"dump", db, "199ETIQUETAS"});
+    EXPECT_EQ(dump.code, 0) << dump.err;
+    EXPECT_EQ(dump.out, rows);
+
+    Salida schema = bdd(dir, {"schema", db, "199Etiquetas"});
+    EXPECT_EQ(schema.out, lines({"mslink:long", "nombre:text:30", "hecho:boolean default=false",
+                                 "fecha:datetime", "importe:currency", "clase:integer", "b:byte",
+                                 "r:double", "s:single", "datos:binary",
+                                 "nota:memo:allowzerolength", "id:guid", "d:decimal"}));
+
+    // A column added to a table with rows: every old row reads its default.
+    ASSERT_EQ(bdd(dir, {"add-column", db, "199ETIQUETAS", "tcorrelate:boolean"}).code, 0);
+    ASSERT_EQ(bdd(dir, {"add-column", db, "199ETIQUETAS", "extra:text:5"}).code, 0);
+    dump = bdd(dir, {"dump", db, "199ETIQUETAS"});
+    std::istringstream dumped(dump.out);
+    int count = 0;
+    for (std::string line; std::getline(dumped, line); ++count)
+        EXPECT_NE(line.find(R"(, "tcorrelate": false, "extra": null})"), std::string::npos) << line;
+    EXPECT_EQ(count, 3);
+
+    Salida update = bdd(dir, {"update", db, "199ETIQUETAS", "--set", "extra=sí", "--set",
+                              "tcorrelate=true", "--where", "nombre=CAMIÓN \"UNO\" \\ Ñ"});
+    EXPECT_EQ(update.code, 0) << update.err;
+    EXPECT_EQ(update.out, "1 registro actualizado en «199ETIQUETAS»\n");
+    dump = bdd(dir, {"dump", db, "199ETIQUETAS"});
+    EXPECT_NE(dump.out.find(R"("tcorrelate": true, "extra": "sí"})"), std::string::npos);
+    EXPECT_EQ(
+        bdd(dir, {"update", db, "199ETIQUETAS", "--set", "extra=x", "--where", "mslink=null"}).out,
+        "0 registros actualizados en «199ETIQUETAS»\n");  // Null matches nothing
+
+    ASSERT_EQ(bdd(dir, {"create-table", db, "MSysPropia", "a:long"}).code, 0);
+    EXPECT_EQ(bdd(dir, {"tables", db}).out, "199ETIQUETAS\n");
+    EXPECT_EQ(bdd(dir, {"tables", db, "--system"}).out, "199ETIQUETAS\nMSysPropia\n");
+    Salida check = bdd(dir, {"check", db});
+    EXPECT_EQ(check.code, 0) << check.out;
+}
+
+TEST(PelmoraBdd, ErroresDeUsoYDeDatos) {
+    TempDir dir;
+    const std::string db = dir.path("errores.db");
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {"frob", db},
+                                               {"dump", db},
+                                               {"tables", db, "--nada"},
+                                               {"update", db, "T"},
+                                               {"update", db, "T", "--set", "sinigual"},
+                                               {"create-table", db, "T", "a:entero"},
+                                               {"create-table", db, "T", "a:text:300"}}) {
+        Salida run = bdd(dir, args);
+        EXPECT_EQ(run.code, 2) << run.err;
+        EXPECT_NE(run.err.find("Uso: pelmora-bdd"), std::string::npos);
+    }
+    EXPECT_FALSE(std::filesystem::exists(db));
+
+    Salida missing = bdd(dir, {"tables", db});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.err.find(db), std::string::npos) << missing.err;
+    EXPECT_FALSE(std::filesystem::exists(db));
+
+    ASSERT_EQ(bdd(dir, {"create", db}).code, 0);
+    EXPECT_EQ(bdd(dir, {"create", db}).code, 1);
+    ASSERT_EQ(bdd(dir, {"create-table", db, "T", "a:long", "b:text:3"}).code, 0);
+    Salida bad =
+        bdd(dir, {"insert", db, "T"}, "{\"a\": 1}\n\n{\"a\": 2, \"b\": \"largo\"}\n{\"a\": 3}\n");
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_NE(bad.err.find("Línea 3"), std::string::npos) << bad.err;
+    EXPECT_NE(bad.err.find("«b»"), std::string::npos) << bad.err;
+    EXPECT_EQ(bdd(dir, {"dump", db, "T"}).out, "{\"a\": 1, \"b\": null}\n");
+    for (const char* line : {"{\"a\": 1", "{\"c\": 1}", "[1]", "{\"a\": \"x\"}"}) {
+        Salida wrong = bdd(dir, {"insert", db, "T"}, line + std::string("\n"));
+        EXPECT_EQ(wrong.code, 1) << line;
+        EXPECT_NE(wrong.err.find("Línea 1"), std::string::npos) << wrong.err;
+    }
+    EXPECT_EQ(bdd(dir, {"update", db, "T", "--set", "zz=1"}).code, 1);
+    EXPECT_EQ(bdd(dir, {"add-column", db, "T", "A:long"}).code, 1);
+
+    chmod(db.c_str(), 0444);
+    Salida readOnly = bdd(dir, {"insert", db, "T"}, "{\"a\": 9}\n");
+    EXPECT_EQ(readOnly.code, 1);
+    EXPECT_NE(readOnly.err.find("solo lectura"), std::string::npos) << readOnly.err;
+    EXPECT_EQ(bdd(dir, {"dump", db, "T"}).out, "{\"a\": 1, \"b\": null}\n");
+}

@@ -1,0 +1,69 @@
+// The commands that only read: tables, schema, dump and check.
+#include "db/engine/Database.h"
+#include "db/engine/Text.h"
+#include "tools/pelmora-bdd/ColumnSpec.h"
+#include "tools/pelmora-bdd/Commands.h"
+#include "tools/pelmora-bdd/ValueJson.h"
+
+namespace pelmora::bdd {
+
+namespace {
+
+// Access keeps its own tables under these prefixes and shows them only on request.
+bool isSystemTable(const std::string& name) {
+    const std::string upper = engine::upperCase(name.substr(0, 4));
+    return upper == "MSYS" || upper == "USYS";
+}
+
+}  // namespace
+
+int runTables(const Arguments& args, std::ostream& out) {
+    expectPositional(args, 1, 1);
+    auto db = engine::openDatabase(args.positional[0]);
+    for (const std::string& name : db->tableNames())
+        if (args.flag("--system") || !isSystemTable(name)) out << name << '\n';
+    return 0;
+}
+
+int runSchema(const Arguments& args, std::ostream& out) {
+    expectPositional(args, 2, 2);
+    auto db = engine::openDatabase(args.positional[0]);
+    for (const engine::Column& column : db->backend().schema(args.positional[1]).columns) {
+        out << formatColumnSpec(column);
+        if (column.defaultValue) out << " default=" << valueToJson(*column.defaultValue);
+        out << '\n';
+    }
+    return 0;
+}
+
+int runDump(const Arguments& args, std::ostream& out) {
+    expectPositional(args, 2, 2);
+    auto db = engine::openDatabase(args.positional[0]);
+    engine::Backend& backend = db->backend();
+    const engine::TableSchema schema = backend.schema(args.positional[1]);
+    engine::Query query;
+    query.table = schema.name;
+    std::unique_ptr<engine::Cursor> cursor = backend.select(query);
+    std::vector<std::string> keys;
+    for (const engine::Column& column : schema.columns) keys.push_back(jsonString(column.name));
+    std::string line;
+    while (cursor->next()) {
+        line = "{";
+        for (size_t i = 0; i < keys.size(); ++i)
+            line +=
+                (i ? ", " : "") + keys[i] + ": " + valueToJson(cursor->value(static_cast<int>(i)));
+        out << line << "}\n";
+    }
+    return 0;
+}
+
+int runCheck(const Arguments& args, std::ostream& out) {
+    expectPositional(args, 1, 1);
+    auto db = engine::openDatabase(args.positional[0]);
+    const std::vector<std::string> problems = db->backend().verify();
+    for (const std::string& problem : problems) out << problem << '\n';
+    if (problems.empty()) out << "La base de datos «" << db->path() << "» está en buen estado\n";
+    return problems.empty() ? 0 : 1;
+}
+
+}  // namespace pelmora::bdd
