@@ -115,8 +115,9 @@ Value convert(const Value& value, const Destination& where) {
             return Value::currency(static_cast<int64_t>(scaled));
         }
         case Type::Single: {
-            double d = value.toDouble();
-            if (!(std::fabs(d) <= FLT_MAX)) doesNotFit(value, where, "fuera del intervalo");
+            // Up to half a unit past the largest single, which still rounds to it.
+            const double d = value.toDouble(), limit = FLT_MAX + std::ldexp(1.0, 103);
+            if (!(std::fabs(d) < limit)) doesNotFit(value, where, "fuera del intervalo");
             return Value::single(static_cast<float>(d));
         }
         case Type::Double:
