@@ -1,0 +1,131 @@
+#include "app/LineaComandos.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+
+#include "app/PantallaLinea.h"
+#include "core/FinPrograma.h"
+
+namespace pelmora {
+
+const char* const kUso =
+    "Uso:\n"
+    "  pelmora                                      abre la ventana principal\n"
+    "  pelmora correlate  --bin B --particular P [--general G] [--si]\n"
+    "  pelmora fusion     --general G --particular P [--bin B]\n"
+    "  pelmora adaptacion --general G --particular P --bin B [--si]\n"
+    "\n"
+    "  --general G     BdD General del proyecto (Access .mdb o SQLite)\n"
+    "  --bin B         fichero BIN (Vexa) de la hoja\n"
+    "  --particular P  BdD Particular de la hoja\n"
+    "  --si            responde Sí si no coinciden los nombres del fichero BIN\n"
+    "                  y de la BdD Particular (sin --si el proceso no sigue)\n"
+    "\n"
+    "Salida: 0 proceso terminado, 1 terminado por un error, 2 uso incorrecto,\n"
+    "3 detenido sin terminar.\n";
+
+namespace {
+
+struct Suborden {
+    const char* nombre;
+    Opcion opcion;
+    std::vector<std::string> obligatorias;
+    std::vector<std::string> opcionales;
+};
+
+const std::vector<Suborden>& subordenes() {
+    static const std::vector<Suborden> lista = {
+        {"correlate", Opcion::Correlate, {"--bin", "--particular"}, {"--general"}},
+        {"fusion", Opcion::Fusion, {"--general", "--particular"}, {"--bin"}},
+        {"adaptacion", Opcion::Adaptacion, {"--general", "--particular", "--bin"}, {}},
+    };
+    return lista;
+}
+
+bool contiene(const std::vector<std::string>& lista, const std::string& valor) {
+    return std::find(lista.begin(), lista.end(), valor) != lista.end();
+}
+
+std::string absoluta(const std::string& ruta) {
+    return std::filesystem::absolute(ruta).lexically_normal().string();
+}
+
+}  // namespace
+
+Orden leeOrden(const std::vector<std::string>& argumentos) {
+    const auto& lista = subordenes();
+    auto sub = std::find_if(lista.begin(), lista.end(),
+                            [&](const Suborden& s) { return argumentos.at(0) == s.nombre; });
+    if (sub == lista.end()) throw ErrorUso("orden desconocida «" + argumentos[0] + "»");
+    bool admiteSi = sub->opcion != Opcion::Fusion;
+
+    Orden orden;
+    orden.opcion = sub->opcion;
+    std::map<std::string, std::string> valores;
+    for (size_t i = 1; i < argumentos.size(); ++i) {
+        // "--bin B" or "--bin=B"
+        std::string opcion = argumentos[i];
+        size_t igual = opcion.find('=');
+        bool conIgual = opcion.rfind("--", 0) == 0 && igual != std::string::npos;
+        std::string valor = conIgual ? opcion.substr(igual + 1) : "";
+        if (conIgual) opcion.resize(igual);
+        if (opcion == "--si" && admiteSi && !conIgual) {
+            orden.si = true;
+            continue;
+        }
+        if (!contiene(sub->obligatorias, opcion) && !contiene(sub->opcionales, opcion))
+            throw ErrorUso("«" + opcion + "» no es una opción de «" + sub->nombre + "»");
+        if (!conIgual) {
+            if (i + 1 >= argumentos.size()) throw ErrorUso("falta el valor de la opción " + opcion);
+            valor = argumentos[++i];
+        }
+        if (valor.empty()) throw ErrorUso("la opción " + opcion + " necesita un nombre de fichero");
+        if (!valores.emplace(opcion, valor).second)
+            throw ErrorUso("la opción " + opcion + " aparece más de una vez");
+    }
+    for (const std::string& opcion : sub->obligatorias)
+        if (!valores.count(opcion)) throw ErrorUso("falta la opción " + opcion);
+
+    if (valores.count("--general")) orden.general = absoluta(valores["--general"]);
+    if (valores.count("--bin")) orden.bin = absoluta(valores["--bin"]);
+    orden.particular = absoluta(valores["--particular"]);
+    return orden;
+}
+
+int ejecutaOrden(const Orden& orden, const Procesos& procesos, std::ostream& salida,
+                 std::ostream& errores) {
+    PantallaLinea pantalla(salida, errores, orden.si);
+    Estado estado(pantalla);
+    estado.NombreBdDGeneral = orden.general;
+    estado.NombreFicheroBin = orden.bin;
+    estado.NombreBdDParticular = orden.particular;
+    if (!PreparaProceso(orden.opcion, estado)) return salida::Detenido;
+
+    const Proceso& proceso = ProcesoDe(procesos, orden.opcion);
+    if (!proceso) {
+        errores << "pelmora: el proceso " << TipoProcesoDe(orden.opcion)
+                << " todavía no está disponible en esta versión" << std::endl;
+        return salida::Fin;
+    }
+    bool alFinal = false;
+    if (!ejecutaHastaFin(pantalla, [&] { alFinal = proceso(estado); })) return salida::Fin;
+    return alFinal ? salida::Terminado : salida::Detenido;
+}
+
+int lineaComandos(const std::vector<std::string>& argumentos, const Procesos& procesos,
+                  std::ostream& salida, std::ostream& errores) {
+    const std::string& primero = argumentos.at(0);
+    if (primero == "--ayuda" || primero == "--help" || primero == "-h") {
+        salida << kUso;
+        return salida::Terminado;
+    }
+    try {
+        return ejecutaOrden(leeOrden(argumentos), procesos, salida, errores);
+    } catch (const ErrorUso& error) {
+        errores << "pelmora: " << error.what() << "\n\n" << kUso;
+        return salida::Uso;
+    }
+}
+
+}  // namespace pelmora

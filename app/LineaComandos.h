@@ -1,0 +1,54 @@
+// The runs without windows, for batches of sheets:
+//   pelmora correlate  --bin B --particular P [--general G] [--si]
+//   pelmora fusion     --general G --particular P [--bin B]
+//   pelmora adaptacion --general G --particular P --bin B [--si]
+// Exit codes: 0 the run reached its final status, 1 a fatal check or error ended
+// it, 2 usage error, 3 it stopped without ending (the name question answered No,
+// or the table lists differ).
+#pragma once
+
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "runs/Procesos.h"
+#include "ui/Lanzamiento.h"
+
+namespace pelmora {
+
+namespace salida {
+constexpr int Terminado = 0;
+constexpr int Fin = 1;
+constexpr int Uso = 2;
+constexpr int Detenido = 3;
+}  // namespace salida
+
+extern const char* const kUso;
+
+struct ErrorUso : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// One run asked for on the command line, its paths made absolute.
+struct Orden {
+    Opcion opcion = Opcion::Correlate;
+    std::string general;
+    std::string bin;
+    std::string particular;
+    bool si = false;
+};
+
+// Reads the sub-command and its options (the arguments after the program's
+// name); throws ErrorUso with a Spanish text naming what is wrong.
+Orden leeOrden(const std::vector<std::string>& argumentos);
+
+// Runs `orden` through the command-line port; returns the exit code.
+int ejecutaOrden(const Orden& orden, const Procesos& procesos, std::ostream& salida,
+                 std::ostream& errores);
+
+// The whole command line: help, usage errors, then the run.
+int lineaComandos(const std::vector<std::string>& argumentos, const Procesos& procesos,
+                  std::ostream& salida, std::ostream& errores);
+
+}  // namespace pelmora

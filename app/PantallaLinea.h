@@ -1,0 +1,37 @@
+// The UI port of the command line: each label the run sets is one line on the
+// standard output, each message box one line "MENSAJE: <texto>" on the error
+// output, and the one question of the runs, the name check, is answered Yes only
+// when the user gave --si. Ending the program is recorded; the caller exits with 1.
+#pragma once
+
+#include <ostream>
+
+#include "core/Pantalla.h"
+
+namespace pelmora {
+
+// "MENSAJE: <texto>", a carriage return or line feed inside shown as \r or \n.
+std::string lineaMensaje(const std::string& texto);
+
+class PantallaLinea : public Pantalla {
+  public:
+    PantallaLinea(std::ostream& salida, std::ostream& errores, bool si)
+        : salida_(salida), errores_(errores), si_(si) {}
+
+    int mensaje(const std::string& texto, int estilo, const std::string& titulo) override;
+    void punteroOcupado() override {}
+    void punteroNormal() override {}
+    void etiqueta(const std::string& nombre, const std::string& texto) override;
+    void enfocaPrincipal() override {}
+    void terminar() override { terminado_ = true; }
+
+    bool terminado() const { return terminado_; }
+
+  private:
+    std::ostream& salida_;
+    std::ostream& errores_;
+    bool si_;
+    bool terminado_ = false;
+};
+
+}  // namespace pelmora

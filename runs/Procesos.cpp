@@ -1,0 +1,9 @@
+#include "runs/Procesos.h"
+
+namespace pelmora {
+
+Procesos procesosDisponibles() {
+    return {};
+}
+
+}  // namespace pelmora

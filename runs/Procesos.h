@@ -1,0 +1,25 @@
+// The three runs as the run windows and the command line start them. A run reads
+// its inputs from the Estado, talks to the user through estado.pantalla, throws
+// FinPrograma or a std::exception to end the program, and returns true when it
+// reached its final status (false when it stopped without ending, e.g. the table
+// lists differ). An empty slot is a run this build does not carry yet.
+#pragma once
+
+#include <functional>
+
+#include "core/Estado.h"
+
+namespace pelmora {
+
+using Proceso = std::function<bool(Estado&)>;
+
+struct Procesos {
+    Proceso correlate;
+    Proceso fusion;
+    Proceso adaptacion;
+};
+
+// The runs this build carries; each run registers itself here.
+Procesos procesosDisponibles();
+
+}  // namespace pelmora
