@@ -1,0 +1,179 @@
+// The runs without windows: the command-line port's output (labels on stdout,
+// "MENSAJE: ..." on stderr), the sub-commands' options and the exit codes, both
+// through the library and through the real program.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <filesystem>
+#include <sstream>
+
+#include "app/LineaComandos.h"
+#include "app/PantallaLinea.h"
+#include "core/FinPrograma.h"
+
+using namespace pelmora;
+
+namespace {
+
+std::string absoluta(const std::string& ruta) {
+    return std::filesystem::absolute(ruta).lexically_normal().string();
+}
+
+std::string errorDeUso(const std::vector<std::string>& argumentos) {
+    try {
+        leeOrden(argumentos);
+    } catch (const ErrorUso& e) {
+        return e.what();
+    }
+    return "";
+}
+
+struct Salidas {
+    std::ostringstream salida, errores;
+    int codigo = -1;
+};
+
+Salidas ejecuta(const std::vector<std::string>& argumentos, const Procesos& procesos) {
+    Salidas s;
+    s.codigo = lineaComandos(argumentos, procesos, s.salida, s.errores);
+    return s;
+}
+
+}  // namespace
+
+TEST(LineaComandos, PuertoDeLineaDeOrdenes) {
+    EXPECT_EQ(lineaMensaje("No coinciden\r¿Desea continuar?"),
+              "MENSAJE: No coinciden\\r¿Desea continuar?");
+    std::ostringstream salida, errores;
+    PantallaLinea sin(salida, errores, false);
+    sin.etiqueta("Label1", "Encontrada Tabla : MsCatalog");
+    sin.etiqueta("Label6", "PROCESO DE CORRELATE TERMINADO");
+    EXPECT_EQ(sin.mensaje("¿Seguir?", 276, "Consistencia entre nombres"), respuesta::No);
+    EXPECT_EQ(sin.mensaje("Fichero Corrupto", 16, ""), respuesta::Aceptar);
+    EXPECT_EQ(salida.str(), "Encontrada Tabla : MsCatalog\nPROCESO DE CORRELATE TERMINADO\n");
+    EXPECT_EQ(errores.str(), "MENSAJE: ¿Seguir?\nMENSAJE: Fichero Corrupto\n");
+    PantallaLinea con(salida, errores, true);
+    EXPECT_EQ(con.mensaje("¿Seguir?", 276, ""), respuesta::Si);
+    EXPECT_FALSE(con.terminado());
+    con.terminar();
+    EXPECT_TRUE(con.terminado());
+}
+
+TEST(LineaComandos, Opciones) {
+    Orden c = leeOrden({"correlate", "--bin", "h/H1.bin", "--particular=h/H1.mdb", "--si"});
+    EXPECT_EQ(c.opcion, Opcion::Correlate);
+    EXPECT_EQ(c.bin, absoluta("h/H1.bin"));
+    EXPECT_EQ(c.particular, absoluta("h/H1.mdb"));
+    EXPECT_EQ(c.general, "");
+    EXPECT_TRUE(c.si);
+
+    Orden f = leeOrden({"fusion", "--particular", "/h/H1.mdb", "--general", "/p/G.mdb"});
+    EXPECT_EQ(f.opcion, Opcion::Fusion);
+    EXPECT_EQ(f.general, "/p/G.mdb");
+    EXPECT_EQ(f.bin, "");
+    EXPECT_FALSE(f.si);
+
+    Orden a = leeOrden(
+        {"adaptacion", "--general", "/p/G.mdb", "--particular", "/h/H1.mdb", "--bin", "/h/H1.bin"});
+    EXPECT_EQ(a.opcion, Opcion::Adaptacion);
+
+    EXPECT_EQ(errorDeUso({"corre"}), "orden desconocida «corre»");
+    EXPECT_EQ(errorDeUso({"correlate", "--bin", "x.bin"}), "falta la opción --particular");
+    EXPECT_EQ(errorDeUso({"correlate", "--particular", "x.mdb", "--bin"}),
+              "falta el valor de la opción --bin");
+    EXPECT_EQ(errorDeUso({"correlate", "--bin", "a", "--bin", "b", "--particular", "p"}),
+              "la opción --bin aparece más de una vez");
+    EXPECT_EQ(errorDeUso({"correlate", "--bin=", "--particular", "p"}),
+              "la opción --bin necesita un nombre de fichero");
+    EXPECT_EQ(errorDeUso({"fusion", "--general", "g", "--particular", "p", "--si"}),
+              "«--si» no es una opción de «fusion»");
+    EXPECT_EQ(errorDeUso({"adaptacion", "--general", "g", "--particular", "p", "--bin", "b", "x"}),
+              "«x» no es una opción de «adaptacion»");
+    EXPECT_EQ(errorDeUso({"fusion", "--general", "g", "--particular", "p", "--tabla", "t"}),
+              "«--tabla» no es una opción de «fusion»");
+}
+
+TEST(LineaComandos, CodigosDeSalida) {
+    std::vector<std::string> corridas;
+    std::function<bool(Estado&)> comportamiento;
+    auto proceso = [&](Estado& e) {
+        corridas.push_back(e.TipoProceso + " " + e.NombreFicheroBin);
+        return comportamiento(e);
+    };
+    Procesos procesos{proceso, proceso, proceso};
+    const std::vector<std::string> correlate = {"correlate", "--bin", "/h/H1.bin", "--particular",
+                                                "/h/H1.mdb"};
+
+    comportamiento = [](Estado& e) {
+        e.pantalla.etiqueta("Label5", "Chequeado Fichero BIN");
+        e.pantalla.etiqueta("Label6", "PROCESO DE CORRELATE TERMINADO");
+        return true;
+    };
+    Salidas fin = ejecuta(correlate, procesos);
+    EXPECT_EQ(fin.codigo, salida::Terminado);
+    EXPECT_EQ(fin.salida.str(), "Chequeado Fichero BIN\nPROCESO DE CORRELATE TERMINADO\n");
+    EXPECT_EQ(fin.errores.str(), "");
+    EXPECT_EQ(corridas, std::vector<std::string>{"CORRELATE /h/H1.bin"});
+
+    comportamiento = [](Estado& e) {
+        e.pantalla.mensaje("Las tablas son distintas", 0, "");
+        return false;
+    };
+    Salidas detenido =
+        ejecuta({"fusion", "--general", "/p/G.mdb", "--particular", "/h/H1.mdb"}, procesos);
+    EXPECT_EQ(detenido.codigo, salida::Detenido);
+    EXPECT_EQ(detenido.errores.str(), "MENSAJE: Las tablas son distintas\n");
+    EXPECT_EQ(corridas.back(), "FUSION ");
+
+    comportamiento = [](Estado&) -> bool { throw FinPrograma{"Fichero Corrupto", 16, true}; };
+    Salidas fatal = ejecuta(correlate, procesos);
+    EXPECT_EQ(fatal.codigo, salida::Fin);
+    EXPECT_EQ(fatal.errores.str(), "MENSAJE: Fichero Corrupto\n");
+
+    // Names that differ: the question on stderr, and without --si the run does not start.
+    corridas.clear();
+    std::vector<std::string> distintos = {"correlate", "--bin", "/h/H1.bin", "--particular",
+                                          "/otra/H1.mdb"};
+    Salidas no = ejecuta(distintos, procesos);
+    EXPECT_EQ(no.codigo, salida::Detenido);
+    EXPECT_EQ(no.errores.str(),
+              "MENSAJE: No coinciden los nombres del fichero Vexa y de la BdD Particular\\r¿Desea "
+              "continuar?\n");
+    EXPECT_TRUE(corridas.empty());
+    distintos.push_back("--si");
+    comportamiento = [](Estado&) { return true; };
+    EXPECT_EQ(ejecuta(distintos, procesos).codigo, salida::Terminado);
+    EXPECT_EQ(corridas.size(), 1u);
+
+    Salidas uso = ejecuta({"correlate"}, procesos);
+    EXPECT_EQ(uso.codigo, salida::Uso);
+    EXPECT_NE(uso.errores.str().find("pelmora: falta la opción --bin"), std::string::npos);
+    EXPECT_NE(uso.errores.str().find("Uso:"), std::string::npos);
+
+    Salidas falta = ejecuta(correlate, Procesos{});
+    EXPECT_EQ(falta.codigo, salida::Fin);
+    EXPECT_NE(falta.errores.str().find("todavía no está disponible"), std::string::npos);
+}
+
+TEST(LineaComandos, ElProgramaReal) {
+    auto corre = [](const QStringList& argumentos) {
+        QProcess p;
+        p.start(PELMORA_BIN_DIR "/pelmora", argumentos);
+        EXPECT_TRUE(p.waitForFinished(30000));
+        return std::make_tuple(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                               QString::fromUtf8(p.readAllStandardError()));
+    };
+    auto [ayuda, ayudaSalida, ayudaErrores] = corre({"--ayuda"});
+    EXPECT_EQ(ayuda, 0);
+    EXPECT_TRUE(ayudaSalida.startsWith("Uso:"));
+
+    auto [uso, usoSalida, usoErrores] = corre({"fusion", "--general", "G.mdb"});
+    EXPECT_EQ(uso, 2);
+    EXPECT_TRUE(usoErrores.startsWith(QString::fromUtf8("pelmora: falta la opción --particular")));
+
+    auto [nombres, nombresSalida, nombresErrores] = corre(
+        {"adaptacion", "--general", "G.mdb", "--particular", "a/H1.mdb", "--bin", "b/H1.bin"});
+    EXPECT_EQ(nombres, 3);
+    EXPECT_TRUE(nombresErrores.startsWith("MENSAJE: No coinciden los nombres"));
+    EXPECT_TRUE(nombresErrores.contains("\\r"));
+}
