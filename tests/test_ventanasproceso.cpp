@@ -103,6 +103,7 @@ TEST(VentanasProceso, LaCargaCorreElProcesoEnPantalla) {
         auto* ventana = VentanaProceso::enCurso();
         EXPECT_TRUE(ventana && ventana->isVisible());
         EXPECT_TRUE(ventana->windowHandle()->isExposed());
+        EXPECT_FALSE(ventana->close());  // not while the run goes on
         auto* label1 = ventana->findChild<QLabel*>("Label1");
         label1->installEventFilter(&pinturas);
         e.pantalla.punteroOcupado();
@@ -126,6 +127,7 @@ TEST(VentanasProceso, LaCargaCorreElProcesoEnPantalla) {
     // The two-line count line fits its label.
     auto* label13 = ventana.findChild<QLabel*>("Label13");
     EXPECT_LE(label13->heightForWidth(label13->width()), label13->height());
+    EXPECT_TRUE(ventana.close());
 }
 
 TEST(VentanasProceso, FinDelProgramaTrasElMensaje) {

@@ -1,6 +1,7 @@
 #include "ui/VentanaProceso.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QTimer>
@@ -63,6 +64,13 @@ void VentanaProceso::muestraEnPantalla() {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
                                         QEventLoop::WaitForMoreEvents);
     atiendePantalla();
+}
+
+void VentanaProceso::closeEvent(QCloseEvent* evento) {
+    if (enCarga_)
+        evento->ignore();
+    else
+        QWidget::closeEvent(evento);
 }
 
 void VentanaProceso::alFrente() {

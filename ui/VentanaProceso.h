@@ -41,6 +41,10 @@ class VentanaProceso : public QWidget {
     // The run window being loaded, if any.
     static VentanaProceso* enCurso();
 
+  protected:
+    // The window cannot be closed while its run goes on.
+    void closeEvent(QCloseEvent* evento) override;
+
   private:
     void muestraEnPantalla();
 
