@@ -10,6 +10,7 @@
 #include "db/engine/Database.h"
 #include "db/engine/Error.h"
 #include "db/engine/Recordset.h"
+#include "db/engine/Text.h"
 #include "tests/support/QuerySemantics.h"
 #include "tests/support/TempDir.h"
 
@@ -358,4 +359,61 @@ TEST(Sqlite, VerificacionDetectaValoresYPaginasDanadas) {
     ASSERT_EQ(problems.size(), 2u);
     expectMentions(problems[0], {"«Parcela»", "«nombre»"});
     expectMentions(problems[1], {"«Parcela»", "«hecho»"});
+}
+
+// Repeated lookups by equality go through an in-memory key index: interleaved
+// inserts, edits and another connection's writes must never make it miss a row.
+TEST(Sqlite, BusquedasRepetidasVenLasEscriturasIntercaladas) {
+    TempDir dir;
+    const std::string path = dir.path("claves.db");
+    auto db = createSqliteDatabase(path);
+    createParcela(*db);
+    const std::vector<std::string> names = {"Ñu", "ñU", "nu", "Camión", "CAMIÓN", "camion"};
+    struct Model {
+        int32_t mslink;
+        std::string nombre;
+    };
+    std::vector<Model> model;
+    uint32_t seed = 12345;
+    const auto next = [&](uint32_t n) {
+        seed = seed * 1103515245 + 12345;
+        return (seed >> 16) % n;
+    };
+    for (int i = 0; i < 40; ++i) {
+        model.push_back({static_cast<int32_t>(next(10)), names[next(names.size())]});
+        addParcela(*db, model.back().mslink, model.back().nombre);
+    }
+    for (int step = 0; step < 300; ++step) {
+        const uint32_t action = next(4);
+        const size_t row = next(static_cast<uint32_t>(model.size()));
+        if (action == 0) {
+            model.push_back({static_cast<int32_t>(next(10)), names[next(names.size())]});
+            addParcela(*db, model.back().mslink, model.back().nombre);
+        } else if (action == 1) {
+            model[row] = {static_cast<int32_t>(next(10)), names[next(names.size())]};
+            auto rs = db->openRecordset("Parcela", OpenMode::Dynaset);
+            for (size_t k = 0; k < row; ++k) rs->moveNext();
+            rs->edit();
+            rs->set("mslink", Value::longInt(model[row].mslink));
+            rs->set("nombre", Value::text(model[row].nombre));
+            rs->update();
+        } else if (action == 2) {
+            model[row].mslink = static_cast<int32_t>(next(10));
+            raw(path, "UPDATE Parcela SET mslink = " + std::to_string(model[row].mslink) +
+                          " WHERE rowid = " + std::to_string(row + 1));
+        }
+        const int32_t mslink = static_cast<int32_t>(next(10));
+        const std::string nombre = names[next(names.size())];
+        int byNumber = 0, byText = 0;
+        for (const Model& m : model) {
+            byNumber += m.mslink == mslink;
+            byText += textEquals(m.nombre, nombre);
+        }
+        EXPECT_EQ(
+            rows(*db, "Select Parcela.* from Parcela WHERE mslink=" + std::to_string(mslink) + ";"),
+            byNumber)
+            << step;
+        EXPECT_EQ(rows(*db, "Select Parcela.* from Parcela WHERE nombre='" + nombre + "';"), byText)
+            << step;
+    }
 }

@@ -85,17 +85,23 @@ std::shared_ptr<Connection> Connection::open(const std::string& path, bool creat
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     sqlite3_create_collation_v2(db, "PELMORA", SQLITE_UTF8, nullptr, collate, nullptr);
-    // Each write is handed to the system before the call returns, without
-    // waiting for the disk: row-by-row updates would otherwise cost a flush each.
-    connection->execute("PRAGMA synchronous = OFF", "abrir la base de datos");
     if (create) connection->execute("PRAGMA user_version = 0", "crear la base de datos");
     connection->execute("SELECT count(*) FROM sqlite_master", "leer el catálogo de tablas");
     connection->readOnly_ = sqlite3_db_readonly(db, "main") == 1;
+    if (!connection->readOnly_) {
+        // Each write is handed to the system before the call returns, without
+        // waiting for the disk, and the rollback journal is emptied rather than
+        // deleted: row-by-row updates would otherwise cost a flush and a file each.
+        connection->execute("PRAGMA synchronous = OFF", "abrir la base de datos");
+        connection->execute("PRAGMA journal_mode = TRUNCATE", "abrir la base de datos");
+    }
     return connection;
 }
 
 Connection::~Connection() {
     for (auto& [sql, stmt] : cache_) sqlite3_finalize(stmt);
+    // Leaves no empty journal file behind.
+    if (!readOnly_) sqlite3_exec(db_, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
     sqlite3_close_v2(db_);
 }
 

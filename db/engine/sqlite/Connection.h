@@ -74,7 +74,7 @@ class Connection {
 
     std::string path_;
     sqlite3* db_;
-    bool readOnly_ = false;
+    bool readOnly_ = true;  // until the file has opened as a database
     std::map<std::string, sqlite3_stmt*> cache_;
 };
 

@@ -30,15 +30,6 @@ class SqliteCursor : public Cursor {
     TableSchema table_;
 };
 
-bool comparesAsText(Type type) {
-    return type == Type::Text || type == Type::Memo || type == Type::Guid;
-}
-
-bool comparesAsNumber(Type type) {
-    return type != Type::DateTime && type != Type::Binary && type != Type::LongBinary &&
-           !comparesAsText(type);
-}
-
 const Column& columnNamed(const TableSchema& table, const std::string& name,
                           const std::string& path) {
     int index = table.find(name);
@@ -53,9 +44,9 @@ const Column& columnNamed(const TableSchema& table, const std::string& name,
 Value literalFor(const Value& literal, const Column& column, const TableSchema& table,
                  const std::string& path) {
     try {
-        if (comparesAsText(column.type))
+        if (comparedAsText(column.type))
             return Value::text(literal.isText() ? literal.rawText() : literal.toText());
-        if (comparesAsNumber(column.type)) {
+        if (comparedAsNumber(column.type)) {
             if (literal.type() == Type::Boolean) return Value::longInt(literal.rawInt() ? -1 : 0);
             return Value::dbl(literal.toDouble());
         }
@@ -76,6 +67,9 @@ void bindLiteral(Statement& statement, int index, const Value& value) {
         bindValue(statement, index, value);
 }
 
+// Beyond this many candidate rows a lookup reads the table as it comes.
+constexpr size_t kMostCandidates = 256;
+
 const char* operatorText(Comparison op) {
     switch (op) {
         case Comparison::Equal:
@@ -95,7 +89,7 @@ const char* operatorText(Comparison op) {
 }
 
 std::string columnExpression(const Column& column) {
-    return quoteIdentifier(column.name) + (comparesAsText(column.type) ? " COLLATE PELMORA" : "");
+    return quoteIdentifier(column.name) + (comparedAsText(column.type) ? " COLLATE PELMORA" : "");
 }
 
 }  // namespace
@@ -114,12 +108,13 @@ std::string columnList(const TableSchema& table) {
 }
 
 std::unique_ptr<Cursor> openCursor(std::shared_ptr<Connection> connection, const TableSchema& table,
-                                   const Query& query) {
+                                   const Query& query, KeyIndexes& indexes) {
     const std::string& path = connection->path();
     const std::string rowid = rowidName(table);
     std::string sql = "SELECT " + rowid + (table.columns.empty() ? "" : ", ") + columnList(table) +
                       " FROM " + quoteIdentifier(table.name);
     std::vector<Value> bound;
+    std::optional<std::vector<RowId>> candidates;
     for (const Condition& condition : query.conditions) {
         const Column& column = columnNamed(table, condition.column, path);
         sql += &condition == &query.conditions.front() ? " WHERE " : " AND ";
@@ -129,6 +124,13 @@ std::unique_ptr<Cursor> openCursor(std::shared_ptr<Connection> connection, const
         }
         sql += columnExpression(column) + operatorText(condition.op);
         bound.push_back(literalFor(condition.literal, column, table, path));
+        if (condition.op == Comparison::Equal && !candidates)
+            candidates = indexes.candidates(table, column, bound.back());
+    }
+    if (candidates && candidates->size() <= kMostCandidates) {
+        std::string list;
+        for (RowId id : *candidates) list += (list.empty() ? "" : ", ") + std::to_string(id);
+        sql += " AND " + rowid + " IN (" + list + ")";
     }
     sql += " ORDER BY ";
     if (query.orderBy) sql += columnExpression(columnNamed(table, *query.orderBy, path)) + ", ";

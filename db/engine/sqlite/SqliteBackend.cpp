@@ -9,6 +9,7 @@
 #include "db/engine/Text.h"
 #include "db/engine/sqlite/Catalog.h"
 #include "db/engine/sqlite/Connection.h"
+#include "db/engine/sqlite/KeyIndex.h"
 #include "db/engine/sqlite/Select.h"
 #include "db/engine/sqlite/SqlText.h"
 #include "db/engine/sqlite/SqliteTypes.h"
@@ -29,7 +30,7 @@ std::string inTable(const std::string& table) {
 class SqliteBackend final : public Backend {
   public:
     explicit SqliteBackend(std::shared_ptr<Connection> connection)
-        : connection_(std::move(connection)), catalog_(*connection_) {}
+        : connection_(std::move(connection)), catalog_(*connection_), indexes_(*connection_) {}
 
     const std::string& path() const override { return connection_->path(); }
 
@@ -42,7 +43,7 @@ class SqliteBackend final : public Backend {
                          const Value& value) override;
 
     std::unique_ptr<Cursor> select(const Query& query) override {
-        return sqlite::openCursor(connection_, catalog_.schema(query.table), query);
+        return sqlite::openCursor(connection_, catalog_.schema(query.table), query, indexes_);
     }
     Row read(const std::string& table, RowId id) override;
     void update(const std::string& table, RowId id, const Row& row) override;
@@ -58,6 +59,7 @@ class SqliteBackend final : public Backend {
 
     std::shared_ptr<Connection> connection_;
     sqlite::Catalog catalog_;
+    sqlite::KeyIndexes indexes_;
 };
 
 // The column's definition in CREATE TABLE or ADD COLUMN: yes/no never Null,
@@ -231,6 +233,7 @@ void SqliteBackend::update(const std::string& table, RowId id, const Row& row) {
     if (sqlite3_changes(connection_->handle()) == 0)
         throw Error("El registro ya no existe en la tabla «" + schema.name + "» de «" + path() +
                     "»");
+    indexes_.rowWritten(schema, id);
 }
 
 // Columns left Null are left out of the INSERT, so that SQLite fills in their
@@ -261,7 +264,9 @@ RowId SqliteBackend::insert(const std::string& table, const Row& row) {
     for (size_t k = 0; k < given.size(); ++k)
         sqlite::bindValue(statement, static_cast<int>(k + 1), values[given[k]]);
     statement.step();
-    return sqlite3_last_insert_rowid(connection_->handle());
+    const RowId id = sqlite3_last_insert_rowid(connection_->handle());
+    indexes_.rowWritten(schema, id);
+    return id;
 }
 
 }  // namespace

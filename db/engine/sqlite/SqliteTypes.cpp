@@ -170,6 +170,15 @@ void typeFromDeclared(const std::string& declared, bool rowidAlias, Column& colu
     if (column.type == Type::Text) column.size = size;
 }
 
+bool comparedAsText(Type type) {
+    return type == Type::Text || type == Type::Memo || type == Type::Guid;
+}
+
+bool comparedAsNumber(Type type) {
+    return type != Type::DateTime && type != Type::Binary && type != Type::LongBinary &&
+           type != Type::Null && !comparedAsText(type);
+}
+
 void bindValue(Statement& statement, int index, const Value& value) {
     switch (value.type()) {
         case Type::Null:

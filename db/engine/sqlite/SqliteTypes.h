@@ -17,6 +17,11 @@ std::string declaredType(const Column& column);
 // PRIMARY KEY column, which is the table's autonumber.
 void typeFromDeclared(const std::string& declared, bool rowidAlias, Column& column);
 
+// How conditions compare a column: texts with the engine's collation, numbers
+// (yes/no included) by value; the other types as stored.
+bool comparedAsText(Type type);
+bool comparedAsNumber(Type type);
+
 // Binds a value already fitted to its column (ColumnValue.h).
 void bindValue(Statement& statement, int index, const Value& fitted);
 
