@@ -12,9 +12,9 @@ const Format kJet3 = {
     .columnSize = 18, .colType = 0, .colNumber = 1, .colVarIndex = 3, .colSortOrder = 9,
     .colCodePage = 11, .colPrecision = 11, .colFlags = 13, .colExtFlags = -1,
     .colFixedOffset = 14, .colLength = 16, .nameLengthSize = 1,
-    .realIndexSize = 39, .realIndexSkip = 0, .logicalIndexSize = 20, .logicalIndexSkip = 0,
+    .realIndexSize = 39, .realIndexSkip = 0, .realIndexFlags = 8, .logicalIndexSize = 20, .logicalIndexSkip = 0,
     .rowCountSize = 1,
-    .indexPrev = 8, .indexNext = 12, .indexTail = 16, .indexPrefixLength = 20,
+    .indexPrev = 8, .indexNext = 12, .indexTail = 16, .indexPrefixLength = 20, .indexPrefixLengthSize = 1,
     .indexEntryMask = 22, .indexEntries = 0xF8,
 };
 
@@ -28,9 +28,9 @@ const Format kJet4 = {
     .columnSize = 25, .colType = 0, .colNumber = 5, .colVarIndex = 7, .colSortOrder = 11,
     .colCodePage = -1, .colPrecision = 11, .colFlags = 15, .colExtFlags = 16,
     .colFixedOffset = 21, .colLength = 23, .nameLengthSize = 2,
-    .realIndexSize = 52, .realIndexSkip = 4, .logicalIndexSize = 28, .logicalIndexSkip = 4,
+    .realIndexSize = 52, .realIndexSkip = 4, .realIndexFlags = 12, .logicalIndexSize = 28, .logicalIndexSkip = 4,
     .rowCountSize = 2,
-    .indexPrev = 12, .indexNext = 16, .indexTail = 20, .indexPrefixLength = 24,
+    .indexPrev = 12, .indexNext = 16, .indexTail = 20, .indexPrefixLength = 24, .indexPrefixLengthSize = 2,
     .indexEntryMask = 27, .indexEntries = 0x1E0,
 };
 

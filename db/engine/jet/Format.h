@@ -66,9 +66,10 @@ struct Format {
     int colLength;       // u16 length in bytes
     int nameLengthSize;  // names: u8 (Jet3, code page) or u16 (Jet4, UCS-2) byte count
     int realIndexSize;   // [Jet4: 4], 10 x (u16 column, u8 0x01 ascending), u32 usage
-                         // map, u32 root page, u8 flags (0x01 unique, 0x02 ignore
-                         // nulls, 0x08 required), [Jet4: 9]
+                         // map, u32 root page, [Jet4: 4], u8 flags (0x01 unique,
+                         // 0x02 ignore nulls, 0x08 required), [Jet4: 5]
     int realIndexSkip;   // leading unknown bytes of a physical index block
+    int realIndexFlags;  // offset of the flags from the usage map pointer
     int logicalIndexSize;  // [Jet4: 4], u32 number, u32 physical index, u8, i32, u32,
                            // u8, u8, u8 kind (1 primary key, 2 foreign key), [Jet4: 4]
     int logicalIndexSkip;
@@ -83,6 +84,7 @@ struct Format {
     int indexNext;
     int indexTail;
     int indexPrefixLength;
+    int indexPrefixLengthSize;  // Jet3: u8 (the next byte is set on node pages); Jet4: u16
     int indexEntryMask;
     int indexEntries;
 };

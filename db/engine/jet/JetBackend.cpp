@@ -1,6 +1,7 @@
 #include "db/engine/jet/JetBackend.h"
 
 #include "db/engine/Error.h"
+#include "db/engine/jet/IndexCheck.h"
 #include "db/engine/jet/JetCursor.h"
 #include "db/engine/jet/JetFile.h"
 
@@ -56,7 +57,7 @@ public:
         return row;
     }
 
-    std::vector<std::string> verify() override { return {}; }
+    std::vector<std::string> verify() override { return jet::checkFile(*file_); }
 
 private:
     [[noreturn]] void refuse(const std::string& what) const {

@@ -88,7 +88,7 @@ void readIndexes(const Bytes& b, size_t& at, const Format& f, TableDefinition& t
         }
         index.usageMap = b.u32(slot);
         index.rootPage = b.u32(slot + 4);
-        index.flags = b.u8(slot + 8);
+        index.flags = b.u8(slot + f.realIndexFlags);
         at += f.realIndexSize;
     }
     t.indexes.resize(logicalCount);
