@@ -4,6 +4,7 @@
 // every character in testIndexCodesV1997.mdb); a damaged entry is reported.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -110,5 +111,23 @@ TEST(JetIndex, GeneralSortOrderOfSpanishText) {
         EXPECT_EQ(key(std::string(300, 'x'), jet4), key(std::string(255, 'x') + "y", jet4));
         // Descending keys sort the other way round.
         EXPECT_GT(key("a", jet4, false), key("b", jet4, false));
+    }
+}
+
+TEST(JetIndex, CheckCommandPassesOnEveryFixtureAndDumpReadsThem) {
+    const auto files = jetFixtures();
+    const std::string tool = std::string(PELMORA_BIN_DIR) + "/pelmora-bdd";
+    if (files.empty() || !fs::exists(tool)) GTEST_SKIP() << "Faltan las bases de datos de prueba o pelmora-bdd";
+    for (const auto& file : files) {
+        std::string out;
+        EXPECT_TRUE(runCommand("'" + tool + "' check '" + file + "'", out)) << file << ": " << out;
+        auto db = openDatabase(file);
+        for (const auto& table : db->tableNames()) {
+            ASSERT_TRUE(runCommand("'" + tool + "' dump '" + file + "' '" + table + "'", out)) << table;
+            size_t rows = 0;
+            auto rs = db->backend().select(Query{table, {}, {}});
+            while (rs->next()) ++rows;
+            EXPECT_EQ(static_cast<size_t>(std::count(out.begin(), out.end(), '\n')), rows) << file << " " << table;
+        }
     }
 }
