@@ -368,3 +368,9 @@ TEST(Inicial, CadaVentanaDeProcesoUnaVez) {
     EXPECT_EQ(b.corridas, (std::vector<std::string>{"CORRELATE", "ADAPTACION", "CORRELATE"}));
     EXPECT_TRUE(b.inicial->ventana(Opcion::Correlate)->isVisible());
 }
+
+TEST(Inicial, FiltrosDelDialogoEnFormaQt) {
+    EXPECT_EQ(FiltroQt(kFiltroBdD), "BdD Access (*.mdb);;BdD SQLite (*.sqlite *.db)");
+    EXPECT_EQ(FiltroQt("Bin Vexa (*.bin)|*.bin"), "Bin Vexa (*.bin)");
+    EXPECT_EQ(FiltroQt("Hojas|*.bin;*.BIN"), "Hojas (*.bin *.BIN)");
+}
