@@ -13,6 +13,7 @@
 #include "db/engine/Text.h"
 #include "tests/support/QuerySemantics.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ValuePrint.h"
 
 using namespace pelmora::engine;
 using pelmora::prueba::TempDir;
@@ -416,4 +417,39 @@ TEST(Sqlite, BusquedasRepetidasVenLasEscriturasIntercaladas) {
         EXPECT_EQ(rows(*db, "Select Parcela.* from Parcela WHERE nombre='" + nombre + "';"), byText)
             << step;
     }
+}
+
+// A default is changed in the stored CREATE TABLE text: every other clause of a
+// table made by another tool must come through untouched, and old rows keep
+// their values.
+TEST(Sqlite, ValorPredeterminadoEnTablasAjenasSinTocarNadaMas) {
+    TempDir dir;
+    const std::string path = dir.path("predeterminados.db");
+    auto db = createSqliteDatabase(path);
+    raw(path,
+        "CREATE TABLE \"x(y)\" (\"a,b\" TEXT DEFAULT 'x,y' /* coma, ) */, [c(d)] INTEGER "
+        "DEFAULT (1 + 2), e LONG DEFAULT -5 CHECK (e > -10), f TEXT, -- fin de línea\n"
+        "g BOOLEAN NOT NULL DEFAULT 0, CONSTRAINT k CHECK (f <> ''))");
+    raw(path, "INSERT INTO \"x(y)\" (f) VALUES ('antes')");
+    TableDef def = db->tableDef("X(Y)");
+    const std::vector<std::pair<std::string, Value>> defaults = {
+        {"a,b", Value::text("O'Brien", Type::Memo)},
+        {"c(d)", Value::integer(7)},
+        {"e", Value::longInt(-3)},
+        {"f", Value::text("nuevo", Type::Memo)},
+        {"g", Value::boolean(true)}};
+    for (const auto& [column, value] : defaults) def.setDefaultValue(column, value);
+
+    const TableSchema schema = db->tableDef("x(y)").schema();
+    for (size_t i = 0; i < defaults.size(); ++i)
+        EXPECT_EQ(schema.columns[i].defaultValue, defaults[i].second) << i;
+    EXPECT_FALSE(schema.columns[3].allowZeroLength);
+    EXPECT_TRUE(db->backend().verify().empty());
+    db->backend().insert("x(y)", Row(5));
+    EXPECT_EQ(raw(path, "SELECT quote(\"a,b\") || quote([c(d)]) || e || f || g FROM \"x(y)\""),
+              (std::vector<std::string>{"'x,y'3-5antes0", "'O''Brien'7-3nuevo-1"}));
+    raw(path, "INSERT INTO \"x(y)\" (e) VALUES (-20)");
+    EXPECT_EQ(raw(path, "SELECT count(*) FROM \"x(y)\" WHERE e = -20"),
+              std::vector<std::string>{"0"});  // the CHECK still holds
+    EXPECT_EQ(raw(path, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
 }

@@ -154,13 +154,19 @@ Value fitToColumn(const Value& value, const Destination& where) {
         const std::string message = e.what();
         if (message.find(where.path) != std::string::npos) throw;
         throw Error("No se puede guardar el valor «" + shown(value) + "» en " + place(where) +
-                    ": " + message);
+                    ": " + continued(message));
     }
 }
 
 void requireValue(const Value& value, const Destination& where) {
     if (value.isNull() && where.column.required)
         throw Error("Falta el valor de " + place(where) + ", que es obligatorio");
+}
+
+std::string continued(const std::string& message) {
+    std::string out = message;
+    if (!out.empty() && out[0] >= 'A' && out[0] <= 'Z') out[0] = static_cast<char>(out[0] + 32);
+    return out;
 }
 
 size_t characterCount(const std::string& utf8) {

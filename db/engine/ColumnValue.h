@@ -23,6 +23,9 @@ Value fitToColumn(const Value& value, const Destination& where);
 // Throws Error when a required column would be left Null.
 void requireValue(const Value& value, const Destination& where);
 
+// A message carried on after another's colon: its first letter in lower case.
+std::string continued(const std::string& message);
+
 // Number of characters (code points) of UTF-8 text.
 size_t characterCount(const std::string& utf8);
 

@@ -8,6 +8,7 @@
 #include "db/engine/Error.h"
 #include "db/engine/Recordset.h"
 #include "db/engine/Text.h"
+#include "tests/support/ValuePrint.h"
 
 namespace pelmora::prueba {
 

@@ -16,7 +16,9 @@ std::vector<std::string> jetFixtures() {
     return files;
 }
 
-std::string fixture(const std::string& name) { return std::string(PELMORA_FIXTURES) + "/" + name; }
+std::string fixture(const std::string& name) {
+    return std::string(PELMORA_FIXTURES) + "/" + name;
+}
 
 bool runCommand(const std::string& command, std::string& out) {
     out.clear();
@@ -43,7 +45,9 @@ std::vector<QJsonObject> jsonLines(const std::string& text) {
     return lines;
 }
 
-std::string quoted(const std::string& s) { return "'" + s + "'"; }
+std::string quoted(const std::string& s) {
+    return "'" + s + "'";
+}
 
 }  // namespace
 
@@ -72,9 +76,9 @@ std::map<std::string, std::map<std::string, OracleTable>> mdbReaderDump(
 
 std::vector<QJsonObject> mdbtoolsRows(const std::string& file, const std::string& table) {
     std::string out;
-    runCommand("mdb-json -T '%Y-%m-%d %H:%M:%S' " + quoted(file) + " " + quoted(table) +
-                   " 2>/dev/null",
-               out);
+    runCommand(
+        "mdb-json -T '%Y-%m-%d %H:%M:%S' " + quoted(file) + " " + quoted(table) + " 2>/dev/null",
+        out);
     return jsonLines(out);
 }
 
@@ -91,11 +95,17 @@ std::string hex(const std::string& bytes) {
 QJsonValue plain(const engine::Value& v) {
     using engine::Type;
     switch (v.type()) {
-        case Type::Null: return QJsonValue();
-        case Type::Boolean: return v.rawInt() != 0;
-        case Type::Byte: case Type::Integer: case Type::Long:
+        case Type::Null:
+            return QJsonValue();
+        case Type::Boolean:
+            return v.rawInt() != 0;
+        case Type::Byte:
+        case Type::Integer:
+        case Type::Long:
             return static_cast<qint64>(v.rawInt());
-        case Type::Single: case Type::Double: return v.rawDouble();
+        case Type::Single:
+        case Type::Double:
+            return v.rawDouble();
         case Type::Currency: {
             const int64_t scaled = v.rawInt();
             const uint64_t magnitude = scaled < 0 ? 0 - static_cast<uint64_t>(scaled) : scaled;
@@ -105,9 +115,13 @@ QJsonValue plain(const engine::Value& v) {
                           static_cast<unsigned long long>(magnitude % 10000));
             return QString(buffer);
         }
-        case Type::DateTime: return QString::fromStdString(engine::formatDateTime(v.rawDouble()));
-        case Type::Binary: case Type::LongBinary: return QString::fromStdString(hex(v.rawText()));
-        default: return QString::fromStdString(v.rawText());
+        case Type::DateTime:
+            return QString::fromStdString(engine::formatDateTime(v.rawDouble()));
+        case Type::Binary:
+        case Type::LongBinary:
+            return QString::fromStdString(hex(v.rawText()));
+        default:
+            return QString::fromStdString(v.rawText());
     }
 }
 

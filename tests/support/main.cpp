@@ -1,6 +1,7 @@
 // Test entry point: a QApplication exists for the tests that drive real windows.
-#include <QApplication>
 #include <gtest/gtest.h>
+
+#include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -55,7 +55,7 @@ Value literalFor(const Value& literal, const Column& column, const TableSchema& 
         return fitToColumn(literal, {path, table.name, free});
     } catch (const Error& e) {
         throw Error("No coinciden los tipos en la condición sobre el campo «" + column.name +
-                    "» de la tabla «" + table.name + "» en «" + path + "»: " + e.what());
+                    "» de la tabla «" + table.name + "» en «" + path + "»: " + continued(e.what()));
     }
 }
 

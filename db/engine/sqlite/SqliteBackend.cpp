@@ -157,9 +157,12 @@ void SqliteBackend::setDefaultValue(const std::string& table, const std::string&
         throw Error("No se puede " + doing + " en «" + path() +
                     "»: no se entiende la definición de la tabla");
 
-    Statement version = connection_->cached("PRAGMA schema_version", doing);
-    version.step();
-    const int64_t next = sqlite3_column_int64(version.raw(), 0) + 1;
+    int64_t next = 0;
+    {
+        Statement version = connection_->cached("PRAGMA schema_version", doing);
+        version.step();
+        next = sqlite3_column_int64(version.raw(), 0) + 1;
+    }
     catalog_.invalidate();
     connection_->execute("BEGIN IMMEDIATE", doing);
     try {
