@@ -186,6 +186,13 @@ TEST(Sqlite, TablasDeOtrasHerramientasPorAfinidad) {
     EXPECT_FALSE(s.columns[1].allowZeroLength);
     EXPECT_EQ(s.columns[1].defaultValue, Value::text("x"));
 
+    raw(path, "CREATE TABLE dos (a INTEGER, b INTEGER, PRIMARY KEY (a, b))");
+    const TableSchema dos = db->tableDef("dos").schema();
+    for (const Column& column : dos.columns) {
+        EXPECT_EQ(column.type, Type::Integer);
+        EXPECT_FALSE(column.autoNumber);
+    }
+
     auto rs = db->openRecordset("Select ajena.* from ajena WHERE id=1;", OpenMode::Dynaset);
     ASSERT_FALSE(rs->eof());
     EXPECT_EQ(rs->field("cuenta"), Value::dbl(5e9));  // beyond 32 bits: as it is

@@ -147,6 +147,7 @@ void SqliteBackend::setDefaultValue(const std::string& table, const std::string&
     connection_->requireWritable(doing);
     Value fallback = fitToColumn(value, {path(), schema.name, target});
     if (fallback.isNull() && target.type == Type::Boolean) fallback = Value::boolean(false);
+    if (target.defaultValue ? *target.defaultValue == fallback : fallback.isNull()) return;
 
     const std::string& sql = catalog_.createStatement(schema.name);
     std::string changed;

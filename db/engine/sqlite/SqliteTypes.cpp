@@ -150,9 +150,9 @@ void typeFromDeclared(const std::string& declared, bool rowidAlias, Column& colu
     const int size = sizeIn(upper);
     const std::string first = upper.substr(0, upper.find_first_of(" ("));
     column.size = 0;
+    column.autoNumber = rowidAlias;
     if (rowidAlias) {
         column.type = Type::Long;
-        column.autoNumber = true;
         return;
     }
     for (const Named& named : kNames)
