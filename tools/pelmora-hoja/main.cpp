@@ -1,0 +1,144 @@
+// pelmora-hoja: writes a sample sheet (BIN file, Particular and General databases,
+// a second BIN file for the Adaptation run) with known problems, and esperado.json.
+#include <charconv>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <stdexcept>
+
+#include "tools/pelmora-hoja/BasesDeDatos.h"
+#include "tools/pelmora-hoja/EscribeEsperado.h"
+
+using namespace pelmora::hoja;
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* kUso =
+    "Uso: pelmora-hoja --salida CARPETA [opciones]\n"
+    "  --nombre N          nombre base de la hoja (por omisión: hoja)\n"
+    "  --elementos N       elementos gráficos (por omisión: 1000)\n"
+    "  --atributos N       ATR como mucho por elemento sin problemas (por omisión: 2;\n"
+    "                      no más que tablas con ATR: las ordinarias y 199ETIQUETAS)\n"
+    "  --tablas N          tablas ordinarias, además de 199ETIQUETAS y Maps (por omisión: 4)\n"
+    "  --semilla S         semilla del azar: la misma semilla da la misma hoja (por omisión: 1)\n"
+    "  --formato F         sqlite (por omisión) o mdb\n"
+    "  --plantilla F.mdb   base de datos de Access vacía de la que parten las .mdb\n"
+    "  --sin-problemas     ningún problema: contadores a cero y una sola hoja BIN\n"
+    "  --sin-noasignar     sin tabla NoAsignar en las bases de datos\n"
+    "  --reemplaza         sobrescribe los ficheros de una hoja anterior\n";
+
+struct ErrorUso : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+int64_t numero(const std::string& opcion, const char* texto) {
+    int64_t n = 0;
+    auto fin = texto + std::strlen(texto);
+    auto [p, error] = std::from_chars(texto, fin, n);
+    if (error != std::errc() || p != fin)
+        throw ErrorUso(opcion + " espera un número: «" + texto + "»");
+    return n;
+}
+
+int64_t natural(const std::string& opcion, const char* texto) {
+    int64_t n = numero(opcion, texto);
+    if (n < 0) throw ErrorUso(opcion + " no admite números negativos: «" + texto + "»");
+    return n;
+}
+
+Opciones leeOpciones(int argc, char** argv) {
+    Opciones o;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto valor = [&]() -> const char* {
+            if (i + 1 >= argc) throw ErrorUso(a + " espera un valor");
+            return argv[++i];
+        };
+        if (a == "--salida")
+            o.salida = valor();
+        else if (a == "--nombre")
+            o.nombre = valor();
+        else if (a == "--elementos")
+            o.elementos = natural(a, valor());
+        else if (a == "--atributos")
+            o.atributos = static_cast<int>(numero(a, valor()));
+        else if (a == "--tablas")
+            o.tablas = static_cast<int>(numero(a, valor()));
+        else if (a == "--semilla")
+            o.semilla = static_cast<uint64_t>(natural(a, valor()));
+        else if (a == "--formato")
+            o.formato = valor();
+        else if (a == "--plantilla")
+            o.plantilla = valor();
+        else if (a == "--sin-problemas")
+            o.problemas = false;
+        else if (a == "--sin-noasignar")
+            o.noAsignar = false;
+        else if (a == "--reemplaza")
+            o.reemplaza = true;
+        else
+            throw ErrorUso("Opción desconocida: «" + a + "»");
+    }
+    if (o.salida.empty()) throw ErrorUso("Falta --salida");
+    if (o.nombre.empty() || o.nombre.find('/') != std::string::npos)
+        throw ErrorUso("--nombre debe ser un nombre de fichero sin carpetas");
+    if (o.formato != "sqlite" && o.formato != "mdb")
+        throw ErrorUso("--formato debe ser sqlite o mdb: «" + o.formato + "»");
+    if (o.formato == "mdb" && o.plantilla.empty())
+        throw ErrorUso("--formato mdb necesita --plantilla con una base de datos de Access vacía");
+    return o;
+}
+
+// The Particular database shares the BIN file's name, extension aside, so that the
+// main window's name check passes; its extension is as long as ".bin".
+Ficheros nombres(const Opciones& o) {
+    std::string ext = o.formato == "sqlite" ? ".db3" : ".mdb";
+    return {o.nombre + ".bin",     o.nombre + "_adaptacion.bin",
+            o.nombre + ext,        o.nombre + "_general" + ext,
+            o.nombre + "_err.bin", o.nombre + "_adaptacion_err.bin"};
+}
+
+// Refuses to overwrite an earlier sheet unless asked; an error BIN file left by earlier
+// runs goes too, since the runs append to it.
+void preparaCarpeta(const Opciones& o, const Ficheros& f) {
+    fs::create_directories(o.salida);
+    for (const auto& nombre : {f.bin, f.binAdaptacion, f.particular, f.general, f.errores,
+                               f.erroresAdaptacion, std::string("esperado.json")}) {
+        fs::path p = fs::path(o.salida) / nombre;
+        if (!fs::exists(p)) continue;
+        if (!o.reemplaza)
+            throw std::runtime_error("Ya existe «" + p.string() +
+                                     "»; use --reemplaza para sobrescribirlo");
+        fs::remove(p);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        Opciones o = leeOpciones(argc, argv);
+        Ficheros f = nombres(o);
+        Hoja hoja = planificaHoja(o);
+        Esperado esperado = calculaEsperado(hoja);
+        preparaCarpeta(o, f);
+        auto ruta = [&](const std::string& nombre) {
+            return (fs::path(o.salida) / nombre).string();
+        };
+        escribeBin(hoja, ruta(f.bin), false);
+        if (hoja.binAdaptacion) escribeBin(hoja, ruta(f.binAdaptacion), true);
+        escribeBaseDeDatos(hoja, false, ruta(f.particular));
+        escribeBaseDeDatos(hoja, true, ruta(f.general));
+        escribeEsperado(ruta("esperado.json"), hoja, esperado, f);
+        std::cout << "Hoja escrita en " << o.salida << ": " << hoja.elementos.size()
+                  << " elementos, " << hoja.atributos.size() << " ATR\n";
+        return 0;
+    } catch (const ErrorUso& e) {
+        std::cerr << e.what() << "\n" << kUso;
+        return 2;
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << "\n";
+        return 1;
+    }
+}
