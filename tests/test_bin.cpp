@@ -1,7 +1,6 @@
 // The BIN file layer: record layouts byte by byte, the binary file, the element
 // extent rule, the integrity check and the error BIN file, on hand-built bytes.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,6 +11,7 @@
 #include "bin/Modulo_Bin.h"
 #include "bin/Modulo_tipo.h"
 #include "core/PantallaGuion.h"
+#include "tests/support/TempDir.h"
 
 using namespace pelmora;
 using namespace std::string_literals;
@@ -43,14 +43,10 @@ Bytes elemento(const Bytes& tipo, const Bytes& codigo, int numRegistros,
     return e;
 }
 
-class Temporal {
+// A temporary folder with files written from bytes.
+class Temporal : public prueba::TempDir {
   public:
-    Temporal() : dir_(fs::temp_directory_path() / ("pelmora_bin_" + std::to_string(::getpid()))) {
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    ~Temporal() { fs::remove_all(dir_); }
-    std::string ruta(const std::string& nombre) const { return (dir_ / nombre).string(); }
+    std::string ruta(const std::string& nombre) const { return path(nombre); }
     std::string escribe(const std::string& nombre, const Bytes& contenido) const {
         std::ofstream(ruta(nombre), std::ios::binary) << contenido;
         return ruta(nombre);
@@ -59,9 +55,6 @@ class Temporal {
         std::ifstream in(ruta, std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(in), {});
     }
-
-  private:
-    fs::path dir_;
 };
 
 int descriptoresAbiertos() {
@@ -192,7 +185,7 @@ TEST(FicheroBinario, ErroresEnEspanolNombrandoElFichero) {
     EXPECT_THROW(FicheroBinario(falta, FicheroBinario::Modo::LecturaEscritura), ErrorFichero);
     EXPECT_FALSE(fs::exists(falta));
     try {
-        FicheroBinario f(tmp.ruta(""), FicheroBinario::Modo::Lectura);
+        FicheroBinario f(tmp.root().string(), FicheroBinario::Modo::Lectura);
         FAIL();
     } catch (const ErrorFichero& e) {
         EXPECT_NE(std::string(e.what()).find("es una carpeta"), std::string::npos);

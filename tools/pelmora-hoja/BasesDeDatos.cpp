@@ -30,11 +30,14 @@ Value entero(const std::optional<int32_t>& v) {
 
 std::shared_ptr<engine::Database> creaBase(const Opciones& o, const std::string& ruta) {
     if (o.formato == "sqlite") return engine::createSqliteDatabase(ruta);
+    if (!std::filesystem::is_regular_file(o.plantilla))
+        throw std::runtime_error("No existe la plantilla de Access «" + o.plantilla + "»");
     std::error_code error;
     std::filesystem::copy_file(o.plantilla, ruta, error);
     if (error)
         throw std::runtime_error("No se puede copiar la plantilla «" + o.plantilla + "» en «" +
-                                 ruta + "»: " + error.message());
+                                 ruta + "» (error del sistema " + std::to_string(error.value()) +
+                                 ": " + error.message() + ")");
     return engine::openDatabase(ruta);
 }
 

@@ -61,10 +61,14 @@ class Calculo {
         for (std::size_t t = 0; t < hoja.tablas.size(); ++t) {
             if (!porEntidad_.count(hoja.tablas[t].entitynum))
                 porEntidad_[hoja.tablas[t].entitynum] = static_cast<int>(t);
+            // Per mslink: the first record in stored order and how many records hold it.
             auto& filas = filasPorMslink_.emplace_back();
             const auto& registros = hoja.tablas[t].particular;
-            for (std::size_t i = 0; i < registros.size(); ++i)
-                filas[registros[i].mslink].push_back(static_cast<int32_t>(i));
+            for (std::size_t i = 0; i < registros.size(); ++i) {
+                auto m = static_cast<std::size_t>(registros[i].mslink);
+                if (m >= filas.size()) filas.resize(m + 1, {-1, 0});
+                if (filas[m].second++ == 0) filas[m].first = static_cast<int32_t>(i);
+            }
         }
         // Elements in the order of each BIN file, for reading bytes at an offset.
         for (std::size_t i = 0; i < hoja.elementos.size(); ++i) {
@@ -101,7 +105,9 @@ class Calculo {
                       const std::vector<std::vector<Registro>>& anexados) {
         Recorrido r;
         if (adaptacion) indexaGeneral(anexados);
-        std::vector<std::set<int32_t>> marcadas(hoja_.tablas.size());
+        std::vector<std::vector<bool>> marcadas(hoja_.tablas.size());
+        for (std::size_t t = 0; t < marcadas.size(); ++t)
+            marcadas[t].resize(hoja_.tablas[t].particular.size());
         for (const auto& e : hoja_.elementos) {
             int64_t inicio = adaptacion ? e.posicionAdaptacion : e.posicion;
             if (inicio < 0) continue;
@@ -111,11 +117,12 @@ class Calculo {
                     {"Elemento en gráfico sin ATR", 0, 0, kRutaBin, kRutaParticular});
                 r.marcadores.push_back({inicio, "61601", punto(adaptacion, e, inicio)});
             }
-            std::set<int32_t> vistas;
+            const Atr* atrs = &hoja_.atributos[e.primerAtr];
             bool repetida = false;
             for (uint32_t i = 0; i < e.numAtr; ++i) {
-                const Atr& a = hoja_.atributos[e.primerAtr + i];
-                if (a.entitynum != 1 && !vistas.insert(a.entitynum).second) repetida = true;
+                const Atr& a = atrs[i];
+                for (uint32_t j = 0; j < i && a.entitynum != 1 && !repetida; ++j)
+                    repetida = atrs[j].entitynum == a.entitynum;
                 if (repetida) {
                     ++r.contadores[AtrRepetido];
                     r.errores.push_back({"Existe ATR con la misma tabla de ocurrencias",
@@ -139,7 +146,8 @@ class Calculo {
         }
         if (!adaptacion)
             for (std::size_t t = 0; t < marcadas.size(); ++t)
-                marcas[t].assign(marcadas[t].begin(), marcadas[t].end());
+                for (std::size_t fila = 0; fila < marcadas[t].size(); ++fila)
+                    if (marcadas[t][fila]) marcas[t].push_back(static_cast<int32_t>(fila));
         return r;
     }
 
@@ -148,15 +156,17 @@ class Calculo {
         return !texto.empty() && asignables_.count(std::stoi(texto));
     }
 
-    const std::vector<int32_t>* filas(int tabla, int32_t mslink) const {
-        auto f = filasPorMslink_[tabla].find(mslink);
-        return f == filasPorMslink_[tabla].end() ? nullptr : &f->second;
+    // The first record with the mslink, and how many there are ({-1, 0} for none).
+    std::pair<int32_t, int32_t> filas(int tabla, int32_t mslink) const {
+        const auto& f = filasPorMslink_[tabla];
+        if (mslink < 0 || static_cast<std::size_t>(mslink) >= f.size()) return {-1, 0};
+        return f[static_cast<std::size_t>(mslink)];
     }
 
-    void correlaciona(int tabla, const Atr& a, std::vector<std::set<int32_t>>& marcadas,
+    void correlaciona(int tabla, const Atr& a, std::vector<std::vector<bool>>& marcadas,
                       Recorrido& r) {
-        if (const auto* f = filas(tabla, a.mslink)) {
-            marcadas[tabla].insert(f->front());
+        if (auto [fila, cuantas] = filas(tabla, a.mslink); cuantas > 0) {
+            marcadas[tabla][static_cast<std::size_t>(fila)] = true;
             return;
         }
         ++r.contadores[SinRegistro];
@@ -172,6 +182,7 @@ class Calculo {
     // text in a condition (letter case aside), Null matching nothing.
     void indexaGeneral(const std::vector<std::vector<Registro>>& anexados) {
         claves_.assign(hoja_.tablas.size(), {});
+        halladas_.assign(hoja_.tablas.size(), {});
         for (std::size_t t = 0; t < hoja_.tablas.size(); ++t) {
             auto indexa = [&](const Registro& g) {
                 if (!g.tcomplet) return;
@@ -198,12 +209,14 @@ class Calculo {
         c.second = mslink;
     }
 
-    void adapta(int tabla, const Atr& a, int64_t posAtr, Recorrido& r) {
+    // How many General records the key of a Particular record finds, and the mslink of one.
+    std::pair<int, int32_t> halla(int tabla, int32_t fila) {
+        auto& cache = halladas_[tabla];
+        if (cache.empty()) cache.resize(hoja_.tablas[tabla].particular.size(), {-1, 0});
+        auto& hallada = cache[static_cast<std::size_t>(fila)];
+        if (hallada.first >= 0) return hallada;
         const Tabla& t = hoja_.tablas[tabla];
-        const auto* f = filas(tabla, a.mslink);
-        if (!f || f->size() != 1)
-            throw std::logic_error("la hoja de Adaptación lleva un ATR que detiene la Adaptación");
-        const Registro& p = t.particular[f->front()];
+        const Registro& p = t.particular[static_cast<std::size_t>(fila)];
         std::string k;
         if (!esEtiquetas(t)) {
             k = clave(p.tcomplet ? *p.tcomplet : *p.tmapa,
@@ -215,7 +228,15 @@ class Calculo {
                         : "N" + clave(*p.tcomplet, *p.netiqueta);
         }
         auto g = claves_[tabla].find(k);
-        int cuantos = g == claves_[tabla].end() ? 0 : g->second.first;
+        hallada = g == claves_[tabla].end() ? std::pair<int, int32_t>{0, 0} : g->second;
+        return hallada;
+    }
+
+    void adapta(int tabla, const Atr& a, int64_t posAtr, Recorrido& r) {
+        auto [fila, registros] = filas(tabla, a.mslink);
+        if (registros != 1)
+            throw std::logic_error("la hoja de Adaptación lleva un ATR que detiene la Adaptación");
+        auto [cuantos, mslink] = halla(tabla, fila);
         if (cuantos == 0)
             r.errores.push_back({"No hay correspondencia entre la BdDParticular y la BdDGeneral",
                                  a.entitynum, a.mslink, kRutaGeneral, kRutaParticular});
@@ -223,8 +244,8 @@ class Calculo {
             r.errores.push_back(
                 {"Encontrado más de una correspondencia entre la BdDParticular y la BdDGeneral",
                  a.entitynum, a.mslink, kRutaGeneral, kRutaParticular});
-        else if (g->second.second > 0 && g->second.second != a.mslink)
-            r.reescritos.push_back({posAtr, a.mslink, g->second.second});
+        else if (mslink > 0 && mslink != a.mslink)
+            r.reescritos.push_back({posAtr, a.mslink, mslink});
     }
 
     // ---- the merge
@@ -301,8 +322,9 @@ class Calculo {
     const Hoja& hoja_;
     std::set<int32_t> asignables_;
     std::map<int32_t, int> porEntidad_;  // first catalog entry of each entity number
-    std::vector<std::unordered_map<int32_t, std::vector<int32_t>>> filasPorMslink_;
+    std::vector<std::vector<std::pair<int32_t, int32_t>>> filasPorMslink_;
     std::vector<std::unordered_map<std::string, std::pair<int, int32_t>>> claves_;
+    std::vector<std::vector<std::pair<int, int32_t>>> halladas_;  // per table and Particular row
     std::vector<std::size_t> orden_[2];
 };
 

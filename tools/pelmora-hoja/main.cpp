@@ -114,6 +114,27 @@ void preparaCarpeta(const Opciones& o, const Ficheros& f) {
     }
 }
 
+// Writes every file of the sheet, esperado.json last; on a failure removes the files it
+// wrote, so that no half-written sheet is left behind.
+void escribeHoja(const Opciones& o, const Ficheros& f, const Hoja& hoja, const Esperado& esperado) {
+    std::vector<fs::path> escritos;
+    auto ruta = [&](const std::string& nombre) {
+        escritos.push_back(fs::path(o.salida) / nombre);
+        return escritos.back().string();
+    };
+    try {
+        escribeBin(hoja, ruta(f.bin), false);
+        if (hoja.binAdaptacion) escribeBin(hoja, ruta(f.binAdaptacion), true);
+        escribeBaseDeDatos(hoja, false, ruta(f.particular));
+        escribeBaseDeDatos(hoja, true, ruta(f.general));
+        escribeEsperado(ruta("esperado.json"), hoja, esperado, f);
+    } catch (...) {
+        std::error_code ignorado;
+        for (const auto& p : escritos) fs::remove(p, ignorado);
+        throw;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -123,14 +144,7 @@ int main(int argc, char** argv) {
         Hoja hoja = planificaHoja(o);
         Esperado esperado = calculaEsperado(hoja);
         preparaCarpeta(o, f);
-        auto ruta = [&](const std::string& nombre) {
-            return (fs::path(o.salida) / nombre).string();
-        };
-        escribeBin(hoja, ruta(f.bin), false);
-        if (hoja.binAdaptacion) escribeBin(hoja, ruta(f.binAdaptacion), true);
-        escribeBaseDeDatos(hoja, false, ruta(f.particular));
-        escribeBaseDeDatos(hoja, true, ruta(f.general));
-        escribeEsperado(ruta("esperado.json"), hoja, esperado, f);
+        escribeHoja(o, f, hoja, esperado);
         std::cout << "Hoja escrita en " << o.salida << ": " << hoja.elementos.size()
                   << " elementos, " << hoja.atributos.size() << " ATR\n";
         return 0;
