@@ -41,3 +41,59 @@ RowBytes readPointedRow(PageFile& file, RowPointer pointer, const char* what) {
 }
 
 }  // namespace pelmora::engine::jet
+
+namespace pelmora::engine::jet {
+
+namespace {
+uint16_t lowestRowStart(const Page& page, const Format& format) {
+    const uint16_t count = page.u16(format.dataRowCount);
+    return count == 0 ? static_cast<uint16_t>(page.size())
+                      : page.u16(format.dataRowTable + 2 * (count - 1)) & kRowOffsetMask;
+}
+}  // namespace
+
+void formatDataPage(Page& page, const Format& format, uint32_t owner) {
+    page.fill(0, page.size(), 0);
+    page.set8(0, static_cast<uint8_t>(PageType::Data));
+    page.set8(1, 0x01);
+    page.set16(2, static_cast<uint16_t>(page.size() - format.dataRowTable));
+    page.set32(4, owner);
+}
+
+uint16_t freeSpace(const Page& page) { return page.u16(2); }
+
+int appendRow(Page& page, const Format& format, std::string_view bytes, uint16_t flags) {
+    const uint16_t count = rowCount(page, format);
+    const int free = freeSpace(page);
+    if (rowCost(int(bytes.size())) > free) page.corrupt("no hay sitio para una fila nueva");
+    const uint16_t start = static_cast<uint16_t>(lowestRowStart(page, format) - bytes.size());
+    page.setBytes(start, bytes);
+    page.set16(format.dataRowTable + 2 * count, start | flags);
+    page.set16(format.dataRowCount, count + 1);
+    page.set16(2, static_cast<uint16_t>(free - rowCost(int(bytes.size()))));
+    return count;
+}
+
+void replaceRow(Page& page, const Format& format, int row, std::string_view bytes,
+                uint16_t flags) {
+    const uint16_t count = rowCount(page, format);
+    const RowSpan span = rowSpan(page, format, row, true);
+    const int grow = int(bytes.size()) - span.length();
+    const int free = freeSpace(page);
+    if (grow > free) page.corrupt("no hay sitio para agrandar la fila " + std::to_string(row));
+    // The rows after `row` lie below it: move them (and nothing else) by -grow.
+    const uint16_t lowest = lowestRowStart(page, format);
+    page.move(lowest, lowest - grow, span.start - lowest);
+    for (int r = row + 1; r < count; ++r) {
+        const size_t at = format.dataRowTable + 2 * r;
+        const uint16_t raw = page.u16(at);
+        page.set16(at, static_cast<uint16_t>((raw & ~kRowOffsetMask) | ((raw & kRowOffsetMask) - grow)));
+    }
+    const uint16_t start = static_cast<uint16_t>(span.start - grow);
+    page.setBytes(start, bytes);
+    page.set16(format.dataRowTable + 2 * row, start | flags);
+    page.set16(2, static_cast<uint16_t>(free - grow));
+    if (grow < 0) page.fill(lowest, -grow, 0);
+}
+
+}  // namespace pelmora::engine::jet

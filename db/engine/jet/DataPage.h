@@ -1,8 +1,12 @@
 // The row directory of a data page (layout in Format.h): how many rows the page
-// holds and where each one lies. Used for table rows, long values and usage maps.
+// holds and where each one lies, and the edits a writer makes to it. Used for
+// table rows, long values and usage maps. Rows lie back to back from the end of
+// the page down, row 0 last; the free space count is what lies between the row
+// directory and the lowest row.
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "db/engine/jet/PageFile.h"
 
@@ -42,5 +46,19 @@ struct RowBytes {
     RowSpan span;
 };
 RowBytes readPointedRow(PageFile& file, RowPointer pointer, const char* what);
+
+// Editing a private copy of a data page (PageWriter::edit). Each keeps the rows
+// back to back and the free space count right; the caller checks room first.
+// A fresh data page of `owner` (a table definition page, or kLongValueOwner).
+void formatDataPage(Page& page, const Format& format, uint32_t owner);
+// The room a new row of `length` bytes takes (its bytes and its directory slot).
+inline int rowCost(int length) { return length + 2; }
+uint16_t freeSpace(const Page& page);
+// Adds a row at the end of the directory; returns its number.
+int appendRow(Page& page, const Format& format, std::string_view bytes, uint16_t flags = 0);
+// Replaces row `row`'s bytes (the length may change; the rows after it move) and
+// sets its flags (kRowDeleted, kRowMoved).
+void replaceRow(Page& page, const Format& format, int row, std::string_view bytes,
+                uint16_t flags = 0);
 
 }  // namespace pelmora::engine::jet

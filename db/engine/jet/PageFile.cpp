@@ -12,11 +12,6 @@
 
 namespace pelmora::engine::jet {
 
-namespace {
-// Pages kept once nobody holds them; a scan needs one at a time, the catalog a few.
-constexpr size_t kCachedPages = 1024;
-}  // namespace
-
 void corrupt(const std::string& path, const std::string& what) {
     throw Error("La base de datos «" + path + "» está dañada: " + what);
 }
@@ -54,6 +49,30 @@ std::string_view Page::bytes(size_t offset, size_t length) const {
     return {reinterpret_cast<const char*>(at(offset, length)), length};
 }
 
+void Page::set16(size_t offset, uint16_t value) {
+    uint8_t* p = mutableAt(offset, 2);
+    p[0] = static_cast<uint8_t>(value);
+    p[1] = static_cast<uint8_t>(value >> 8);
+}
+
+void Page::set32(size_t offset, uint32_t value) {
+    uint8_t* p = mutableAt(offset, 4);
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(value >> 8 * i);
+}
+
+void Page::setBytes(size_t offset, std::string_view bytes) {
+    std::memcpy(mutableAt(offset, bytes.size()), bytes.data(), bytes.size());
+}
+
+void Page::move(size_t from, size_t to, size_t length) {
+    at(from, length);
+    std::memmove(mutableAt(to, length), bytes_.data() + from, length);
+}
+
+void Page::fill(size_t offset, size_t length, uint8_t value) {
+    std::memset(mutableAt(offset, length), value, length);
+}
+
 void Page::corrupt(const std::string& what) const {
     jet::corrupt(*path_, "página " + std::to_string(number_) + ": " + what);
 }
@@ -71,7 +90,9 @@ PageFile::PageFile(std::string path) : path_(std::move(path)) {
 }
 
 PageFile::~PageFile() {
+    if (writing_) ::fdatasync(fd_);
     if (fd_ >= 0) ::close(fd_);
+    if (!lockFile_.empty()) ::unlink(lockFile_.c_str());
 }
 
 std::vector<uint8_t> PageFile::readStart(size_t length) const {

@@ -1,0 +1,160 @@
+#include "db/engine/jet/PageWriter.h"
+
+#include <string>
+
+#include "db/engine/jet/DataPage.h"
+
+namespace pelmora::engine::jet {
+
+namespace {
+constexpr uint32_t kFreeMapPage = 1;
+constexpr int kFreeMapRow = 0;
+constexpr uint8_t kMapInline = 0x00;
+constexpr uint8_t kMapReference = 0x01;
+constexpr int kInlineHeader = 5;  // kind, u32 first page
+constexpr int kInlineGrowth = 32;  // bytes an inline map grows by at a time
+}  // namespace
+
+// Where the bit of a page lies: bit `bit` of byte `byte` of page `page`; page 0
+// when the map does not reach the page (it then counts as free).
+struct PageWriter::FreeMap {
+    uint32_t page = 0;
+    size_t byte = 0;
+    int bit = 0;
+};
+
+PageWriter::PageWriter(PageFile& file) : file_(file) {
+    file_.beginWriting();
+    nextNew_ = file_.pageCount();
+}
+
+PageRef PageWriter::read(uint32_t number, const char* what) {
+    auto found = edited_.find(number);
+    if (found != edited_.end()) return found->second;
+    return file_.page(number, what);
+}
+
+Page& PageWriter::edit(uint32_t number) {
+    auto found = edited_.find(number);
+    if (found != edited_.end()) return *found->second;
+    auto copy = std::make_shared<Page>(*file_.page(number, "una página que se modifica"));
+    return *edited_.emplace(number, std::move(copy)).first->second;
+}
+
+namespace {
+
+RowSpan freeMapRow(const Page& page, const Format& format) {
+    if (page.type() != PageType::Data || rowCount(page, format) <= kFreeMapRow)
+        page.corrupt("no tiene el mapa de páginas libres de la base de datos");
+    RowSpan span = rowSpan(page, format, kFreeMapRow);
+    if (span.deleted || span.length() < kInlineHeader)
+        page.corrupt("el mapa de páginas libres de la base de datos está dañado");
+    return span;
+}
+
+}  // namespace
+
+// Locates the bit of page `number`, growing an inline map that does not reach
+// it when page 1 has room (new bits say free, as pages past the map count).
+void PageWriter::markFree(uint32_t number, bool free) {
+    const Format& f = format();
+    PageRef map = read(kFreeMapPage, "el mapa de páginas libres");
+    RowSpan span = freeMapRow(*map, f);
+    FreeMap where;
+    const uint8_t kind = map->u8(span.start);
+    if (kind == kMapInline) {
+        const uint32_t first = map->u32(span.start + 1);
+        if (number < first) return;
+        const size_t byte = (number - first) / 8;
+        const size_t have = span.length() - kInlineHeader;
+        if (byte >= have) {
+            const size_t grown = (byte / kInlineGrowth + 1) * kInlineGrowth;
+            if (grown - have > freeSpace(*map)) return;  // page 1 is full: beyond the map
+            std::string row(map->bytes(span.start, span.length()));
+            row.append(grown - have, '\xFF');
+            replaceRow(edit(kFreeMapPage), f, kFreeMapRow, row);
+            span = freeMapRow(*read(kFreeMapPage), f);
+        }
+        where = {kFreeMapPage, span.start + kInlineHeader + byte, int((number - first) % 8)};
+    } else if (kind == kMapReference) {
+        const uint32_t perPage = (f.pageSize - 4) * 8;
+        const size_t slot = number / perPage;
+        if (1 + 4 * (slot + 1) > span.length()) return;
+        const uint32_t bitmap = map->u32(span.start + 1 + 4 * slot);
+        if (bitmap == 0) return;
+        PageRef bits = read(bitmap, "el mapa de páginas libres");
+        if (bits->type() != PageType::UsageBitmap)
+            bits->corrupt("el mapa de páginas libres apunta a una página que no es de mapa de uso");
+        where = {bitmap, 4 + (number % perPage) / 8, int(number % 8)};
+    } else {
+        map->corrupt("el mapa de páginas libres es de un tipo desconocido");
+    }
+    Page& page = edit(where.page);
+    const uint8_t mask = static_cast<uint8_t>(1 << where.bit);
+    const uint8_t old = page.u8(where.byte);
+    page.set8(where.byte, static_cast<uint8_t>(free ? old | mask : old & ~mask));
+}
+
+uint32_t PageWriter::findFree() {
+    const Format& f = format();
+    PageRef map = read(kFreeMapPage, "el mapa de páginas libres");
+    const RowSpan span = freeMapRow(*map, f);
+    const auto usable = [&](uint64_t n) {
+        return n > kFreeMapPage && n < file_.pageCount() && !released_.count(uint32_t(n)) &&
+               !edited_.count(uint32_t(n));
+    };
+    const auto search = [&](const Page& page, size_t from, size_t to, uint64_t firstPage) {
+        for (size_t k = from; k < to; ++k) {
+            const uint8_t bits = page.u8(k);
+            if (!bits) continue;
+            for (int bit = 0; bit < 8; ++bit)
+                if (bits & (1 << bit) && usable(firstPage + 8 * (k - from) + bit))
+                    return uint32_t(firstPage + 8 * (k - from) + bit);
+        }
+        return uint32_t{0};
+    };
+    const uint8_t kind = map->u8(span.start);
+    if (kind == kMapInline)
+        return search(*map, span.start + kInlineHeader, span.end, map->u32(span.start + 1));
+    if (kind != kMapReference) return 0;
+    const uint32_t perPage = (f.pageSize - 4) * 8;
+    for (size_t slot = 0; 1 + 4 * (slot + 1) <= span.length(); ++slot) {
+        const uint32_t bitmap = map->u32(span.start + 1 + 4 * slot);
+        if (bitmap == 0) continue;
+        PageRef bits = read(bitmap, "el mapa de páginas libres");
+        if (bits->type() != PageType::UsageBitmap) continue;
+        if (uint32_t n = search(*bits, 4, bits->size(), uint64_t(slot) * perPage)) return n;
+    }
+    return 0;
+}
+
+Page& PageWriter::allocate() {
+    if (uint32_t reused = findFree()) {
+        markFree(reused, false);
+        Page& page = edit(reused);
+        page.fill(0, page.size(), 0);
+        return page;
+    }
+    const uint32_t number = nextNew_++;
+    markFree(number, false);
+    auto page = std::make_shared<Page>(file_.path(), number,
+                                       std::vector<uint8_t>(format().pageSize, 0));
+    return *edited_.emplace(number, std::move(page)).first->second;
+}
+
+void PageWriter::release(uint32_t number) {
+    released_.insert(number);
+    markFree(number, true);
+}
+
+void PageWriter::commit() {
+    std::vector<std::shared_ptr<Page>> pages;
+    pages.reserve(edited_.size());
+    for (auto& [number, page] : edited_) pages.push_back(page);
+    file_.writePages(pages);
+    edited_.clear();
+    released_.clear();
+    nextNew_ = file_.pageCount();
+}
+
+}  // namespace pelmora::engine::jet

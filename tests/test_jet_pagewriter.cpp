@@ -1,0 +1,127 @@
+// Page writing on copies of real Access files: the free-page map, pages added at
+// the end, the writer's lock and the Access lock file, and a read-only file.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "db/engine/Error.h"
+#include "db/engine/jet/DataPage.h"
+#include "db/engine/jet/Header.h"
+#include "db/engine/jet/PageWriter.h"
+#include "support/jet_oracles.h"
+#include "tests/support/TempDir.h"
+
+using namespace pelmora::engine;
+using namespace pelmora::engine::jet;
+using namespace pelmora::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string copyOf(const pelmora::prueba::TempDir& dir, const std::string& name) {
+    const std::string path = dir.path(name);
+    fs::copy_file(fixture(name), path);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    return path;
+}
+
+bool freeInMap(PageFile& file, uint32_t number) {
+    PageRef map = file.page(1);
+    const RowSpan span = rowSpan(*map, file.format(), 0);
+    const uint32_t first = map->u32(span.start + 1);
+    const size_t byte = span.start + 5 + (number - first) / 8;
+    if (byte >= span.end) return true;
+    return map->u8(byte) & (1 << ((number - first) % 8));
+}
+
+}  // namespace
+
+TEST(JetPageWriter, AllocatesFromTheFreeMapThenAtTheEndAndWritesAtOnce) {
+    if (!fs::exists(fixture("empty2003.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    pelmora::prueba::TempDir dir;
+    const std::string path = copyOf(dir, "empty2003.mdb");  // pages 15, 16, 40-45 free
+    const std::string ldb = dir.path("empty2003.ldb");
+    {
+        PageFile file(path);
+        readHeader(file);
+        const uint32_t pages = file.pageCount();
+        EXPECT_FALSE(fs::exists(ldb));
+        PageWriter writer(file);
+        EXPECT_TRUE(fs::exists(ldb)) << "el fichero de bloqueo de Access se crea al escribir";
+        EXPECT_EQ(fs::file_size(ldb), 64u);
+        std::vector<uint32_t> got;
+        for (int i = 0; i < 10; ++i) {
+            Page& page = writer.allocate();
+            formatDataPage(page, file.format(), 2);
+            got.push_back(page.number());
+        }
+        EXPECT_EQ(got, (std::vector<uint32_t>{15, 16, 40, 41, 42, 43, 44, 45, pages, pages + 1}));
+        EXPECT_EQ(file.pageCount(), pages) << "nada se escribe antes de commit()";
+        EXPECT_TRUE(freeInMap(file, 15));
+        writer.commit();
+        EXPECT_EQ(file.pageCount(), pages + 2);
+        EXPECT_EQ(fs::file_size(path), uint64_t(pages + 2) * 4096);
+        for (uint32_t n : got) {
+            EXPECT_EQ(file.page(n)->type(), PageType::Data);
+            EXPECT_FALSE(freeInMap(file, n)) << n;
+        }
+        writer.release(41);
+        writer.commit();
+        EXPECT_TRUE(freeInMap(file, 41));
+        EXPECT_EQ(writer.allocate().number(), 41u);
+    }
+    EXPECT_FALSE(fs::exists(ldb)) << "el fichero de bloqueo se borra al cerrar";
+    PageFile again(path);
+    readHeader(again);
+    EXPECT_EQ(again.page(44)->type(), PageType::Data);
+    std::string out;
+    EXPECT_TRUE(runCommand("mdb-tables -S '" + path + "'", out)) << out;
+    EXPECT_NE(out.find("MSysObjects"), std::string::npos);
+}
+
+TEST(JetPageWriter, GrowsTheFreeMapPastItsRange) {
+    if (!fs::exists(fixture("empty.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    pelmora::prueba::TempDir dir;
+    const std::string path = copyOf(dir, "empty.mdb");  // map of 512 pages, 24 in the file
+    PageFile file(path);
+    readHeader(file);
+    PageWriter writer(file);
+    for (int i = 0; i < 600; ++i) formatDataPage(writer.allocate(), file.format(), 2);
+    writer.commit();
+    EXPECT_EQ(file.pageCount(), 624u);
+    for (uint32_t n : {23u, 24u, 511u, 512u, 623u}) EXPECT_FALSE(freeInMap(file, n)) << n;
+    EXPECT_TRUE(freeInMap(file, 624));
+    EXPECT_EQ(rowCount(*file.page(1), file.format()), 2) << "la otra fila de la página 1 sigue";
+}
+
+TEST(JetPageWriter, ALockedOrReadOnlyFileIsRefusedClearly) {
+    if (!fs::exists(fixture("empty.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    pelmora::prueba::TempDir dir;
+    const std::string path = copyOf(dir, "empty.mdb");
+    PageFile first(path), second(path);
+    readHeader(first);
+    readHeader(second);
+    first.beginWriting();
+    try {
+        second.beginWriting();
+        FAIL() << "dos escritores a la vez";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("abierta para escritura por otro proceso"),
+                  std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find(path), std::string::npos);
+    }
+
+    const std::string readOnly = copyOf(dir, "emptyJet4.mdb");
+    fs::permissions(readOnly, fs::perms::owner_read);
+    PageFile file(readOnly);
+    readHeader(file);
+    if (::geteuid() == 0) GTEST_SKIP() << "root escribe aunque el fichero sea de solo lectura";
+    try {
+        PageWriter writer(file);
+        FAIL() << "se escribe en un fichero de solo lectura";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("solo lectura"), std::string::npos) << e.what();
+    }
+}
