@@ -1,5 +1,7 @@
 #include "db/engine/jet/IndexPages.h"
 
+#include <algorithm>
+#include <stdexcept>
 #include <unordered_set>
 
 namespace pelmora::engine::jet {
@@ -9,6 +11,20 @@ namespace {
 constexpr size_t kPlace = 4;       // u24 page + u8 row
 constexpr size_t kChild = 4;       // node entries: u32 child page
 constexpr int kMaxDepth = 32;
+
+size_t commonPrefix(std::string_view a, std::string_view b) {
+    size_t n = 0;
+    while (n < a.size() && n < b.size() && a[n] == b[n]) ++n;
+    return n;
+}
+
+void putU32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+void appendBigEndian(std::string& out, uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>(v >> shift);
+}
 
 uint32_t bigEndian(std::string_view b, size_t at, int length) {
     uint32_t v = 0;
@@ -58,36 +74,41 @@ RowPointer IndexEntry::row() const {
 }
 
 IndexPage readIndexPage(PageFile& file, uint32_t number, uint32_t table, const std::string& what) {
-    const Format& f = file.format();
     PageRef page = file.page(number, what.c_str());
-    if (page->type() != PageType::IndexLeaf && page->type() != PageType::IndexNode)
-        page->corrupt(what + " espera una página de índice y encuentra una de tipo " +
-                      std::to_string(static_cast<int>(page->type())) + " (" +
-                      pageTypeName(page->type()) + ")");
-    if (page->u32(4) != table) page->corrupt(what + " llega a una página de índice de otra tabla");
+    return decodeIndexPage(*page, file.format(), table, what);
+}
+
+IndexPage decodeIndexPage(const Page& page, const Format& f, uint32_t table,
+                          const std::string& what) {
+    if (page.type() != PageType::IndexLeaf && page.type() != PageType::IndexNode)
+        page.corrupt(what + " espera una página de índice y encuentra una de tipo " +
+                     std::to_string(static_cast<int>(page.type())) + " (" +
+                     pageTypeName(page.type()) + ")");
+    if (page.u32(4) != table) page.corrupt(what + " llega a una página de índice de otra tabla");
     IndexPage result;
-    result.leaf = page->type() == PageType::IndexLeaf;
-    result.prev = page->u32(f.indexPrev);
-    result.next = page->u32(f.indexNext);
-    result.tail = page->u32(f.indexTail);
+    result.leaf = page.type() == PageType::IndexLeaf;
+    result.prev = page.u32(f.indexPrev);
+    result.next = page.u32(f.indexNext);
+    result.tail = page.u32(f.indexTail);
     const size_t prefixLength =
-        f.indexPrefixLengthSize == 1 ? page->u8(f.indexPrefixLength) : page->u16(f.indexPrefixLength);
-    const size_t area = page->size() - f.indexEntries;
+        f.indexPrefixLengthSize == 1 ? page.u8(f.indexPrefixLength) : page.u16(f.indexPrefixLength);
+    const size_t area = page.size() - f.indexEntries;
     const size_t trailer = result.leaf ? kPlace : kPlace + kChild;
     std::string prefix;
     size_t start = 0;
     for (size_t bit = 0; bit <= area; ++bit) {
-        if (!(page->u8(f.indexEntryMask + bit / 8) & (1 << (bit % 8)))) continue;
-        std::string_view stored = page->bytes(f.indexEntries + start, bit - start);
+        if (!(page.u8(f.indexEntryMask + bit / 8) & (1 << (bit % 8)))) continue;
+        std::string_view stored = page.bytes(f.indexEntries + start, bit - start);
         IndexEntry entry;
         if (result.entries.empty()) {
-            if (stored.size() < prefixLength) page->corrupt(what + ": la primera entrada es más corta que su prefijo");
+            if (stored.size() < prefixLength)
+                page.corrupt(what + ": la primera entrada es más corta que su prefijo");
             prefix = std::string(stored.substr(0, prefixLength));
             entry.bytes = std::string(stored);
         } else {
             entry.bytes = prefix + std::string(stored);
         }
-        if (entry.bytes.size() < trailer + 1) page->corrupt(what + ": una entrada es demasiado corta");
+        if (entry.bytes.size() < trailer + 1) page.corrupt(what + ": una entrada es demasiado corta");
         if (!result.leaf) {
             result.children.push_back(bigEndian(entry.bytes, entry.bytes.size() - kChild, 4));
             entry.bytes.resize(entry.bytes.size() - kChild);
@@ -96,6 +117,65 @@ IndexPage readIndexPage(PageFile& file, uint32_t number, uint32_t table, const s
         start = bit;
     }
     return result;
+}
+
+size_t indexEntryArea(const Format& format) { return format.pageSize - format.indexEntries; }
+
+size_t indexEntriesSize(const IndexPage& page) {
+    return indexEntriesSize(page, 0, page.entries.size());
+}
+
+size_t indexEntriesSize(const IndexPage& page, size_t from, size_t to) {
+    if (from >= to) return 0;
+    const size_t trailer = page.leaf ? 0 : kChild;
+    const std::string& first = page.entries[from].bytes;
+    // Entries differ before their child numbers, so a node's shared prefix never reaches them.
+    const size_t prefix = to - from > 1 ? commonPrefix(first, page.entries[to - 1].bytes) : 0;
+    size_t total = first.size() + trailer;
+    for (size_t i = from + 1; i < to; ++i) total += page.entries[i].bytes.size() + trailer - prefix;
+    return total;
+}
+
+std::vector<uint8_t> encodeIndexPage(const Format& f, const IndexPage& page, uint32_t table,
+                                     int prefixLength) {
+    std::vector<uint8_t> out(f.pageSize, 0);
+    out[0] = static_cast<uint8_t>(page.leaf ? PageType::IndexLeaf : PageType::IndexNode);
+    out[1] = 0x01;
+    putU32(out, 4, table);
+    putU32(out, f.indexPrev, page.prev);
+    putU32(out, f.indexNext, page.next);
+    putU32(out, f.indexTail, page.tail);
+    std::vector<std::string> stored;
+    stored.reserve(page.entries.size());
+    for (size_t i = 0; i < page.entries.size(); ++i) {
+        stored.push_back(page.entries[i].bytes);
+        if (!page.leaf) appendBigEndian(stored.back(), page.children.at(i));
+    }
+    size_t prefix = 0;
+    if (stored.size() > 1)
+        prefix = prefixLength >= 0 ? static_cast<size_t>(prefixLength)
+                                   : commonPrefix(stored.front(), stored.back());
+    if (f.indexPrefixLengthSize == 1) {
+        out[f.indexPrefixLength] = static_cast<uint8_t>(prefix);
+        out[f.indexPrefixLength + 1] = page.leaf ? 0 : 1;
+    } else {
+        out[f.indexPrefixLength] = static_cast<uint8_t>(prefix);
+        out[f.indexPrefixLength + 1] = static_cast<uint8_t>(prefix >> 8);
+        out[f.indexPrefixLength + 2] = page.leaf ? 0 : 1;
+    }
+    size_t at = 0;
+    for (size_t i = 0; i < stored.size(); ++i) {
+        const std::string_view bytes = std::string_view(stored[i]).substr(i == 0 ? 0 : prefix);
+        if (f.indexEntries + at + bytes.size() > f.pageSize)
+            throw std::logic_error("las entradas no caben en la página de índice");
+        std::copy(bytes.begin(), bytes.end(), out.begin() + f.indexEntries + at);
+        at += bytes.size();
+        out[f.indexEntryMask + at / 8] |= static_cast<uint8_t>(1 << (at % 8));
+    }
+    const size_t freeSpace = f.pageSize - f.indexEntries - at;
+    out[2] = static_cast<uint8_t>(freeSpace);
+    out[3] = static_cast<uint8_t>(freeSpace >> 8);
+    return out;
 }
 
 std::vector<IndexEntry> readIndexEntries(PageFile& file, const RealIndex& index, uint32_t table,

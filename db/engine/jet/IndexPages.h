@@ -6,6 +6,12 @@
 // (one bit per byte of the area) marks where each entry after the first starts,
 // and a last bit where the data ends. Every entry after the first on a page
 // omits the first `prefix length` bytes, which it shares with the first entry.
+// A node lists every child but its last one as an entry; the last child (the
+// "tail") is named only in the tail field, and its entry is not stored. Leaves
+// are linked to their neighbours (prev / next) from the first to the last;
+// nodes only to those of the same parent. Header: type, 01, u16 free space
+// (page size - end of the entries), u32 table, u32 0, prev, next, tail, the
+// prefix length, a byte set on node pages, the bitmap.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +38,18 @@ struct IndexPage {
 
 // Reads and decodes one index page owned by the table whose definition starts at `table`.
 IndexPage readIndexPage(PageFile& file, uint32_t number, uint32_t table, const std::string& what);
+IndexPage decodeIndexPage(const Page& page, const Format& format, uint32_t table,
+                          const std::string& what);
+
+// Bytes the entries take on the page (their area holds pageSize - indexEntries).
+size_t indexEntriesSize(const IndexPage& page);
+// The same for the entries [from, to) of a page, as if they were alone on one.
+size_t indexEntriesSize(const IndexPage& page, size_t from, size_t to);
+size_t indexEntryArea(const Format& format);
+// The page's bytes. Entries after the first omit the prefix that the first and
+// last share (or `prefixLength` bytes when given). The entries must fit.
+std::vector<uint8_t> encodeIndexPage(const Format& format, const IndexPage& page, uint32_t table,
+                                     int prefixLength = -1);
 
 // Every leaf entry in tree order. Structural faults found on the way (an entry
 // out of order, a node entry that is not its child's last) go to `problems`.

@@ -1,0 +1,328 @@
+// The row writer's index hook on real Access files: duplicates of a primary key
+// or unique index, Null in a key or a Required column, empty text, a foreign key
+// without its parent row and an unknown text sort order are refused before
+// anything is written; rows added (and keys changed) put their entries where
+// Access's own trees keep them, and the keys built from values are the ones the
+// stored rows give.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "db/engine/Error.h"
+#include "db/engine/jet/IndexKey.h"
+#include "db/engine/jet/IndexWriter.h"
+#include "db/engine/jet/TableScan.h"
+#include "db/engine/jet/ValueKey.h"
+#include "db/engine/jet/ValueReader.h"
+#include "support/jet_oracles.h"
+#include "tests/support/TempDir.h"
+
+using namespace pelmora::engine;
+using namespace pelmora::engine::jet;
+using namespace pelmora::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// The file's pages, with the pages written kept aside in memory.
+class OverlayStore : public IndexPageStore {
+  public:
+    explicit OverlayStore(PageFile& file) : file_(file), next_(file.pageCount()) {}
+    const Format& format() const override { return file_.format(); }
+    PageRef read(uint32_t number) override {
+        auto found = written_.find(number);
+        if (found == written_.end()) return file_.page(number);
+        return std::make_shared<Page>(file_.path(), number, found->second);
+    }
+    void write(uint32_t number, const std::vector<uint8_t>& bytes) override {
+        written_[number] = bytes;
+    }
+    uint32_t allocate(const RealIndex&) override {
+        written_[next_] = std::vector<uint8_t>(file_.format().pageSize, 0);
+        return next_++;
+    }
+    void release(const RealIndex&, uint32_t) override {}
+    size_t writes() const { return written_.size(); }
+    // A copy of the file with the written pages in it.
+    void saveTo(const std::string& path) const {
+        fs::copy_file(file_.path(), path);
+        fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+        std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
+        for (const auto& [number, bytes] : written_) {
+            out.seekp(static_cast<std::streamoff>(uint64_t(number) * bytes.size()));
+            out.write(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<std::streamsize>(bytes.size()));
+        }
+    }
+
+  private:
+    PageFile& file_;
+    uint32_t next_;
+    std::map<uint32_t, std::vector<uint8_t>> written_;
+};
+
+std::vector<Value> rowAt(JetFile& jet, const JetTable& table, RowPointer place) {
+    PageRef holder;
+    RowView view;
+    EXPECT_TRUE(locateRow(jet.pages(), table.definition, place, holder, view));
+    ValueReader values(jet.pages());
+    std::vector<Value> row;
+    for (const auto& c : table.definition.columns) row.push_back(values.read(c, view));
+    return row;
+}
+
+std::string refusal(const std::function<void()>& write) {
+    try {
+        write();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "";
+}
+
+bool skipWithoutFixtures() {
+    return !fs::exists(fixture("indexTestV2000.mdb"));
+}
+
+}  // namespace
+
+TEST(JetIndexWrite, KeysFromValuesAreTheKeysOfTheStoredRows) {
+    const auto files = jetFixtures();
+    if (files.empty())
+        GTEST_SKIP() << "Faltan las bases de datos de prueba en " << PELMORA_FIXTURES;
+    size_t compared = 0;
+    for (const auto& path : files) {
+        JetFile jet(path);
+        const Format& f = jet.pages().format();
+        for (const auto& entry : jet.catalog().tables()) {
+            const auto table = jet.table(entry.name);
+            const TableDefinition& def = table->definition;
+            ValueReader values(jet.pages());
+            TableScan scan(jet.pages(), def);
+            while (scan.next()) {
+                std::vector<Value> row;
+                for (const auto& c : def.columns) row.push_back(values.read(c, scan.row()));
+                for (const auto& index : def.realIndexes) {
+                    std::string fromRow, fromValues;
+                    EXPECT_EQ(rowKey(def, index, f, scan.row(), values, fromRow),
+                              valueKey(def, index, f, row, fromValues));
+                    ASSERT_EQ(hex(fromRow), hex(fromValues)) << path << " " << entry.name;
+                    ++compared;
+                }
+            }
+        }
+    }
+    EXPECT_GT(compared, 5000u);
+}
+
+TEST(JetIndexWrite, RowsThatBreakARuleAreRefusedBeforeAnythingIsWritten) {
+    if (skipWithoutFixtures()) GTEST_SKIP() << "Faltan las bases de datos de prueba";
+    JetFile jet(fixture("indexTestV2000.mdb"));
+    OverlayStore store(jet.pages());
+    IndexWriter writer(jet, store);
+    const auto table1 = jet.table("Table1");
+    // Table1: id (primary key), otherfk1 -> Table2.id, otherfk2 -> Table3.id, data, otherfk3.
+    const std::vector<Value> good{Value::longInt(1000), Value::longInt(1), Value::longInt(11),
+                                  Value::text("nuevo"), Value::longInt(0)};
+    EXPECT_EQ(refusal([&] { writer.checkInsert(*table1, good); }), "");
+
+    auto with = [&](size_t column, Value v) {
+        auto row = good;
+        row[column] = std::move(v);
+        return row;
+    };
+    std::string why = refusal([&] { writer.checkInsert(*table1, with(0, Value::longInt(0))); });
+    EXPECT_NE(why.find("ya existe en la clave principal"), std::string::npos) << why;
+    EXPECT_NE(why.find("«0»"), std::string::npos) << why;
+    EXPECT_NE(why.find("indexTestV2000.mdb"), std::string::npos) << why;
+    why = refusal([&] { writer.checkInsert(*table1, with(0, Value())); });
+    EXPECT_NE(why.find("no admite Null en el campo «id»"), std::string::npos) << why;
+    why = refusal([&] { writer.checkInsert(*table1, with(1, Value::longInt(999))); });
+    EXPECT_NE(why.find("no existe en la tabla relacionada «Table2»"), std::string::npos) << why;
+    why = refusal([&] { writer.checkInsert(*table1, with(2, Value::longInt(999))); });
+    EXPECT_NE(why.find("«Table3»"), std::string::npos) << why;
+    // A Null foreign key refers to nothing, as Access allows.
+    EXPECT_EQ(refusal([&] { writer.checkInsert(*table1, with(1, Value())); }), "");
+
+    // An update may keep its own key, but not take another row's.
+    const RowPointer first = [&] {
+        TableScan scan(jet.pages(), table1->definition);
+        scan.next();
+        return scan.position();
+    }();
+    const auto before = rowAt(jet, *table1, first);
+    auto after = before;
+    after[3] = Value::text("otro texto");
+    EXPECT_EQ(refusal([&] { writer.checkUpdate(*table1, first, before, after); }), "");
+    after[0] = Value::longInt(before[0].rawInt() == 1 ? 2 : 1);
+    why = refusal([&] { writer.checkUpdate(*table1, first, before, after); });
+    EXPECT_NE(why.find("ya existe"), std::string::npos) << why;
+    // Table2's key cannot change while Table1 rows refer to it.
+    const auto table2 = jet.table("Table2");
+    TableScan scan2(jet.pages(), table2->definition);
+    ASSERT_TRUE(scan2.next());
+    const auto parent = rowAt(jet, *table2, scan2.position());
+    auto moved = parent;
+    moved[0] = Value::longInt(5000);
+    why = refusal([&] { writer.checkUpdate(*table2, scan2.position(), parent, moved); });
+    EXPECT_NE(why.find("tiene registros relacionados"), std::string::npos) << why;
+    EXPECT_EQ(store.writes(), 0u);
+}
+
+TEST(JetIndexWrite, RequiredAndZeroLengthAndUniqueProperties) {
+    if (skipWithoutFixtures()) GTEST_SKIP() << "Faltan las bases de datos de prueba";
+    JetFile jet(fixture("fixedTextTestV2000.mdb"));
+    OverlayStore store(jet.pages());
+    IndexWriter writer(jet, store);
+    const auto users = jet.table("users");
+    TableScan scan(jet.pages(), users->definition);
+    ASSERT_TRUE(scan.next());
+    const auto existing = rowAt(jet, *users, scan.position());
+    int required = -1, emptyRefused = -1;
+    for (size_t i = 0; i < users->schema.columns.size(); ++i) {
+        const Column& c = users->schema.columns[i];
+        if (c.required && !c.autoNumber && required < 0) required = static_cast<int>(i);
+        if (c.type == Type::Text && !c.allowZeroLength && emptyRefused < 0)
+            emptyRefused = static_cast<int>(i);
+    }
+    ASSERT_GE(required, 0) << "users debe tener columnas requeridas";
+    auto row = existing;
+    row[required] = Value();
+    std::string why = refusal([&] { writer.checkInsert(*users, row); });
+    EXPECT_NE(why.find(users->schema.columns[required].name), std::string::npos) << why;
+    if (emptyRefused >= 0) {
+        row = existing;
+        row[emptyRefused] = Value::text("");
+        why = refusal([&] { writer.checkInsert(*users, row); });
+        EXPECT_NE(why.find("texto vacío"), std::string::npos) << why;
+    }
+
+    // testIndexProperties: a unique index refuses a repeated key, an ignore-nulls one takes Null.
+    JetFile props(fixture("testIndexPropertiesV2000.mdb"));
+    OverlayStore propsStore(props.pages());
+    IndexWriter propsWriter(props, propsStore);
+    size_t uniqueRefusals = 0;
+    for (const auto& entry : props.catalog().tables()) {
+        if (entry.system) continue;
+        const auto t = props.table(entry.name);
+        TableScan rows(props.pages(), t->definition);
+        if (!rows.next()) continue;
+        const auto copy = rowAt(props, *t, rows.position());
+        why = refusal([&] { propsWriter.checkInsert(*t, copy); });
+        bool hasUnique = false;
+        for (const auto& index : t->definition.realIndexes) hasUnique = hasUnique || index.unique();
+        if (hasUnique) {
+            EXPECT_NE(why.find("que no admite duplicados"), std::string::npos)
+                << entry.name << ": " << why;
+            ++uniqueRefusals;
+        }
+    }
+    EXPECT_GT(uniqueRefusals, 1u);
+}
+
+TEST(JetIndexWrite, AnUnknownTextSortOrderIsRefusedForWritingOnly) {
+    if (!fs::exists(fixture("bigIndexTestV2000.mdb")))
+        GTEST_SKIP() << "Faltan las bases de datos de prueba";
+    pelmora::prueba::TempDir dir;
+    const std::string path = dir.path("orden.mdb");
+    fs::copy_file(fixture("bigIndexTestV2000.mdb"), path);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    // Give the indexed text column of Table1 another sort order (1034, traditional Spanish).
+    uint64_t offset = 0;
+    {
+        JetFile jet(path);
+        const auto& def = jet.table("Table1")->definition;
+        const Format& f = jet.pages().format();
+        int text = -1;
+        for (const auto& index : def.realIndexes)
+            for (const auto& c : index.columns)
+                if (def.columns[c.column].type == ColumnType::Text) text = c.column;
+        ASSERT_GE(text, 0);
+        PageRef page = jet.pages().page(def.pages.front());
+        size_t at = f.tdefHeaderSize + def.realIndexes.size() * f.realIndexCountSize;
+        while (page->u16(at + f.colNumber) != def.columns[text].number) at += f.columnSize;
+        offset = uint64_t(def.pages.front()) * f.pageSize + at + f.colSortOrder;
+    }
+    {
+        std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
+        out.seekp(static_cast<std::streamoff>(offset));
+        out.put(static_cast<char>(1034 & 0xFF));
+        out.put(static_cast<char>(1034 >> 8));
+    }
+    JetFile jet(path);
+    const auto table = jet.table("Table1");
+    EXPECT_NO_THROW(jet.table("Table1")) << "la lectura sigue funcionando";
+    OverlayStore store(jet.pages());
+    IndexWriter writer(jet, store);
+    std::vector<Value> row(table->definition.columns.size());
+    for (size_t i = 0; i < row.size(); ++i)
+        if (table->schema.columns[i].type == Type::Text) row[i] = Value::text("zzz");
+    const std::string why = refusal([&] { writer.checkInsert(*table, row); });
+    EXPECT_NE(why.find("orden de texto 1034"), std::string::npos) << why;
+    EXPECT_NE(why.find("orden.mdb"), std::string::npos) << why;
+    EXPECT_EQ(store.writes(), 0u);
+}
+
+TEST(JetIndexWrite, EntriesGoIntoAccessTreesAndLeaveOnUpdate) {
+    if (!fs::exists(fixture("compIndexTestV2000.mdb")))
+        GTEST_SKIP() << "Faltan las bases de datos de prueba";
+    pelmora::prueba::TempDir dir;
+    JetFile jet(fixture("compIndexTestV2000.mdb"));
+    const auto table = jet.table("Table1");
+    const TableDefinition& def = table->definition;
+    const Format& f = jet.pages().format();
+    OverlayStore store(jet.pages());
+    IndexWriter writer(jet, store);
+    std::vector<std::string> problems;
+    std::vector<std::string> expected;
+    for (const auto& e :
+         readIndexEntries(jet.pages(), def.realIndexes[0], def.pages.front(), "", problems))
+        expected.push_back(e.bytes);
+    ASSERT_TRUE(problems.empty());
+    // Rows as if written at pages past the end, with text keys in both orders.
+    std::vector<Value> row(def.columns.size());
+    for (uint32_t n = 0; n < 3000; ++n) {
+        for (size_t i = 0; i < row.size(); ++i) {
+            const Type type = table->schema.columns[i].type;
+            if (type == Type::Text)
+                row[i] =
+                    Value::text((n % 2 ? "Ñandú " : "camión ") + std::to_string(n * 7919 % 3000));
+            else if (type == Type::Long)
+                row[i] = Value::longInt(static_cast<int32_t>(n * 31 % 1000));
+        }
+        const RowPointer place{900000 + n / 50, static_cast<int>(n % 50)};
+        writer.checkInsert(*table, row);
+        writer.inserted(*table, place, row);
+        std::string key;
+        valueKey(def, def.realIndexes[0], f, row, key);
+        key += std::string{static_cast<char>(place.page >> 16), static_cast<char>(place.page >> 8),
+                           static_cast<char>(place.page), static_cast<char>(place.row)};
+        expected.push_back(key);
+        if (n % 3 == 0) {  // the key changes: the old entry goes, the new one comes
+            auto changed = row;
+            for (size_t i = 0; i < row.size(); ++i)
+                if (table->schema.columns[i].type == Type::Text)
+                    changed[i] = Value::text("ZZ " + std::to_string(n));
+            writer.checkUpdate(*table, place, row, changed);
+            writer.updated(*table, place, row, changed);
+            expected.pop_back();
+            valueKey(def, def.realIndexes[0], f, changed, key);
+            key +=
+                std::string{static_cast<char>(place.page >> 16), static_cast<char>(place.page >> 8),
+                            static_cast<char>(place.page), static_cast<char>(place.row)};
+            expected.push_back(key);
+        }
+    }
+    std::sort(expected.begin(), expected.end());
+    store.saveTo(dir.path("copia.mdb"));
+    JetFile copy(dir.path("copia.mdb"));
+    std::vector<std::string> found;
+    for (const auto& e :
+         readIndexEntries(copy.pages(), def.realIndexes[0], def.pages.front(), "", problems))
+        found.push_back(e.bytes);
+    for (const auto& p : problems) ADD_FAILURE() << p;
+    EXPECT_EQ(found.size(), expected.size());
+    EXPECT_TRUE(found == expected);
+}
