@@ -39,6 +39,21 @@ struct Walk {
     std::vector<std::string>& problems;
     std::vector<IndexEntry> entries;
     std::unordered_set<uint32_t> seen;
+    uint32_t lastLeaf = 0, lastLeafNext = 0;
+
+    // Leaves are linked in tree order, each to the one before and the one after.
+    void chain(uint32_t number, const IndexPage& page) {
+        if (page.prev != lastLeaf || (lastLeaf && lastLeafNext != number))
+            problems.push_back(what + ": la hoja " + std::to_string(number) + " no está enlazada con la hoja " +
+                               std::to_string(lastLeaf) + " que la precede");
+        lastLeaf = number;
+        lastLeafNext = page.next;
+    }
+    void endChain() {
+        if (lastLeafNext != 0)
+            problems.push_back(what + ": la última hoja " + std::to_string(lastLeaf) +
+                               " enlaza con la página " + std::to_string(lastLeafNext));
+    }
 
     void visit(uint32_t number, int depth) {
         if (depth > kMaxDepth) file.corrupt(what + ": el árbol es demasiado profundo");
@@ -47,6 +62,7 @@ struct Walk {
                          " aparece dos veces en el árbol (ciclo)");
         IndexPage page = readIndexPage(file, number, table, what);
         if (page.leaf) {
+            chain(number, page);
             for (auto& e : page.entries) {
                 if (!entries.empty() && !(entries.back().bytes < e.bytes))
                     problems.push_back(what + ": la entrada de la página " + std::to_string(number) +
@@ -180,8 +196,11 @@ std::vector<uint8_t> encodeIndexPage(const Format& f, const IndexPage& page, uin
 
 std::vector<IndexEntry> readIndexEntries(PageFile& file, const RealIndex& index, uint32_t table,
                                          const std::string& what, std::vector<std::string>& problems) {
-    Walk walk{file, table, what, problems, {}, {}};
-    if (index.rootPage != 0) walk.visit(index.rootPage, 0);
+    Walk walk{file, table, what, problems, {}, {}, 0, 0};
+    if (index.rootPage != 0) {
+        walk.visit(index.rootPage, 0);
+        walk.endChain();
+    }
     return std::move(walk.entries);
 }
 
