@@ -14,16 +14,18 @@ using namespace pelmora::engine::jet;
 namespace {
 
 class MemoryStore : public IndexPageStore {
-public:
+  public:
     const Format& format() const override { return kJet4; }
     PageRef read(uint32_t number) override {
         return std::make_shared<Page>(path_, number, pages_.at(number));
     }
-    void write(uint32_t number, const std::vector<uint8_t>& bytes) override { pages_[number] = bytes; }
+    void write(uint32_t number, const std::vector<uint8_t>& bytes) override {
+        pages_[number] = bytes;
+    }
     uint32_t allocate(const RealIndex&) override { return next_++; }
     void release(const RealIndex&, uint32_t number) override { pages_.erase(number); }
 
-private:
+  private:
     std::string path_ = "memoria";
     std::map<uint32_t, std::vector<uint8_t>> pages_;
     uint32_t next_ = 3;
@@ -71,7 +73,8 @@ void longKeysInOrder(benchmark::State& state) {
     std::vector<std::string> entries;
     for (uint32_t row = 0; row < static_cast<uint32_t>(state.range(0)); ++row) {
         std::string e = "\x7F";
-        for (int shift = 24; shift >= 0; shift -= 8) e += static_cast<char>((row ^ 0x80000000u) >> shift);
+        for (int shift = 24; shift >= 0; shift -= 8)
+            e += static_cast<char>((row ^ 0x80000000u) >> shift);
         entries.push_back(e + place(row));
     }
     addEntries(state, entries);

@@ -9,13 +9,17 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "db/engine/Error.h"
 #include "db/engine/jet/IndexKey.h"
 #include "db/engine/jet/IndexWriter.h"
 #include "db/engine/jet/TableScan.h"
+#include "db/engine/jet/UsageMap.h"
+#include "db/engine/jet/UsageMapEdit.h"
 #include "db/engine/jet/ValueKey.h"
 #include "db/engine/jet/ValueReader.h"
+#include "db/engine/jet/WriterIndexStore.h"
 #include "support/jet_oracles.h"
 #include "tests/support/TempDir.h"
 
@@ -325,4 +329,71 @@ TEST(JetIndexWrite, EntriesGoIntoAccessTreesAndLeaveOnUpdate) {
     for (const auto& p : problems) ADD_FAILURE() << p;
     EXPECT_EQ(found.size(), expected.size());
     EXPECT_TRUE(found == expected);
+}
+
+namespace {
+
+// Every page of an index's tree.
+std::set<uint32_t> treePages(PageFile& file, const RealIndex& index, uint32_t table) {
+    std::set<uint32_t> pages;
+    std::vector<uint32_t> todo{index.rootPage};
+    while (!todo.empty()) {
+        const uint32_t number = todo.back();
+        todo.pop_back();
+        if (!number || !pages.insert(number).second) continue;
+        const IndexPage page = readIndexPage(file, number, table, "");
+        todo.insert(todo.end(), page.children.begin(), page.children.end());
+        todo.push_back(page.tail);
+    }
+    return pages;
+}
+
+}  // namespace
+
+TEST(JetIndexWrite, PagesTakenForAnIndexAreInItsUsageMap) {
+    if (!fs::exists(fixture("compIndexTestV2000.mdb")))
+        GTEST_SKIP() << "Faltan las bases de datos de prueba";
+    pelmora::prueba::TempDir dir;
+    const std::string path = dir.path("mapa.mdb");
+    fs::copy_file(fixture("compIndexTestV2000.mdb"), path);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    std::vector<uint32_t> far;
+    {
+        JetFile jet(path);
+        const auto table = jet.table("Table1");
+        PageWriter pages(jet.pages());
+        WriterIndexStore store(pages);
+        IndexWriter writer(jet, store);
+        std::vector<Value> row(table->definition.columns.size());
+        for (uint32_t n = 0; n < 20000; ++n) {
+            for (size_t i = 0; i < row.size(); ++i) {
+                const Type type = table->schema.columns[i].type;
+                if (type == Type::Text)
+                    row[i] = Value::text("río " + std::to_string(n % 977));
+                else if (type == Type::Long)
+                    row[i] = Value::longInt(static_cast<int32_t>(n * 7 % 20011));
+            }
+            writer.inserted(*table, RowPointer{70000 + n / 100, static_cast<int>(n % 100)}, row);
+            if (n % 1000 == 999) pages.commit();
+        }
+        // Pages far past the inline map's reach turn it into a reference map.
+        const uint32_t map = table->definition.realIndexes[0].usageMap;
+        for (int i = 0; i < 700; ++i) far.push_back(pages.allocate().number());
+        for (uint32_t n : far) markInUsageMap(pages, map, n, true, "mapa");
+        markInUsageMap(pages, map, far.front(), false, "mapa");
+        pages.commit();
+    }
+    JetFile jet(path);
+    const auto& def = jet.table("Table1")->definition;
+    std::vector<std::string> problems;
+    EXPECT_EQ(
+        readIndexEntries(jet.pages(), def.realIndexes[0], def.pages.front(), "", problems).size(),
+        20512u);
+    for (const auto& p : problems) ADD_FAILURE() << p;
+    std::set<uint32_t> expected = treePages(jet.pages(), def.realIndexes[0], def.pages.front());
+    EXPECT_GT(expected.size(), 20u);
+    expected.insert(far.begin() + 1, far.end());
+    const auto marked = readUsageMap(jet.pages(), def.realIndexes[0].usageMap, "mapa");
+    EXPECT_EQ(std::set<uint32_t>(marked.begin(), marked.end()), expected);
+    EXPECT_GT(far.back(), 600u);
 }
