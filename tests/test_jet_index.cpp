@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -24,7 +25,8 @@ namespace fs = std::filesystem;
 
 TEST(JetIndex, EveryStoredEntryIsTheOneItsRowGives) {
     const auto files = jetFixtures();
-    if (files.empty()) GTEST_SKIP() << "Faltan las bases de datos de prueba en " << PELMORA_FIXTURES;
+    if (files.empty())
+        GTEST_SKIP() << "Faltan las bases de datos de prueba en " << PELMORA_FIXTURES;
     size_t entries = 0, textIndexes = 0, descending = 0;
     for (const auto& file : files) {
         SCOPED_TRACE(file);
@@ -38,7 +40,8 @@ TEST(JetIndex, EveryStoredEntryIsTheOneItsRowGives) {
             for (const auto& index : table->definition.realIndexes) {
                 std::vector<std::string> structural;
                 entries += readIndexEntries(jet.pages(), index, table->definition.pages.front(),
-                                            entry.name, structural).size();
+                                            entry.name, structural)
+                               .size();
                 for (const auto& c : index.columns) {
                     textIndexes += table->definition.columns[c.column].isText();
                     descending += !c.ascending;
@@ -52,7 +55,8 @@ TEST(JetIndex, EveryStoredEntryIsTheOneItsRowGives) {
 }
 
 TEST(JetIndex, DamagedEntriesAreReported) {
-    if (!fs::exists(fixture("indexTestV2000.mdb"))) GTEST_SKIP() << "Faltan las bases de datos de prueba";
+    if (!fs::exists(fixture("indexTestV2000.mdb")))
+        GTEST_SKIP() << "Faltan las bases de datos de prueba";
     pelmora::prueba::TempDir dir;
     const std::string path = dir.path("indice.mdb");
     fs::copy_file(fixture("indexTestV2000.mdb"), path);
@@ -65,7 +69,8 @@ TEST(JetIndex, DamagedEntriesAreReported) {
         const auto& index = table->definition.realIndexes.front();
         uint32_t page = index.rootPage;
         while (jet.pages().page(page)->type() == PageType::IndexNode)
-            page = readIndexPage(jet.pages(), page, table->definition.pages.front(), "").children.front();
+            page = readIndexPage(jet.pages(), page, table->definition.pages.front(), "")
+                       .children.front();
         offset = uint64_t(page) * 4096 + jet.pages().format().indexEntries + 2;
     }
     {
@@ -117,17 +122,59 @@ TEST(JetIndex, GeneralSortOrderOfSpanishText) {
 TEST(JetIndex, CheckCommandPassesOnEveryFixtureAndDumpReadsThem) {
     const auto files = jetFixtures();
     const std::string tool = std::string(PELMORA_BIN_DIR) + "/pelmora-bdd";
-    if (files.empty() || !fs::exists(tool)) GTEST_SKIP() << "Faltan las bases de datos de prueba o pelmora-bdd";
+    if (files.empty() || !fs::exists(tool))
+        GTEST_SKIP() << "Faltan las bases de datos de prueba o pelmora-bdd";
     for (const auto& file : files) {
         std::string out;
         EXPECT_TRUE(runCommand("'" + tool + "' check '" + file + "'", out)) << file << ": " << out;
         auto db = openDatabase(file);
         for (const auto& table : db->tableNames()) {
-            ASSERT_TRUE(runCommand("'" + tool + "' dump '" + file + "' '" + table + "'", out)) << table;
+            ASSERT_TRUE(runCommand("'" + tool + "' dump '" + file + "' '" + table + "'", out))
+                << table;
             size_t rows = 0;
             auto rs = db->backend().select(Query{table, {}, {}});
             while (rs->next()) ++rows;
-            EXPECT_EQ(static_cast<size_t>(std::count(out.begin(), out.end(), '\n')), rows) << file << " " << table;
+            EXPECT_EQ(static_cast<size_t>(std::count(out.begin(), out.end(), '\n')), rows)
+                << file << " " << table;
         }
     }
+}
+
+TEST(JetIndex, ARepeatedKeyInAUniqueIndexIsReported) {
+    if (!fs::exists(fixture("indexTestV2000.mdb")))
+        GTEST_SKIP() << "Faltan las bases de datos de prueba";
+    pelmora::prueba::TempDir dir;
+    const std::string path = dir.path("repetida.mdb");
+    fs::copy_file(fixture("indexTestV2000.mdb"), path);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    // Table2's second row takes the id (its primary key, a fixed long) of the first.
+    uint64_t offset = 0;
+    char first[4];
+    {
+        JetFile jet(path);
+        const auto& def = jet.table("Table2")->definition;
+        const Format& f = jet.pages().format();
+        TableScan scan(jet.pages(), def);
+        std::vector<RowPointer> rows;
+        while (scan.next()) rows.push_back(scan.position());
+        ASSERT_GE(rows.size(), 2u);
+        const ColumnDef& id = def.columns[0];
+        for (int i = 0; i < 2; ++i) {
+            PageRef page = jet.pages().page(rows[i].page);
+            const RowSpan span = rowSpan(*page, f, rows[i].row);
+            const size_t at = span.start + f.rowCountSize + id.fixedOffset;
+            if (i == 0) std::memcpy(first, page->data() + at, 4);
+            offset = uint64_t(rows[i].page) * f.pageSize + at;
+        }
+    }
+    {
+        std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(static_cast<std::streamoff>(offset));
+        f.write(first, 4);
+    }
+    const auto problems = openDatabase(path)->backend().verify();
+    const bool reported = std::any_of(problems.begin(), problems.end(), [](const std::string& p) {
+        return p.find("el índice es único y 2 filas tienen la clave") != std::string::npos;
+    });
+    EXPECT_TRUE(reported) << (problems.empty() ? "" : problems.front());
 }

@@ -42,19 +42,29 @@ void appendPlace(RowPointer p, std::string& entry) {
     entry += static_cast<char>(p.row);
 }
 
-// Entries derived from the rows, sorted as the index must hold them.
+// Entries derived from the rows, sorted as the index must hold them; a unique
+// index's rows that share a key (not all Null) go to `problems`.
 std::vector<std::string> derivedEntries(PageFile& file, const TableDefinition& table,
-                                        const RealIndex& index) {
-    std::vector<std::string> entries;
+                                        const RealIndex& index, const std::string& what,
+                                        std::vector<std::string>& problems) {
+    std::vector<std::string> entries, keys;
     ValueReader values(file);
     TableScan scan(file, table);
     std::string key;
     while (scan.next()) {
-        if (!rowKey(table, index, file.format(), scan.row(), values, key) && index.ignoreNulls()) continue;
+        const bool anyValue = rowKey(table, index, file.format(), scan.row(), values, key);
+        if (!anyValue && index.ignoreNulls()) continue;
+        if (anyValue && index.unique()) keys.push_back(key);
         appendPlace(scan.position(), key);
         entries.push_back(key);
     }
     std::sort(entries.begin(), entries.end());
+    std::sort(keys.begin(), keys.end());
+    const auto repeated = std::adjacent_find(keys.begin(), keys.end());
+    if (repeated != keys.end())
+        problems.push_back(what + ": el índice es único y " +
+                           std::to_string(std::count(keys.begin(), keys.end(), *repeated)) +
+                           " filas tienen la clave " + hexBytes(*repeated));
     return entries;
 }
 
@@ -65,8 +75,10 @@ void compare(const std::vector<std::string>& derived, const std::vector<IndexEnt
     for (const auto& e : stored) found.push_back(e.bytes);
     std::sort(found.begin(), found.end());
     std::vector<std::string> missing, extra;
-    std::set_difference(derived.begin(), derived.end(), found.begin(), found.end(), std::back_inserter(missing));
-    std::set_difference(found.begin(), found.end(), derived.begin(), derived.end(), std::back_inserter(extra));
+    std::set_difference(derived.begin(), derived.end(), found.begin(), found.end(),
+                        std::back_inserter(missing));
+    std::set_difference(found.begin(), found.end(), derived.begin(), derived.end(),
+                        std::back_inserter(extra));
     const auto rowOf = [](const std::string& e) {
         IndexEntry entry{e};
         return entry.row();
@@ -83,12 +95,14 @@ void compare(const std::vector<std::string>& derived, const std::vector<IndexEnt
                                hexBytes(*same) + " y la fila da " + hexBytes(m));
             extra.erase(same);
         } else {
-            problems.push_back(what + ": falta la entrada de la fila " + place(rowOf(m)) + ", " + hexBytes(m));
+            problems.push_back(what + ": falta la entrada de la fila " + place(rowOf(m)) + ", " +
+                               hexBytes(m));
         }
     }
     for (const auto& x : extra) {
         if (reported++ == kReportedPerIndex) break;
-        problems.push_back(what + ": sobra una entrada que apunta a " + place(rowOf(x)) + ", " + hexBytes(x));
+        problems.push_back(what + ": sobra una entrada que apunta a " + place(rowOf(x)) + ", " +
+                           hexBytes(x));
     }
     if (missing.size() + extra.size() > kReportedPerIndex)
         problems.push_back(what + ": y otras diferencias (" + std::to_string(missing.size()) +
@@ -97,19 +111,22 @@ void compare(const std::vector<std::string>& derived, const std::vector<IndexEnt
 
 }  // namespace
 
-void checkIndexes(PageFile& file, const TableDefinition& table, std::vector<std::string>& problems) {
+void checkIndexes(PageFile& file, const TableDefinition& table,
+                  std::vector<std::string>& problems) {
     for (size_t i = 0; i < table.realIndexes.size(); ++i) {
         const RealIndex& index = table.realIndexes[i];
         const std::string what = "tabla «" + table.name + "», índice «" + indexName(table, i) + "»";
         bool supported = true;
         for (const auto& c : index.columns)
-            supported = supported && unsupportedKeyColumn(table.columns[c.column], file.format()).empty();
+            supported =
+                supported && unsupportedKeyColumn(table.columns[c.column], file.format()).empty();
         if (!supported) continue;  // a sort order the encoder does not know: not checked
         try {
             std::vector<std::string> structural;
-            const auto stored = readIndexEntries(file, index, table.pages.front(), what, structural);
+            const auto stored =
+                readIndexEntries(file, index, table.pages.front(), what, structural);
             problems.insert(problems.end(), structural.begin(), structural.end());
-            compare(derivedEntries(file, table, index), stored, what, problems);
+            compare(derivedEntries(file, table, index, what, problems), stored, what, problems);
         } catch (const Error& e) {
             problems.push_back(e.what());
         }
@@ -121,7 +138,8 @@ std::vector<std::string> checkFile(JetFile& jet) {
     PageFile& file = jet.pages();
     for (const auto& entry : jet.catalog().tables()) {
         try {
-            const TableDefinition table = readTableDefinition(file, entry.definitionPage, entry.name);
+            const TableDefinition table =
+                readTableDefinition(file, entry.definitionPage, entry.name);
             ValueReader values(file);
             TableScan scan(file, table);
             while (scan.next())
