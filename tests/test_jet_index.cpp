@@ -13,8 +13,10 @@
 #include "db/engine/jet/IndexCheck.h"
 #include "db/engine/jet/IndexKey.h"
 #include "db/engine/jet/IndexPages.h"
+#include "db/engine/jet/PageWriter.h"
 #include "db/engine/jet/SortCodes.h"
 #include "db/engine/jet/TableScan.h"
+#include "db/engine/jet/UsageMapEdit.h"
 #include "support/jet_oracles.h"
 #include "tests/support/TempDir.h"
 
@@ -177,4 +179,28 @@ TEST(JetIndex, ARepeatedKeyInAUniqueIndexIsReported) {
         return p.find("el índice es único y 2 filas tienen la clave") != std::string::npos;
     });
     EXPECT_TRUE(reported) << (problems.empty() ? "" : problems.front());
+}
+
+TEST(JetIndex, AnIndexMapThatDisagreesWithItsTreeIsReported) {
+    if (!fs::exists(fixture("compIndexTestV2000.mdb")))
+        GTEST_SKIP() << "Faltan las bases de datos de prueba";
+    pelmora::prueba::TempDir dir;
+    const std::string path = dir.path("mapa.mdb");
+    fs::copy_file(fixture("compIndexTestV2000.mdb"), path);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    {
+        JetFile jet(path);
+        const auto& index = jet.table("Table1")->definition.realIndexes.front();
+        PageWriter pages(jet.pages());
+        markInUsageMap(pages, index.usageMap, index.rootPage, false, "mapa");
+        markInUsageMap(pages, index.usageMap, 5, true, "mapa");
+        pages.commit();
+    }
+    const auto problems = openDatabase(path)->backend().verify();
+    const auto has = [&](const std::string& text) {
+        return std::any_of(problems.begin(), problems.end(),
+                           [&](const std::string& p) { return p.find(text) != std::string::npos; });
+    };
+    EXPECT_TRUE(has("no marca la página")) << problems.size();
+    EXPECT_TRUE(has("marca la página 5, que no es del árbol")) << problems.size();
 }

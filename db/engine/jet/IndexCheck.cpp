@@ -6,6 +6,7 @@
 #include "db/engine/jet/IndexKey.h"
 #include "db/engine/jet/IndexPages.h"
 #include "db/engine/jet/TableScan.h"
+#include "db/engine/jet/UsageMap.h"
 #include "db/engine/jet/ValueReader.h"
 
 namespace pelmora::engine::jet {
@@ -109,6 +110,27 @@ void compare(const std::vector<std::string>& derived, const std::vector<IndexEnt
                            " entradas faltan, " + std::to_string(extra.size()) + " sobran)");
 }
 
+// The index's usage map marks the pages of its tree, and only those.
+void checkIndexMap(PageFile& file, const RealIndex& index, const std::vector<uint32_t>& pages,
+                   const std::string& what, std::vector<std::string>& problems) {
+    const std::string map = what + ": el mapa de uso del índice";
+    const std::vector<uint32_t> marked = readUsageMap(file, index.usageMap, map.c_str());
+    std::vector<uint32_t> missing, extra;
+    std::set_difference(pages.begin(), pages.end(), marked.begin(), marked.end(),
+                        std::back_inserter(missing));
+    std::set_difference(marked.begin(), marked.end(), pages.begin(), pages.end(),
+                        std::back_inserter(extra));
+    const auto others = [](size_t n) {
+        return n > 1 ? " (y otras " + std::to_string(n - 1) + ")" : std::string();
+    };
+    if (!missing.empty())
+        problems.push_back(map + " no marca la página " + std::to_string(missing.front()) +
+                           " del árbol" + others(missing.size()));
+    if (!extra.empty())
+        problems.push_back(map + " marca la página " + std::to_string(extra.front()) +
+                           ", que no es del árbol" + others(extra.size()));
+}
+
 }  // namespace
 
 void checkIndexes(PageFile& file, const TableDefinition& table,
@@ -123,8 +145,10 @@ void checkIndexes(PageFile& file, const TableDefinition& table,
         if (!supported) continue;  // a sort order the encoder does not know: not checked
         try {
             std::vector<std::string> structural;
+            std::vector<uint32_t> pages;
             const auto stored =
-                readIndexEntries(file, index, table.pages.front(), what, structural);
+                readIndexEntries(file, index, table.pages.front(), what, structural, pages);
+            checkIndexMap(file, index, pages, what, structural);
             problems.insert(problems.end(), structural.begin(), structural.end());
             compare(derivedEntries(file, table, index, what, problems), stored, what, problems);
         } catch (const Error& e) {

@@ -8,8 +8,8 @@ namespace pelmora::engine::jet {
 
 namespace {
 
-constexpr size_t kPlace = 4;       // u24 page + u8 row
-constexpr size_t kChild = 4;       // node entries: u32 child page
+constexpr size_t kPlace = 4;  // u24 page + u8 row
+constexpr size_t kChild = 4;  // node entries: u32 child page
 constexpr int kMaxDepth = 32;
 
 size_t commonPrefix(std::string_view a, std::string_view b) {
@@ -44,8 +44,9 @@ struct Walk {
     // Leaves are linked in tree order, each to the one before and the one after.
     void chain(uint32_t number, const IndexPage& page) {
         if (page.prev != lastLeaf || (lastLeaf && lastLeafNext != number))
-            problems.push_back(what + ": la hoja " + std::to_string(number) + " no está enlazada con la hoja " +
-                               std::to_string(lastLeaf) + " que la precede");
+            problems.push_back(what + ": la hoja " + std::to_string(number) +
+                               " no está enlazada con la hoja " + std::to_string(lastLeaf) +
+                               " que la precede");
         lastLeaf = number;
         lastLeafNext = page.next;
     }
@@ -65,8 +66,8 @@ struct Walk {
             chain(number, page);
             for (auto& e : page.entries) {
                 if (!entries.empty() && !(entries.back().bytes < e.bytes))
-                    problems.push_back(what + ": la entrada de la página " + std::to_string(number) +
-                                       " no sigue el orden de las claves");
+                    problems.push_back(what + ": la entrada de la página " +
+                                       std::to_string(number) + " no sigue el orden de las claves");
                 entries.push_back(std::move(e));
             }
             return;
@@ -124,7 +125,8 @@ IndexPage decodeIndexPage(const Page& page, const Format& f, uint32_t table,
         } else {
             entry.bytes = prefix + std::string(stored);
         }
-        if (entry.bytes.size() < trailer + 1) page.corrupt(what + ": una entrada es demasiado corta");
+        if (entry.bytes.size() < trailer + 1)
+            page.corrupt(what + ": una entrada es demasiado corta");
         if (!result.leaf) {
             result.children.push_back(bigEndian(entry.bytes, entry.bytes.size() - kChild, 4));
             entry.bytes.resize(entry.bytes.size() - kChild);
@@ -135,7 +137,9 @@ IndexPage decodeIndexPage(const Page& page, const Format& f, uint32_t table,
     return result;
 }
 
-size_t indexEntryArea(const Format& format) { return format.pageSize - format.indexEntries; }
+size_t indexEntryArea(const Format& format) {
+    return format.pageSize - format.indexEntries;
+}
 
 size_t indexEntriesSize(const IndexPage& page) {
     return indexEntriesSize(page, 0, page.entries.size());
@@ -195,12 +199,23 @@ std::vector<uint8_t> encodeIndexPage(const Format& f, const IndexPage& page, uin
 }
 
 std::vector<IndexEntry> readIndexEntries(PageFile& file, const RealIndex& index, uint32_t table,
-                                         const std::string& what, std::vector<std::string>& problems) {
+                                         const std::string& what,
+                                         std::vector<std::string>& problems) {
+    std::vector<uint32_t> pages;
+    return readIndexEntries(file, index, table, what, problems, pages);
+}
+
+std::vector<IndexEntry> readIndexEntries(PageFile& file, const RealIndex& index, uint32_t table,
+                                         const std::string& what,
+                                         std::vector<std::string>& problems,
+                                         std::vector<uint32_t>& pages) {
     Walk walk{file, table, what, problems, {}, {}, 0, 0};
     if (index.rootPage != 0) {
         walk.visit(index.rootPage, 0);
         walk.endChain();
     }
+    pages.assign(walk.seen.begin(), walk.seen.end());
+    std::sort(pages.begin(), pages.end());
     return std::move(walk.entries);
 }
 

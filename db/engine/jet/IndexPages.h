@@ -54,6 +54,12 @@ std::vector<uint8_t> encodeIndexPage(const Format& format, const IndexPage& page
 // Every leaf entry in tree order. Structural faults found on the way (an entry
 // out of order, a node entry that is not its child's last) go to `problems`.
 std::vector<IndexEntry> readIndexEntries(PageFile& file, const RealIndex& index, uint32_t table,
-                                         const std::string& what, std::vector<std::string>& problems);
+                                         const std::string& what,
+                                         std::vector<std::string>& problems);
+// The same, and the tree's pages in `pages`.
+std::vector<IndexEntry> readIndexEntries(PageFile& file, const RealIndex& index, uint32_t table,
+                                         const std::string& what,
+                                         std::vector<std::string>& problems,
+                                         std::vector<uint32_t>& pages);
 
 }  // namespace pelmora::engine::jet
