@@ -1,9 +1,11 @@
 #include "db/engine/jet/JetBackend.h"
 
+#include "db/engine/ColumnValue.h"
 #include "db/engine/Error.h"
 #include "db/engine/jet/IndexCheck.h"
 #include "db/engine/jet/JetCursor.h"
 #include "db/engine/jet/JetFile.h"
+#include "db/engine/jet/RowWriter.h"
 
 namespace pelmora::engine {
 
@@ -11,7 +13,8 @@ namespace {
 
 class JetBackend : public Backend {
 public:
-    explicit JetBackend(const std::string& path) : file_(std::make_shared<jet::JetFile>(path)) {}
+    explicit JetBackend(const std::string& path)
+        : file_(std::make_shared<jet::JetFile>(path)), rows_(*file_) {}
 
     const std::string& path() const override { return file_->path(); }
 
@@ -30,11 +33,19 @@ public:
     void setDefaultValue(const std::string& table, const std::string& column, const Value&) override {
         refuse("fijar el valor predeterminado del campo «" + column + "» de la tabla «" + table + "»");
     }
-    void update(const std::string& table, RowId, const Row&) override {
-        refuse("modificar un registro de la tabla «" + table + "»");
+    void update(const std::string& table, RowId id, const Row& row) override {
+        requireWritableFormat("modificar un registro de la tabla «" + table + "»");
+        auto t = file_->table(table);
+        if (id < 0 || id > UINT32_MAX)
+            throw Error("El registro que se modifica no existe en la tabla «" + t->schema.name +
+                        "» de la base de datos «" + path() + "»");
+        rows_.update(*t, jet::RowPointer::from(static_cast<uint32_t>(id)), fitted(*t, row, false));
     }
-    RowId insert(const std::string& table, const Row&) override {
-        refuse("añadir un registro a la tabla «" + table + "»");
+
+    RowId insert(const std::string& table, const Row& row) override {
+        requireWritableFormat("añadir un registro a la tabla «" + table + "»");
+        auto t = file_->table(table);
+        return rows_.insert(*t, fitted(*t, row, true)).packed();
     }
 
     std::unique_ptr<Cursor> select(const Query& query) override {
@@ -60,12 +71,42 @@ public:
     std::vector<std::string> verify() override { return jet::checkFile(*file_); }
 
 private:
+    // The values made to fit their columns; a yes/no is never Null. A new row's
+    // Null columns take their default value; autonumbers are left to the writer.
+    jet::RowWriter::Values fitted(const jet::JetTable& t, const Row& row, bool isNew) const {
+        const TableSchema& schema = t.schema;
+        if (row.size() != schema.columns.size())
+            throw Error("Se escriben " + std::to_string(row.size()) + " valores en la tabla «" +
+                        schema.name + "» de «" + path() + "», que tiene " +
+                        std::to_string(schema.columns.size()) + " campos");
+        jet::RowWriter::Values values;
+        values.reserve(row.size());
+        for (size_t i = 0; i < row.size(); ++i) {
+            const Column& column = schema.columns[i];
+            const Destination where{path(), schema.name, column};
+            Value v = fitToColumn(row[i], where);
+            if (v.isNull() && isNew && column.defaultValue) v = fitToColumn(*column.defaultValue, where);
+            if (v.isNull() && column.type == Type::Boolean) v = Value::boolean(false);
+            if (!column.autoNumber) requireValue(v, where);
+            values.push_back(std::move(v));
+        }
+        return values;
+    }
+
+    void requireWritableFormat(const std::string& what) const {
+        if (file_->pages().format().version != 4)
+            throw Error("No se puede " + what + " en «" + path() +
+                        "»: es una base de datos de Access 97, en la que no se puede escribir; " +
+                        "conviértala al formato de Access 2000-2003");
+    }
+
     [[noreturn]] void refuse(const std::string& what) const {
         throw Error("No se puede " + what + " en «" + path() +
                     "»: no se puede escribir todavía en bases de datos de Access (.mdb)");
     }
 
     std::shared_ptr<jet::JetFile> file_;
+    jet::RowWriter rows_;
 };
 
 }  // namespace

@@ -26,6 +26,8 @@ std::shared_ptr<const JetTable> JetFile::table(const std::string& name) {
     return table;
 }
 
+void JetFile::forgetTable(const std::string& name) { tables_.erase(upperCase(name)); }
+
 namespace {
 
 Type engineType(ColumnType type) {

@@ -28,6 +28,8 @@ public:
 
     // A table by name (case-insensitive); throws Error naming the file when missing.
     std::shared_ptr<const JetTable> table(const std::string& name);
+    // Drops what was read of a table, after its definition was written.
+    void forgetTable(const std::string& name);
 
 private:
     PageFile pages_;

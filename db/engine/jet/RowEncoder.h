@@ -1,0 +1,43 @@
+// Rows as the Jet4 format stores them, the inverse of RowView (the layout is in
+// RowView.h): each value turned into its stored bytes, then the row assembled
+// from the fixed area, the variable data, the variable offsets and the null
+// mask, where a yes/no column's value is its bit.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "db/engine/Value.h"
+#include "db/engine/jet/TableDefinition.h"
+
+namespace pelmora::engine::jet {
+
+// The stored bytes of a value of a fixed or variable column other than yes/no and
+// the long values (memo, OLE), already fitted to the column's type.
+std::string encodeValue(const ColumnDef& column, const Format& format, const Value& value);
+
+// Jet4 text: UCS-2, or (columns that allow it) the compressed form FF FE plus one
+// byte a character when every character takes one byte and that saves room.
+std::string encodeText(const ColumnDef& column, const Format& format, const std::string& utf8);
+// Characters of UTF-8 text once stored (UCS-2 units), for the width checks.
+size_t storedLength(const std::string& utf8);
+
+// One column of a row being built: for yes/no the bit, for the others the stored
+// bytes (a long value's 12-byte header and inline data) or nothing for Null.
+struct Field {
+    std::optional<std::string> bytes;
+    bool bit = false;  // yes/no only
+};
+
+// The row's bytes, fields in TableDefinition::columns order. A row is padded to
+// `minimumLength` (the room it already takes, when it is rewritten in place).
+std::string assembleRow(const TableDefinition& table, const Format& format,
+                        const std::vector<Field>& fields, size_t minimumLength = 0);
+
+// The largest row a data page takes (a row being moved leaves a 4-byte pointer,
+// so no row is shorter than that).
+size_t maxRowLength(const Format& format);
+constexpr size_t kMinRowLength = 4;
+
+}  // namespace pelmora::engine::jet

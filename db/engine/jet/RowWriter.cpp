@@ -1,0 +1,193 @@
+#include "db/engine/jet/RowWriter.h"
+
+#include "db/engine/Error.h"
+#include "db/engine/jet/LongValueWriter.h"
+#include "db/engine/jet/RowEncoder.h"
+#include "db/engine/jet/TablePages.h"
+#include "db/engine/jet/TableScan.h"
+#include "db/engine/jet/TextCodec.h"
+#include "db/engine/jet/ValueReader.h"
+
+namespace pelmora::engine::jet {
+
+namespace {
+
+std::string inTable(const JetFile& file, const TableDefinition& t) {
+    return "la tabla «" + t.name + "» de la base de datos «" + file.path() + "»";
+}
+
+// Refuses what would leave an index stale: index upkeep comes with the index writer.
+void refuseIndexChange(const JetFile& file, const TableDefinition& t, const RowWriter::Values* before,
+                       const RowWriter::Values& after) {
+    for (const RealIndex& index : t.realIndexes)
+        for (const IndexColumn& c : index.columns)
+            if (!before || !((*before)[c.column] == after[c.column]))
+                throw Error("No se puede escribir en " + inTable(file, t) +
+                            ": sus índices todavía no se pueden mantener al escribir");
+}
+
+// The row's fields: long values written (or kept, when unchanged) on the way.
+std::vector<Field> fieldsOf(PageWriter& writer, TablePages& pages, const TableDefinition& t,
+                            const RowWriter::Values& values, const std::vector<std::string>* oldLong,
+                            const RowWriter::Values* before) {
+    const Format& f = writer.format();
+    std::vector<Field> fields(t.columns.size());
+    for (size_t i = 0; i < t.columns.size(); ++i) {
+        const ColumnDef& c = t.columns[i];
+        const Value& v = values[i];
+        if (c.type == ColumnType::Boolean) {
+            fields[i].bit = !v.isNull() && v.rawInt() != 0;
+        } else if (v.isNull()) {
+        } else if (c.isLongValue()) {
+            if (before && (*before)[i] == v && !(*oldLong)[i].empty()) {
+                fields[i].bytes = (*oldLong)[i];
+                continue;
+            }
+            const std::string data = c.type == ColumnType::Memo ? encodeText(c, f, v.rawText()) : v.rawText();
+            fields[i].bytes = writeLongValue(writer, pages, data);
+        } else {
+            fields[i].bytes = encodeValue(c, f, v);
+        }
+    }
+    return fields;
+}
+
+void checkLength(const JetFile& file, const TableDefinition& t, const std::string& row, const Format& f) {
+    if (row.size() > maxRowLength(f))
+        throw Error("El registro no cabe en " + inTable(file, t) + ": ocupa " +
+                    std::to_string(row.size()) + " bytes y una fila admite " +
+                    std::to_string(maxRowLength(f)));
+}
+
+void setTableCounts(PageWriter& writer, const TableDefinition& t, uint32_t rows, uint32_t autoNumber) {
+    const Format& f = writer.format();
+    Page& first = writer.edit(t.pages.front());
+    first.set32(f.tdefRowCount, rows);
+    first.set32(f.tdefAutoNumber, autoNumber);
+}
+
+}  // namespace
+
+RowPointer RowWriter::insert(const JetTable& table, Values values) {
+    const TableDefinition& t = table.definition;
+    if (values.size() != t.columns.size())
+        throw Error("Se escriben " + std::to_string(values.size()) + " valores en " + inTable(file_, t) +
+                    ", que tiene " + std::to_string(t.columns.size()) + " campos");
+    uint32_t autoNumber = t.autoNumber;
+    for (size_t i = 0; i < t.columns.size(); ++i) {
+        const ColumnDef& c = t.columns[i];
+        if (!(c.flags & 0x04) || c.type != ColumnType::Long) continue;
+        if (values[i].isNull())
+            values[i] = Value::longInt(static_cast<int32_t>(++autoNumber));
+        else if (values[i].rawInt() > int64_t(autoNumber))
+            autoNumber = static_cast<uint32_t>(values[i].rawInt());
+    }
+    refuseIndexChange(file_, t, nullptr, values);
+
+    PageWriter writer(file_.pages());
+    const Format& f = writer.format();
+    TablePages pages(writer, t, longValuePages_[t.pages.front()]);
+    const std::string row = assembleRow(t, f, fieldsOf(writer, pages, t, values, nullptr, nullptr));
+    checkLength(file_, t, row, f);
+    Page& page = pages.rowPage(row.size());
+    const RowPointer place{page.number(), appendRow(page, f, row)};
+    pages.noteFreeSpace(page);
+    setTableCounts(writer, t, t.rowCount + 1, autoNumber);
+    writer.commit();
+    file_.forgetTable(t.name);
+    return place;
+}
+
+namespace {
+
+// Where an existing row's data lies: at its slot, or where its slot points.
+struct StoredRow {
+    RowPointer data;
+    RowSpan span;  // of the data
+    bool moved = false;
+};
+
+StoredRow locate(PageWriter& writer, const JetFile& file, const TableDefinition& t, RowPointer slot) {
+    const Format& f = writer.format();
+    PageRef page = writer.read(slot.page, "un registro");
+    if (page->type() != PageType::Data || dataPageOwner(*page) != t.pages.front() ||
+        slot.row >= rowCount(*page, f) || rowSpan(*page, f, slot.row).deleted)
+        throw Error("El registro que se modifica ya no existe en " + inTable(file, t));
+    StoredRow stored{slot, rowSpan(*page, f, slot.row), false};
+    if (stored.span.moved) {
+        if (stored.span.length() < 4) page->corrupt("una fila movida no dice adónde");
+        stored.moved = true;
+        stored.data = RowPointer::from(page->u32(stored.span.start));
+        PageRef to = writer.read(stored.data.page, "una fila movida");
+        if (to->type() != PageType::Data || dataPageOwner(*to) != t.pages.front() ||
+            stored.data.row >= rowCount(*to, f))
+            to->corrupt("una fila movida de la tabla «" + t.name + "» apunta a donde no hay fila");
+        stored.span = rowSpan(*to, f, stored.data.row, true);
+    }
+    return stored;
+}
+
+}  // namespace
+
+void RowWriter::update(const JetTable& table, RowPointer slot, const Values& values) {
+    const TableDefinition& t = table.definition;
+    if (values.size() != t.columns.size())
+        throw Error("Se escriben " + std::to_string(values.size()) + " valores en " + inTable(file_, t) +
+                    ", que tiene " + std::to_string(t.columns.size()) + " campos");
+    PageWriter writer(file_.pages());
+    const Format& f = writer.format();
+    const StoredRow stored = locate(writer, file_, t, slot);
+
+    // The row as it is: its values, and the headers of its long values.
+    Values before;
+    std::vector<std::string> oldLong(t.columns.size());
+    {
+        PageRef page = writer.read(stored.data.page);
+        RowView view;
+        view.set(*page, stored.span.start, stored.span.end, f, t.varColumns > 0);
+        ValueReader reader(file_.pages());
+        for (size_t i = 0; i < t.columns.size(); ++i) {
+            before.push_back(reader.read(t.columns[i], view));
+            std::string_view raw;
+            if (t.columns[i].isLongValue() && view.columnBytes(t.columns[i], raw)) oldLong[i] = raw;
+        }
+    }
+    refuseIndexChange(file_, t, &before, values);
+
+    TablePages pages(writer, t, longValuePages_[t.pages.front()]);
+    const std::string row = assembleRow(t, f, fieldsOf(writer, pages, t, values, &oldLong, &before));
+    checkLength(file_, t, row, f);
+    for (size_t i = 0; i < t.columns.size(); ++i)
+        if (!oldLong[i].empty() && !(before[i] == values[i])) removeLongValue(writer, pages, oldLong[i]);
+
+    const uint16_t dataFlags = stored.moved ? kRowDeleted : 0;
+    Page& dataPage = writer.edit(stored.data.page);
+    if (row.size() <= stored.span.length() + freeSpace(dataPage)) {
+        replaceRow(dataPage, f, stored.data.row, row, dataFlags);  // in place
+        pages.noteFreeSpace(dataPage);
+    } else {
+        Page& slotPage = writer.edit(slot.page);
+        const RowSpan slotSpan = rowSpan(slotPage, f, slot.row, true);
+        if (stored.moved && row.size() <= slotSpan.length() + freeSpace(slotPage)) {
+            replaceRow(slotPage, f, slot.row, row);  // back at its slot
+        } else {
+            Page& target = pages.rowPage(row.size(), stored.data.page);
+            const RowPointer to{target.number(), appendRow(target, f, row, kRowDeleted)};
+            pages.noteFreeSpace(target);
+            const uint32_t packed = to.packed();
+            const std::string pointer{char(packed), char(packed >> 8), char(packed >> 16), char(packed >> 24)};
+            Page& header = writer.edit(slot.page);
+            replaceRow(header, f, slot.row, pointer, kRowMoved);
+            pages.noteFreeSpace(header);
+        }
+        if (stored.moved) {  // the old data, left behind
+            Page& old = writer.edit(stored.data.page);
+            const RowSpan span = rowSpan(old, f, stored.data.row, true);
+            old.set16(f.dataRowTable + 2 * stored.data.row, span.start | kRowDeleted | kRowMoved);
+        }
+        pages.noteFreeSpace(writer.edit(slot.page));
+    }
+    writer.commit();
+}
+
+}  // namespace pelmora::engine::jet

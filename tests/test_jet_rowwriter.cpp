@@ -1,0 +1,186 @@
+// Rows written into copies of real Access files, read back by the engine, by
+// mdbtools and by mdb-reader, and checked by `check`: inserts over several new
+// pages, long values of every size, updates that grow rows until they move and
+// shrink them back, and refusals that leave the file exactly as it was.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "db/engine/Database.h"
+#include "db/engine/Error.h"
+#include "db/engine/Recordset.h"
+#include "db/engine/jet/JetFile.h"
+#include "support/jet_compare.h"
+#include "tests/support/TempDir.h"
+
+using namespace pelmora::engine;
+using namespace pelmora::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+class Copy {
+public:
+    explicit Copy(const std::string& name) : path_(dir_.path(name)) {
+        fs::copy_file(fixture(name), path_);
+        fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
+    }
+    const std::string& path() const { return path_; }
+    std::string bytes() const {
+        std::ifstream in(path_, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+private:
+    pelmora::prueba::TempDir dir_;
+    std::string path_;
+};
+
+bool haveFixtures() { return fs::exists(fixture("overflowTestV2000.mdb")); }
+
+void expectSound(const std::string& path) {
+    auto problems = openDatabase(path)->backend().verify();
+    for (const auto& p : problems) ADD_FAILURE() << p;
+}
+
+std::vector<std::string> firstColumn(const std::string& path, const std::string& table) {
+    std::vector<std::string> out;
+    auto db = openDatabase(path);
+    for (const auto& row : engineRows(db->backend(), table, 1))
+        out.push_back(row[0].isNull() ? "-" : row[0].rawText());
+    return out;
+}
+
+uint32_t storedRowCount(const std::string& path, const std::string& table) {
+    pelmora::engine::jet::JetFile jet(path);
+    return jet.table(table)->definition.rowCount;
+}
+
+}  // namespace
+
+TEST(JetRowWriter, InsertedRowsReadBackEverywhere) {
+    if (!haveFixtures()) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    Copy copy("overflowTestV2000.mdb");  // Table1: nine text columns, one deleted before
+    {
+        auto db = openDatabase(copy.path());
+        auto rs = db->openRecordset("Select Table1.* from Table1;", OpenMode::Dynaset);
+        for (int i = 0; i < 300; ++i) {
+            rs->addNew();
+            rs->set("data1", Value::text("fila " + std::to_string(i) + " con eñes y acentos: áéíóú"));
+            if (i % 3 == 0) rs->set("data3", Value::text("Ωμέγα " + std::to_string(i)));
+            if (i % 5 == 0) rs->set("data10", Value::text(""));
+            if (i % 7 == 0) rs->set("data9", Value::text(std::string(50, 'z')));
+            rs->update();
+        }
+    }
+    EXPECT_EQ(storedRowCount(copy.path(), "Table1"), 307u);
+    EXPECT_EQ(firstColumn(copy.path(), "Table1").size(), 307u);
+    const auto first = firstColumn(copy.path(), "Table1");
+    EXPECT_NE(std::find(first.begin(), first.end(), "fila 0 con eñes y acentos: áéíóú"), first.end());
+    expectReadersAgree(copy.path(), "Table1");
+    expectSound(copy.path());
+}
+
+TEST(JetRowWriter, LongValuesAndDecimalsOfEverySize) {
+    if (!haveFixtures()) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    Copy copy("fixedNumericTestV2000.mdb");  // test: a memo and six decimal(18,0) columns
+    auto db = openDatabase(copy.path());
+    std::string big;
+    for (int i = 0; big.size() < 20000; ++i) big += "línea " + std::to_string(i) + " ñ\r\n";
+    const std::vector<std::string> memos = {"corto", std::string(64, 'a'), std::string(65, 'b'),
+                                            std::string(1500, 'c'), big, "€ Ω sin comprimir"};
+    for (size_t i = 0; i < memos.size(); ++i)
+        db->backend().insert("test", {Value::text(memos[i], Type::Memo), Value::decimal("-12345678901234567"),
+                                      Value::decimal("0"), Value::decimal(std::to_string(i)), Value(),
+                                      Value::decimal("999999999999999999"), Value::decimal("-1")});
+    db.reset();
+    auto rows = engineRows(openDatabase(copy.path())->backend(), "test", 7);
+    ASSERT_EQ(rows.size(), 1 + memos.size());
+    for (size_t i = 0; i < memos.size(); ++i) EXPECT_EQ(rows[1 + i][0].rawText(), memos[i]) << i;
+    EXPECT_EQ(rows[1][1].rawText(), "-12345678901234567");
+    expectReadersAgree(copy.path(), "test");
+    expectSound(copy.path());
+}
+
+TEST(JetRowWriter, UpdatesGrowRowsUntilTheyMoveAndKeepTheirPlace) {
+    if (!haveFixtures()) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    Copy copy("overflowTestV2000.mdb");
+    const auto order = firstColumn(copy.path(), "Table1");
+    auto db = openDatabase(copy.path());
+    for (int round = 1; round <= 6; ++round) {
+        auto rs = db->openRecordset("Select Table1.* from Table1;", OpenMode::Dynaset);
+        for (; !rs->eof(); rs->moveNext()) {
+            rs->edit();
+            for (const char* c : {"data4", "data5", "data6", "data7", "data8"})
+                rs->set(c, Value::text(std::string(8 * round, 'a' + round)));
+            rs->update();
+        }
+    }
+    db.reset();
+    EXPECT_TRUE(hasMovedRows(copy.path(), "Table1"));
+    EXPECT_EQ(firstColumn(copy.path(), "Table1"), order) << "una fila movida conserva su sitio";
+    expectReadersAgree(copy.path(), "Table1");
+    expectSound(copy.path());
+
+    db = openDatabase(copy.path());
+    {
+        auto rs = db->openRecordset("Select Table1.* from Table1;", OpenMode::Dynaset);
+        for (; !rs->eof(); rs->moveNext()) {
+            rs->edit();
+            for (const char* c : {"data4", "data5", "data6", "data7", "data8"}) rs->set(c, Value());
+            rs->update();
+        }
+    }
+    db.reset();
+    EXPECT_EQ(firstColumn(copy.path(), "Table1"), order);
+    expectReadersAgree(copy.path(), "Table1");
+    expectSound(copy.path());
+}
+
+TEST(JetRowWriter, RefusalsLeaveTheFileAsItWas) {
+    if (!haveFixtures()) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    Copy copy("overflowTestV2000.mdb");
+    const std::string before = copy.bytes();
+    {
+        auto db = openDatabase(copy.path());
+        Row tooLong(9, Value::text(std::string(50, 'x')));
+        for (auto& v : tooLong) v = Value::text("€" + std::string(49, 'x'));  // UCS-2: 100 bytes each
+        Row fits = tooLong;
+        EXPECT_NO_THROW(db->backend().insert("Table1", fits)) << "900 bytes caben";
+    }
+    const std::string grown = copy.bytes();
+    {
+        auto db = openDatabase(copy.path());
+        try {
+            db->backend().insert("Table1", Row(9, Value::text(std::string(51, 'x'))));
+            FAIL() << "un texto más largo que el campo";
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find("data1"), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_EQ(copy.bytes(), grown);
+    EXPECT_NE(grown, before);
+
+    Copy indexed("indexTestV2000.mdb");
+    const std::string indexedBytes = indexed.bytes();
+    auto db = openDatabase(indexed.path());
+    const TableSchema schema = db->backend().schema("Table1");
+    EXPECT_THROW(db->backend().insert("Table1", Row(schema.columns.size())), Error);
+    EXPECT_EQ(indexed.bytes(), indexedBytes);
+
+    Copy jet3("testV1997.mdb");
+    const std::string jet3Bytes = jet3.bytes();
+    auto old = openDatabase(jet3.path());
+    try {
+        old->backend().insert("Table1", Row(old->backend().schema("Table1").columns.size()));
+        FAIL() << "se escribe en un fichero de Access 97";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("Access 97"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find(jet3.path()), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(jet3.bytes(), jet3Bytes);
+}
