@@ -6,6 +6,7 @@
 #include "db/engine/jet/JetCursor.h"
 #include "db/engine/jet/JetFile.h"
 #include "db/engine/jet/RowWriter.h"
+#include "db/engine/jet/StructureCheck.h"
 
 namespace pelmora::engine {
 
@@ -68,7 +69,11 @@ public:
         return row;
     }
 
-    std::vector<std::string> verify() override { return jet::checkFile(*file_); }
+    std::vector<std::string> verify() override {
+        std::vector<std::string> problems = jet::checkStructure(*file_);
+        for (auto& p : jet::checkFile(*file_)) problems.push_back(std::move(p));
+        return problems;
+    }
 
 private:
     // The values made to fit their columns; a yes/no is never Null. A new row's

@@ -9,12 +9,13 @@ namespace pelmora::engine::jet {
 namespace {
 
 void addBits(const PageFile& file, const uint8_t* bitmap, size_t length, uint64_t firstPage,
-             std::vector<uint32_t>& pages, const char* what) {
+             std::vector<uint32_t>& pages, const char* what, bool beyondEnd) {
     for (size_t k = 0; k < length; ++k) {
         if (!bitmap[k]) continue;
         for (int bit = 0; bit < 8; ++bit) {
             if (!(bitmap[k] & (1 << bit))) continue;
             uint64_t page = firstPage + 8 * k + bit;
+            if (page >= file.pageCount() && beyondEnd) return;
             if (page >= file.pageCount())
                 file.corrupt(std::string(what) + " marca la página " + std::to_string(page) +
                              ", más allá del final del fichero");
@@ -25,7 +26,8 @@ void addBits(const PageFile& file, const uint8_t* bitmap, size_t length, uint64_
 
 }  // namespace
 
-std::vector<uint32_t> readUsageMap(PageFile& file, uint32_t pointer, const char* what) {
+std::vector<uint32_t> readUsageMap(PageFile& file, uint32_t pointer, const char* what,
+                                   bool beyondEnd) {
     RowBytes row = readPointedRow(file, RowPointer::from(pointer), what);
     const Page& page = *row.page;
     if (row.span.length() < 1) page.corrupt(std::string(what) + " está vacío");
@@ -34,7 +36,7 @@ std::vector<uint32_t> readUsageMap(PageFile& file, uint32_t pointer, const char*
     if (kind == 0x00) {
         if (row.span.length() < 5) page.corrupt(std::string(what) + " es demasiado corto");
         addBits(file, page.data() + row.span.start + 5, row.span.length() - 5u,
-                page.u32(row.span.start + 1), pages, what);
+                page.u32(row.span.start + 1), pages, what, beyondEnd);
     } else if (kind == 0x01) {
         const uint32_t perPage = (file.format().pageSize - 4) * 8;
         const size_t slots = (row.span.length() - 1u) / 4;
@@ -42,7 +44,8 @@ std::vector<uint32_t> readUsageMap(PageFile& file, uint32_t pointer, const char*
             uint32_t number = page.u32(row.span.start + 1 + 4 * n);
             if (number == 0) continue;
             PageRef map = file.page(number, PageType::UsageBitmap, what);
-            addBits(file, map->data() + 4, map->size() - 4, uint64_t(n) * perPage, pages, what);
+            addBits(file, map->data() + 4, map->size() - 4, uint64_t(n) * perPage, pages, what,
+                    beyondEnd);
         }
     } else {
         page.corrupt(std::string(what) + " es de un tipo desconocido (" + std::to_string(kind) +

@@ -13,7 +13,10 @@
 
 namespace pelmora::engine::jet {
 
-// The pages the map at `pointer` (a row pointer) marks, in ascending order.
-std::vector<uint32_t> readUsageMap(PageFile& file, uint32_t pointer, const char* what);
+// The pages the map at `pointer` (a row pointer) marks, in ascending order. A page
+// past the end of the file is a corrupt-file error, unless `beyondEnd` (the
+// free-page map, whose bits past the end say free): such pages are left out.
+std::vector<uint32_t> readUsageMap(PageFile& file, uint32_t pointer, const char* what,
+                                   bool beyondEnd = false);
 
 }  // namespace pelmora::engine::jet
