@@ -141,6 +141,29 @@ TEST(JetRowWriter, UpdatesGrowRowsUntilTheyMoveAndKeepTheirPlace) {
     expectSound(copy.path());
 }
 
+TEST(JetRowWriter, IndexedTablesKeepTheirIndexesExact) {
+    if (!haveFixtures()) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    Copy copy("indexTestV2000.mdb");
+    {
+        auto db = openDatabase(copy.path());
+        for (int i = 0; i < 600; ++i)
+            db->backend().insert("Table1", {Value::longInt(10 + i * 7 % 600), Value::longInt(1 + i % 2),
+                                            Value::longInt(11), Value::text("dato ñ " + std::to_string(i)),
+                                            Value::longInt(i)});
+        auto rs = db->openRecordset("Select Table1.* from Table1 WHERE id = 17;", OpenMode::Dynaset);
+        rs->edit();
+        rs->set("id", Value::longInt(6000));
+        rs->set("data", Value::text(std::string(50, 'w')));
+        rs->update();
+    }
+    expectReadersAgree(copy.path(), "Table1");
+    expectSound(copy.path());
+    auto db = openDatabase(copy.path());
+    auto rs = db->openRecordset("Select Table1.* from Table1 WHERE id = 6000;", OpenMode::Snapshot);
+    ASSERT_FALSE(rs->eof());
+    EXPECT_EQ(rs->field("data").rawText(), std::string(50, 'w'));
+}
+
 TEST(JetRowWriter, RefusalsLeaveTheFileAsItWas) {
     if (!haveFixtures()) GTEST_SKIP() << "sin ficheros de Access de prueba";
     Copy copy("overflowTestV2000.mdb");
@@ -165,12 +188,22 @@ TEST(JetRowWriter, RefusalsLeaveTheFileAsItWas) {
     EXPECT_EQ(copy.bytes(), grown);
     EXPECT_NE(grown, before);
 
+    // indexTestV2000 Table1: id (primary key), otherfk1 -> Table2, otherfk2 -> Table3, data, otherfk3.
     Copy indexed("indexTestV2000.mdb");
     const std::string indexedBytes = indexed.bytes();
     auto db = openDatabase(indexed.path());
-    const TableSchema schema = db->backend().schema("Table1");
-    EXPECT_THROW(db->backend().insert("Table1", Row(schema.columns.size())), Error);
-    EXPECT_EQ(indexed.bytes(), indexedBytes);
+    const auto row = [](int id, int fk1) {
+        return Row{Value::longInt(id), Value::longInt(fk1), Value::longInt(11), Value::text("x"), Value()};
+    };
+    for (const Row& bad : {row(1, 1), row(1000, 99)}) {
+        try {
+            db->backend().insert("Table1", bad);
+            FAIL() << "una clave repetida o sin fila relacionada";
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find("Table1"), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(indexed.bytes(), indexedBytes);
+    }
 
     Copy jet3("testV1997.mdb");
     const std::string jet3Bytes = jet3.bytes();

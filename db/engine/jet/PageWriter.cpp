@@ -147,14 +147,23 @@ void PageWriter::release(uint32_t number) {
     markFree(number, true);
 }
 
+void PageWriter::discard() {
+    edited_.clear();
+    released_.clear();
+    nextNew_ = file_.pageCount();
+}
+
 void PageWriter::commit() {
     std::vector<std::shared_ptr<Page>> pages;
     pages.reserve(edited_.size());
     for (auto& [number, page] : edited_) pages.push_back(page);
-    file_.writePages(pages);
-    edited_.clear();
-    released_.clear();
-    nextNew_ = file_.pageCount();
+    try {
+        file_.writePages(pages);
+    } catch (...) {
+        discard();
+        throw;
+    }
+    discard();
 }
 
 }  // namespace pelmora::engine::jet

@@ -2,7 +2,8 @@
 // page edited is a private copy, pages are taken from (and given back to) the
 // database's free-page map, and commit() writes them all at once (new pages
 // first; see PageFile::writePages). An operation that throws before commit()
-// leaves the file untouched, so writers check everything, edit, then commit.
+// (or that calls discard()) leaves the file untouched, so writers check
+// everything, edit, then commit.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +37,8 @@ public:
 
     // Writes every edited and new page; the writer can then start a next operation.
     void commit();
+    // Forgets every edit since the last commit: the operation failed.
+    void discard();
 
 private:
     struct FreeMap;  // where page 1 keeps the free-page map

@@ -16,16 +16,6 @@ std::string inTable(const JetFile& file, const TableDefinition& t) {
     return "la tabla «" + t.name + "» de la base de datos «" + file.path() + "»";
 }
 
-// Refuses what would leave an index stale: index upkeep comes with the index writer.
-void refuseIndexChange(const JetFile& file, const TableDefinition& t, const RowWriter::Values* before,
-                       const RowWriter::Values& after) {
-    for (const RealIndex& index : t.realIndexes)
-        for (const IndexColumn& c : index.columns)
-            if (!before || !((*before)[c.column] == after[c.column]))
-                throw Error("No se puede escribir en " + inTable(file, t) +
-                            ": sus índices todavía no se pueden mantener al escribir");
-}
-
 // The row's fields: long values written (or kept, when unchanged) on the way.
 std::vector<Field> fieldsOf(PageWriter& writer, TablePages& pages, const TableDefinition& t,
                             const RowWriter::Values& values, const std::vector<std::string>* oldLong,
@@ -68,6 +58,20 @@ void setTableCounts(PageWriter& writer, const TableDefinition& t, uint32_t rows,
 
 }  // namespace
 
+PageWriter& RowWriter::pages() {
+    if (!pages_) {
+        pages_ = std::make_unique<PageWriter>(file_.pages());
+        store_ = std::make_unique<WriterIndexStore>(*pages_);
+        indexes_ = std::make_unique<IndexWriter>(file_, *store_);
+    }
+    return *pages_;
+}
+
+IndexWriter& RowWriter::indexes() {
+    pages();
+    return *indexes_;
+}
+
 RowPointer RowWriter::insert(const JetTable& table, Values values) {
     const TableDefinition& t = table.definition;
     if (values.size() != t.columns.size())
@@ -82,20 +86,25 @@ RowPointer RowWriter::insert(const JetTable& table, Values values) {
         else if (values[i].rawInt() > int64_t(autoNumber))
             autoNumber = static_cast<uint32_t>(values[i].rawInt());
     }
-    refuseIndexChange(file_, t, nullptr, values);
-
-    PageWriter writer(file_.pages());
-    const Format& f = writer.format();
-    TablePages pages(writer, t, longValuePages_[t.pages.front()]);
-    const std::string row = assembleRow(t, f, fieldsOf(writer, pages, t, values, nullptr, nullptr));
-    checkLength(file_, t, row, f);
-    Page& page = pages.rowPage(row.size());
-    const RowPointer place{page.number(), appendRow(page, f, row)};
-    pages.noteFreeSpace(page);
-    setTableCounts(writer, t, t.rowCount + 1, autoNumber);
-    writer.commit();
-    file_.forgetTable(t.name);
-    return place;
+    PageWriter& writer = pages();
+    indexes().checkInsert(table, values);
+    try {
+        const Format& f = writer.format();
+        TablePages pages(writer, t, longValuePages_[t.pages.front()]);
+        const std::string row = assembleRow(t, f, fieldsOf(writer, pages, t, values, nullptr, nullptr));
+        checkLength(file_, t, row, f);
+        Page& page = pages.rowPage(row.size());
+        const RowPointer place{page.number(), appendRow(page, f, row)};
+        pages.noteFreeSpace(page);
+        setTableCounts(writer, t, t.rowCount + 1, autoNumber);
+        indexes().inserted(table, place, values);
+        writer.commit();
+        file_.forgetTable(t.name);
+        return place;
+    } catch (...) {
+        writer.discard();
+        throw;
+    }
 }
 
 namespace {
@@ -127,6 +136,28 @@ StoredRow locate(PageWriter& writer, const JetFile& file, const TableDefinition&
     return stored;
 }
 
+// The values of the stored row, and the headers of its long values.
+void readRow(PageWriter& writer, JetFile& file, const TableDefinition& t, const StoredRow& stored,
+             RowWriter::Values& values, std::vector<std::string>& longHeaders) {
+    PageRef page = writer.read(stored.data.page);
+    RowView view;
+    view.set(*page, stored.span.start, stored.span.end, writer.format(), t.varColumns > 0);
+    ValueReader reader(file.pages());
+    for (size_t i = 0; i < t.columns.size(); ++i) {
+        values.push_back(reader.read(t.columns[i], view));
+        std::string_view raw;
+        if (t.columns[i].isLongValue() && view.columnBytes(t.columns[i], raw)) longHeaders[i] = raw;
+    }
+}
+
+RowWriter::Values currentValues(PageWriter& writer, JetFile& file, const TableDefinition& t,
+                                RowPointer slot) {
+    RowWriter::Values values;
+    std::vector<std::string> headers(t.columns.size());
+    readRow(writer, file, t, locate(writer, file, t, slot), values, headers);
+    return values;
+}
+
 }  // namespace
 
 void RowWriter::update(const JetTable& table, RowPointer slot, const Values& values) {
@@ -134,25 +165,27 @@ void RowWriter::update(const JetTable& table, RowPointer slot, const Values& val
     if (values.size() != t.columns.size())
         throw Error("Se escriben " + std::to_string(values.size()) + " valores en " + inTable(file_, t) +
                     ", que tiene " + std::to_string(t.columns.size()) + " campos");
-    PageWriter writer(file_.pages());
+    PageWriter& writer = pages();
+    try {
+        const Values before = currentValues(writer, file_, t, slot);
+        indexes().checkUpdate(table, slot, before, values);
+        placeUpdate(t, slot, values);
+        indexes().updated(table, slot, before, values);
+        writer.commit();
+    } catch (...) {
+        writer.discard();
+        throw;
+    }
+}
+
+// The row's new bytes where they fit: in place, back at its slot, or moved.
+void RowWriter::placeUpdate(const TableDefinition& t, RowPointer slot, const Values& values) {
+    PageWriter& writer = pages();
     const Format& f = writer.format();
     const StoredRow stored = locate(writer, file_, t, slot);
-
-    // The row as it is: its values, and the headers of its long values.
-    Values before;
     std::vector<std::string> oldLong(t.columns.size());
-    {
-        PageRef page = writer.read(stored.data.page);
-        RowView view;
-        view.set(*page, stored.span.start, stored.span.end, f, t.varColumns > 0);
-        ValueReader reader(file_.pages());
-        for (size_t i = 0; i < t.columns.size(); ++i) {
-            before.push_back(reader.read(t.columns[i], view));
-            std::string_view raw;
-            if (t.columns[i].isLongValue() && view.columnBytes(t.columns[i], raw)) oldLong[i] = raw;
-        }
-    }
-    refuseIndexChange(file_, t, &before, values);
+    Values before;
+    readRow(writer, file_, t, stored, before, oldLong);
 
     TablePages pages(writer, t, longValuePages_[t.pages.front()]);
     const std::string row = assembleRow(t, f, fieldsOf(writer, pages, t, values, &oldLong, &before));
@@ -165,29 +198,26 @@ void RowWriter::update(const JetTable& table, RowPointer slot, const Values& val
     if (row.size() <= stored.span.length() + freeSpace(dataPage)) {
         replaceRow(dataPage, f, stored.data.row, row, dataFlags);  // in place
         pages.noteFreeSpace(dataPage);
-    } else {
-        Page& slotPage = writer.edit(slot.page);
-        const RowSpan slotSpan = rowSpan(slotPage, f, slot.row, true);
-        if (stored.moved && row.size() <= slotSpan.length() + freeSpace(slotPage)) {
-            replaceRow(slotPage, f, slot.row, row);  // back at its slot
-        } else {
-            Page& target = pages.rowPage(row.size(), stored.data.page);
-            const RowPointer to{target.number(), appendRow(target, f, row, kRowDeleted)};
-            pages.noteFreeSpace(target);
-            const uint32_t packed = to.packed();
-            const std::string pointer{char(packed), char(packed >> 8), char(packed >> 16), char(packed >> 24)};
-            Page& header = writer.edit(slot.page);
-            replaceRow(header, f, slot.row, pointer, kRowMoved);
-            pages.noteFreeSpace(header);
-        }
-        if (stored.moved) {  // the old data, left behind
-            Page& old = writer.edit(stored.data.page);
-            const RowSpan span = rowSpan(old, f, stored.data.row, true);
-            old.set16(f.dataRowTable + 2 * stored.data.row, span.start | kRowDeleted | kRowMoved);
-        }
-        pages.noteFreeSpace(writer.edit(slot.page));
+        return;
     }
-    writer.commit();
+    Page& slotPage = writer.edit(slot.page);
+    const RowSpan slotSpan = rowSpan(slotPage, f, slot.row, true);
+    if (stored.moved && row.size() <= slotSpan.length() + freeSpace(slotPage)) {
+        replaceRow(slotPage, f, slot.row, row);  // back at its slot
+    } else {
+        Page& target = pages.rowPage(row.size(), stored.data.page);
+        const RowPointer to{target.number(), appendRow(target, f, row, kRowDeleted)};
+        pages.noteFreeSpace(target);
+        const uint32_t packed = to.packed();
+        const std::string pointer{char(packed), char(packed >> 8), char(packed >> 16), char(packed >> 24)};
+        replaceRow(writer.edit(slot.page), f, slot.row, pointer, kRowMoved);
+    }
+    if (stored.moved) {  // the old data, left behind
+        Page& old = writer.edit(stored.data.page);
+        const RowSpan span = rowSpan(old, f, stored.data.row, true);
+        old.set16(f.dataRowTable + 2 * stored.data.row, span.start | kRowDeleted | kRowMoved);
+    }
+    pages.noteFreeSpace(writer.edit(slot.page));
 }
 
 }  // namespace pelmora::engine::jet

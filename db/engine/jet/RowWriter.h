@@ -1,6 +1,7 @@
 // Writing a table's rows in place in the file: insert and update, each one
-// operation that checks everything first and then writes its pages at once
-// (PageWriter). Values come in the table's column order, already fitted to their
+// operation that checks everything first (the indexes' rules too: IndexWriter)
+// and then writes its pages at once (PageWriter), the row's index entries
+// included. Values come in the table's column order, already fitted to their
 // columns (ColumnValue.h). The table definition's row count and autonumber are
 // kept; long values go where they fit (LongValueWriter.h). An updated row stays
 // where it is when it still fits its page; otherwise its data moves to another
@@ -9,11 +10,15 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "db/engine/Value.h"
 #include "db/engine/jet/DataPage.h"
+#include "db/engine/jet/IndexWriter.h"
 #include "db/engine/jet/JetFile.h"
+#include "db/engine/jet/PageWriter.h"
+#include "db/engine/jet/WriterIndexStore.h"
 
 namespace pelmora::engine::jet {
 
@@ -28,8 +33,19 @@ public:
     // Rewrites the row at `slot` (a place a scan gave) with `values`.
     void update(const JetTable& table, RowPointer slot, const Values& values);
 
+    // The page writer of this file's write operations (taking the writer's lock
+    // on first use), and the index upkeep that shares it; for the writers of
+    // table definitions.
+    PageWriter& pages();
+    IndexWriter& indexes();
+
 private:
+    void placeUpdate(const TableDefinition& t, RowPointer slot, const Values& values);
+
     JetFile& file_;
+    std::unique_ptr<PageWriter> pages_;
+    std::unique_ptr<WriterIndexStore> store_;
+    std::unique_ptr<IndexWriter> indexes_;
     std::map<uint32_t, uint32_t> longValuePages_;  // by table: its last long-value page
 };
 
