@@ -85,8 +85,9 @@ public:
     // the writer's lock: an advisory lock on the file (open file description
     // lock over the whole file) and the Access lock file beside it ("x.ldb" for
     // "x.mdb"), holding one 64-byte user record (computer name, user "Admin"),
-    // removed when the file closes. A read-only file or a file another process
-    // is writing gives a Spanish error. Idempotent; the lock lasts until the
+    // removed when the file closes. A read-only file (no write permission for
+    // anyone, whoever runs the program) or a file another process is writing
+    // gives a Spanish error. Idempotent; the lock lasts until the
     // PageFile is destroyed.
     void beginWriting();
     bool writing() const { return writing_; }

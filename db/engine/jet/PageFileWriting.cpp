@@ -39,9 +39,13 @@ std::string lockRecord() {
 
 void PageFile::beginWriting() {
     if (writing_) return;
-    const int fd = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
+    // A file nobody may write is read-only for this program too, even for a user
+    // (root) whom the system would let write it.
+    struct stat st {};
+    const bool readOnly = ::fstat(fd_, &st) == 0 && (st.st_mode & 0222) == 0;
+    const int fd = readOnly ? -1 : ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
-        if (errno == EACCES || errno == EROFS || errno == EPERM)
+        if (readOnly || errno == EACCES || errno == EROFS || errno == EPERM)
             throw Error("No se puede escribir en la base de datos «" + path_ +
                         "»: el fichero es de solo lectura");
         throw Error("No se puede abrir para escritura la base de datos «" + path_ +
