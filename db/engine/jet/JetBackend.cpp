@@ -6,6 +6,7 @@
 #include "db/engine/jet/JetCursor.h"
 #include "db/engine/jet/JetFile.h"
 #include "db/engine/jet/RowWriter.h"
+#include "db/engine/jet/SchemaWriter.h"
 #include "db/engine/jet/StructureCheck.h"
 
 namespace pelmora::engine {
@@ -15,7 +16,7 @@ namespace {
 class JetBackend : public Backend {
 public:
     explicit JetBackend(const std::string& path)
-        : file_(std::make_shared<jet::JetFile>(path)), rows_(*file_) {}
+        : file_(std::make_shared<jet::JetFile>(path)), rows_(*file_), schemas_(*file_, rows_) {}
 
     const std::string& path() const override { return file_->path(); }
 
@@ -27,12 +28,18 @@ public:
 
     TableSchema schema(const std::string& table) override { return file_->table(table)->schema; }
 
-    void createTable(const TableSchema& table) override { refuse("crear la tabla «" + table.name + "»"); }
-    void addColumn(const std::string& table, const Column& column) override {
-        refuse("añadir el campo «" + column.name + "» a la tabla «" + table + "»");
+    void createTable(const TableSchema& table) override {
+        requireWritableFormat("crear la tabla «" + table.name + "»");
+        schemas_.createTable(table);
     }
-    void setDefaultValue(const std::string& table, const std::string& column, const Value&) override {
-        refuse("fijar el valor predeterminado del campo «" + column + "» de la tabla «" + table + "»");
+    void addColumn(const std::string& table, const Column& column) override {
+        requireWritableFormat("añadir el campo «" + column.name + "» a la tabla «" + table + "»");
+        schemas_.addColumn(table, column);
+    }
+    void setDefaultValue(const std::string& table, const std::string& column, const Value& value) override {
+        requireWritableFormat("fijar el valor predeterminado del campo «" + column + "» de la tabla «" +
+                              table + "»");
+        schemas_.setDefaultValue(table, column, value);
     }
     void update(const std::string& table, RowId id, const Row& row) override {
         requireWritableFormat("modificar un registro de la tabla «" + table + "»");
@@ -105,13 +112,10 @@ private:
                         "conviértala al formato de Access 2000-2003");
     }
 
-    [[noreturn]] void refuse(const std::string& what) const {
-        throw Error("No se puede " + what + " en «" + path() +
-                    "»: no se puede escribir todavía en bases de datos de Access (.mdb)");
-    }
 
     std::shared_ptr<jet::JetFile> file_;
     jet::RowWriter rows_;
+    jet::SchemaWriter schemas_;
 };
 
 }  // namespace

@@ -28,6 +28,11 @@ std::shared_ptr<const JetTable> JetFile::table(const std::string& name) {
 
 void JetFile::forgetTable(const std::string& name) { tables_.erase(upperCase(name)); }
 
+void JetFile::reloadCatalog() {
+    catalog_ = std::make_unique<Catalog>(pages_);
+    tables_.clear();
+}
+
 namespace {
 
 Type engineType(ColumnType type) {

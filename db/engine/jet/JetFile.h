@@ -30,6 +30,8 @@ public:
     std::shared_ptr<const JetTable> table(const std::string& name);
     // Drops what was read of a table, after its definition was written.
     void forgetTable(const std::string& name);
+    // Reads the catalog again (and every table afresh), after tables were created.
+    void reloadCatalog();
 
 private:
     PageFile pages_;

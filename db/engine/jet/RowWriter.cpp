@@ -73,11 +73,26 @@ IndexWriter& RowWriter::indexes() {
 }
 
 RowPointer RowWriter::insert(const JetTable& table, Values values) {
+    PageWriter& writer = pages();
+    try {
+        const RowPointer place = add(table, std::move(values));
+        writer.commit();
+        return place;
+    } catch (...) {
+        writer.discard();
+        throw;
+    }
+}
+
+RowPointer RowWriter::add(const JetTable& table, Values values) {
     const TableDefinition& t = table.definition;
     if (values.size() != t.columns.size())
         throw Error("Se escriben " + std::to_string(values.size()) + " valores en " + inTable(file_, t) +
                     ", que tiene " + std::to_string(t.columns.size()) + " campos");
-    uint32_t autoNumber = t.autoNumber;
+    PageWriter& writer = pages();
+    const Format& f = writer.format();
+    PageRef first = writer.read(t.pages.front());
+    uint32_t autoNumber = first->u32(f.tdefAutoNumber);
     for (size_t i = 0; i < t.columns.size(); ++i) {
         const ColumnDef& c = t.columns[i];
         if (!(c.flags & 0x04) || c.type != ColumnType::Long) continue;
@@ -86,25 +101,17 @@ RowPointer RowWriter::insert(const JetTable& table, Values values) {
         else if (values[i].rawInt() > int64_t(autoNumber))
             autoNumber = static_cast<uint32_t>(values[i].rawInt());
     }
-    PageWriter& writer = pages();
     indexes().checkInsert(table, values);
-    try {
-        const Format& f = writer.format();
-        TablePages pages(writer, t, longValuePages_[t.pages.front()]);
-        const std::string row = assembleRow(t, f, fieldsOf(writer, pages, t, values, nullptr, nullptr));
-        checkLength(file_, t, row, f);
-        Page& page = pages.rowPage(row.size());
-        const RowPointer place{page.number(), appendRow(page, f, row)};
-        pages.noteFreeSpace(page);
-        setTableCounts(writer, t, t.rowCount + 1, autoNumber);
-        indexes().inserted(table, place, values);
-        writer.commit();
-        file_.forgetTable(t.name);
-        return place;
-    } catch (...) {
-        writer.discard();
-        throw;
-    }
+    TablePages pages(writer, t, longValuePages_[t.pages.front()]);
+    const std::string row = assembleRow(t, f, fieldsOf(writer, pages, t, values, nullptr, nullptr));
+    checkLength(file_, t, row, f);
+    Page& page = pages.rowPage(row.size());
+    const RowPointer place{page.number(), appendRow(page, f, row)};
+    pages.noteFreeSpace(page);
+    setTableCounts(writer, t, first->u32(f.tdefRowCount) + 1, autoNumber);
+    indexes().inserted(table, place, values);
+    file_.forgetTable(t.name);
+    return place;
 }
 
 namespace {
@@ -167,15 +174,20 @@ void RowWriter::update(const JetTable& table, RowPointer slot, const Values& val
                     ", que tiene " + std::to_string(t.columns.size()) + " campos");
     PageWriter& writer = pages();
     try {
-        const Values before = currentValues(writer, file_, t, slot);
-        indexes().checkUpdate(table, slot, before, values);
-        placeUpdate(t, slot, values);
-        indexes().updated(table, slot, before, values);
+        change(table, slot, values);
         writer.commit();
     } catch (...) {
         writer.discard();
         throw;
     }
+}
+
+void RowWriter::change(const JetTable& table, RowPointer slot, const Values& values) {
+    const TableDefinition& t = table.definition;
+    const Values before = currentValues(pages(), file_, t, slot);
+    indexes().checkUpdate(table, slot, before, values);
+    placeUpdate(t, slot, values);
+    indexes().updated(table, slot, before, values);
 }
 
 // The row's new bytes where they fit: in place, back at its slot, or moved.

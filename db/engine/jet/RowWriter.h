@@ -30,8 +30,12 @@ public:
 
     // Appends a row; Null autonumber columns take the next number. Returns its slot.
     RowPointer insert(const JetTable& table, Values values);
+    // The same within an operation of pages() that the caller commits (or discards).
+    RowPointer add(const JetTable& table, Values values);
     // Rewrites the row at `slot` (a place a scan gave) with `values`.
     void update(const JetTable& table, RowPointer slot, const Values& values);
+    // The same within an operation of pages() that the caller commits (or discards).
+    void change(const JetTable& table, RowPointer slot, const Values& values);
 
     // The page writer of this file's write operations (taking the writer's lock
     // on first use), and the index upkeep that shares it; for the writers of

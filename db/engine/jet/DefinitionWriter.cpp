@@ -1,0 +1,175 @@
+#include "db/engine/jet/DefinitionWriter.h"
+
+#include <algorithm>
+
+#include "db/engine/jet/PropertyBlob.h"
+
+namespace pelmora::engine::jet {
+
+namespace {
+
+constexpr uint32_t kTableMagic = 0x0659;  // the constant Access writes in every definition
+constexpr int kChainHeader = 8;
+constexpr uint8_t kVariable = 0x02;
+constexpr uint8_t kFixed = 0x03;
+constexpr uint8_t kCompressed = 0x01;
+constexpr uint8_t kUserTable = 0x4E;
+
+void put16(std::string& b, size_t at, uint16_t v) {
+    b[at] = char(v);
+    b[at + 1] = char(v >> 8);
+}
+void put32(std::string& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = char(v >> 8 * i);
+}
+uint16_t get16(const std::string& b, size_t at) {
+    return static_cast<uint16_t>(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8);
+}
+
+uint16_t byteLength(ColumnType type, int textSize) {
+    switch (type) {
+        case ColumnType::Boolean: case ColumnType::Byte: return 1;
+        case ColumnType::Integer: return 2;
+        case ColumnType::Long: case ColumnType::Single: return 4;
+        case ColumnType::Currency: case ColumnType::Double: case ColumnType::DateTime: return 8;
+        case ColumnType::Guid: return 16;
+        case ColumnType::Numeric: return 17;
+        case ColumnType::Text: return static_cast<uint16_t>(2 * textSize);
+        case ColumnType::Binary: return 255;
+        default: return 0;  // memo, OLE: a long value
+    }
+}
+
+bool isFixed(ColumnType type) {
+    return type != ColumnType::Text && type != ColumnType::Memo && type != ColumnType::Ole &&
+           type != ColumnType::Binary;
+}
+
+std::string columnBlock(const ColumnDef& c, const Format& f, uint16_t position) {
+    std::string b(f.columnSize, '\0');
+    b[f.colType] = char(c.type);
+    put32(b, 1, kTableMagic);
+    put16(b, f.colNumber, c.number);
+    put16(b, f.colVarIndex, c.varIndex);
+    put16(b, 9, position);
+    if (c.isText()) {
+        put16(b, f.colSortOrder, c.sortOrder);
+        b[f.colSortOrder + 3] = char(std::max(c.sortVersion, 0));
+    } else if (c.type == ColumnType::Numeric) {
+        b[f.colPrecision] = char(c.precision);
+        b[f.colPrecision + 1] = char(c.scale);
+    }
+    b[f.colFlags] = char(c.flags);
+    b[f.colExtFlags] = char(c.extFlags);
+    put16(b, f.colFixedOffset, c.fixedOffset);
+    put16(b, f.colLength, c.length);
+    return b;
+}
+
+std::string nameBytes(const std::string& name) {
+    const std::string u = ucs2Bytes(name);
+    return std::string{char(u.size()), char(u.size() >> 8)} + u;
+}
+
+}  // namespace
+
+ColumnDef newColumn(const TableDefinition& t, ColumnType type, int textSize, const std::string& name,
+                    uint16_t sortOrder, int sortVersion) {
+    ColumnDef c;
+    c.name = name;
+    c.type = type;
+    c.number = t.maxColumns;
+    c.length = byteLength(type, textSize);
+    c.flags = isFixed(type) ? kFixed : kVariable;
+    c.extFlags = c.isText() ? kCompressed : 0;
+    if (c.isText()) {
+        c.sortOrder = sortOrder;
+        c.sortVersion = sortVersion;
+    }
+    if (type == ColumnType::Numeric) {
+        c.precision = 18;
+        c.scale = 0;
+    }
+    uint16_t fixedEnd = 0;
+    for (const auto& other : t.columns)
+        if (other.fixed() && other.type != ColumnType::Boolean)
+            fixedEnd = std::max<uint16_t>(fixedEnd, other.fixedOffset + other.length);
+    c.varIndex = t.varColumns;
+    c.fixedOffset = isFixed(type) && type != ColumnType::Boolean ? fixedEnd : 0;
+    return c;
+}
+
+std::string newDefinition(const TableDefinition& t, const Format& f) {
+    std::string b(f.tdefHeaderSize, '\0');
+    b[0] = char(PageType::TableDef);
+    b[1] = 0x01;
+    put32(b, 12, kTableMagic);
+    put32(b, 24, 1);
+    b[f.tdefTableType] = char(kUserTable);
+    put16(b, f.tdefMaxColumns, t.maxColumns);
+    put16(b, f.tdefVarColumns, t.varColumns);
+    put16(b, f.tdefColumns, static_cast<uint16_t>(t.columns.size()));
+    put32(b, f.tdefOwnedPages, t.ownedPages);
+    put32(b, f.tdefFreePages, t.freePages);
+    for (size_t i = 0; i < t.columns.size(); ++i) b += columnBlock(t.columns[i], f, static_cast<uint16_t>(i));
+    for (const auto& c : t.columns) b += nameBytes(c.name);
+    b += "\xFF\xFF";
+    return b;
+}
+
+std::string definitionBytes(PageWriter& writer, const TableDefinition& t) {
+    std::string bytes;
+    for (uint32_t number : t.pages) {
+        PageRef page = writer.read(number, "la definición de una tabla");
+        const size_t skip = bytes.empty() ? 0 : kChainHeader;
+        bytes.append(reinterpret_cast<const char*>(page->data()) + skip, page->size() - skip);
+    }
+    const uint32_t length = uint8_t(bytes[8]) | uint8_t(bytes[9]) << 8 | uint8_t(bytes[10]) << 16 |
+                            uint32_t(uint8_t(bytes[11])) << 24;
+    if (length <= bytes.size()) bytes.resize(length);
+    return bytes;
+}
+
+std::string withColumn(const std::string& bytes, const TableDefinition& t, const ColumnDef& c,
+                       const Format& f) {
+    std::string b = bytes;
+    const size_t blocks = f.tdefHeaderSize + f.realIndexCountSize * t.realIndexes.size();
+    const size_t blocksEnd = blocks + f.columnSize * t.columns.size();
+    size_t namesEnd = blocksEnd;
+    for (size_t i = 0; i < t.columns.size(); ++i) namesEnd += 2 + get16(b, namesEnd);
+    b.insert(namesEnd, nameBytes(c.name));
+    b.insert(blocksEnd, columnBlock(c, f, static_cast<uint16_t>(t.columns.size())));
+    put16(b, f.tdefMaxColumns, static_cast<uint16_t>(t.maxColumns + 1));
+    put16(b, f.tdefVarColumns, static_cast<uint16_t>(t.varColumns + (c.fixed() ? 0 : 1)));
+    put16(b, f.tdefColumns, static_cast<uint16_t>(t.columns.size() + 1));
+    return b;
+}
+
+std::vector<uint32_t> writeDefinition(PageWriter& writer, std::vector<uint32_t> pages, std::string bytes) {
+    const Format& f = writer.format();
+    const size_t size = f.pageSize;
+    put32(bytes, 8, static_cast<uint32_t>(bytes.size()));
+    const size_t count = bytes.size() <= size ? 1 : 1 + (bytes.size() - size + size - kChainHeader - 1) / (size - kChainHeader);
+    while (pages.size() < count) pages.push_back(writer.allocate().number());
+    while (pages.size() > count) {
+        writer.release(pages.back());
+        pages.pop_back();
+    }
+    size_t at = 0;
+    for (size_t i = 0; i < count; ++i) {
+        Page& page = writer.edit(pages[i]);
+        page.fill(0, size, 0);
+        const size_t skip = i == 0 ? 0 : kChainHeader;
+        const size_t chunk = std::min(size - skip, bytes.size() - at);
+        page.setBytes(skip, std::string_view(bytes).substr(at, chunk));
+        at += chunk;
+        page.set8(0, static_cast<uint8_t>(PageType::TableDef));
+        page.set8(1, 0x01);
+        const size_t used = skip + chunk;
+        page.set16(2, static_cast<uint16_t>(size - std::min(size, used + kChainHeader)));
+        page.set32(4, i + 1 < count ? pages[i + 1] : 0);
+    }
+    return pages;
+}
+
+}  // namespace pelmora::engine::jet

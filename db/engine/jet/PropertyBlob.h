@@ -1,0 +1,48 @@
+// A table's property blob (layout in Properties.h) taken apart into names and
+// blocks so that a writer can set one property of one column and put it back
+// together, every other block and entry kept as it was.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "db/engine/jet/Format.h"
+
+namespace pelmora::engine::jet {
+
+class PropertyBlob {
+public:
+    // An empty blob gives no blocks; a damaged one is a corrupt-file error.
+    PropertyBlob(const std::string& blob, const Format& format, const std::string& path,
+                 const std::string& table);
+
+    // Sets a column's property: a yes/no (type 0x01) or a text (type 0x0C, memo).
+    void setBoolean(const std::string& column, const std::string& property, bool value);
+    void setText(const std::string& column, const std::string& property, const std::string& utf8);
+
+    std::string bytes() const;
+
+private:
+    struct Entry {
+        uint8_t ddl = 1;
+        uint8_t type = 0;
+        uint16_t name = 0;
+        std::string value;
+    };
+    struct Block {
+        uint16_t kind = 0;
+        std::string name;  // as stored (UCS-2)
+        std::vector<Entry> entries;
+        std::string raw;  // blocks of other kinds, kept whole
+    };
+    void set(const std::string& column, const std::string& property, uint8_t type, std::string value);
+
+    std::vector<std::string> names_;  // as stored (UCS-2)
+    std::vector<Block> blocks_;
+};
+
+// UCS-2 little-endian bytes of UTF-8 text (names, property values).
+std::string ucs2Bytes(const std::string& utf8);
+
+}  // namespace pelmora::engine::jet

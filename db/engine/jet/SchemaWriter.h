@@ -1,0 +1,39 @@
+// Creating tables and adding columns in a Jet4 file, each one operation of the
+// row writer's pages (all of it written, or nothing): a new table gets its
+// definition page, a page with its two usage maps (its pages, its pages with
+// room), its row in MSysObjects (the Tables container as parent, the database's
+// owner, its column properties in LvProp) and the access rights the Tables
+// container hands down to new tables in MSysACEs, every index of those tables
+// kept by the row writer. A new column is spliced into the definition; the rows
+// already stored keep their bytes and read it as Null (a yes/no as false).
+#pragma once
+
+#include <string>
+
+#include "db/engine/Schema.h"
+#include "db/engine/jet/JetFile.h"
+#include "db/engine/jet/RowWriter.h"
+
+namespace pelmora::engine::jet {
+
+class SchemaWriter {
+public:
+    SchemaWriter(JetFile& file, RowWriter& rows) : file_(file), rows_(rows) {}
+
+    void createTable(const TableSchema& table);
+    void addColumn(const std::string& table, const Column& column);
+    void setDefaultValue(const std::string& table, const std::string& column, const Value& value);
+
+private:
+    // Runs `edit` as one operation and reloads what it changed.
+    template <typename Edit>
+    void operation(const std::string& table, Edit edit);
+
+    JetFile& file_;
+    RowWriter& rows_;
+};
+
+// A name Access accepts for a table or a column; throws Error saying why not.
+void checkObjectName(const std::string& name, const std::string& what, const std::string& path);
+
+}  // namespace pelmora::engine::jet

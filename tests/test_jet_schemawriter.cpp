@@ -1,0 +1,207 @@
+// Tables created and columns added in copies of real Access files, as the run
+// log tables and the correlation mark need them, read back by mdbtools
+// (mdb-schema, mdb-prop, mdb-json), by mdb-reader and by `check`.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "db/engine/Database.h"
+#include "db/engine/Error.h"
+#include "db/engine/Recordset.h"
+#include "support/jet_compare.h"
+#include "tests/support/TempDir.h"
+
+using namespace pelmora::engine;
+using namespace pelmora::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string copyOf(const pelmora::prueba::TempDir& dir, const std::string& name) {
+    const std::string path = dir.path(name);
+    fs::copy_file(fixture(name), path);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    return path;
+}
+
+std::string contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string command(const std::string& line) {
+    std::string out;
+    runCommand(line + " 2>&1", out);
+    return out;
+}
+
+Column field(const std::string& name, Type type, int size = 0) {
+    Column c;
+    c.name = name;
+    c.type = type;
+    c.size = size;
+    return c;
+}
+
+void expectSound(const std::string& path) {
+    for (const auto& p : openDatabase(path)->backend().verify()) ADD_FAILURE() << path << ": " << p;
+}
+
+// The two log tables, created field by field as the program creates them.
+void createLogTables(Database& db) {
+    TableDef errores = db.createTableDef("ERRORES");
+    errores.appendField(errores.createField("DescripcionError", Type::Text));
+    errores.appendField(errores.createField("EntitynumError", Type::Long));
+    errores.appendField(errores.createField("RegistroError", Type::Long));
+    errores.appendField(errores.createField("FicheroBinError", Type::Text));
+    errores.appendField(errores.createField("FicheroMdbError", Type::Text));
+    errores.appendField(errores.createField("Fecha", Type::DateTime, 255));
+    errores.appendField(errores.createField("Hora", Type::DateTime, 255));
+    db.appendTableDef(errores);
+
+    TableDef control = db.createTableDef("ControlFicherosProcesados");
+    for (const char* text : {"Proceso", "FicheroBin", "BdDMdb_P", "BdDMdb_G"})
+        control.appendField(control.createField(text, Type::Text));
+    control.appendField(control.createField("Fecha", Type::DateTime, 255));
+    control.appendField(control.createField("Hora", Type::DateTime, 255));
+    control.setAllowZeroLength("FicheroBin", true);
+    control.setAllowZeroLength("BdDMdb_G", true);
+    db.appendTableDef(control);
+}
+
+}  // namespace
+
+TEST(JetSchemaWriter, LogTablesInEveryEmptyDatabase) {
+    if (!fs::exists(fixture("empty.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    pelmora::prueba::TempDir dir;
+    for (const char* name : {"empty.mdb", "empty2003.mdb", "emptyJet4.mdb", "adox_jet4.mdb"}) {
+        SCOPED_TRACE(name);
+        const std::string path = copyOf(dir, name);
+        {
+            auto db = openDatabase(path);
+            createLogTables(*db);
+            auto rs = db->openRecordset("Select ERRORES.* from ERRORES;", OpenMode::Dynaset);
+            for (int i = 0; i < 30; ++i) {
+                rs->addNew();
+                rs->set("DescripcionError", Value::text("No existe Registro " + std::to_string(i) + " en BdD ÑANDÚ"));
+                rs->set("EntitynumError", Value::longInt(i));
+                rs->set("RegistroError", Value::longInt(-i));
+                rs->set("FicheroBinError", Value::text("/datos/hoja ñ.bin"));
+                rs->set("FicheroMdbError", Value::text("/datos/hoja ñ.mdb"));
+                rs->set("Fecha", Value::dateTime(oleDaysFromCivil(2026, 12, 7)));
+                rs->set("Hora", Value::dateTime(oleDaysFromCivil(1899, 12, 30, 13, 45, 10)));
+                rs->update();
+            }
+            auto control = db->openRecordset("Select ControlFicherosProcesados.* from ControlFicherosProcesados;",
+                                             OpenMode::Dynaset);
+            control->addNew();
+            control->set("Proceso", Value::text("Adaptación"));
+            control->set("FicheroBin", Value::text(""));
+            control->set("BdDMdb_P", Value::text("/p.mdb"));
+            control->set("BdDMdb_G", Value::text(""));
+            control->update();
+            control->addNew();
+            control->set("Proceso", Value::text(""));
+            EXPECT_THROW(control->update(), Error) << "Proceso no admite texto vacío";
+        }
+        const std::string schema = command("mdb-schema '" + path + "' access");
+        EXPECT_NE(schema.find("[DescripcionError]\t\t\tText (255)"), std::string::npos) << schema;
+        EXPECT_NE(schema.find("[EntitynumError]\t\t\tLong Integer"), std::string::npos) << schema;
+        EXPECT_NE(schema.find("[Hora]\t\t\tDateTime"), std::string::npos) << schema;
+        const std::string props = command("mdb-prop '" + path + "' ControlFicherosProcesados");
+        EXPECT_NE(props.find("name: FicheroBin\n\tAllowZeroLength: yes"), std::string::npos) << props;
+        EXPECT_NE(props.find("name: BdDMdb_G\n\tAllowZeroLength: yes"), std::string::npos) << props;
+        EXPECT_EQ(props.find("name: Proceso"), std::string::npos) << props;
+        auto db = openDatabase(path);
+        const TableSchema control = db->backend().schema("ControlFicherosProcesados");
+        EXPECT_TRUE(control.columns[1].allowZeroLength);
+        EXPECT_FALSE(control.columns[0].allowZeroLength);
+        EXPECT_EQ(control.columns[0].size, 255);
+        db.reset();
+        expectReadersAgree(path, "ERRORES");
+        expectReadersAgree(path, "ControlFicherosProcesados");
+        expectSound(path);
+    }
+}
+
+TEST(JetSchemaWriter, TheMarkColumnOnATableWithRows) {
+    if (!fs::exists(fixture("indexTestV2000.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    pelmora::prueba::TempDir dir;
+    const std::string path = copyOf(dir, "indexTestV2000.mdb");
+    {
+        auto db = openDatabase(path);
+        TableDef t = db->tableDef("Table1");
+        t.appendField(t.createField("tcorrelate", Type::Boolean));
+        t.setDefaultValue("tcorrelate", Value::boolean(false));
+        auto rs = db->openRecordset("Select TABLE1.* from TABLE1;", OpenMode::Dynaset);
+        int n = 0;
+        for (; !rs->eof(); rs->moveNext(), ++n) {
+            EXPECT_EQ(rs->field("Tcorrelate"), Value::boolean(false));
+            rs->edit();
+            rs->set("Tcorrelate", Value::boolean(n % 2 == 1));
+            rs->update();
+        }
+        EXPECT_EQ(n, 4);
+        db->backend().insert("Table1", {Value::longInt(50), Value::longInt(1), Value::longInt(11),
+                                        Value::text("nueva"), Value(), Value()});
+    }
+    const std::string props = command("mdb-prop '" + path + "' Table1");
+    EXPECT_NE(props.find("name: tcorrelate\n\tDefaultValue: False"), std::string::npos) << props;
+    expectReadersAgree(path, "Table1");
+    auto db = openDatabase(path);
+    std::vector<bool> marks;
+    for (const auto& row : engineRows(db->backend(), "Table1", 6)) marks.push_back(row[5].rawInt() != 0);
+    EXPECT_EQ(marks, (std::vector<bool>{false, true, false, true, false}));
+    db.reset();
+    expectSound(path);
+}
+
+TEST(JetSchemaWriter, BadNamesAreRefusedAndNothingIsWritten) {
+    if (!fs::exists(fixture("empty.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    pelmora::prueba::TempDir dir;
+    const std::string path = copyOf(dir, "empty.mdb");
+    {
+        auto db = openDatabase(path);
+        createLogTables(*db);
+    }
+    const std::string before = contents(path);
+    auto db = openDatabase(path);
+    const auto tableNamed = [&](const std::string& name, const std::string& column) {
+        TableSchema t{name, {field(column, Type::Long)}};
+        db->backend().createTable(t);
+    };
+    for (const auto& [name, column] : std::vector<std::pair<std::string, std::string>>{
+             {"errores", "a"}, {"", "a"}, {std::string(65, 'x'), "a"}, {"a.b", "a"}, {"a[b]", "a"},
+             {"nueva", ""}, {"nueva", "a!b"}, {" nueva", "a"}})
+        EXPECT_THROW(tableNamed(name, column), Error) << "«" << name << "» «" << column << "»";
+    EXPECT_THROW(db->backend().createTable(TableSchema{"dos", {field("a", Type::Long), field("A", Type::Text)}}),
+                 Error);
+    EXPECT_THROW(db->backend().addColumn("ERRORES", field("hora", Type::Long)), Error);
+    EXPECT_THROW(db->backend().addColumn("ERRORES", field("larga", Type::Text, 256)), Error);
+    db.reset();
+    EXPECT_EQ(contents(path), before);
+}
+
+TEST(JetSchemaWriter, AHundredTablesSplitTheCatalogIndexes) {
+    if (!fs::exists(fixture("empty.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    pelmora::prueba::TempDir dir;
+    const std::string path = copyOf(dir, "empty.mdb");
+    {
+        auto db = openDatabase(path);
+        for (int i = 0; i < 100; ++i)
+            db->backend().createTable(TableSchema{"Tabla número " + std::to_string(i) + " ñ",
+                                                  {field("mslink", Type::Long), field("tcorrelate", Type::Boolean)}});
+        db->backend().insert("Tabla número 57 ñ", {Value::longInt(1), Value::boolean(true)});
+    }
+    auto db = openDatabase(path);
+    EXPECT_EQ(db->tableNames().size(), 100u + openDatabase(fixture("empty.mdb"))->tableNames().size());
+    db.reset();
+    expectReadersAgree(path, "Tabla número 57 ñ");
+    expectSound(path);
+    const std::string tables = command("mdb-tables -1 '" + path + "'");
+    EXPECT_NE(tables.find("Tabla número 99 ñ"), std::string::npos) << tables;
+}
