@@ -5,11 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/Pantalla.h"
+#include "core/Reloj.h"
 #include "core/TiposBdD.h"
 #include "db/engine/Database.h"
 
@@ -19,6 +21,8 @@ struct Estado {
     explicit Estado(Pantalla& p) : pantalla(p) {}
 
     Pantalla& pantalla;
+    // Where the log tables take the date and time of their rows from.
+    std::function<FechaHora()> reloj = relojLocal;
 
     // Inputs chosen in the main window and the run kind ("CORRELATE", "FUSION", "ADAPTACION").
     std::string NombreBdDGeneral;

@@ -1,0 +1,84 @@
+#include "db/Fusion.h"
+
+#include <optional>
+
+#include "core/FinPrograma.h"
+#include "db/Lectura.h"
+#include "db/VistaGeneral.h"
+#include "db/engine/Text.h"
+
+namespace pelmora {
+
+namespace {
+
+using engine::Value;
+
+// The key of a marked Particular record: Tcomplet, or Tmapa when Tcomplet is Null;
+// the class number from Clasific (Null gives 0) or, in 199ETIQUETAS, Tmapa.
+ClaveFusion ClaveDe(LectorRegistros& particular, bool etiquetas) {
+    ClaveFusion clave;
+    clave.texto = particular.valor("Tcomplet").isNull() ? particular.texto("Tmapa")
+                                                        : particular.texto("Tcomplet");
+    if (etiquetas) {
+        if (!particular.valor("Tmapa").isNull()) clave.mapa = particular.texto("Tmapa");
+    } else if (!particular.valor("Clasific").isNull()) {
+        clave.clase = particular.entero32("Clasific");
+    }
+    return clave;
+}
+
+// Appends the General record equivalent to the Particular record in hand.
+void Anade(engine::Recordset& general, LectorRegistros& particular, const ClaveFusion& clave,
+           int32_t mslink, bool etiquetas) {
+    general.addNew();
+    general.set("mslink", Value::longInt(mslink));
+    general.set("Tcomplet", Value::text(clave.texto));
+    general.set("Tmapa", particular.valor("Tmapa"));
+    if (!etiquetas) {
+        general.set("Clasific", Value::longInt(clave.clase));
+        general.set("Tfeature", particular.valor("Tfeature"));
+    } else if (general.schema().find("netiqueta") >= 0 && particular.tieneCampo("netiqueta")) {
+        // The Adaptation run finds a label without Tmapa by its netiqueta.
+        general.set("netiqueta", particular.valor("netiqueta"));
+    }
+    general.update();
+}
+
+void FusionaTabla(Estado& estado, const std::string& tabla) {
+    const bool etiquetas = tabla == "199ETIQUETAS";
+    engine::Database& bddGeneral = BdDAbierta(estado.BdDGeneral);
+    LectorRegistros particular(BdDAbierta(estado.BdDParticular), SentenciaTabla(tabla),
+                               engine::OpenMode::Snapshot);
+    std::optional<VistaGeneral> vista;  // read at the first marked record
+    std::unique_ptr<engine::Recordset> altas;
+    for (; !particular.fin(); particular.siguiente()) {
+        if (!particular.siNo("Tcorrelate")) continue;
+        const ClaveFusion clave = ClaveDe(particular, etiquetas);
+        if (!vista) vista.emplace(bddGeneral, tabla, etiquetas);
+        if (vista->TieneEquivalente(clave)) continue;
+        // Numbers from 60000 up belong to other records; never reuse one.
+        if (vista->MayorNumero() >= 59999)
+            throw FinPrograma{
+                "No quedan números mslink libres por debajo de 60000 en la tabla " + tabla,
+                estilo::Aceptar, true};
+        const int32_t mslink = vista->MayorNumero() + 1;
+        if (!altas)
+            altas = bddGeneral.openRecordset(SentenciaTabla(tabla), engine::OpenMode::Dynaset);
+        Anade(*altas, particular, clave, mslink, etiquetas);
+        vista->Anota(clave, mslink);
+    }
+}
+
+}  // namespace
+
+void FusionaBdD(Estado& estado) {
+    const size_t n = estado.CatalogoParticular.size();
+    for (size_t i = 0; i < n; ++i) {
+        estado.NombreTabla = engine::upperCase(estado.CatalogoParticular[i].tablename);
+        const std::string& t = estado.NombreTabla;
+        if (t == "CATEGORY" || t == "FEATURE" || t == "MAPS" || t == "MSCATALOG") continue;
+        FusionaTabla(estado, t);
+    }
+}
+
+}  // namespace pelmora

@@ -1,0 +1,110 @@
+#include "tests/support/BdDPrueba.h"
+
+#include <unistd.h>
+
+#include "core/FinPrograma.h"
+#include "db/engine/Recordset.h"
+
+namespace pelmora::prueba {
+
+::testing::internal::ParamGenerator<Motor> Motores() {
+    return ::testing::Values(Motor::Sqlite);
+}
+
+std::string NombreMotor(const ::testing::TestParamInfo<Motor>& info) {
+    return info.param == Motor::Sqlite ? "SQLite" : "Jet";
+}
+
+void CreaTabla(engine::Database& bdd, const std::string& tabla,
+               const std::vector<Columna>& columnas) {
+    engine::TableDef def = bdd.createTableDef(tabla);
+    for (const Columna& c : columnas) def.appendField(def.createField(c.nombre, c.tipo));
+    bdd.appendTableDef(def);
+}
+
+void Inserta(engine::Database& bdd, const std::string& tabla,
+             const std::vector<std::string>& columnas, const std::vector<Fila>& filas) {
+    auto rs = bdd.openRecordset(tabla, engine::OpenMode::Dynaset);
+    for (const Fila& fila : filas) {
+        rs->addNew();
+        for (size_t i = 0; i < columnas.size(); ++i) rs->set(columnas[i], fila.at(i));
+        rs->update();
+    }
+    rs->close();
+}
+
+std::vector<Fila> Lee(engine::Database& bdd, const std::string& sentencia,
+                      const std::vector<std::string>& columnas) {
+    std::vector<Fila> filas;
+    auto rs = bdd.openRecordset(sentencia, engine::OpenMode::Snapshot);
+    for (; !rs->eof(); rs->moveNext()) {
+        Fila fila;
+        for (const std::string& c : columnas) fila.push_back(rs->field(c));
+        filas.push_back(fila);
+    }
+    return filas;
+}
+
+std::vector<Columna> ColumnasOcurrencias(bool conTcorrelate) {
+    std::vector<Columna> columnas = {{"mslink", engine::Type::Long},
+                                     {"clasific", engine::Type::Long},
+                                     {"tmapa", engine::Type::Text},
+                                     {"tcomplet", engine::Type::Text},
+                                     {"tfeature", engine::Type::Long}};
+    if (conTcorrelate) columnas.push_back({"Tcorrelate", engine::Type::Boolean});
+    return columnas;
+}
+
+void CreaMsCatalog(engine::Database& bdd,
+                   const std::vector<std::pair<std::string, int32_t>>& filas) {
+    CreaTabla(bdd, "MsCatalog",
+              {{"tablename", engine::Type::Text}, {"entitynum", engine::Type::Long}});
+    std::vector<Fila> valores;
+    for (const auto& [tabla, entitynum] : filas) valores.push_back({T(tabla), L(entitynum)});
+    Inserta(bdd, "MsCatalog", {"tablename", "entitynum"}, valores);
+}
+
+void CreaFeature(engine::Database& bdd, const std::vector<Fila>& filas) {
+    CreaTabla(bdd, "Feature",
+              {{"tablename", engine::Type::Text},
+               {"mslink", engine::Type::Long},
+               {"ftype", engine::Type::Long}});
+    Inserta(bdd, "Feature", {"tablename", "mslink", "ftype"}, filas);
+}
+
+namespace {
+std::filesystem::path BdDVaciaJet() {
+    return std::filesystem::path(PELMORA_FIXTURES) / "empty.mdb";
+}
+}  // namespace
+
+void BdDPrueba::SetUp() {
+    if (GetParam() == Motor::Jet && !std::filesystem::exists(BdDVaciaJet()))
+        GTEST_SKIP() << "No está " << BdDVaciaJet() << ": las pruebas sobre .mdb no se ejecutan";
+    std::string plantilla =
+        (std::filesystem::temp_directory_path() / "pelmora-bdd-XXXXXX").string();
+    ASSERT_NE(mkdtemp(plantilla.data()), nullptr);
+    carpeta = plantilla;
+    estado.reloj = [] { return FechaHora{2026, 3, 14, 9, 26, 53}; };
+}
+
+void BdDPrueba::TearDown() {
+    estado.BdDParticular.reset();
+    estado.BdDGeneral.reset();
+    std::error_code ec;
+    std::filesystem::remove_all(carpeta, ec);
+}
+
+std::shared_ptr<engine::Database> BdDPrueba::NuevaBdD(const std::string& nombre) {
+    if (GetParam() == Motor::Sqlite)
+        return engine::createSqliteDatabase(carpeta / (nombre + ".sqlite"));
+    const std::filesystem::path ruta = carpeta / (nombre + ".mdb");
+    std::filesystem::copy_file(BdDVaciaJet(), ruta);
+    return engine::openDatabase(ruta);
+}
+
+bool BdDPrueba::Ejecuta(const std::function<void()>& paso) {
+    return ejecutaHastaFin(pantalla, paso);
+}
+
+}  // namespace pelmora::prueba
