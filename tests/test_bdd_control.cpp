@@ -20,8 +20,8 @@ class TablasDeControl : public BdDPrueba {
         std::string s;
         const engine::TableDef def = estado.BdDParticular->tableDef(tabla);
         for (const engine::Column& c : def.fields())
-            s +=
-                c.name + ":" + engine::typeName(c.type) + (c.allowZeroLength ? ":vacío" : "") + " ";
+            s += c.name + ":" + engine::typeName(c.type) +
+                 (c.type == Type::Text && c.allowZeroLength ? ":vacío" : "") + " ";
         return s;
     }
     int numero_ = 0;

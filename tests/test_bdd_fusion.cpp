@@ -168,21 +168,23 @@ TEST_P(Fusion, UnValorQueNoSirveNombraBaseTablaRegistroYColumna) {
               std::string::npos)
         << pantalla.mensajes.back();
 
-    // A marked record without Tcomplet and Tmapa, or with a class that is not a number.
-    Inserta(*estado.BdDParticular, "Vias", kParticular, {{B(true), Nulo(), Nulo(), T("1"), L(1)}});
-    estado.CatalogoParticular.clear();
+    // A marked record with a class that is not a number, or without Tcomplet and Tmapa:
+    // the Particular record is named, and the General table is not even read.
     CreaTabla(*estado.BdDParticular, "Rios", columnas);
     Inserta(*estado.BdDParticular, "Rios", kParticular,
             {{B(true), T("R"), Nulo(), T("uno"), L(1)}});
+    CreaTabla(*estado.BdDParticular, "Lagos", columnas);
+    Inserta(*estado.BdDParticular, "Lagos", kParticular,
+            {{B(false), Nulo(), Nulo(), T("1"), L(1)}, {B(true), Nulo(), Nulo(), T("1"), L(1)}});
     estado.CatalogoParticular = {{"Rios", 2}};
     EXPECT_FALSE(Fusiona());
     EXPECT_NE(pantalla.mensajes.back().find("«" + estado.NombreBdDParticular +
                                             "», tabla «Rios», registro 1, columna «Clasific»"),
               std::string::npos)
         << pantalla.mensajes.back();
-    estado.CatalogoParticular = {{"vias", 1}};
+    estado.CatalogoParticular = {{"lagos", 3}};
     EXPECT_FALSE(Fusiona());
-    EXPECT_NE(pantalla.mensajes.back().find("tabla «Vias», registro 3, columna «Tmapa»"),
+    EXPECT_NE(pantalla.mensajes.back().find("tabla «Lagos», registro 2, columna «Tmapa»"),
               std::string::npos)
         << pantalla.mensajes.back();
 }

@@ -1,7 +1,5 @@
 #include "tests/support/BdDPrueba.h"
 
-#include <unistd.h>
-
 #include "core/FinPrograma.h"
 #include "db/engine/Recordset.h"
 
@@ -81,18 +79,7 @@ std::filesystem::path BdDVaciaJet() {
 void BdDPrueba::SetUp() {
     if (GetParam() == Motor::Jet && !std::filesystem::exists(BdDVaciaJet()))
         GTEST_SKIP() << "No está " << BdDVaciaJet() << ": las pruebas sobre .mdb no se ejecutan";
-    std::string plantilla =
-        (std::filesystem::temp_directory_path() / "pelmora-bdd-XXXXXX").string();
-    ASSERT_NE(mkdtemp(plantilla.data()), nullptr);
-    carpeta = plantilla;
     estado.reloj = [] { return FechaHora{2026, 3, 14, 9, 26, 53}; };
-}
-
-void BdDPrueba::TearDown() {
-    estado.BdDParticular.reset();
-    estado.BdDGeneral.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(carpeta, ec);
 }
 
 std::shared_ptr<engine::Database> BdDPrueba::NuevaBdD(const std::string& nombre) {

@@ -15,6 +15,7 @@
 #include "core/PantallaGuion.h"
 #include "db/engine/Database.h"
 #include "db/engine/Value.h"
+#include "tests/support/TempDir.h"
 
 namespace pelmora::prueba {
 
@@ -66,7 +67,6 @@ void CreaFeature(engine::Database& bdd, const std::vector<Fila>& filas);
 class BdDPrueba : public ::testing::TestWithParam<Motor> {
   protected:
     void SetUp() override;
-    void TearDown() override;
 
     // A new empty database in the temporary folder.
     std::shared_ptr<engine::Database> NuevaBdD(const std::string& nombre);
@@ -75,7 +75,8 @@ class BdDPrueba : public ::testing::TestWithParam<Motor> {
     // `paso` ended normally.
     bool Ejecuta(const std::function<void()>& paso);
 
-    std::filesystem::path carpeta;
+    TempDir temporal;
+    const std::filesystem::path& carpeta = temporal.root();
     PantallaGuion pantalla;
     Estado estado{pantalla};
 };
