@@ -70,6 +70,18 @@ void Llena(const fs::path& ruta, int n, int paso, bool particular) {
     sqlite3_close(bdd);
 }
 
+int64_t Cuenta(const fs::path& ruta) {
+    sqlite3* bdd = nullptr;
+    sqlite3_open(ruta.c_str(), &bdd);
+    sqlite3_stmt* cuenta = nullptr;
+    sqlite3_prepare_v2(bdd, "SELECT count(*) FROM Vias", -1, &cuenta, nullptr);
+    sqlite3_step(cuenta);
+    const int64_t n = sqlite3_column_int64(cuenta, 0);
+    sqlite3_finalize(cuenta);
+    sqlite3_close(bdd);
+    return n;
+}
+
 void BM_FusionaBdD(benchmark::State& state) {
     const int marcados = static_cast<int>(state.range(0));
     const int generales = static_cast<int>(state.range(1));
@@ -92,6 +104,11 @@ void BM_FusionaBdD(benchmark::State& state) {
         estado.CatalogoParticular = {{"Vias", 1}};
         state.ResumeTiming();
         FusionaBdD(estado);
+        state.PauseTiming();
+        estado.BdDGeneral.reset();
+        state.counters["altas"] =
+            static_cast<double>(Cuenta(carpeta / "general.sqlite") - generales);
+        state.ResumeTiming();
     }
     fs::remove_all(carpeta);
 }
