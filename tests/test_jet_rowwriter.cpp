@@ -4,6 +4,9 @@
 // shrink them back, and refusals that leave the file exactly as it was.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -216,4 +219,40 @@ TEST(JetRowWriter, RefusalsLeaveTheFileAsItWas) {
         EXPECT_NE(std::string(e.what()).find(jet3.path()), std::string::npos) << e.what();
     }
     EXPECT_EQ(jet3.bytes(), jet3Bytes);
+}
+
+TEST(JetRowWriter, AFullDiskLeavesTheFileAsSoundAsBefore) {
+    if (!haveFixtures()) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    Copy copy("overflowTestV2000.mdb");
+    const uintmax_t size = fs::file_size(copy.path());
+    // The file may grow by two pages only: then every write that needs a new page fails.
+    struct sigaction ignore {}, old {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGXFSZ, &ignore, &old);
+    rlimit limit{}, saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    limit = saved;
+    limit.rlim_cur = size + 2 * 4096;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    int added = 0;
+    std::string message;
+    {
+        auto db = openDatabase(copy.path());
+        try {
+            for (; added < 1000; ++added)
+                db->backend().insert("Table1", Row{Value::text(std::string(50, 'a' + added % 26)), Value(), Value(),
+                                                   Value(), Value(), Value(), Value(), Value(), Value()});
+        } catch (const Error& e) {
+            message = e.what();
+        }
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    sigaction(SIGXFSZ, &old, nullptr);
+    EXPECT_NE(message.find("No se puede escribir la página"), std::string::npos) << message;
+    EXPECT_NE(message.find(copy.path()), std::string::npos) << message;
+    EXPECT_GT(added, 0);
+    EXPECT_LE(fs::file_size(copy.path()), size + 2 * 4096);
+    EXPECT_EQ(firstColumn(copy.path(), "Table1").size(), 7u + added);
+    expectSound(copy.path());
+    expectReadersAgree(copy.path(), "Table1");
 }
