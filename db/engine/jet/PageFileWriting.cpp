@@ -117,10 +117,16 @@ void PageFile::writePages(const std::vector<std::shared_ptr<Page>>& pages) {
                     " dejando un hueco tras el final del fichero");
     const uint32_t oldCount = pageCount_;
     try {
+        // The room for the new pages is taken first, so that a full disk shows
+        // here and not when the file system later writes them out.
+        if (!added.empty()) {
+            const off_t from = static_cast<off_t>(oldCount) * format_->pageSize;
+            const int error = ::posix_fallocate(fd_, from, off_t(added.size()) * format_->pageSize);
+            if (error != 0)
+                throw Error("No se puede escribir la página " + std::to_string(added.front()->number()) +
+                            " de la base de datos «" + path_ + "»: " + std::strerror(error));
+        }
         for (const auto& page : added) writeAt(*page);
-        if (!added.empty() && ::fdatasync(fd_) != 0)
-            throw Error("No se puede escribir en la base de datos «" + path_ + "»: " +
-                        std::strerror(errno));
     } catch (...) {
         // Cut the pages that were half added; the error to report is the first one.
         (void)!::ftruncate(fd_, static_cast<off_t>(oldCount) * format_->pageSize);
