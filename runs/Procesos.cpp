@@ -3,7 +3,9 @@
 namespace pelmora {
 
 Procesos procesosDisponibles() {
-    return {};
+    Procesos procesos;
+    procesos.fusion = ProcesoFusion;
+    return procesos;
 }
 
 }  // namespace pelmora

@@ -22,4 +22,9 @@ struct Procesos {
 // The runs this build carries; each run registers itself here.
 Procesos procesosDisponibles();
 
+// Merges the Particular records that the last Correlate run marked into the
+// General database, once both databases list the same tables; registers itself
+// ("Anexa") before the comparison. Shows "PROCESO TERMINADO".
+bool ProcesoFusion(Estado& estado);
+
 }  // namespace pelmora

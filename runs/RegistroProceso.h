@@ -1,0 +1,20 @@
+// What the runs share around the log tables and the window's count lines: the
+// control row of a run, and the seven error counters reset and shown.
+#pragma once
+
+#include "core/Estado.h"
+
+namespace pelmora {
+
+// Fills DatosControl with `Proceso` and the three input paths (an input not given
+// is the empty text) and appends it to ControlFicherosProcesados of BdDParticular.
+void RegistraProceso(Estado& estado, const char* Proceso);
+
+// Sets the seven error counters to 0.
+void PonContadoresACero(Estado& estado);
+
+// Sets the count lines Label7 to Label13: each fixed text followed directly by its
+// counter in plain decimal, in the counters' order.
+void MuestraContadores(Estado& estado);
+
+}  // namespace pelmora
