@@ -62,6 +62,7 @@ TEST_P(Chequeos, UnaBaseCorrectaPasaSinMensajes) {
     EXPECT_GE(bdd.tableDef("ERRORES").fields().size(), 7u);
     EXPECT_EQ(estado.CatalogoParticular.size(), 7u);
     EXPECT_EQ(estado.NombreTabla, "CATEGORY");
+    CompruebaPorFuera(bdd, {"ERRORES", "ControlFicherosProcesados"});
 
     // An empty catalog checks nothing.
     EXPECT_TRUE(Abre(BdD({}, {})).empty());
@@ -121,10 +122,11 @@ TEST_P(Chequeos, LosProcedimientosSueltos) {
     estado.NumTablas = static_cast<int32_t>(bdd->tableNames().size());
     EXPECT_TRUE(Ejecuta([&] { ChequeaExistenciaTabla(estado, "VIAS"); }));
     EXPECT_TRUE(Ejecuta([&] { ChequeaCamposTabla(estado, "VIAS"); }));
-    // The bound is the count in force, not a fresh one.
-    CreaTabla(*bdd, "Rios", ColumnasOcurrencias(false));
-    EXPECT_FALSE(Ejecuta([&] { ChequeaExistenciaTabla(estado, "RIOS"); }));
-    EXPECT_EQ(pantalla.mensajes.back(), "No existe la Tabla : RIOS");
+    // The bound is the count in force, not a fresh one (the new table is last in
+    // creation order and in name order alike).
+    CreaTabla(*bdd, "Zanjas", ColumnasOcurrencias(false));
+    EXPECT_FALSE(Ejecuta([&] { ChequeaExistenciaTabla(estado, "ZANJAS"); }));
+    EXPECT_EQ(pantalla.mensajes.back(), "No existe la Tabla : ZANJAS");
 }
 
 }  // namespace

@@ -50,6 +50,8 @@ TEST_P(TablasDeControl, SeCreanLasQueFaltanConSusColumnas) {
         }
     }
 
+    CompruebaPorFuera(bdd, {"ERRORES", "ControlFicherosProcesados"});
+
     // Present in any letter case: left alone; only the missing one is made.
     Prepara({"errores"});
     CreaTablasControl(estado);
@@ -104,6 +106,7 @@ TEST_P(TablasDeControl, UnaFilaPorRegistroConFechaYHora) {
     EXPECT_EQ(filas[1], (Fila{T("No existe Registro -12 en BdD Vias"), L(10), L(-12),
                               T("/hojas/h1.bin"), T("/hojas/h1.mdb"), filas[0][5], filas[0][6]}));
     EXPECT_EQ(engine::formatDateTime(filas[1][6].rawDouble()), "1899-12-30 00:00:01");
+    CompruebaPorFuera(*estado.BdDParticular, {"ERRORES", "ControlFicherosProcesados"});
 }
 
 TEST_P(TablasDeControl, ElTextoVacioSoloLoAdmitenFicheroBinYBdDMdbG) {

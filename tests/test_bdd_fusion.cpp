@@ -80,6 +80,7 @@ TEST_P(Fusion, EquivalenciaYNumeracion) {
     // A second merge finds everything.
     ASSERT_TRUE(Fusiona());
     EXPECT_EQ(General("Vias"), esperadas);
+    CompruebaPorFuera(*estado.BdDGeneral, {"Vias"});
 }
 
 TEST_P(Fusion, TablaGeneralVaciaYTablasSinMarcas) {
@@ -123,6 +124,7 @@ TEST_P(Fusion, Etiquetas199ComparanTmapaYLlevanNetiqueta) {
                      {L(2), T("Rio"), T("H1"), L(3), Nulo(), Nulo()},
                      {L(3), T("Rio"), T("H2"), Nulo(), Nulo(), L(9)},
                      {L(4), T("Monte"), Nulo(), Nulo(), Nulo(), L(11)}}));
+    CompruebaPorFuera(*estado.BdDGeneral, {"199ETIQUETAS"});
 }
 
 TEST_P(Fusion, LasTablasDeCatalogoYMapsNoSeAbren) {
@@ -147,6 +149,7 @@ TEST_P(Fusion, SinNumerosLibresPorDebajoDe60000SeDetieneConservandoLoAnadido) {
                                         "terminar"}));
     EXPECT_EQ(General("Vias", {"mslink", "tcomplet"}),
               (Filas{{L(59998), T("X")}, {L(59999), T("A")}, {L(60000), T("Y")}}));
+    CompruebaPorFuera(*estado.BdDGeneral, {"Vias"});
 }
 
 TEST_P(Fusion, UnValorQueNoSirveNombraBaseTablaRegistroYColumna) {

@@ -53,6 +53,7 @@ TEST_P(Marcas, SeCreaLaColumnaOSePoneAFalsoEnTodos) {
     ASSERT_TRUE(Ejecuta([&] { PreparaTcorrelate(estado, ""); }));
     EXPECT_EQ(bdd->tableDef("Vias").fields().size(), ColumnasOcurrencias(true).size());
     EXPECT_EQ(LeeMarcas("Vias").back(), (Fila{L(3), B(false)}));
+    CompruebaPorFuera(*bdd, {"Vias", "Rios", "Maps"});
 }
 
 TEST_P(Marcas, UnaTablaDelCatalogoQueNoExisteTerminaConElErrorDelMotor) {

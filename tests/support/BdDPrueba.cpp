@@ -2,11 +2,12 @@
 
 #include "core/FinPrograma.h"
 #include "db/engine/Recordset.h"
+#include "tests/support/jet_compare.h"
 
 namespace pelmora::prueba {
 
 ::testing::internal::ParamGenerator<Motor> Motores() {
-    return ::testing::Values(Motor::Sqlite);
+    return ::testing::Values(Motor::Sqlite, Motor::Jet);
 }
 
 std::string NombreMotor(const ::testing::TestParamInfo<Motor>& info) {
@@ -87,11 +88,21 @@ std::shared_ptr<engine::Database> BdDPrueba::NuevaBdD(const std::string& nombre)
         return engine::createSqliteDatabase(carpeta / (nombre + ".sqlite"));
     const std::filesystem::path ruta = carpeta / (nombre + ".mdb");
     std::filesystem::copy_file(BdDVaciaJet(), ruta);
+    std::filesystem::permissions(
+        ruta, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     return engine::openDatabase(ruta);
 }
 
 bool BdDPrueba::Ejecuta(const std::function<void()>& paso) {
     return ejecutaHastaFin(pantalla, paso);
+}
+
+void BdDPrueba::CompruebaPorFuera(engine::Database& bdd, const std::vector<std::string>& tablas) {
+    if (GetParam() != Motor::Jet) return;
+    std::string problemas;
+    for (const std::string& p : bdd.backend().verify()) problemas += p + "\n";
+    EXPECT_TRUE(problemas.empty()) << bdd.path() << ":\n" << problemas;
+    for (const std::string& tabla : tablas) test::expectReadersAgree(bdd.path(), tabla);
 }
 
 }  // namespace pelmora::prueba
