@@ -118,10 +118,13 @@ TEST_P(Chequeos, CadaColumnaQueFaltaTieneSuMensajeYLuegoElFin) {
 TEST_P(Chequeos, LosProcedimientosSueltos) {
     auto bdd = NuevaBdD("sueltos");
     CreaTabla(*bdd, "Vias", ColumnasOcurrencias(false));
+    CreaTabla(*bdd, "Señales", ColumnasOcurrencias(false));
     estado.BdDParticular = bdd;
     estado.NumTablas = static_cast<int32_t>(bdd->tableNames().size());
     EXPECT_TRUE(Ejecuta([&] { ChequeaExistenciaTabla(estado, "VIAS"); }));
     EXPECT_TRUE(Ejecuta([&] { ChequeaCamposTabla(estado, "VIAS"); }));
+    // Accented letters are upper-cased too.
+    EXPECT_TRUE(Ejecuta([&] { ChequeaExistenciaTabla(estado, "SEÑALES"); }));
     // The bound is the count in force, not a fresh one (the new table is last in
     // creation order and in name order alike).
     CreaTabla(*bdd, "Zanjas", ColumnasOcurrencias(false));
