@@ -38,6 +38,9 @@ std::shared_ptr<engine::Database> creaBase(const Opciones& o, const std::string&
         throw std::runtime_error("No se puede copiar la plantilla «" + o.plantilla + "» en «" +
                                  ruta + "» (error del sistema " + std::to_string(error.value()) +
                                  ": " + error.message() + ")");
+    // The copy is the sheet's own database: writable whatever the template's permissions.
+    std::filesystem::permissions(ruta, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add, error);
     return engine::openDatabase(ruta);
 }
 
