@@ -100,10 +100,19 @@ TEST(JetRowWriter, LongValuesAndDecimalsOfEverySize) {
         db->backend().insert("test", {Value::text(memos[i], Type::Memo), Value::decimal("-12345678901234567"),
                                       Value::decimal("0"), Value::decimal(std::to_string(i)), Value(),
                                       Value::decimal("999999999999999999"), Value::decimal("-1")});
+    {  // long values replaced by others of other sizes: the old ones' rows are given up
+        auto rs = db->openRecordset("Select test.* from test;", OpenMode::Dynaset);
+        for (size_t i = 0; !rs->eof(); rs->moveNext(), ++i) {
+            if (i == 0) continue;
+            rs->edit();
+            rs->set("col1", Value::text(memos[memos.size() - i], Type::Memo));
+            rs->update();
+        }
+    }
     db.reset();
     auto rows = engineRows(openDatabase(copy.path())->backend(), "test", 7);
     ASSERT_EQ(rows.size(), 1 + memos.size());
-    for (size_t i = 0; i < memos.size(); ++i) EXPECT_EQ(rows[1 + i][0].rawText(), memos[i]) << i;
+    for (size_t i = 0; i < memos.size(); ++i) EXPECT_EQ(rows[1 + i][0].rawText(), memos[memos.size() - 1 - i]) << i;
     EXPECT_EQ(rows[1][1].rawText(), "-12345678901234567");
     expectReadersAgree(copy.path(), "test");
     expectSound(copy.path());

@@ -4,8 +4,6 @@
 #include "db/engine/jet/LongValueWriter.h"
 #include "db/engine/jet/RowEncoder.h"
 #include "db/engine/jet/TablePages.h"
-#include "db/engine/jet/TableScan.h"
-#include "db/engine/jet/TextCodec.h"
 #include "db/engine/jet/ValueReader.h"
 
 namespace pelmora::engine::jet {
@@ -27,16 +25,13 @@ std::vector<Field> fieldsOf(PageWriter& writer, TablePages& pages, const TableDe
         const Value& v = values[i];
         if (c.type == ColumnType::Boolean) {
             fields[i].bit = !v.isNull() && v.rawInt() != 0;
-        } else if (v.isNull()) {
-        } else if (c.isLongValue()) {
-            if (before && (*before)[i] == v && !(*oldLong)[i].empty()) {
-                fields[i].bytes = (*oldLong)[i];
-                continue;
-            }
+        } else if (!v.isNull() && !c.isLongValue()) {
+            fields[i].bytes = encodeValue(c, f, v);
+        } else if (!v.isNull() && before && (*before)[i] == v && !(*oldLong)[i].empty()) {
+            fields[i].bytes = (*oldLong)[i];  // an unchanged long value stays where it is
+        } else if (!v.isNull()) {
             const std::string data = c.type == ColumnType::Memo ? encodeText(c, f, v.rawText()) : v.rawText();
             fields[i].bytes = writeLongValue(writer, pages, data);
-        } else {
-            fields[i].bytes = encodeValue(c, f, v);
         }
     }
     return fields;
