@@ -118,6 +118,33 @@ TEST(JetRowWriter, LongValuesAndDecimalsOfEverySize) {
     expectSound(copy.path());
 }
 
+TEST(JetRowWriter, TinyRowsNeverOutnumberWhatARowPointerCounts) {
+    if (!haveFixtures()) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    pelmora::prueba::TempDir dir;
+    const std::string path = dir.path("vacia.mdb");
+    fs::copy_file(fixture("empty.mdb"), path);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    {
+        auto db = openDatabase(path);
+        Column mslink, mark;
+        mslink.name = "mslink";
+        mslink.type = Type::Long;
+        mark.name = "tcorrelate";
+        mark.type = Type::Boolean;
+        db->backend().createTable(TableSchema{"Parcela", {mslink, mark}});
+        for (int i = 0; i < 700; ++i) db->backend().insert("Parcela", {Value::longInt(i), Value::boolean(false)});
+        auto rs = db->openRecordset("Select Parcela.* from Parcela;", OpenMode::Dynaset);
+        for (; !rs->eof(); rs->moveNext()) {
+            rs->edit();
+            rs->set("Tcorrelate", Value::boolean(true));
+            rs->update();
+        }
+    }
+    EXPECT_EQ(firstColumn(path, "Parcela").size(), 700u);
+    expectReadersAgree(path, "Parcela");
+    expectSound(path);
+}
+
 TEST(JetRowWriter, UpdatesGrowRowsUntilTheyMoveAndKeepTheirPlace) {
     if (!haveFixtures()) GTEST_SKIP() << "sin ficheros de Access de prueba";
     Copy copy("overflowTestV2000.mdb");

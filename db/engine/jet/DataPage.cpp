@@ -62,10 +62,14 @@ void formatDataPage(Page& page, const Format& format, uint32_t owner) {
 
 uint16_t freeSpace(const Page& page) { return page.u16(2); }
 
+bool roomForRow(const Page& page, const Format& format, size_t length) {
+    return rowCount(page, format) < kMaxRowsPerPage && freeSpace(page) >= rowCost(int(length));
+}
+
 int appendRow(Page& page, const Format& format, std::string_view bytes, uint16_t flags) {
     const uint16_t count = rowCount(page, format);
     const int free = freeSpace(page);
-    if (rowCost(int(bytes.size())) > free) page.corrupt("no hay sitio para una fila nueva");
+    if (!roomForRow(page, format, bytes.size())) page.corrupt("no hay sitio para una fila nueva");
     const uint16_t start = static_cast<uint16_t>(lowestRowStart(page, format) - bytes.size());
     page.setBytes(start, bytes);
     page.set16(format.dataRowTable + 2 * count, start | flags);

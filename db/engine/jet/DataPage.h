@@ -54,6 +54,10 @@ void formatDataPage(Page& page, const Format& format, uint32_t owner);
 // The room a new row of `length` bytes takes (its bytes and its directory slot).
 inline int rowCost(int length) { return length + 2; }
 uint16_t freeSpace(const Page& page);
+// A row pointer numbers rows with one byte: no page holds more rows than this.
+constexpr int kMaxRowsPerPage = 255;
+// Whether a new row of `length` bytes fits on the page (room, and a row number).
+bool roomForRow(const Page& page, const Format& format, size_t length);
 // Adds a row at the end of the directory; returns its number.
 int appendRow(Page& page, const Format& format, std::string_view bytes, uint16_t flags = 0);
 // Replaces row `row`'s bytes (the length may change; the rows after it move) and

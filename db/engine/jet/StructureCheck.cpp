@@ -22,6 +22,9 @@ std::string pageName(uint32_t page) { return "página " + std::to_string(page); 
 // space count equal to the room between the directory and the lowest row.
 void checkDataPage(const Page& page, const Format& f, std::vector<std::string>& problems) {
     const int rows = rowCount(page, f);
+    if (rows > kMaxRowsPerPage)
+        problems.push_back(pageName(page.number()) + ": tiene " + std::to_string(rows) +
+                           " filas, más de las que un puntero de fila puede numerar");
     uint32_t lowest = page.size();
     for (int r = 0; r < rows; ++r) lowest = std::min<uint32_t>(lowest, rowSpan(page, f, r, true).start);
     const uint32_t directoryEnd = f.dataRowTable + 2u * rows;

@@ -26,7 +26,7 @@ Page& TablePages::rowPage(size_t length, uint32_t except) {
         PageRef page = writer_.read(*it, what_.c_str());
         if (page->type() != PageType::Data || dataPageOwner(*page) != table_.pages.front()) continue;
         ++tried;
-        if (freeSpace(*page) >= rowCost(int(length))) return writer_.edit(*it);
+        if (roomForRow(*page, writer_.format(), length)) return writer_.edit(*it);
     }
     Page& page = writer_.allocate();
     formatDataPage(page, f, table_.pages.front());
@@ -40,7 +40,7 @@ Page& TablePages::longValuePage(size_t length) {
     if (longValuePage_ != 0 && longValuePage_ < writer_.file().pageCount()) {
         PageRef page = writer_.read(longValuePage_, "una página de valores largos");
         if (page->type() == PageType::Data && dataPageOwner(*page) == kLongValueOwner &&
-            freeSpace(*page) >= rowCost(int(length)))
+            roomForRow(*page, writer_.format(), length))
             return writer_.edit(longValuePage_);
     }
     Page& page = writer_.allocate();
@@ -51,7 +51,8 @@ Page& TablePages::longValuePage(size_t length) {
 
 void TablePages::noteFreeSpace(const Page& page) {
     if (dataPageOwner(page) != table_.pages.front()) return;  // the map lists row pages only
-    const bool room = freeSpace(page) >= maxRowLength(writer_.format()) / 4;
+    const bool room = freeSpace(page) >= maxRowLength(writer_.format()) / 4 &&
+                      rowCount(page, writer_.format()) < kMaxRowsPerPage;
     markInUsageMap(writer_, table_.freePages, page.number(), room,
                    "el mapa de páginas con sitio de la tabla «" + table_.name + "»");
 }
