@@ -1,0 +1,65 @@
+#include "bin/PrimerosPorMslink.h"
+
+#include <cmath>
+#include <limits>
+
+#include "db/Lectura.h"
+#include "db/engine/Error.h"
+
+namespace pelmora {
+namespace {
+
+[[noreturn]] void faltaCampo(const engine::Database& bdd, const engine::TableSchema& tabla,
+                             const std::string& campo) {
+    throw engine::Error("No existe el campo «" + campo + "» en la tabla «" + tabla.name + "» de «" +
+                        bdd.path() + "»");
+}
+
+}  // namespace
+
+PrimerosPorMslink::PrimerosPorMslink(engine::Database& bdd, const std::string& tabla) : bdd_(bdd) {
+    // The statement the scan opens, so that a name the engine does not take fails alike.
+    const engine::Query consulta = engine::parseStatement(SentenciaTabla(tabla));
+    tabla_ = bdd.backend().schema(consulta.table);
+    const int columna = tabla_.find("mslink");
+    std::unique_ptr<engine::Cursor> cursor = bdd.backend().select(consulta);
+    for (int64_t orden = 0; cursor->next(); ++orden) {
+        if (columna < 0) faltaCampo(bdd_, tabla_, "mslink");
+        const engine::Value valor = cursor->value(columna);
+        if (valor.isNull()) continue;
+        double numero = 0;
+        try {
+            numero = valor.toDouble();
+        } catch (const engine::Error& error) {
+            if (!ilegible_) ilegible_ = Ilegible{orden, error.what()};
+            continue;
+        }
+        if (numero != std::trunc(numero) || numero < std::numeric_limits<int32_t>::min() ||
+            numero > std::numeric_limits<int32_t>::max())
+            continue;
+        primeros_.emplace(static_cast<int32_t>(numero), Primero{orden, cursor->id()});
+    }
+}
+
+std::optional<engine::RowId> PrimerosPorMslink::Busca(int32_t mslink) const {
+    auto primero = primeros_.find(mslink);
+    const bool hallado = primero != primeros_.end();
+    if (ilegible_ && (!hallado || ilegible_->orden < primero->second.orden))
+        throw ValorNoValido("Valor no válido en la base de datos «" + bdd_.path() + "», tabla «" +
+                            tabla_.name + "», registro " + std::to_string(ilegible_->orden + 1) +
+                            ", columna «mslink», al buscar el mslink " + std::to_string(mslink) +
+                            ": " + ilegible_->motivo);
+    if (!hallado) return std::nullopt;
+    return primero->second.registro;
+}
+
+void PrimerosPorMslink::Marca(engine::RowId registro) {
+    if (!marcados_.insert(registro).second) return;
+    const int columna = tabla_.find("Tcorrelate");
+    if (columna < 0) faltaCampo(bdd_, tabla_, "Tcorrelate");
+    engine::Row fila = bdd_.backend().read(tabla_.name, registro);
+    fila[columna] = engine::Value::boolean(true);
+    bdd_.backend().update(tabla_.name, registro, fila);
+}
+
+}  // namespace pelmora

@@ -1,0 +1,126 @@
+// The element walk: each element's extent, the element without ATR, the ATRs that
+// repeat a table, and each ATR's lookups as the run kind asks; in the Adaptation
+// run the ATR's mslink is rewritten in place.
+#include "bin/RecorreFicheroBin.h"
+
+#include <array>
+
+#include "bin/Busquedas.h"
+#include "bin/Elemento.h"
+#include "bin/FicheroBinario.h"
+#include "bin/IndicesRecorrido.h"
+#include "bin/Modulo_Bin.h"
+#include "core/FinPrograma.h"
+
+namespace pelmora {
+namespace {
+
+class Recorrido {
+  public:
+    Recorrido(Estado& estado, const std::string& RutaBin)
+        : estado_(estado),
+          RutaBin_(RutaBin),
+          bin_(RutaBin, FicheroBinario::Modo::LecturaEscritura),
+          indices_(estado) {}
+
+    void Recorre() {
+        estado_.pantalla.punteroOcupado();
+        do RecorreElemento();
+        while (quedaElemento(bin_.posicion(), bin_.longitud()));
+        bin_.cierra();
+        estado_.pantalla.punteroNormal();
+    }
+
+  private:
+    void RecorreElemento() {
+        InicioElemento = bin_.posicion();
+        CabeceraElemento Cabecera;
+        bin_.situa(leeElemento(bin_, Cabecera).atributos);
+        if (Cabecera.NumAtributos == 0) ElementoSinAtr(Cabecera);
+        bool repetido = false;
+        for (int i = 0; i < Cabecera.NumAtributos; ++i) RecorreAtributo(i, repetido);
+    }
+
+    // An element without ATR whose feature code calls for a table.
+    void ElementoSinAtr(const CabeceraElemento& Cabecera) {
+        estado_.NombreTabla.clear();
+        std::string codigo = textoDe(Cabecera.CodigoFeature);
+        try {
+            BuscaTablaPorMslink(indices_, codigo, estado_.NombreTabla);
+        } catch (const CodigoFeatureNoValido& error) {
+            throw ErrorFichero("Fichero BIN «" + RutaBin_ + "», elemento en la posición " +
+                               std::to_string(InicioElemento) + ": " + error.what());
+        }
+        if (estado_.NombreTabla.empty()) return;
+        incrementa(estado_.NumSinAtr);
+        AnotaElemento("Elemento en gráfico sin ATR", 0, "61601");
+    }
+
+    // The i-th ATR (from 0); `repetido` tells whether two of the element's ATRs read
+    // so far name the same table, and once true stays so for the element.
+    void RecorreAtributo(int i, bool& repetido) {
+        AtributoOcurrencia Atributo;
+        bin_.lee(Atributo);
+        CopiaAtributo = Atributo;
+        estado_.EntitynumActual = Atributo.Entitynum;
+        estado_.MslinkActual = Atributo.Mslink;
+        ListaAtributos[i] = Atributo;
+        for (int j = 0; j < i && !repetido && Atributo.Entitynum != 1; ++j)
+            repetido = ListaAtributos[j].Entitynum == Atributo.Entitynum;
+        if (repetido) {
+            incrementa(estado_.NumAtrRepetido);
+            AnotaElemento("Existe ATR con la misma tabla de ocurrencias", estado_.EntitynumActual,
+                          "61603");
+        }
+        if (estado_.EntitynumActual == 1) return;
+        // No table for the entity number: nothing to look up for this ATR.
+        if (!ChequeaTablaElemento(estado_, indices_, estado_.EntitynumActual, estado_.NombreTabla))
+            return;
+        if (estado_.TipoProceso == "CORRELATE")
+            BuscaRegistroElemento(estado_, indices_, estado_.NombreTabla, estado_.MslinkActual);
+        if (estado_.TipoProceso == "ADAPTACION") Adapta();
+    }
+
+    void Adapta() {
+        BuscaRegistroAdaptacion(estado_, indices_, estado_.NombreTabla, estado_.MslinkActual,
+                                ValorTcomplet, ValorClave);
+        if (ValorClave.empty())
+            throw FinPrograma{
+                "Probablemente este fichero ya ha sido adaptado o hay error en un atributo de un "
+                "texto"};
+        NuevoMslink = 0;
+        BuscaRegistroGeneral(estado_, indices_, estado_.NombreTabla, estado_.MslinkActual,
+                             ValorTcomplet, ValorClave, NuevoMslink);
+        if (NuevoMslink <= 0 || NuevoMslink == estado_.MslinkActual) return;
+        bin_.situa(bin_.posicion() - static_cast<int64_t>(AtributoOcurrencia::kBytes));
+        CopiaAtributo.Mslink = NuevoMslink;
+        bin_.escribe(CopiaAtributo);
+    }
+
+    // Logs an element-level problem and appends its marker to the error BIN file.
+    void AnotaElemento(const char* descripcion, int32_t entitynum, const char* codigo) {
+        AnotaDatosError(estado_,
+                        {descripcion, entitynum, 0, RutaBin_, estado_.NombreBdDParticular});
+        EscribeErrorBin(bin_, estado_.DatosError.FicheroBinError, InicioElemento, codigo);
+    }
+
+    Estado& estado_;
+    const std::string RutaBin_;
+    FicheroBinario bin_;
+    IndicesRecorrido indices_;
+
+    int64_t InicioElemento = 0;
+    std::array<AtributoOcurrencia, 255> ListaAtributos{};
+    AtributoOcurrencia CopiaAtributo;
+    std::string ValorTcomplet;
+    std::string ValorClave;
+    int32_t NuevoMslink = 0;
+};
+
+}  // namespace
+
+void RecorreFicheroBin(Estado& estado, const std::string& RutaBin) {
+    Recorrido(estado, RutaBin).Recorre();
+}
+
+}  // namespace pelmora

@@ -1,0 +1,355 @@
+// The element walk on hand-built BIN files and databases: what each run counts,
+// logs, marks, writes to the error BIN file and rewrites, and how it ends.
+#include <gtest/gtest.h>
+
+#include "bin/Modulo_Bin.h"
+#include "bin/RecorreFicheroBin.h"
+#include "core/TiposBdD.h"
+#include "tests/support/RecorridoPrueba.h"
+
+namespace pelmora::prueba {
+namespace {
+
+using Cuentas = std::vector<int32_t>;
+
+const std::string kSinAtr = "Elemento en gráfico sin ATR";
+const std::string kRepetido = "Existe ATR con la misma tabla de ocurrencias";
+const std::string kInexistente = "Elemento gráfico apuntando a una tabla inexistente";
+const std::string kYaAdaptado =
+    "Probablemente este fichero ya ha sido adaptado o hay error en un atributo de un texto";
+
+class Recorrido : public RecorridoPrueba {
+  protected:
+    // Runs the walk as the top level does; true when it ended normally.
+    bool Recorre(const std::string& tipo) {
+        estado.TipoProceso = tipo;
+        return Ejecuta([&] { RecorreFicheroBin(estado, rutaBin); });
+    }
+
+    // The markers of the error BIN file: for each, its code and its insertion point.
+    std::vector<std::pair<Bytes, Bytes>> Marcadores() {
+        const Bytes errores = LeeFichero(NombreFicheroErrorBin(rutaBin));
+        EXPECT_EQ(errores.size() % 72, 0u);
+        std::vector<std::pair<Bytes, Bytes>> marcadores;
+        for (size_t m = 0; m + 72 <= errores.size(); m += 72)
+            marcadores.push_back({errores.substr(m + 2, 7), errores.substr(m + 48, 12)});
+        return marcadores;
+    }
+};
+
+// Byte j of the first body record of every element built by BinPrueba is 16 + j.
+Bytes PrimerRegistro() {
+    Bytes b;
+    for (int j = 0; j < 12; ++j) b += static_cast<char>(16 + j);
+    return b;
+}
+
+const Bytes k61601("61601\0\0", 7);
+const Bytes k61603("61603\0\0", 7);
+
+// The Correlate sheet: Vias (stored as VIAS) holds mslinks 1, 5, 5, Null and 7.
+void HojaCorrelate(Estado& estado) {
+    estado.CatalogoParticular = {{"Vias", 10}, {"Edificios", 20}, {"Rios", 30}, {"Otros", 30}};
+    estado.ListaFeature = {{"", 100, 1, false},          {"Vias", 100, 1, false},
+                           {"Edificios", 104, 4, false}, {"Rios", 105, 1, true},
+                           {"Edificios", 106, 4, false}, {"Otros", 106, 2, false}};
+}
+
+TEST_P(Recorrido, CorrelateCuentaAnotaMarcaYSenalaCadaProblema) {
+    Particular({{"VIAS", ColumnasTabla(), {{L(1)}, {L(5)}, {L(5)}, {Nulo()}, {L(7)}}},
+                {"Edificios", ColumnasTabla(), {{L(3)}}},
+                {"Rios", ColumnasTabla(), {{L(7)}}},
+                {"Otros", ColumnasTabla(), {{L(7)}}}});
+    HojaCorrelate(estado);
+    BinPrueba bin;
+    const int64_t e0 = bin.Elemento("C=", "100", 2, {});      // assignable after a blank name
+    bin.Elemento("T=", "104", 3, {});                         // centroid only
+    bin.Elemento("C=", "105", 1, {});                         // NoAsignar only
+    bin.Elemento("C=", "999", 0, {});                         // no Feature row
+    const int64_t e4 = bin.Elemento("T=", " 106", 2, {});     // centroid, then assignable
+    bin.Elemento("C=", "200", 1, {{10, 5}, {1, 0}, {1, 0}});  // two Entitynum 1: no repeat
+    const int64_t e6 = bin.Elemento("T=", "200", 2, {{10, 1}, {10, 2}, {20, 3}, {1, 9}});
+    bin.Elemento("C=", "200", 1, {{77, 4}});
+    bin.Elemento("C=", "200", 1, {{30, 7}});
+    bin.Elemento("C=", "200", 1, {{10, -3}});
+    bin.Elemento("C=", "200", 1, {{10, 0}});
+    bin.Elemento("C=", "200", 1, {{10, 7}, {1, 1}});
+    bin.Elemento("C=", "200", 1, {{10, 5}});
+    bin.Anade("\x01");  // one stray byte at the end is no element
+    Bin(bin);
+
+    ASSERT_TRUE(Recorre("CORRELATE")) << ::testing::PrintToString(pantalla.mensajes);
+
+    EXPECT_EQ(Contadores(), (Cuentas{0, 2, 3, 1, 3, 0, 0}));
+    const std::string& b = rutaBin;
+    EXPECT_EQ(Errores(),
+              (std::vector<Fila>{
+                  Error(kSinAtr, 0, 0, b), Error(kSinAtr, 0, 0, b), Error(kRepetido, 10, 0, b),
+                  Error("No existe Registro 2 en BdD Vias", 10, 2, b), Error(kRepetido, 20, 0, b),
+                  Error(kRepetido, 1, 0, b), Error(kInexistente, 77, 0, b),
+                  Error("No existe Registro -3 en BdD Vias", 10, -3, b),
+                  Error("No existe Registro 0 en BdD Vias", 10, 0, b)}));
+    // The first record with an mslink is marked, the second never; Null matches nothing.
+    EXPECT_EQ(Marcas("Vias"), (std::vector<bool>{true, true, false, false, true}));
+    EXPECT_EQ(Marcas("Edificios"), (std::vector<bool>{true}));
+    EXPECT_EQ(Marcas("Rios"), (std::vector<bool>{true}));  // first catalog entry of 30
+    EXPECT_EQ(Marcas("Otros"), (std::vector<bool>{false}));
+
+    const Bytes punto = PrimerRegistro();
+    using Marcador = std::pair<Bytes, Bytes>;
+    EXPECT_EQ(
+        Marcadores(),
+        (std::vector<Marcador>{
+            {k61601, punto}, {k61601, punto}, {k61603, punto}, {k61603, punto}, {k61603, punto}}));
+    // Each marker copies its element's block: the first 24 bytes, then 100, 8, 0.
+    const Bytes errores = LeeFichero(NombreFicheroErrorBin(rutaBin));
+    for (auto [m, inicio] : {std::pair{0, e0}, {1, e4}, {2, e6}, {4, e6}})
+        EXPECT_EQ(errores.substr(m * 72 + 12, 24), bin.bytes().substr(inicio + 12, 24));
+    EXPECT_EQ(errores.substr(36, 12), Le32(100) + Le32(8) + Le32(0));
+
+    EXPECT_EQ(LeeFichero(rutaBin), bin.bytes());  // Correlate never writes the BIN file
+    EXPECT_EQ(pantalla.llamadas, (std::vector<std::string>{"ocupado", "normal"}));
+    // What the walk leaves behind: the last ATR and the last error row.
+    EXPECT_EQ(estado.EntitynumActual, 10);
+    EXPECT_EQ(estado.MslinkActual, 5);
+    EXPECT_EQ(estado.NombreTabla, "Vias");
+    EXPECT_EQ(estado.DatosError.DescripcionError, "No existe Registro 0 en BdD Vias");
+}
+
+TEST_P(Recorrido, OtroTipoDeProcesoSoloComprueba) {
+    Particular({{"Vias", ColumnasTabla(), {{L(1)}}}});
+    HojaCorrelate(estado);
+    BinPrueba bin;
+    bin.Elemento("C=", "100", 1, {});
+    bin.Elemento("C=", "100", 1, {{10, 1}, {10, 2}, {55, 3}});
+    Bin(bin);
+    // "correlate" in small letters is neither run kind: no lookup, no mark, no rewrite.
+    for (const char* tipo : {"FUSION", "correlate", "Adaptacion"}) {
+        PonContadoresACero();
+        ASSERT_TRUE(Recorre(tipo));
+        EXPECT_EQ(Contadores(), (Cuentas{0, 1, 2, 1, 0, 0, 0})) << tipo;
+    }
+    EXPECT_EQ(Marcas("Vias"), (std::vector<bool>{false}));
+    EXPECT_EQ(LeeFichero(rutaBin), bin.bytes());
+}
+
+TEST_P(Recorrido, FicheroCorruptoTerminaTrasLoYaAnotado) {
+    Particular({{"Vias", ColumnasTabla(), {{L(1)}}}});
+    HojaCorrelate(estado);
+    BinPrueba bin;
+    bin.Elemento("C=", "100", 1, {});
+    bin.Elemento("C=", "200", 1, {{10, 1}});
+    bin.Elemento("c=", "200", 1, {});  // lower-case kind
+    Bin(bin);
+    EXPECT_FALSE(Recorre("CORRELATE"));
+    EXPECT_EQ(pantalla.llamadas,
+              (std::vector<std::string>{"ocupado", "normal", "mensaje|16|Pelmora|Fichero Corrupto",
+                                        "terminar"}));
+    EXPECT_EQ(Errores().size(), 1u);
+    EXPECT_EQ(Marcas("Vias"), (std::vector<bool>{true}));
+
+    // A negative body count, or counts past the end of the file, are corrupt too.
+    for (const Bytes& malo :
+         {Bytes("C=7\0\0\0\0\0\0", 9) + '\0' + Le16(-4) + Bytes(36, 'b'),
+          Bytes("T=7\0\0\0\0\0\0", 9) + '\x02' + Le16(1) + Bytes(40, 'b'), Bytes()}) {
+        BinPrueba otro;
+        otro.Anade(malo);
+        Bin(otro);
+        pantalla.llamadas.clear();
+        EXPECT_FALSE(Recorre("CORRELATE"));
+        EXPECT_EQ(pantalla.mensajes.back(), "Fichero Corrupto");
+    }
+}
+
+TEST_P(Recorrido, CodigoDeFeatureQueNoEsNumero) {
+    Particular({{"Vias", ColumnasTabla(), {}}});
+    HojaCorrelate(estado);
+    BinPrueba bin;
+    bin.Elemento("C=", "100", 1, {});
+    bin.Elemento("C=", "1x", 1, {});
+    Bin(bin);
+    EXPECT_FALSE(Recorre("CORRELATE"));
+    const std::string& mensaje = pantalla.mensajes.back();
+    EXPECT_NE(mensaje.find(rutaBin), std::string::npos) << mensaje;
+    EXPECT_NE(mensaje.find("posición 60"), std::string::npos) << mensaje;
+    EXPECT_NE(mensaje.find("«1x»"), std::string::npos) << mensaje;
+    EXPECT_EQ(Errores().size(), 1u);  // the element before stays logged
+
+    // With no assignable Feature entry the code is never converted.
+    estado.ListaFeature = {{"Vias", 100, 4, false}, {"Vias", 100, 1, true}};
+    PonContadoresACero();
+    EXPECT_TRUE(Recorre("CORRELATE"));
+    EXPECT_EQ(Contadores(), (Cuentas{0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST_P(Recorrido, FicheroQueNoExiste) {
+    Particular({});
+    estado.NombreFicheroBin = rutaBin = (carpeta / "no_esta.bin").string();
+    EXPECT_FALSE(Recorre("CORRELATE"));
+    EXPECT_NE(pantalla.mensajes.back().find("no_esta.bin"), std::string::npos);
+    EXPECT_NE(pantalla.mensajes.back().find("no existe"), std::string::npos);
+}
+
+// The Adaptation sheet: Vias and the label table in both databases.
+class Adaptacion : public Recorrido {
+  protected:
+    void HojaAdaptacion(std::vector<Fila> masVias = {}) {
+        std::vector<Fila> vias = {
+            {L(1), L(7), Nulo(), T("Calle Mayor")},    {L(2), Nulo(), T("X1"), Nulo()},
+            {L(3), L(40000), Nulo(), T("D'ARTAGNAN")}, {L(4), L(5), Nulo(), T("Doble")},
+            {L(5), L(5), Nulo(), T("Sola")},           {L(6), L(1), Nulo(), T("Misma")}};
+        vias.insert(vias.end(), masVias.begin(), masVias.end());
+        Particular({{"Vias", ColumnasTabla(), vias},
+                    {"199ETIQUETAS",
+                     ColumnasEtiquetas(),
+                     {{L(10), T("Rótulo"), T("M1"), T("N1")},
+                      {L(11), T("Rótulo"), Nulo(), T("N7")},
+                      {L(12), Nulo(), T("M2"), T("N2")}}}});
+        General({{"Vias",
+                  ColumnasTabla(),
+                  {{L(501), L(7), Nulo(), T("calle mayor")},
+                   {L(2), L(0), Nulo(), T("x1")},
+                   {L(503), L(40000), Nulo(), T("d'artagnan")},
+                   {L(504), L(5), Nulo(), T("DOBLE")},
+                   {L(505), L(5), Nulo(), T("doble")},
+                   {L(0), L(1), Nulo(), T("misma")}}},
+                 {"199ETIQUETAS",
+                  ColumnasEtiquetas(),
+                  {{L(610), T("RÓTULO"), T("m1"), T("zz")},
+                   {L(611), T("rótulo"), T("otra"), T("n7")}}}});
+        estado.CatalogoParticular = {{"Vias", 10}, {"199etiquetas", 199}};
+        estado.ListaFeature = {{"Vias", 100, 1, false}};
+    }
+};
+
+TEST_P(Adaptacion, ReescribeElMslinkDeCadaAtrQueTieneSuRegistroGeneral) {
+    HojaAdaptacion();
+    BinPrueba bin;
+    const int64_t a0 = bin.Elemento("C=", "300", 1, {{10, 1}});
+    bin.Elemento("C=", "300", 1, {{10, 2}});  // General record with the same mslink
+    const int64_t a2 = bin.Elemento("C=", "300", 1, {{10, 3}});  // a quote, class > 32767
+    bin.Elemento("C=", "300", 1, {{10, 4}});                     // two General records
+    bin.Elemento("C=", "300", 1, {{10, 5}});                     // none
+    bin.Elemento("C=", "300", 1, {{10, 6}});                     // General mslink 0
+    const int64_t a6 = bin.Elemento("T=", "300", 2, {{199, 10}, {1, 44}});  // by tmapa
+    const int64_t a7 = bin.Elemento("T=", "300", 2, {{199, 11}});           // by netiqueta
+    bin.Elemento("C=", "300", 1, {{77, 9}});  // no table: not looked up, no stop
+    const int64_t a9 = bin.Elemento("C=", "300", 3, {{10, 1}, {10, 1}});
+    bin.Elemento("C=", "100", 1, {});
+    Bin(bin);
+
+    ASSERT_TRUE(Recorre("ADAPTACION")) << ::testing::PrintToString(pantalla.mensajes);
+
+    Bytes esperado = bin.bytes();
+    for (auto [posicion, mslink] : {std::pair{bin.PosicionAtr(a0, 0), 501},
+                                    {bin.PosicionAtr(a2, 0), 503},
+                                    {bin.PosicionAtr(a6, 0), 610},
+                                    {bin.PosicionAtr(a7, 0), 611},
+                                    {bin.PosicionAtr(a9, 0), 501},
+                                    {bin.PosicionAtr(a9, 1), 501}})
+        esperado.replace(posicion + 2, 4, Le32(mslink));
+    EXPECT_EQ(LeeFichero(rutaBin), esperado);
+
+    const std::string& g = estado.NombreBdDGeneral;
+    EXPECT_EQ(Errores(),
+              (std::vector<Fila>{
+                  Error("Encontrado más de una correspondencia entre la BdDParticular y la "
+                        "BdDGeneral",
+                        10, 4, g),
+                  Error("No hay correspondencia entre la BdDParticular y la BdDGeneral", 10, 5, g),
+                  Error(kInexistente, 77, 0, rutaBin), Error(kRepetido, 10, 0, rutaBin),
+                  Error(kSinAtr, 0, 0, rutaBin)}));
+    EXPECT_EQ(Contadores(), (Cuentas{0, 1, 1, 1, 0, 0, 0}));
+    EXPECT_EQ(Marcadores().size(), 2u);
+    EXPECT_EQ(pantalla.llamadas, (std::vector<std::string>{"ocupado", "normal"}));
+
+    // A second Adaptation of the adapted file stops at its first ATR, whose mslink
+    // (now the General one) the Particular database does not hold.
+    PonContadoresACero();
+    pantalla.llamadas.clear();
+    EXPECT_FALSE(Recorre("ADAPTACION"));
+    EXPECT_EQ(pantalla.llamadas, (std::vector<std::string>{
+                                     "ocupado", "mensaje|0|Pelmora|" + kYaAdaptado, "terminar"}));
+    EXPECT_EQ(Contadores(), (Cuentas{0, 0, 0, 0, 0, 1, 0}));
+    EXPECT_EQ(Errores().back(),
+              Error("No hay correspondencia entre el gráfico y el alfanumérico", 10, 501, rutaBin));
+    EXPECT_EQ(LeeFichero(rutaBin), esperado);
+}
+
+TEST_P(Adaptacion, SeDetieneSinRegistroParticularUnicoYConservaLoHecho) {
+    HojaAdaptacion({{L(8), L(1), Nulo(), T("Uno")}, {L(8), L(2), Nulo(), T("Dos")}});
+    BinPrueba bin;
+    const int64_t a0 = bin.Elemento("C=", "300", 1, {{10, 1}});
+    bin.Elemento("C=", "300", 1, {{10, 8}});  // two Particular records
+    bin.Elemento("C=", "300", 1, {{10, 3}});
+    Bin(bin);
+    EXPECT_FALSE(Recorre("ADAPTACION"));
+    EXPECT_EQ(pantalla.mensajes, (std::vector<std::string>{kYaAdaptado}));
+    EXPECT_EQ(Contadores(), (Cuentas{0, 0, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(
+        Errores(),
+        (std::vector<Fila>{Error("Encontrado más de una correspondencia entre el gráfico y el "
+                                 "alfanumérico",
+                                 10, 8, rutaBin)}));
+    EXPECT_EQ(LeeFichero(rutaBin), bin.ConMslink(bin.PosicionAtr(a0, 0), 501));
+}
+
+TEST_P(Adaptacion, EtiquetaSinTcompletTermina) {
+    HojaAdaptacion();
+    BinPrueba bin;
+    bin.Elemento("T=", "300", 2, {{199, 12}});
+    Bin(bin);
+    EXPECT_FALSE(Recorre("ADAPTACION"));
+    EXPECT_EQ(
+        pantalla.llamadas,
+        (std::vector<std::string>{
+            "ocupado", "mensaje|0|Pelmora|No hay correspondencia de un elemento a la tabla 199",
+            "terminar"}));
+    EXPECT_TRUE(Errores().empty());
+    EXPECT_EQ(Contadores(), (Cuentas{0, 0, 0, 0, 0, 0, 0}));
+}
+
+// Values the lookups cannot use end the run with a message saying where they are.
+TEST_P(Adaptacion, ValoresInservibles) {
+    HojaAdaptacion({{L(20), L(1), Nulo(), Nulo()}});
+    CreaTabla(*estado.BdDParticular, "Cotas",
+              {{"mslink", engine::Type::Long},
+               {"clasific", engine::Type::Text},
+               {"tcomplet", engine::Type::Text}});
+    Inserta(*estado.BdDParticular, "Cotas", {"mslink", "clasific", "tcomplet"},
+            {{L(1), T("abc"), T("Pico")}, {L(2), T("3000000000"), T("Llano")}});
+    Inserta(*estado.BdDGeneral, "Vias", {"mslink", "clasific", "tcomplet"},
+            {{Nulo(), L(9), T("Sin numero")}});
+    Inserta(*estado.BdDParticular, "Vias", {"mslink", "clasific", "tcomplet"},
+            {{L(21), L(9), T("Sin numero")}});
+    estado.CatalogoParticular.push_back({"Cotas", 40});
+    struct Caso {
+        Atr atr;
+        std::string tabla, registro, columna;
+        std::string bdd;
+    };
+    const std::string p = estado.NombreBdDParticular, g = estado.NombreBdDGeneral;
+    for (const Caso& caso : {Caso{{10, 20}, "Vias", "registro con mslink 20", "Tmapa", p},
+                             Caso{{40, 1}, "Cotas", "registro con mslink 1", "Clasific", p},
+                             Caso{{40, 2}, "Cotas", "registro con mslink 2", "Clasific", p},
+                             Caso{{10, 21}, "Vias", "mslink 21", "mslink", g}}) {
+        BinPrueba bin;
+        bin.Elemento("C=", "300", 1, {caso.atr});
+        Bin(bin);
+        pantalla.mensajes.clear();
+        EXPECT_FALSE(Recorre("ADAPTACION"));
+        ASSERT_EQ(pantalla.mensajes.size(), 1u);
+        const std::string& m = pantalla.mensajes[0];
+        for (const std::string& parte : {"«" + caso.bdd + "»", "tabla «" + caso.tabla + "»",
+                                         caso.registro, "columna «" + caso.columna + "»"})
+            EXPECT_NE(m.find(parte), std::string::npos) << m << "\n  sin: " << parte;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Motores, Recorrido, ::testing::Values(Motor::Sqlite, Motor::Jet),
+                         NombreMotor);
+INSTANTIATE_TEST_SUITE_P(Motores, Adaptacion, ::testing::Values(Motor::Sqlite, Motor::Jet),
+                         NombreMotor);
+
+}  // namespace
+}  // namespace pelmora::prueba
