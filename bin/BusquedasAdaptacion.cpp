@@ -8,17 +8,11 @@
 namespace pelmora {
 namespace {
 
-// A text value between single quotes in a statement, a quote inside it doubled.
-std::string EntreComillas(const std::string& texto) {
-    std::string literal = "'";
-    for (char c : texto) {
-        literal += c;
-        if (c == '\'') literal += '\'';
-    }
-    return literal + "'";
-}
+// The fields the lookups read from the record they find.
+const std::vector<std::string> kCamposParticular = {"Tcomplet", "Tmapa", "Clasific", "netiqueta"};
+const std::vector<std::string> kCamposGeneral = {"mslink"};
 
-// The class number of the General statement: the Particular key value as a 32-bit
+// The class number of the General lookup: the Particular key value as a 32-bit
 // integer, a fraction rounded half to even. It came from the record's Clasific.
 int32_t NumeroDeClase(Estado& estado, const std::string& Tabla, int32_t Mslink,
                       const std::string& ValorClave) {
@@ -36,9 +30,10 @@ int32_t NumeroDeClase(Estado& estado, const std::string& Tabla, int32_t Mslink,
 void BuscaRegistroAdaptacion(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
                              int32_t Mslink, std::string& ValorTcomplet, std::string& ValorClave) {
     indices.RegistroParticular.reset();
+    // Select Tabla.* from Tabla WHERE mslink=<Mslink>;
     ConsultasEnMemoria& particular = indices.ConsultasParticular();
     ResultadoConsulta resultado =
-        particular.ejecuta(SentenciaTabla(Tabla, " WHERE mslink=" + std::to_string(Mslink)));
+        particular.Busca(Tabla, {{"mslink", engine::Value::longInt(Mslink)}}, kCamposParticular);
     if (resultado.cuantos != 1) {
         const bool ninguno = resultado.cuantos == 0;
         incrementa(ninguno ? estado.NumSinCorrespondencia : estado.NumVariasCorrespondencias);
@@ -53,7 +48,7 @@ void BuscaRegistroAdaptacion(Estado& estado, IndicesRecorrido& indices, const st
         return;
     }
     const RegistroLeido& registro = indices.RegistroParticular.emplace(
-        particular.ruta(), particular.esquema(Tabla), std::move(resultado.unico),
+        particular.ruta(), *resultado.campos, std::move(resultado.valores),
         "registro con mslink " + std::to_string(Mslink));
     if (!EsTablaEtiquetas(Tabla)) {
         ValorTcomplet =
@@ -70,23 +65,25 @@ void BuscaRegistroAdaptacion(Estado& estado, IndicesRecorrido& indices, const st
 void BuscaRegistroGeneral(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
                           int32_t Mslink, const std::string& ValorTcomplet, std::string& ValorClave,
                           int32_t& NuevoMslink) {
-    std::string condicion = " WHERE (tcomplet=" + EntreComillas(ValorTcomplet) + " AND";
+    // Select Tabla.* from Tabla WHERE (tcomplet='<ValorTcomplet>' AND clasific=<class>);
+    // and, for the label table, tmapa='<ValorClave>' or netiqueta='<ValorClave>' instead.
+    std::vector<Igualdad> condiciones = {{"tcomplet", engine::Value::text(ValorTcomplet)}};
     if (!EsTablaEtiquetas(Tabla)) {
-        condicion +=
-            " clasific=" + std::to_string(NumeroDeClase(estado, Tabla, Mslink, ValorClave));
+        condiciones.push_back(
+            {"clasific", engine::Value::longInt(NumeroDeClase(estado, Tabla, Mslink, ValorClave))});
     } else {
         if (!indices.RegistroParticular)
             throw std::logic_error("BuscaRegistroGeneral sin el registro de la BdD Particular");
         const RegistroLeido& particular = *indices.RegistroParticular;
         const bool sinMapa = particular.EsNulo("Tmapa");
         ValorClave = sinMapa ? particular.Texto("netiqueta") : particular.Texto("Tmapa");
-        condicion += (sinMapa ? " netiqueta=" : " tmapa=") + EntreComillas(ValorClave);
+        condiciones.push_back({sinMapa ? "netiqueta" : "tmapa", engine::Value::text(ValorClave)});
     }
     ConsultasEnMemoria& general = indices.ConsultasGeneral();
-    ResultadoConsulta resultado = general.ejecuta(SentenciaTabla(Tabla, condicion + ")"));
+    ResultadoConsulta resultado = general.Busca(Tabla, condiciones, kCamposGeneral);
     if (resultado.cuantos == 1) {
-        const RegistroLeido registro(general.ruta(), general.esquema(Tabla),
-                                     std::move(resultado.unico),
+        const RegistroLeido registro(general.ruta(), *resultado.campos,
+                                     std::move(resultado.valores),
                                      "registro que corresponde al mslink " +
                                          std::to_string(Mslink) + " de la BdD Particular");
         NuevoMslink = registro.Entero32("mslink");

@@ -2,7 +2,8 @@
 
 #include <charconv>
 
-#include "db/engine/Recordset.h"
+#include "bin/FilaCompacta.h"
+#include "db/Lectura.h"
 #include "db/engine/Text.h"
 
 namespace pelmora {
@@ -65,71 +66,99 @@ bool anadeLiteral(std::string& clave, Type tipo, const Value& literal) {
 
 }  // namespace
 
-const engine::TableSchema& ConsultasEnMemoria::esquema(const std::string& tabla) {
-    const std::string nombre = engine::upperCase(tabla);
-    auto it = esquemas_.find(nombre);
-    if (it == esquemas_.end()) it = esquemas_.emplace(nombre, bdd_->backend().schema(tabla)).first;
-    return it->second;
+ConsultasEnMemoria::Tabla& ConsultasEnMemoria::TablaDe(const std::string& nombre) {
+    auto encontrada = tablas_.find(nombre);
+    if (encontrada != tablas_.end()) return encontrada->second;
+    // The statement the lookup stands for, so that a name it could not hold fails alike.
+    const engine::Query consulta = engine::parseStatement(SentenciaTabla(nombre));
+    Tabla tabla{bdd_->backend().schema(consulta.table), {}};
+    return tablas_.emplace(nombre, std::move(tabla)).first->second;
 }
 
-ResultadoConsulta ConsultasEnMemoria::ejecuta(const std::string& sentencia) {
-    const engine::Query consulta = engine::parseStatement(sentencia);
-    const engine::TableSchema& tabla = esquema(consulta.table);
-    std::vector<int> columnas;
-    std::string clave;
-    for (const engine::Condition& condicion : consulta.conditions) {
-        const int columna = tabla.find(condicion.column);
-        if (condicion.op != engine::Comparison::Equal || columna < 0 ||
-            !anadeLiteral(clave, tabla.columns[columna].type, condicion.literal))
-            return ejecutaEnBdD(sentencia);
-        columnas.push_back(columna);
+ConsultasEnMemoria::Consulta& ConsultasEnMemoria::ConsultaDe(
+    Tabla& tabla, const std::vector<Igualdad>& condiciones,
+    const std::vector<std::string>& campos) {
+    std::string firma;
+    for (const Igualdad& condicion : condiciones) firma += condicion.columna + ',';
+    firma += '|';
+    for (const std::string& campo : campos) firma += campo + ',';
+    auto encontrada = tabla.consultas.find(firma);
+    if (encontrada != tabla.consultas.end()) return encontrada->second;
+
+    Consulta consulta;
+    consulta.campos.name = tabla.esquema.name;
+    for (const Igualdad& condicion : condiciones)
+        consulta.columnas.push_back(tabla.esquema.find(condicion.columna));
+    for (const std::string& campo : campos) {
+        const int columna = tabla.esquema.find(campo);
+        if (columna < 0) continue;
+        consulta.leidos.push_back(columna);
+        consulta.campos.columns.push_back(tabla.esquema.columns[columna]);
     }
-    if (columnas.empty()) return ejecutaEnBdD(sentencia);
-
-    const Indice& filas = indice(tabla, columnas);
-    auto encontrada = filas.find(clave);
-    if (encontrada == filas.end()) return {};
-    ResultadoConsulta resultado{encontrada->second.cuantos, {}};
-    if (resultado.cuantos == 1)
-        resultado.unico = bdd_->backend().read(tabla.name, encontrada->second.primero);
-    return resultado;
+    return tabla.consultas.emplace(firma, std::move(consulta)).first->second;
 }
 
-const ConsultasEnMemoria::Indice& ConsultasEnMemoria::indice(const engine::TableSchema& tabla,
-                                                             const std::vector<int>& columnas) {
-    std::string nombre = engine::upperCase(tabla.name);
-    for (int columna : columnas) nombre += ',' + std::to_string(columna);
-    auto it = indices_.find(nombre);
-    if (it != indices_.end()) return it->second;
-
-    Indice filas;
+void ConsultasEnMemoria::Construye(const Tabla& tabla, Consulta& consulta) {
     engine::Query todas;
-    todas.table = tabla.name;
+    todas.table = tabla.esquema.name;
     std::unique_ptr<engine::Cursor> cursor = bdd_->backend().select(todas);
     std::string clave;
     while (cursor->next()) {
         clave.clear();
         bool puedeCoincidir = true;
-        for (int columna : columnas)
-            puedeCoincidir = puedeCoincidir && anadeGuardado(clave, tabla.columns[columna].type,
-                                                             cursor->value(columna));
+        for (int columna : consulta.columnas)
+            puedeCoincidir =
+                puedeCoincidir &&
+                anadeGuardado(clave, tabla.esquema.columns[columna].type, cursor->value(columna));
         if (!puedeCoincidir) continue;
-        Entrada& entrada = filas[clave];
-        if (entrada.cuantos++ == 0) entrada.primero = cursor->id();
+        Entrada& entrada = consulta.filas[clave];
+        if (++entrada.cuantos == 1) {
+            for (int columna : consulta.leidos) AnadeValor(entrada.valores, cursor->value(columna));
+        } else if (entrada.cuantos == 2) {
+            std::string().swap(entrada.valores);  // no longer the only one: nothing to keep
+        }
     }
-    return indices_.emplace(nombre, std::move(filas)).first->second;
+    consulta.construida = true;
 }
 
-ResultadoConsulta ConsultasEnMemoria::ejecutaEnBdD(const std::string& sentencia) {
-    std::unique_ptr<engine::Recordset> rs =
-        bdd_->openRecordset(sentencia, engine::OpenMode::Snapshot);
-    if (rs->eof()) return {};
-    rs->moveFirst();
-    rs->moveLast();
-    ResultadoConsulta resultado{rs->recordCount(), {}};
-    if (resultado.cuantos == 1)
-        for (int i = 0; i < rs->fieldCount(); ++i)
-            resultado.unico.push_back(rs->field(rs->fieldName(i)));
+ResultadoConsulta ConsultasEnMemoria::Busca(const std::string& nombre,
+                                            const std::vector<Igualdad>& condiciones,
+                                            const std::vector<std::string>& campos) {
+    Tabla& tabla = TablaDe(nombre);
+    Consulta& consulta = ConsultaDe(tabla, condiciones, campos);
+    std::string clave;
+    for (size_t i = 0; i < condiciones.size(); ++i) {
+        const int columna = consulta.columnas[i];
+        if (columna < 0 ||
+            !anadeLiteral(clave, tabla.esquema.columns[columna].type, condiciones[i].literal))
+            return BuscaEnBdD(tabla, consulta, condiciones);
+    }
+    if (condiciones.empty()) return BuscaEnBdD(tabla, consulta, condiciones);
+    if (!consulta.construida) Construye(tabla, consulta);
+
+    ResultadoConsulta resultado;
+    resultado.campos = &consulta.campos;
+    auto encontrada = consulta.filas.find(clave);
+    if (encontrada == consulta.filas.end()) return resultado;
+    resultado.cuantos = encontrada->second.cuantos;
+    if (resultado.cuantos == 1) resultado.valores = LeeValores(encontrada->second.valores);
+    return resultado;
+}
+
+ResultadoConsulta ConsultasEnMemoria::BuscaEnBdD(const Tabla& tabla, const Consulta& consulta,
+                                                 const std::vector<Igualdad>& condiciones) {
+    engine::Query query;
+    query.table = tabla.esquema.name;
+    for (const Igualdad& condicion : condiciones)
+        query.conditions.push_back(
+            {condicion.columna, engine::Comparison::Equal, condicion.literal});
+    std::unique_ptr<engine::Cursor> cursor = bdd_->backend().select(query);
+    ResultadoConsulta resultado;
+    resultado.campos = &consulta.campos;
+    while (cursor->next())
+        if (++resultado.cuantos == 1)
+            for (int columna : consulta.leidos) resultado.valores.push_back(cursor->value(columna));
+    if (resultado.cuantos != 1) resultado.valores.clear();
     return resultado;
 }
 

@@ -1,15 +1,15 @@
-// Statements "Select T.* from T WHERE c1=v1 AND c2=v2 ...;" answered from memory:
-// each table is read once per set of columns and every later statement costs one
-// hash lookup. The answer is the engine's own: texts equal by its case-insensitive
-// comparison, numbers by value, Null matching nothing, the first record in stored
-// order. Statements an index cannot stand for exactly (other operators, columns of
-// other types, a text compared with a number column) run on the database as written.
+// Lookups "Select T.* from T WHERE c1=v1 AND c2=v2 ...;" answered from memory: a
+// table is read once per set of columns compared, keeping for each key how many
+// records have it and, of the first, the values of the fields the caller reads; each
+// lookup then costs one hash lookup and no statement. The answer is the engine's:
+// texts equal by its case-insensitive comparison, numbers by value, Null matching
+// nothing. Comparisons an index cannot stand for exactly (columns of other types, a
+// text compared with a number column) run on the database as a query.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -18,34 +18,58 @@
 
 namespace pelmora {
 
-// What a statement selects: how many records and, when exactly one, that record.
+// One condition of a lookup: the column equals the literal (a text or a number, as
+// the statement would write it).
+struct Igualdad {
+    std::string columna;
+    engine::Value literal;
+};
+
+// What a lookup selects: how many records and, when exactly one, the values of the
+// fields asked for that the table has (`campos` names them, in the order asked).
 struct ResultadoConsulta {
     int32_t cuantos = 0;
-    engine::Row unico;
+    const engine::TableSchema* campos = nullptr;
+    engine::Row valores;
 };
 
 class ConsultasEnMemoria {
   public:
     explicit ConsultasEnMemoria(std::shared_ptr<engine::Database> bdd) : bdd_(std::move(bdd)) {}
 
-    ResultadoConsulta ejecuta(const std::string& sentencia);
-    // The columns of a table of the database, read once.
-    const engine::TableSchema& esquema(const std::string& tabla);
+    // The records of `tabla` that meet every condition. A table name the statement
+    // could not hold, a missing table or a missing condition column is the engine's error.
+    ResultadoConsulta Busca(const std::string& tabla, const std::vector<Igualdad>& condiciones,
+                            const std::vector<std::string>& campos);
     const std::string& ruta() const { return bdd_->path(); }
 
   private:
     struct Entrada {
         int32_t cuantos = 0;
-        engine::RowId primero = 0;
+        std::string valores;  // of the first record, while it is the only one (FilaCompacta.h)
     };
-    using Indice = std::unordered_map<std::string, Entrada>;
+    // One set of compared columns and fields read, on one table.
+    struct Consulta {
+        std::vector<int> columnas;   // compared, by index in the table; -1 when missing
+        std::vector<int> leidos;     // read, by index in the table
+        engine::TableSchema campos;  // the fields read, as a table of their own
+        bool construida = false;
+        std::unordered_map<std::string, Entrada> filas;  // by key
+    };
+    struct Tabla {
+        engine::TableSchema esquema;
+        std::map<std::string, Consulta> consultas;  // by compared columns and fields read
+    };
 
-    const Indice& indice(const engine::TableSchema& tabla, const std::vector<int>& columnas);
-    ResultadoConsulta ejecutaEnBdD(const std::string& sentencia);
+    Tabla& TablaDe(const std::string& nombre);
+    Consulta& ConsultaDe(Tabla& tabla, const std::vector<Igualdad>& condiciones,
+                         const std::vector<std::string>& campos);
+    void Construye(const Tabla& tabla, Consulta& consulta);
+    ResultadoConsulta BuscaEnBdD(const Tabla& tabla, const Consulta& consulta,
+                                 const std::vector<Igualdad>& condiciones);
 
     std::shared_ptr<engine::Database> bdd_;
-    std::map<std::string, engine::TableSchema> esquemas_;  // by upper-cased name
-    std::map<std::string, Indice> indices_;                // by table and columns
+    std::unordered_map<std::string, Tabla> tablas_;  // by the name as the lookups give it
 };
 
 }  // namespace pelmora

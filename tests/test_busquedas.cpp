@@ -5,6 +5,7 @@
 
 #include "bin/Busquedas.h"
 #include "bin/ConsultasEnMemoria.h"
+#include "bin/FilaCompacta.h"
 #include "bin/PrimerosPorMslink.h"
 #include "db/Lectura.h"
 #include "db/engine/Error.h"
@@ -70,6 +71,29 @@ TEST(ChequeaTablaElemento, PrimeraEntradaDelCatalogo) {
     EXPECT_EQ(tabla, "Rios");
 }
 
+TEST(FilaCompacta, GuardaCadaValorTalCual) {
+    using engine::Value;
+    const engine::Row valores = {Value(),
+                                 Value::boolean(true),
+                                 Value::byte(200),
+                                 Value::integer(-32768),
+                                 Value::longInt(2147483647),
+                                 Value::currency(-123456789),
+                                 Value::single(0.1f),
+                                 Value::dbl(-1e300),
+                                 Value::dateTime(45000.5),
+                                 Value::text(""),
+                                 Value::text(std::string("a\0b", 3)),
+                                 Value::text("memo", engine::Type::Memo),
+                                 Value::binary(std::string("\x00\xFF", 2)),
+                                 Value::binary("ole", engine::Type::LongBinary),
+                                 Value::guid("{01234567-89AB-CDEF-0123-456789ABCDEF}"),
+                                 Value::decimal("-123.45")};
+    std::string fila;
+    for (const Value& v : valores) AnadeValor(fila, v);
+    EXPECT_EQ(LeeValores(fila), valores);
+}
+
 class Busquedas : public RecorridoPrueba {};
 
 // Every statement shape the lookups use, and some they do not, answered from memory
@@ -101,40 +125,64 @@ TEST_P(Busquedas, ConsultasEnMemoriaRespondenComoElMotor) {
     CreaTabla(*estado.BdDParticular, "Claves", columnas);
     Inserta(*estado.BdDParticular, "Claves", nombres, filas);
 
-    std::vector<std::string> condiciones;
-    for (const char* texto : {"Calle", "calle", "calle ", "CÁLLE", "D''ARTAGNAN", "7", "ÑU", ""}) {
-        for (const char* clase : {"0", "7", "-1", "40000", "3"})
-            condiciones.push_back("(tcomplet='" + std::string(texto) + "' AND clasific=" + clase +
-                                  ")");
-        condiciones.push_back("(tcomplet='" + std::string(texto) + "' AND tmapa='calle')");
-        condiciones.push_back("(tcomplet='" + std::string(texto) + "' AND netiqueta='ñu')");
+    using Condiciones = std::vector<Igualdad>;
+    std::vector<Condiciones> consultas;
+    for (const char* texto : {"Calle", "calle", "calle ", "CÁLLE", "D'ARTAGNAN", "7", "ÑU", ""}) {
+        for (int32_t clase : {0, 7, -1, 40000, 3})
+            consultas.push_back({{"tcomplet", T(texto)}, {"clasific", L(clase)}});
+        consultas.push_back({{"tcomplet", T(texto)}, {"tmapa", T("calle")}});
+        consultas.push_back({{"tcomplet", T(texto)}, {"netiqueta", T("ñu")}});
     }
-    for (int m = -1; m < 25; ++m) condiciones.push_back("mslink=" + std::to_string(m));
-    for (const char* otra :
-         {"tcomplet=7", "valor=1.5", "valor=2", "cota=2", "clasific='7'", "mslink>20",
-          "(tcomplet='calle' AND tcomplet='CALLE')", "fecha='2020-01-01'", "tcomplet<>'x'"})
-        condiciones.push_back(otra);
+    for (int m = -1; m < 25; ++m) consultas.push_back({{"mslink", L(m)}});
+    for (const Condiciones& otra :
+         std::vector<Condiciones>{{{"tcomplet", L(7)}},
+                                  {{"valor", engine::Value::dbl(1.5)}},
+                                  {{"valor", L(2)}},
+                                  {{"cota", L(2)}},
+                                  {{"clasific", T("7")}},
+                                  {{"tcomplet", T("calle")}, {"tcomplet", T("CALLE")}},
+                                  {{"fecha", T("2020-01-01")}}})
+        consultas.push_back(otra);
 
+    // The statement each lookup stands for, run by the engine.
+    auto sentencia = [](const Condiciones& condiciones) {
+        std::string donde;
+        for (const Igualdad& c : condiciones) {
+            std::string literal = c.literal.toText();
+            if (c.literal.isText()) {
+                std::string doblado = "'";
+                for (char ch : literal) doblado += ch == '\'' ? "''" : std::string(1, ch);
+                literal = doblado + "'";
+            }
+            donde += (donde.empty() ? "" : " AND ") + c.columna + "=" + literal;
+        }
+        return SentenciaTabla("Claves", " WHERE (" + donde + ")");
+    };
+    const std::vector<std::string> campos = {"netiqueta", "mslink", "Falta", "tcomplet", "valor"};
     ConsultasEnMemoria memoria(estado.BdDParticular);
-    for (const std::string& condicion : condiciones) {
-        const std::string sentencia = SentenciaTabla("Claves", " WHERE " + condicion);
-        ResultadoConsulta esperado;
-        auto rs = estado.BdDParticular->openRecordset(sentencia, engine::OpenMode::Snapshot);
+    for (const Condiciones& condiciones : consultas) {
+        int32_t cuantos = 0;
+        engine::Row valores;
+        auto rs =
+            estado.BdDParticular->openRecordset(sentencia(condiciones), engine::OpenMode::Snapshot);
         if (!rs->eof()) {
             rs->moveLast();
-            esperado.cuantos = rs->recordCount();
-            if (esperado.cuantos == 1)
-                for (int i = 0; i < rs->fieldCount(); ++i)
-                    esperado.unico.push_back(rs->field(rs->fieldName(i)));
+            cuantos = rs->recordCount();
+            if (cuantos == 1)
+                for (const char* campo : {"netiqueta", "mslink", "tcomplet", "valor"})
+                    valores.push_back(rs->field(campo));
         }
-        const ResultadoConsulta obtenido = memoria.ejecuta(sentencia);
-        EXPECT_EQ(obtenido.cuantos, esperado.cuantos) << sentencia;
-        EXPECT_EQ(obtenido.unico, esperado.unico) << sentencia;
+        const ResultadoConsulta obtenido = memoria.Busca("Claves", condiciones, campos);
+        EXPECT_EQ(obtenido.cuantos, cuantos) << sentencia(condiciones);
+        EXPECT_EQ(obtenido.valores, valores) << sentencia(condiciones);
+        ASSERT_NE(obtenido.campos, nullptr);
+        EXPECT_EQ(obtenido.campos->columns.size(), 4u);  // the fields the table has
     }
-    // A column the table lacks is the engine's own error, as the statement would give.
-    EXPECT_THROW(memoria.ejecuta(SentenciaTabla("Claves", " WHERE (tcomplet='a' AND falta=1)")),
+    // A missing column or table is the engine's own error, as the statement would give.
+    EXPECT_THROW(memoria.Busca("Claves", {{"tcomplet", T("a")}, {"falta", L(1)}}, campos),
                  engine::Error);
-    EXPECT_THROW(memoria.ejecuta(SentenciaTabla("NoEsta", " WHERE mslink=1")), engine::Error);
+    EXPECT_THROW(memoria.Busca("NoEsta", {{"mslink", L(1)}}, campos), engine::Error);
+    EXPECT_THROW(memoria.Busca("Mal nombre", {{"mslink", L(1)}}, campos), engine::Error);
 }
 
 TEST_P(Busquedas, PrimerRegistroPorMslinkComoElRecorridoDeLaTabla) {
