@@ -27,10 +27,13 @@ const RegistroMsCatalog* IndicesRecorrido::EntradaCatalogo(int32_t entitynum) co
 }
 
 PrimerosPorMslink& IndicesRecorrido::TablaParticular(const std::string& tabla) {
+    PrimerosPorMslink*& porNombre = nombres_[tabla];
+    if (porNombre) return *porNombre;
+    // One table under every letter case of its name, so that a record is marked once.
     std::unique_ptr<PrimerosPorMslink>& primeros = tablas_[engine::upperCase(tabla)];
     if (!primeros)
         primeros = std::make_unique<PrimerosPorMslink>(BdDAbierta(estado_.BdDParticular), tabla);
-    return *primeros;
+    return *(porNombre = primeros.get());
 }
 
 ConsultasEnMemoria& IndicesRecorrido::ConsultasParticular() {

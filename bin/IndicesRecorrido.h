@@ -49,6 +49,7 @@ class IndicesRecorrido {
     std::unordered_map<int32_t, std::string> features_;
     std::unordered_map<int32_t, size_t> catalogo_;
     std::map<std::string, std::unique_ptr<PrimerosPorMslink>> tablas_;  // by upper-cased name
+    std::unordered_map<std::string, PrimerosPorMslink*> nombres_;       // by name as given
     std::optional<ConsultasEnMemoria> particular_;
     std::optional<ConsultasEnMemoria> general_;
 };
