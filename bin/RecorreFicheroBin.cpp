@@ -7,6 +7,7 @@
 
 #include "bin/Busquedas.h"
 #include "bin/Elemento.h"
+#include "bin/EscriturasAgrupadas.h"
 #include "bin/FicheroBinario.h"
 #include "bin/IndicesRecorrido.h"
 #include "bin/Modulo_Bin.h"
@@ -21,12 +22,14 @@ class Recorrido {
         : estado_(estado),
           RutaBin_(RutaBin),
           bin_(RutaBin, FicheroBinario::Modo::LecturaEscritura),
-          indices_(estado) {}
+          indices_(estado),
+          escrituras_(estado.BdDParticular) {}
 
     void Recorre() {
         estado_.pantalla.punteroOcupado();
         do RecorreElemento();
         while (quedaElemento(bin_.posicion(), bin_.longitud()));
+        escrituras_.Termina();
         bin_.cierra();
         estado_.pantalla.punteroNormal();
     }
@@ -108,6 +111,8 @@ class Recorrido {
     const std::string RutaBin_;
     FicheroBinario bin_;
     IndicesRecorrido indices_;
+    // Marks and log rows go to BdDParticular in one commit at the end of the walk.
+    EscriturasAgrupadas escrituras_;
 
     int64_t InicioElemento = 0;
     std::array<AtributoOcurrencia, 255> ListaAtributos{};

@@ -1,6 +1,7 @@
 // The element walk on hand-built BIN files and databases: what each run counts,
 // logs, marks, writes to the error BIN file and rewrites, and how it ends.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "bin/Modulo_Bin.h"
 #include "bin/RecorreFicheroBin.h"
@@ -36,6 +37,20 @@ class Recorrido : public RecorridoPrueba {
         return marcadores;
     }
 };
+
+// What another connection to an SQLite file reads: a number from a query, or -1.
+int64_t LeidoDeFuera(const std::string& ruta, const std::string& sql) {
+    sqlite3* bdd = nullptr;
+    int64_t n = -1;
+    sqlite3_stmt* consulta = nullptr;
+    if (sqlite3_open_v2(ruta.c_str(), &bdd, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(bdd, sql.c_str(), -1, &consulta, nullptr) == SQLITE_OK &&
+        sqlite3_step(consulta) == SQLITE_ROW)
+        n = sqlite3_column_int64(consulta, 0);
+    sqlite3_finalize(consulta);
+    sqlite3_close(bdd);
+    return n;
+}
 
 // Byte j of the first body record of every element built by BinPrueba is 16 + j.
 Bytes PrimerRegistro() {
@@ -108,6 +123,11 @@ TEST_P(Recorrido, CorrelateCuentaAnotaMarcaYSenalaCadaProblema) {
     EXPECT_EQ(errores.substr(36, 12), Le32(100) + Le32(8) + Le32(0));
 
     EXPECT_EQ(LeeFichero(rutaBin), bin.bytes());  // Correlate never writes the BIN file
+    if (GetParam() == Motor::Sqlite) {            // stored in the file when the walk returns
+        const std::string& p = estado.NombreBdDParticular;
+        EXPECT_EQ(LeidoDeFuera(p, "SELECT count(*) FROM ERRORES"), 9);
+        EXPECT_EQ(LeidoDeFuera(p, "SELECT count(*) FROM VIAS WHERE Tcorrelate"), 3);
+    }
     EXPECT_EQ(pantalla.llamadas, (std::vector<std::string>{"ocupado", "normal"}));
     // What the walk leaves behind: the last ATR and the last error row.
     EXPECT_EQ(estado.EntitynumActual, 10);
@@ -147,6 +167,12 @@ TEST_P(Recorrido, FicheroCorruptoTerminaTrasLoYaAnotado) {
                                         "terminar"}));
     EXPECT_EQ(Errores().size(), 1u);
     EXPECT_EQ(Marcas("Vias"), (std::vector<bool>{true}));
+    if (GetParam() == Motor::Sqlite) {  // stored in the file, not only in this connection
+        EXPECT_EQ(LeidoDeFuera(estado.NombreBdDParticular, "SELECT count(*) FROM ERRORES"), 1);
+        EXPECT_EQ(
+            LeidoDeFuera(estado.NombreBdDParticular, "SELECT count(*) FROM Vias WHERE Tcorrelate"),
+            1);
+    }
 
     // A negative body count, or counts past the end of the file, are corrupt too.
     for (const Bytes& malo :

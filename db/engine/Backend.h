@@ -1,7 +1,8 @@
 // What a storage backend (Jet, SQLite) offers to the engine's front: tables,
 // their schemas, matching rows of a query, and row writes. Rows are vectors of
 // values in the table's column order; a RowId is the backend's own locator.
-// Every write is in the file before the call returns.
+// Every write is in the file before the call returns, except inside a group of
+// writes (beginWrites), which is in the file when the group ends.
 #pragma once
 
 #include <cstdint>
@@ -55,6 +56,14 @@ public:
     virtual void update(const std::string& table, RowId id, const Row& row) = 0;
     // Appends a row; columns left Null take their default or autonumber.
     virtual RowId insert(const std::string& table, const Row& row) = 0;
+
+    // A group of writes stored together: the writes between beginWrites() and the
+    // matching endWrites() reach the file as one at endWrites(), so that a long run of
+    // small writes (the marks of a walk) does not pay a commit each. Calls nest; the
+    // outermost endWrites() stores. No table may be created or altered inside a group.
+    // A backend whose writes go straight to the file does nothing here.
+    virtual void beginWrites() {}
+    virtual void endWrites() {}
 
     // Checks the file's structure (and, where the format has them, every index
     // against the rows). Returns one Spanish line per problem; empty when sound.

@@ -49,6 +49,15 @@ class SqliteBackend final : public Backend {
     void update(const std::string& table, RowId id, const Row& row) override;
     RowId insert(const std::string& table, const Row& row) override;
 
+    // One transaction for the whole group.
+    void beginWrites() override {
+        if (writeGroups_++ == 0) connection_->execute("BEGIN", "agrupar escrituras");
+    }
+    void endWrites() override {
+        if (writeGroups_ > 0 && --writeGroups_ == 0)
+            connection_->execute("COMMIT", "guardar las escrituras agrupadas");
+    }
+
     std::vector<std::string> verify() override { return sqlite::verify(*connection_, catalog_); }
 
   private:
@@ -58,6 +67,7 @@ class SqliteBackend final : public Backend {
     void changeSchema(const std::string& sql, const std::string& doing);
 
     std::shared_ptr<Connection> connection_;
+    int writeGroups_ = 0;  // groups of writes begun and not ended
     sqlite::Catalog catalog_;
     sqlite::KeyIndexes indexes_;
 };

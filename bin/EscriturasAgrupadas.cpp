@@ -1,0 +1,23 @@
+#include "bin/EscriturasAgrupadas.h"
+
+namespace pelmora {
+
+EscriturasAgrupadas::EscriturasAgrupadas(std::shared_ptr<engine::Database> bdd)
+    : bdd_(std::move(bdd)) {
+    if (bdd_) bdd_->backend().beginWrites();
+}
+
+EscriturasAgrupadas::~EscriturasAgrupadas() {
+    if (!bdd_) return;
+    try {
+        bdd_->backend().endWrites();
+    } catch (...) {
+    }
+}
+
+void EscriturasAgrupadas::Termina() {
+    std::shared_ptr<engine::Database> bdd = std::move(bdd_);
+    if (bdd) bdd->backend().endWrites();
+}
+
+}  // namespace pelmora
