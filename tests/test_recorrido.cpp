@@ -52,6 +52,18 @@ int64_t LeidoDeFuera(const std::string& ruta, const std::string& sql) {
     return n;
 }
 
+// A table of an .mdb file as mdbtools reads it: CSV lines, header first.
+std::string ExportaMdb(const std::string& ruta, const std::string& tabla) {
+    std::string salida;
+    if (FILE* tuberia = popen(("mdb-export '" + ruta + "' " + tabla + " 2>&1").c_str(), "r")) {
+        char bloque[4096];
+        for (size_t n; (n = fread(bloque, 1, sizeof bloque, tuberia)) > 0;)
+            salida.append(bloque, n);
+        pclose(tuberia);
+    }
+    return salida;
+}
+
 // Byte j of the first body record of every element built by BinPrueba is 16 + j.
 Bytes PrimerRegistro() {
     Bytes b;
@@ -123,7 +135,13 @@ TEST_P(Recorrido, CorrelateCuentaAnotaMarcaYSenalaCadaProblema) {
     EXPECT_EQ(errores.substr(36, 12), Le32(100) + Le32(8) + Le32(0));
 
     EXPECT_EQ(LeeFichero(rutaBin), bin.bytes());  // Correlate never writes the BIN file
-    if (GetParam() == Motor::Sqlite) {            // stored in the file when the walk returns
+    EXPECT_TRUE(estado.BdDParticular->backend().verify().empty());
+    if (GetParam() == Motor::Jet) {  // read back by another reader of Access files
+        EXPECT_EQ(ExportaMdb(estado.NombreBdDParticular, "VIAS"),
+                  "mslink,clasific,tmapa,tcomplet,tfeature,Tcorrelate\n"
+                  "1,,,,,1\n5,,,,,1\n5,,,,,0\n,,,,,0\n7,,,,,1\n");
+    }
+    if (GetParam() == Motor::Sqlite) {  // stored in the file when the walk returns
         const std::string& p = estado.NombreBdDParticular;
         EXPECT_EQ(LeidoDeFuera(p, "SELECT count(*) FROM ERRORES"), 9);
         EXPECT_EQ(LeidoDeFuera(p, "SELECT count(*) FROM VIAS WHERE Tcorrelate"), 3);
