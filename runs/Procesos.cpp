@@ -4,7 +4,9 @@ namespace pelmora {
 
 Procesos procesosDisponibles() {
     Procesos procesos;
+    procesos.correlate = ProcesoCorrelate;
     procesos.fusion = ProcesoFusion;
+    procesos.adaptacion = ProcesoAdaptacion;
     return procesos;
 }
 

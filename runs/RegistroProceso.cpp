@@ -18,8 +18,8 @@ constexpr LineaCuenta kLineasCuenta[] = {
     {"Label7", "Elemento en gráfico sin ATR de ocurrencia : ", &Estado::NumSinAtrOcurrencia},
     {"Label8", "Elemento en gráfico sin ATR : ", &Estado::NumSinAtr},
     {"Label9", "Existe ATR con la misma tabla de ocurrencias : ", &Estado::NumAtrRepetido},
-    {"Label10", "Elemento gráfico apuntando a una tabla inexistente : ",
-     &Estado::NumTablaInexistente},
+    {"Label10",
+     "Elemento gráfico apuntando a una tabla inexistente : ", &Estado::NumTablaInexistente},
     {"Label11", "No existe Registro en BdD : ", &Estado::NumSinRegistro},
     {"Label12", "No hay correspondencia entre el gráfico y el alfanumérico : ",
      &Estado::NumSinCorrespondencia},
@@ -45,7 +45,8 @@ void PonContadoresACero(Estado& estado) {
 
 void MuestraContadores(Estado& estado) {
     for (const LineaCuenta& linea : kLineasCuenta)
-        estado.pantalla.etiqueta(linea.etiqueta, linea.texto + std::to_string(estado.*linea.contador));
+        estado.pantalla.etiqueta(linea.etiqueta,
+                                 linea.texto + std::to_string(estado.*linea.contador));
 }
 
 }  // namespace pelmora

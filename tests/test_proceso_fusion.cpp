@@ -14,12 +14,14 @@ class ProcesoFusionPrueba : public ProcesoPrueba {
   protected:
     // The Particular database with two marked records and one unmarked; the
     // General one holds the first of them.
-    void Hojas(const std::vector<TablaPrueba>& extraGeneral = {}) {
-        TablaPrueba edificios{"EDIFICIOS", 10, 101,
-                              {{1, 1, "Casa A", true}, {2, 1, "Casa B", true}, {3, 1, "Casa C"}}};
+    void Hojas(const std::vector<TablaHoja>& extraGeneral = {}) {
+        TablaHoja edificios{"EDIFICIOS",
+                            10,
+                            101,
+                            {{1, 1, "Casa A", true}, {2, 1, "Casa B", true}, {3, 1, "Casa C"}}};
         CreaHoja(*particular, {edificios});
-        TablaPrueba enGeneral{"EDIFICIOS", 10, 101, {{7, 1, "Casa A"}}};
-        std::vector<TablaPrueba> tablas = {enGeneral};
+        TablaHoja enGeneral{"EDIFICIOS", 10, 101, {{7, 1, "Casa A"}}};
+        std::vector<TablaHoja> tablas = {enGeneral};
         tablas.insert(tablas.end(), extraGeneral.begin(), extraGeneral.end());
         CreaHoja(*general, tablas);
         TablasControl(particular);
@@ -57,8 +59,8 @@ TEST_P(ProcesoFusionPrueba, TablasDistintasRegistraPeroNoFusiona) {
     ASSERT_TRUE(Corre(ProcesoFusion, &alFinal));
     EXPECT_FALSE(alFinal);
     EXPECT_EQ(pantalla.llamadas,
-              (std::vector<std::string>{"mensaje|0|Pelmora|Numero de tablas distintos en las dos BdD",
-                                        "enfoca"}));
+              (std::vector<std::string>{
+                  "mensaje|0|Pelmora|Numero de tablas distintos en las dos BdD", "enfoca"}));
     EXPECT_EQ(Textos(*particular, "ControlFicherosProcesados", kControl).size(), 1u);
     EXPECT_EQ(EdificiosGeneral(), (Textos2{{"7", "Casa A"}}));
 }

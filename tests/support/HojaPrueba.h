@@ -1,12 +1,10 @@
-// Small sheets made by hand for the run tests: a BIN file of point-list elements
-// with their ATRs, and databases holding the catalog tables and occurrence tables
-// with the records the test names.
+// Small sheets made by hand for the run tests: databases holding the catalog
+// tables and occurrence tables with the records the test names, and the fixture
+// of a run on them (the BIN files come from BinPrueba.h).
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "db/engine/Database.h"
@@ -14,19 +12,7 @@
 
 namespace pelmora::prueba {
 
-struct ElementoPrueba {
-    std::string codigo;                                  // Feature mslink in decimal
-    std::vector<std::pair<int16_t, int32_t>> atributos;  // Entitynum, Mslink
-};
-
-// Writes `elementos` as "C=" elements of one body record each.
-void EscribeBin(const std::filesystem::path& ruta, const std::vector<ElementoPrueba>& elementos);
-
-// The byte offset of ATR `atributo` (from 0) of element `elemento` in such a file.
-int64_t PosicionAtributo(const std::vector<ElementoPrueba>& elementos, size_t elemento,
-                         size_t atributo);
-
-struct RegistroPrueba {
+struct RegistroHoja {
     int32_t mslink;
     int32_t clasific;
     std::string tcomplet;
@@ -34,17 +20,17 @@ struct RegistroPrueba {
 };
 
 // An occurrence table, its catalog entry and its one assignable Feature code.
-struct TablaPrueba {
+struct TablaHoja {
     std::string nombre;
     int32_t entitynum;
     int32_t codigoFeature;
-    std::vector<RegistroPrueba> registros;
+    std::vector<RegistroHoja> registros;
 };
 
 // MsCatalog (Feature, then each table), Feature (one assignable code per table),
 // an empty NoAsignar, and each table with its records (Tmapa "H1", Tfeature 1)
 // and their marks.
-void CreaHoja(engine::Database& bdd, const std::vector<TablaPrueba>& tablas);
+void CreaHoja(engine::Database& bdd, const std::vector<TablaHoja>& tablas);
 
 // A run test: a Particular database H1, a General database and the BIN path H1.bin
 // in the temporary folder, on every backend, with the state's paths set.

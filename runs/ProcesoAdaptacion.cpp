@@ -1,0 +1,38 @@
+// The Adaptation run: once both databases list the same tables, checks the General
+// database (creating its log tables where missing), registers the run in the
+// Particular database and walks the BIN file, rewriting each ATR's link to the
+// matching General record; then shows the counts. The error BIN file of an earlier
+// run is kept: this run's markers are appended to it.
+#include "bin/RecorreFicheroBin.h"
+#include "db/Apertura.h"
+#include "db/Catalogos.h"
+#include "db/Comparacion.h"
+#include "runs/Procesos.h"
+#include "runs/RegistroProceso.h"
+
+namespace pelmora {
+
+bool ProcesoAdaptacion(Estado& estado) {
+    const std::string& general = estado.NombreBdDGeneral;
+    const std::string& particular = estado.NombreBdDParticular;
+    AbreBdDGeneralYParticular(estado, general, particular);
+    CargaMsCatalogGeneral(estado);
+    CargaMsCatalogParticular(estado);
+    if (!ComparaTablasBdD(estado)) {
+        estado.pantalla.enfocaPrincipal();
+        return false;
+    }
+    // The checks run on the General database through the main handle; its Feature
+    // table stays loaded for the walk, while the catalog is the Particular one again.
+    AbreYChequeaBdD(estado, general);
+    AbreBdDGeneralYParticular(estado, general, particular);
+    RegistraProceso(estado, "Adaptación");
+    CargaMsCatalogParticular(estado);
+    PonContadoresACero(estado);
+    RecorreFicheroBin(estado, estado.NombreFicheroBin);
+    MuestraContadores(estado);
+    estado.pantalla.etiqueta("Label6", "PROCESO DE ADAPTACION DE OCURRENCIAS TERMINADO");
+    return true;
+}
+
+}  // namespace pelmora

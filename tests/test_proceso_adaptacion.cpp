@@ -1,0 +1,114 @@
+// The Adaptation run on hand-made databases and BIN files: different table lists
+// stop it before anything is registered; a complete run checks the General
+// database (creating its log tables), registers itself in the Particular one,
+// rewrites the links, keeps the earlier error BIN file and shows the counts.
+#include <filesystem>
+
+#include "bin/Modulo_Bin.h"
+#include "runs/Procesos.h"
+#include "tests/support/BinPrueba.h"
+#include "tests/support/HojaPrueba.h"
+
+namespace pelmora::prueba {
+namespace {
+
+namespace fs = std::filesystem;
+using Lista = std::vector<std::string>;
+const Lista kControl = {"Proceso", "FicheroBin", "BdDMdb_P", "BdDMdb_G"};
+
+class ProcesoAdaptacionPrueba : public ProcesoPrueba {
+  protected:
+    void SetUp() override {
+        ProcesoPrueba::SetUp();
+        if (IsSkipped()) return;
+        estado.TipoProceso = "ADAPTACION";
+    }
+    // Two buildings in each database under other mslinks (the General Feature code
+    // differs, to tell which Feature table the walk holds), and a BIN file reaching both.
+    void Hojas(const std::vector<TablaHoja>& extraGeneral = {}, bool control = true) {
+        CreaHoja(*particular, {{"EDIFICIOS", 10, 101, {{1, 1, "Casa A"}, {2, 1, "Casa B"}}}});
+        std::vector<TablaHoja> tablas = {
+            {"EDIFICIOS", 10, 102, {{7, 1, "Casa A"}, {8, 1, "Casa B"}}}};
+        tablas.insert(tablas.end(), extraGeneral.begin(), extraGeneral.end());
+        CreaHoja(*general, tablas);
+        if (control) TablasControl(particular);
+        atr1 = contenido.PosicionAtr(contenido.Elemento("C=", "101", 1, {{10, 1}}), 0);
+        atr2 = contenido.PosicionAtr(contenido.Elemento("T=", "101", 2, {{1, 5}, {10, 2}}), 1);
+        contenido.Escribe(bin);
+    }
+    bool TieneTabla(engine::Database& bdd, const std::string& tabla) {
+        for (const std::string& t : bdd.tableNames())
+            if (t == tabla) return true;
+        return false;
+    }
+    BinPrueba contenido;
+    int64_t atr1 = 0, atr2 = 0;
+};
+INSTANTIATE_TEST_SUITE_P(Motores, ProcesoAdaptacionPrueba, Motores(), NombreMotor);
+
+TEST_P(ProcesoAdaptacionPrueba, RecorridoCompleto) {
+    Hojas();
+    const std::string errores = NombreFicheroErrorBin(bin);
+    BinPrueba viejo;
+    viejo.Elemento("T=", "61601", 2, {});
+    viejo.Escribe(errores);
+
+    bool alFinal = false;
+    ASSERT_TRUE(Corre(ProcesoAdaptacion, &alFinal)) << pantalla.mensajes.at(0);
+    EXPECT_TRUE(alFinal);
+    EXPECT_TRUE(pantalla.mensajes.empty());
+    EXPECT_EQ(Etiquetas(),
+              (Lista{"Label7=Elemento en gráfico sin ATR de ocurrencia : 0",
+                     "Label8=Elemento en gráfico sin ATR : 0",
+                     "Label9=Existe ATR con la misma tabla de ocurrencias : 0",
+                     "Label10=Elemento gráfico apuntando a una tabla inexistente : 0",
+                     "Label11=No existe Registro en BdD : 0",
+                     "Label12=No hay correspondencia entre el gráfico y el alfanumérico : 0",
+                     "Label13=Encontrado más de una correspondencia entre el gráfico y el "
+                     "alfanumérico : 0",
+                     "Label6=PROCESO DE ADAPTACION DE OCURRENCIAS TERMINADO"}));
+    EXPECT_EQ(pantalla.llamadas.front(), "ocupado");  // the General database's checks
+    EXPECT_FALSE(pantalla.ocupado);
+
+    EXPECT_EQ(LeeFichero(bin), BinPrueba(contenido).ConMslink(atr1, 7).replace(
+                                   static_cast<size_t>(atr2 + 2), 4, Le32(8)));
+    EXPECT_EQ(LeeFichero(errores), viejo.bytes());  // kept, not removed
+    EXPECT_EQ(Textos(*particular, "ControlFicherosProcesados", kControl),
+              (std::vector<Lista>{{"Adaptación", bin, particular->path(), general->path()}}));
+    // The General database got its log tables, but no control row.
+    EXPECT_TRUE(TieneTabla(*general, "ERRORES"));
+    EXPECT_TRUE(Textos(*general, "ControlFicherosProcesados", kControl).empty());
+    // The General Feature table stays loaded; the catalog is the Particular one again.
+    ASSERT_EQ(estado.ListaFeature.size(), 1u);
+    EXPECT_EQ(estado.ListaFeature[0].mslink, 102);
+    EXPECT_EQ(estado.BdDParticular->path(), particular->path());
+    EXPECT_EQ(estado.BdDGeneral->path(), general->path());
+}
+
+TEST_P(ProcesoAdaptacionPrueba, TablasDistintasNoRegistranNada) {
+    Hojas({{"VIAS", 11, 111, {}}});
+    estado.NumSinAtr = 5;
+    bool alFinal = true;
+    ASSERT_TRUE(Corre(ProcesoAdaptacion, &alFinal));
+    EXPECT_FALSE(alFinal);
+    EXPECT_EQ(pantalla.llamadas,
+              (Lista{"mensaje|0|Pelmora|Numero de tablas distintos en las dos BdD", "enfoca"}));
+    EXPECT_EQ(estado.NumSinAtr, 5);
+    EXPECT_TRUE(Textos(*particular, "ControlFicherosProcesados", kControl).empty());
+    EXPECT_FALSE(TieneTabla(*general, "ERRORES"));
+    EXPECT_EQ(LeeFichero(bin), contenido.bytes());
+}
+
+TEST_P(ProcesoAdaptacionPrueba, SinTablaDeControlEnLaParticularTerminaAlRegistrar) {
+    Hojas({}, false);
+    EXPECT_FALSE(Corre(ProcesoAdaptacion));
+    EXPECT_TRUE(pantalla.terminado);
+    ASSERT_EQ(pantalla.mensajes.size(), 1u);
+    EXPECT_NE(pantalla.mensajes[0].find("ControlFicherosProcesados"), std::string::npos);
+    EXPECT_TRUE(Etiquetas().empty());
+    EXPECT_TRUE(TieneTabla(*general, "ControlFicherosProcesados"));  // made before
+    EXPECT_EQ(LeeFichero(bin), contenido.bytes());
+}
+
+}  // namespace
+}  // namespace pelmora::prueba

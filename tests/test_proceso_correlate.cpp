@@ -1,0 +1,182 @@
+// The Correlate run on hand-made databases and BIN files: every line in its order
+// with the busy pointer around the BIN check and walk, the control row (with an
+// empty General path), the old error BIN file removed, the counts, and the fatal
+// checks that end the program before any count line.
+#include <filesystem>
+
+#include "bin/Modulo_Bin.h"
+#include "runs/Procesos.h"
+#include "tests/support/BinPrueba.h"
+#include "tests/support/HojaPrueba.h"
+
+namespace pelmora::prueba {
+namespace {
+
+namespace fs = std::filesystem;
+using Lista = std::vector<std::string>;
+const Lista kControl = {"Proceso", "FicheroBin", "BdDMdb_P", "BdDMdb_G"};
+
+const Lista kProgreso = {
+    "etiqueta|Label1|Encontrada Tabla : MsCatalog",
+    "etiqueta|Label2|Encontrada Tabla : Feature",
+    "etiqueta|Label3|Chequeada la existencia de todas las tablas de MsCatalog",
+    "etiqueta|Label4|Chequeada la estructura principal de las tablas",
+};
+
+// The count lines as the scripted port records them, then the final status.
+Lista Cuentas(const std::vector<int>& n, const char* final) {
+    const char* textos[] = {
+        "Elemento en gráfico sin ATR de ocurrencia : ",
+        "Elemento en gráfico sin ATR : ",
+        "Existe ATR con la misma tabla de ocurrencias : ",
+        "Elemento gráfico apuntando a una tabla inexistente : ",
+        "No existe Registro en BdD : ",
+        "No hay correspondencia entre el gráfico y el alfanumérico : ",
+        "Encontrado más de una correspondencia entre el gráfico y el alfanumérico : "};
+    Lista lineas;
+    for (int i = 0; i < 7; ++i)
+        lineas.push_back("etiqueta|Label" + std::to_string(7 + i) + "|" + textos[i] +
+                         std::to_string(n[i]));
+    lineas.push_back(std::string("etiqueta|Label6|") + final);
+    return lineas;
+}
+
+Lista Une(std::initializer_list<Lista> partes) {
+    Lista todo;
+    for (const Lista& p : partes) todo.insert(todo.end(), p.begin(), p.end());
+    return todo;
+}
+
+class ProcesoCorrelatePrueba : public ProcesoPrueba {
+  protected:
+    void SetUp() override {
+        ProcesoPrueba::SetUp();
+        if (IsSkipped()) return;
+        estado.NombreBdDGeneral.clear();  // Correlate needs no General database
+        estado.TipoProceso = "CORRELATE";
+        errores = NombreFicheroErrorBin(bin);
+    }
+    // Three buildings, the second marked by an earlier run; a BIN file whose elements
+    // reach buildings 1 and 3 and `sinRegistro` (a record that does not exist).
+    void Hoja(int32_t sinRegistro = 0) {
+        CreaHoja(
+            *particular,
+            {{"EDIFICIOS", 10, 101, {{1, 1, "Casa A"}, {2, 1, "Casa B", true}, {3, 1, "Casa C"}}}});
+        BinPrueba b;
+        b.Elemento("C=", "101", 1, {{10, 1}});
+        b.Elemento("T=", "101", 2, {{1, 500}, {10, 3}});
+        if (sinRegistro) b.Elemento("C=", "101", 1, {{10, sinRegistro}});
+        contenido = b;
+        b.Escribe(bin);
+    }
+    std::vector<bool> Marcas() {
+        std::vector<bool> marcas;
+        for (const auto& fila : Textos(*particular, "EDIFICIOS", {"Tcorrelate"}))
+            marcas.push_back(fila[0] == "Verdadero");
+        return marcas;
+    }
+    std::string errores;
+    BinPrueba contenido;
+};
+INSTANTIATE_TEST_SUITE_P(Motores, ProcesoCorrelatePrueba, Motores(), NombreMotor);
+
+TEST_P(ProcesoCorrelatePrueba, SinProblemasTodasLasLineasEnSuOrden) {
+    Hoja();
+    // An error file left by an earlier run goes, even though this run finds nothing.
+    BinPrueba viejo;
+    viejo.Elemento("T=", "61601", 2, {});
+    viejo.Escribe(errores);
+    estado.NumSinRegistro = 9;
+
+    bool alFinal = false;
+    ASSERT_TRUE(Corre(ProcesoCorrelate, &alFinal)) << pantalla.mensajes.at(0);
+    EXPECT_TRUE(alFinal);
+    EXPECT_EQ(
+        pantalla.llamadas,
+        Une({kProgreso,
+             {"ocupado", "normal", "etiqueta|Label5|Chequeado Fichero BIN", "ocupado", "normal"},
+             Cuentas({0, 0, 0, 0, 0, 0, 0}, "PROCESO DE CORRELATE TERMINADO")}));
+    EXPECT_FALSE(fs::exists(errores));
+    EXPECT_EQ(Marcas(), (std::vector<bool>{true, false, true}));
+    // With no General database chosen, BdDMdb_G is empty.
+    EXPECT_EQ(Textos(*particular, "ControlFicherosProcesados", kControl),
+              (std::vector<Lista>{{"Correlate", bin, particular->path(), ""}}));
+    EXPECT_TRUE(Textos(*particular, "ERRORES", {"DescripcionError"}).empty());
+    EXPECT_EQ(LeeFichero(bin), contenido.bytes());  // Correlate never writes the BIN file
+
+    // A second run appends a second control row.
+    pantalla.llamadas.clear();
+    ASSERT_TRUE(Corre(ProcesoCorrelate, &alFinal));
+    EXPECT_EQ(Textos(*particular, "ControlFicherosProcesados", kControl).size(), 2u);
+}
+
+TEST_P(ProcesoCorrelatePrueba, CuentaYAnotaCadaProblema) {
+    Hoja(77);
+    ASSERT_TRUE(Corre(ProcesoCorrelate));
+    Lista llamadas = pantalla.llamadas;
+    Lista cuentas = Cuentas({0, 0, 0, 0, 1, 0, 0}, "PROCESO DE CORRELATE TERMINADO");
+    ASSERT_GE(llamadas.size(), cuentas.size());
+    EXPECT_EQ(Lista(llamadas.end() - cuentas.size(), llamadas.end()), cuentas);
+    EXPECT_EQ(estado.NumSinRegistro, 1);
+    EXPECT_EQ(Textos(*particular, "ERRORES", {"DescripcionError", "RegistroError"}),
+              (std::vector<Lista>{{"No existe Registro 77 en BdD EDIFICIOS", "77"}}));
+    // A second run on the same inputs logs its problems again.
+    ASSERT_TRUE(Corre(ProcesoCorrelate));
+    EXPECT_EQ(Textos(*particular, "ERRORES", {"DescripcionError"}).size(), 2u);
+    EXPECT_EQ(estado.NumSinRegistro, 1);
+}
+
+TEST_P(ProcesoCorrelatePrueba, UnChequeoFallidoTerminaAntesDeLasCuentas) {
+    // No MsCatalog: the program ends before the control row and any line.
+    CreaTabla(*particular, "Feature", {{"tablename", engine::Type::Text}});
+    BinPrueba b;
+    b.Elemento("C=", "101", 1, {{10, 1}});
+    b.Escribe(bin);
+    EXPECT_FALSE(Corre(ProcesoCorrelate));
+    EXPECT_TRUE(pantalla.terminado);
+    EXPECT_TRUE(Etiquetas().empty());
+    EXPECT_TRUE(Textos(*particular, "ControlFicherosProcesados", kControl).empty());
+}
+
+TEST_P(ProcesoCorrelatePrueba, FicheroBinCorruptoTerminaTrasLasLineasDeLaBdD) {
+    Hoja();
+    BinPrueba corrupto;
+    corrupto.Elemento("X=", "101", 1, {{10, 1}});
+    corrupto.Escribe(bin);
+    BinPrueba viejo;
+    viejo.Elemento("T=", "61601", 2, {});
+    viejo.Escribe(errores);
+
+    EXPECT_FALSE(Corre(ProcesoCorrelate));
+    EXPECT_EQ(
+        pantalla.llamadas,
+        Une({kProgreso, {"ocupado", "normal", "mensaje|16|Pelmora|Fichero Corrupto", "terminar"}}));
+    // The control row stays; the error file of the earlier run was not reached.
+    EXPECT_EQ(Textos(*particular, "ControlFicherosProcesados", kControl).size(), 1u);
+    EXPECT_TRUE(fs::exists(errores));
+}
+
+TEST_P(ProcesoCorrelatePrueba, UnFicheroDeErroresQueNoSePuedeBorrarTerminaElPrograma) {
+    Hoja();
+    BinPrueba viejo;
+    viejo.Elemento("T=", "61601", 2, {});
+    viejo.Escribe(errores);
+    fs::permissions(errores, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_FALSE(Corre(ProcesoCorrelate));
+    ASSERT_EQ(pantalla.mensajes.size(), 1u);
+    EXPECT_EQ(pantalla.mensajes[0],
+              "No se puede borrar el fichero de errores «" + errores + "»: es de solo lectura");
+    EXPECT_EQ(Etiquetas().back(), "Label5=Chequeado Fichero BIN");
+    EXPECT_TRUE(fs::exists(errores));
+
+    // A folder of that name cannot be removed either.
+    fs::remove(errores);
+    fs::create_directory(errores);
+    pantalla.mensajes.clear();
+    EXPECT_FALSE(Corre(ProcesoCorrelate));
+    ASSERT_EQ(pantalla.mensajes.size(), 1u);
+    EXPECT_NE(pantalla.mensajes[0].find(errores), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pelmora::prueba
