@@ -22,7 +22,8 @@ using namespace pelmora;
 namespace {
 
 const QColor kGris(0xE0, 0xE0, 0xE0);
-const char* kFiltroBdD = "BdD Access (*.mdb)|*.mdb|BdD SQLite (*.sqlite *.db)|*.sqlite;*.db";
+const char* kFiltroBdD =
+    "BdD Access (*.mdb)|*.mdb|BdD SQLite (*.sqlite *.db *.db3)|*.sqlite;*.db;*.db3";
 
 // The main window over the scripted port, with runs that only count themselves
 // and a file dialog answered from a queue.
@@ -370,7 +371,7 @@ TEST(Inicial, CadaVentanaDeProcesoUnaVez) {
 }
 
 TEST(Inicial, FiltrosDelDialogoEnFormaQt) {
-    EXPECT_EQ(FiltroQt(kFiltroBdD), "BdD Access (*.mdb);;BdD SQLite (*.sqlite *.db)");
+    EXPECT_EQ(FiltroQt(kFiltroBdD), "BdD Access (*.mdb);;BdD SQLite (*.sqlite *.db *.db3)");
     EXPECT_EQ(FiltroQt("Bin Vexa (*.bin)|*.bin"), "Bin Vexa (*.bin)");
     EXPECT_EQ(FiltroQt("Hojas|*.bin;*.BIN"), "Hojas (*.bin *.BIN)");
 }

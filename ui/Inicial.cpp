@@ -20,7 +20,7 @@ namespace {
 const QColor kGrisNoUsado(0xE0, 0xE0, 0xE0);
 
 constexpr const char* kFiltroBdD =
-    "BdD Access (*.mdb)|*.mdb|BdD SQLite (*.sqlite *.db)|*.sqlite;*.db";
+    "BdD Access (*.mdb)|*.mdb|BdD SQLite (*.sqlite *.db *.db3)|*.sqlite;*.db;*.db3";
 
 template <typename Control>
 Control* crea(QWidget* padre, const char* nombre, const char* texto, QRect lugar) {
