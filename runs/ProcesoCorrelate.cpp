@@ -19,22 +19,31 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Why a removal failed, in Spanish for the common causes.
+std::string Motivo(const std::error_code& error) {
+    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted)
+        return "no hay permiso para borrarlo";
+    if (error == std::errc::read_only_file_system) return "el disco es de solo lectura";
+    return error.message();
+}
+
 // Removes the error BIN file an earlier run left, so that this run's markers start
-// a new one. A read-only file (no write permission) is not removed: that is an
-// error that ends the program, as is any other failed removal.
+// a new one. A read-only file (no write permission) is reported, not removed, as
+// Windows refuses to delete one: that, a folder of that name or any failed removal
+// is an error that ends the program.
 void BorraFicheroErrores(const std::string& RutaBin) {
     const std::string nombre = NombreFicheroErrorBin(RutaBin);
-    const fs::path ruta = fs::path(nombre);
+    const fs::path ruta(nombre);
     std::error_code error;
-    fs::file_status estado = fs::symlink_status(ruta, error);
+    const fs::file_status estado = fs::symlink_status(ruta, error);
     if (!fs::exists(estado)) return;
+    const std::string prefijo = "No se puede borrar el fichero de errores «" + nombre + "»: ";
+    if (fs::is_directory(estado)) throw std::runtime_error(prefijo + "es una carpeta");
     if (fs::is_regular_file(estado) &&
         (estado.permissions() & fs::perms::owner_write) == fs::perms::none)
-        throw std::runtime_error("No se puede borrar el fichero de errores «" + nombre +
-                                 "»: es de solo lectura");
-    if (fs::is_directory(estado) || !fs::remove(ruta, error) || error)
-        throw std::runtime_error("No se puede borrar el fichero de errores «" + nombre + "»" +
-                                 (error ? ": " + error.message() : ": es una carpeta"));
+        throw std::runtime_error(prefijo + "es de solo lectura");
+    fs::remove(ruta, error);
+    if (error) throw std::runtime_error(prefijo + Motivo(error));
 }
 
 }  // namespace

@@ -175,7 +175,8 @@ TEST_P(ProcesoCorrelatePrueba, UnFicheroDeErroresQueNoSePuedeBorrarTerminaElProg
     pantalla.mensajes.clear();
     EXPECT_FALSE(Corre(ProcesoCorrelate));
     ASSERT_EQ(pantalla.mensajes.size(), 1u);
-    EXPECT_NE(pantalla.mensajes[0].find(errores), std::string::npos);
+    EXPECT_EQ(pantalla.mensajes[0],
+              "No se puede borrar el fichero de errores «" + errores + "»: es una carpeta");
 }
 
 }  // namespace
