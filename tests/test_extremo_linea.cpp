@@ -76,9 +76,11 @@ TEST_P(ExtremoLinea, LosTresProcesosEnOrden) {
     if (v.mdb) {
         if (auto motivo = MotivoSinEscrituraJet())
             GTEST_SKIP() << "Variante .mdb sin ejecutar: " << *motivo;
-        argumentos << "--plantilla" << PELMORA_FIXTURES "/empty.mdb";
     }
     TempDir temporal;
+    if (v.mdb)
+        argumentos << "--plantilla"
+                   << QString::fromStdString(PlantillaMdb(temporal.root()).string());
     const HojaGenerada hoja = GeneraHoja(temporal.root(), argumentos);
     ASSERT_FALSE(hoja.esperado.isEmpty());
     for (const char* proceso : {"correlate", "fusion", "adaptacion"}) {

@@ -68,10 +68,12 @@ TEST_P(ExtremoVentanas, LosTresProcesosEnOrden) {
         if (auto motivo = MotivoSinEscrituraJet())
             GTEST_SKIP() << "Variante .mdb sin ejecutar: " << *motivo;
         argumentos << "--formato"
-                   << "mdb"
-                   << "--plantilla" << PELMORA_FIXTURES "/empty.mdb";
+                   << "mdb";
     }
     TempDir temporal;
+    if (GetParam())
+        argumentos << "--plantilla"
+                   << QString::fromStdString(PlantillaMdb(temporal.root()).string());
     const HojaGenerada hoja = GeneraHoja(temporal.root(), argumentos);
     ASSERT_FALSE(hoja.esperado.isEmpty());
 

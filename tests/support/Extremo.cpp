@@ -193,12 +193,18 @@ void CompruebaReescritos(const HojaGenerada& hoja, const Antes& antes, const Ent
 
 }  // namespace
 
+fs::path PlantillaMdb(const fs::path& carpeta) {
+    const fs::path ruta = carpeta / "plantilla.mdb";
+    fs::copy_file(fs::path(PELMORA_FIXTURES) / "empty.mdb", ruta);
+    fs::permissions(ruta, fs::perms::owner_read | fs::perms::owner_write);
+    return ruta;
+}
+
 std::optional<std::string> MotivoSinEscrituraJet() {
     const fs::path plantilla = fs::path(PELMORA_FIXTURES) / "empty.mdb";
     if (!fs::exists(plantilla)) return "no está " + plantilla.string();
     TempDir temporal;
-    const fs::path ruta = temporal.root() / "prueba.mdb";
-    fs::copy_file(plantilla, ruta);
+    const fs::path ruta = PlantillaMdb(temporal.root());
     try {
         auto bdd = engine::openDatabase(ruta.string());
         engine::TableDef tabla = bdd->createTableDef("Prueba");
