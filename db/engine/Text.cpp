@@ -40,7 +40,9 @@ char32_t decode(const std::string& text, size_t& i) {
     return c;
 }
 
-void encode(char32_t c, std::string& out) {
+}  // namespace
+
+void appendUtf8(char32_t c, std::string& out) {
     if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -58,8 +60,6 @@ void encode(char32_t c, std::string& out) {
     }
 }
 
-}  // namespace
-
 std::string upperCase(const std::string& utf8) {
     std::string out;
     out.reserve(utf8.size());
@@ -69,7 +69,7 @@ std::string upperCase(const std::string& utf8) {
         if (i == start + 1 && static_cast<unsigned char>(utf8[start]) >= 0x80)
             out += utf8[start];  // a stray byte is kept as it is
         else
-            encode(upper(c), out);
+            appendUtf8(upper(c), out);
     }
     return out;
 }

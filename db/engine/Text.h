@@ -7,6 +7,9 @@
 
 namespace pelmora::engine {
 
+// Appends one code point to UTF-8 text.
+void appendUtf8(char32_t c, std::string& out);
+
 // Upper-cases UTF-8 text, accented Latin letters included (é -> É, ñ -> Ñ).
 std::string upperCase(const std::string& utf8);
 

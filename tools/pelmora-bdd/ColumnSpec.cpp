@@ -77,15 +77,15 @@ engine::Column parseColumnSpec(const std::string& text) {
 }
 
 std::string formatColumnSpec(const engine::Column& column) {
-    std::string spec = column.name + ":";
+    std::string texto = column.name + ":";
     for (const TypeName& t : kTypes)
-        if (t.type == column.type) spec += t.name;
-    if (column.type == Type::Text) spec += ":" + std::to_string(column.size ? column.size : 255);
+        if (t.type == column.type) texto += t.name;
+    if (column.type == Type::Text) texto += ":" + std::to_string(column.size ? column.size : 255);
     const bool textual = column.type == Type::Text || column.type == Type::Memo;
-    if (textual && column.allowZeroLength) spec += ":allowzerolength";
-    if (column.required) spec += ":required";
-    if (column.autoNumber) spec += ":autonumber";
-    return spec;
+    if (textual && column.allowZeroLength) texto += ":allowzerolength";
+    if (column.required) texto += ":required";
+    if (column.autoNumber) texto += ":autonumber";
+    return texto;
 }
 
 }  // namespace pelmora::bdd

@@ -8,11 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "db/engine/Text.h"
 #include "db/engine/jet/Format.h"
 
 namespace pelmora::engine::jet {
-
-void appendUtf8(char32_t c, std::string& out);
 
 // Appends the UTF-8 form of stored text (a value, a name) to `out`.
 void decodeUcs2(std::string_view bytes, std::string& out);
