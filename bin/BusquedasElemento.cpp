@@ -73,7 +73,7 @@ bool ChequeaTablaElemento(Estado& estado, const IndicesRecorrido& indices, int32
 void BuscaRegistroElemento(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
                            int32_t Mslink) {
     PrimerosPorMslink& tabla = indices.TablaParticular(Tabla);
-    if (std::optional<engine::RowId> registro = tabla.Busca(Mslink)) {
+    if (PrimerosPorMslink::Primero* registro = tabla.Busca(Mslink)) {
         tabla.Marca(*registro);
         return;
     }

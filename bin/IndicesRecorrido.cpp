@@ -16,6 +16,17 @@ IndicesRecorrido::IndicesRecorrido(Estado& estado) : estado_(estado) {
         catalogo_.emplace(estado.CatalogoParticular[i].entitynum, i);
 }
 
+IndicesRecorrido::~IndicesRecorrido() {
+    try {
+        EscribeMarcas();
+    } catch (...) {
+    }
+}
+
+void IndicesRecorrido::EscribeMarcas() {
+    for (auto& [nombre, tabla] : tablas_) tabla->EscribeMarcas();
+}
+
 const std::string* IndicesRecorrido::TablaDeFeature(int32_t mslink) const {
     auto entrada = features_.find(mslink);
     return entrada == features_.end() ? nullptr : &entrada->second;

@@ -24,6 +24,11 @@ class IndicesRecorrido {
     // Indexes ListaFeature and CatalogoParticular as they are now; the tables are
     // read when first looked up.
     explicit IndicesRecorrido(Estado& estado);
+    // Writes the marks still noted (a walk ending by an error keeps what it marked);
+    // a failure then is not reported over the error that ends the walk.
+    ~IndicesRecorrido();
+    IndicesRecorrido(const IndicesRecorrido&) = delete;
+    IndicesRecorrido& operator=(const IndicesRecorrido&) = delete;
 
     // Whether some Feature entry is neither a centroid (ftype 4) nor marked NoAsignar.
     bool HayFeatureAsignable() const { return hayAsignable_; }
@@ -38,6 +43,8 @@ class IndicesRecorrido {
     // The statements on BdDParticular and on BdDGeneral.
     ConsultasEnMemoria& ConsultasParticular();
     ConsultasEnMemoria& ConsultasGeneral();
+    // Writes the Correlate marks noted so far, table by table.
+    void EscribeMarcas();
 
     // The Particular record that BuscaRegistroAdaptacion found last, which
     // BuscaRegistroGeneral reads again for the label table.

@@ -1,5 +1,6 @@
 #include "bin/PrimerosPorMslink.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -37,29 +38,35 @@ PrimerosPorMslink::PrimerosPorMslink(engine::Database& bdd, const std::string& t
         if (numero != std::trunc(numero) || numero < std::numeric_limits<int32_t>::min() ||
             numero > std::numeric_limits<int32_t>::max())
             continue;
-        primeros_.emplace(static_cast<int32_t>(numero), Primero{orden, cursor->id()});
+        primeros_.InsertaSiFalta(static_cast<int32_t>(numero), Primero{orden, cursor->id()});
     }
 }
 
-std::optional<engine::RowId> PrimerosPorMslink::Busca(int32_t mslink) const {
-    auto primero = primeros_.find(mslink);
-    const bool hallado = primero != primeros_.end();
-    if (ilegible_ && (!hallado || ilegible_->orden < primero->second.orden))
+PrimerosPorMslink::Primero* PrimerosPorMslink::Busca(int32_t mslink) {
+    Primero* primero = primeros_.Busca(mslink);
+    if (ilegible_ && (!primero || ilegible_->orden < primero->orden))
         throw ValorNoValido("Valor no válido en la base de datos «" + bdd_.path() + "», tabla «" +
                             tabla_.name + "», registro " + std::to_string(ilegible_->orden + 1) +
                             ", columna «mslink», al buscar el mslink " + std::to_string(mslink) +
                             ": " + ilegible_->motivo);
-    if (!hallado) return std::nullopt;
-    return primero->second.registro;
+    return primero;
 }
 
-void PrimerosPorMslink::Marca(engine::RowId registro) {
-    if (!marcados_.insert(registro).second) return;
-    const int columna = tabla_.find("Tcorrelate");
-    if (columna < 0) faltaCampo(bdd_, tabla_, "Tcorrelate");
-    engine::Row fila = bdd_.backend().read(tabla_.name, registro);
-    fila[columna] = engine::Value::boolean(true);
-    bdd_.backend().update(tabla_.name, registro, fila);
+void PrimerosPorMslink::Marca(Primero& registro) {
+    if (registro.marcado) return;
+    if (columnaMarca_ < 0) columnaMarca_ = tabla_.find("Tcorrelate");
+    if (columnaMarca_ < 0) faltaCampo(bdd_, tabla_, "Tcorrelate");
+    pendientes_.push_back(registro.registro);
+    registro.marcado = true;
+}
+
+void PrimerosPorMslink::EscribeMarcas() {
+    std::vector<engine::RowId> registros;
+    registros.swap(pendientes_);
+    std::sort(registros.begin(), registros.end());
+    for (engine::RowId registro : registros)
+        bdd_.backend().updateColumn(tabla_.name, registro, columnaMarca_,
+                                    engine::Value::boolean(true));
 }
 
 }  // namespace pelmora

@@ -22,13 +22,14 @@ class Recorrido {
         : estado_(estado),
           RutaBin_(RutaBin),
           bin_(RutaBin, FicheroBinario::Modo::LecturaEscritura),
-          indices_(estado),
-          escrituras_(estado.BdDParticular) {}
+          escrituras_(estado.BdDParticular),
+          indices_(estado) {}
 
     void Recorre() {
         estado_.pantalla.punteroOcupado();
         do RecorreElemento();
         while (quedaElemento(bin_.posicion(), bin_.longitud()));
+        indices_.EscribeMarcas();
         escrituras_.Termina();
         bin_.cierra();
         estado_.pantalla.punteroNormal();
@@ -110,9 +111,11 @@ class Recorrido {
     Estado& estado_;
     const std::string RutaBin_;
     FicheroBinario bin_;
-    IndicesRecorrido indices_;
-    // Marks and log rows go to BdDParticular in one commit at the end of the walk.
+    // Marks and log rows go to BdDParticular in one commit at the end of the walk;
+    // declared before the indexes, so that the marks they still hold when the walk
+    // ends by an error are written before that commit.
     EscriturasAgrupadas escrituras_;
+    IndicesRecorrido indices_;
 
     int64_t InicioElemento = 0;
     std::array<AtributoOcurrencia, 255> ListaAtributos{};

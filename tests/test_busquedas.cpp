@@ -201,6 +201,8 @@ TEST_P(Busquedas, PrimerRegistroPorMslinkComoElRecorridoDeLaTabla) {
     EXPECT_FALSE(vias.Busca(0));
     vias.Marca(*vias.Busca(5));
     vias.Marca(*vias.Busca(5));
+    EXPECT_EQ(Marcas("Vias"), (std::vector<bool>{false, false, false, false}));  // not yet
+    vias.EscribeMarcas();
     EXPECT_EQ(Marcas("Vias"), (std::vector<bool>{true, false, false, false}));
 
     // Text mslinks compare as numbers; one that is not a number stops every lookup

@@ -1,6 +1,10 @@
 // Values and texts as the engine converts and compares them.
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+#include <vector>
+
 #include "db/engine/Error.h"
 #include "db/engine/Text.h"
 #include "db/engine/Value.h"
@@ -35,4 +39,22 @@ TEST(Texto, MayusculasYComparacionSinDistinguirCaso) {
     EXPECT_FALSE(textEquals("arbol", "árbol"));  // accents count
     EXPECT_FALSE(textEquals("abc", "abc "));     // trailing spaces count
     EXPECT_TRUE(sameName("199Etiquetas", "199ETIQUETAS"));
+}
+
+// The in-place comparison agrees with comparing the upper-cased texts, on texts
+// that mix ASCII, accented letters, stray bytes and cut sequences at any place.
+TEST(Texto, ComparacionIgualQueLaDeLosTextosEnMayusculas) {
+    const std::vector<std::string> trozos = {"a", "A",    "z",    "_", " ", "é", "É",
+                                             "ñ", "\xC3", "\xFF", "~", "Ÿ", "ÿ", ""};
+    std::mt19937 azar(7);
+    const auto texto = [&] {
+        std::string t;
+        for (int n = azar() % 5; n > 0; --n) t += trozos[azar() % trozos.size()];
+        return t;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const std::string a = texto(), b = i % 3 ? texto() : a + texto();
+        const int esperado = upperCase(a).compare(upperCase(b));
+        EXPECT_EQ(compareText(a, b), esperado < 0 ? -1 : esperado > 0 ? 1 : 0) << a << " | " << b;
+    }
 }

@@ -18,10 +18,13 @@ namespace pelmora::engine {
 using RowId = int64_t;
 using Row = std::vector<Value>;
 
+// The message for a column index a table does not have.
+std::string columnMissing(const std::string& path, const std::string& table, int column);
+
 // The rows a query selected, visited one at a time; values are decoded only
 // when asked for, so a scan costs no allocation per row beyond them.
 class Cursor {
-public:
+  public:
     virtual ~Cursor() = default;
     // Moves to the next selected row (the first, on the first call); false at the end.
     virtual bool next() = 0;
@@ -31,7 +34,7 @@ public:
 };
 
 class Backend {
-public:
+  public:
     virtual ~Backend() = default;
 
     virtual const std::string& path() const = 0;
@@ -54,6 +57,9 @@ public:
     virtual Row read(const std::string& table, RowId id) = 0;
     // Writes a whole row (every column, in schema order).
     virtual void update(const std::string& table, RowId id, const Row& row) = 0;
+    // Sets one column of a row (by index in schema order), the others left as stored.
+    // This default reads the row and writes it whole.
+    virtual void updateColumn(const std::string& table, RowId id, int column, const Value& value);
     // Appends a row; columns left Null take their default or autonumber.
     virtual RowId insert(const std::string& table, const Row& row) = 0;
 

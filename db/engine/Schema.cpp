@@ -5,9 +5,8 @@
 namespace pelmora::engine {
 
 int TableSchema::find(const std::string& column) const {
-    const std::string wanted = upperCase(column);
     for (size_t i = 0; i < columns.size(); ++i)
-        if (upperCase(columns[i].name) == wanted) return static_cast<int>(i);
+        if (sameName(columns[i].name, column)) return static_cast<int>(i);
     return -1;
 }
 

@@ -1,5 +1,6 @@
 #include "db/engine/Text.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace pelmora::engine {
@@ -74,8 +75,22 @@ std::string upperCase(const std::string& utf8) {
     return out;
 }
 
+// Upper-casing works character by character, so while both texts are plain ASCII
+// they are compared in place; from the first other byte on, the rests are
+// compared upper-cased (their common prefix changes nothing).
 int compareText(const std::string& a, const std::string& b) {
-    int c = upperCase(a).compare(upperCase(b));
+    const size_t common = std::min(a.size(), b.size());
+    size_t i = 0;
+    for (; i < common; ++i) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
+        if (x >= 0x80 || y >= 0x80) break;
+        const int ux = x >= 'a' && x <= 'z' ? x - 32 : x;
+        const int uy = y >= 'a' && y <= 'z' ? y - 32 : y;
+        if (ux != uy) return ux < uy ? -1 : 1;
+    }
+    if (i == common) return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+    const int c = upperCase(a.substr(i)).compare(upperCase(b.substr(i)));
     return c < 0 ? -1 : c > 0 ? 1 : 0;
 }
 

@@ -15,9 +15,13 @@ std::string upperCase(const std::string& utf8);
 
 // -1, 0 or 1: the order and equality of two texts in conditions and ORDER BY.
 int compareText(const std::string& a, const std::string& b);
-inline bool textEquals(const std::string& a, const std::string& b) { return compareText(a, b) == 0; }
+inline bool textEquals(const std::string& a, const std::string& b) {
+    return compareText(a, b) == 0;
+}
 
 // Names of tables and columns: equal when equal once upper-cased.
-inline bool sameName(const std::string& a, const std::string& b) { return upperCase(a) == upperCase(b); }
+inline bool sameName(const std::string& a, const std::string& b) {
+    return compareText(a, b) == 0;
+}
 
 }  // namespace pelmora::engine

@@ -185,6 +185,21 @@ void checkValues(Database& db) {
     EXPECT_EQ(count("texto=''"), 1);
     EXPECT_EQ(count("si=-1"), 1);
     EXPECT_EQ(count("si=0"), 1);
+
+    // One column written by its locator: fitted as in a whole row, the others kept.
+    Backend& backend = db.backend();
+    auto rows = backend.select(parseStatement("Select Valores.* from Valores;"));
+    ASSERT_TRUE(rows->next());
+    const RowId first = rows->id();
+    rows.reset();
+    backend.updateColumn("VALORES", first, 0, Value::longInt(42));
+    backend.updateColumn("Valores", first, 1, Value());
+    EXPECT_THROW(backend.updateColumn("Valores", first, 0, Value::text("once letras")), Error);
+    EXPECT_THROW(backend.updateColumn("Valores", first, 4, Value()), Error);
+    const Row row = backend.read("Valores", first);
+    EXPECT_EQ(row[0], Value::text("42"));
+    EXPECT_EQ(row[1], Value::boolean(false));
+    EXPECT_EQ(row[2], Value::dateTime(day));
 }
 
 }  // namespace

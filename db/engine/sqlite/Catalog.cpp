@@ -3,6 +3,7 @@
 #include "db/engine/ColumnValue.h"
 #include "db/engine/Error.h"
 #include "db/engine/Text.h"
+#include "db/engine/sqlite/Select.h"
 #include "db/engine/sqlite/SqlText.h"
 #include "db/engine/sqlite/SqliteTypes.h"
 
@@ -32,12 +33,14 @@ std::optional<Value> defaultOf(const std::string& expression, const Column& colu
 }  // namespace
 
 void Catalog::refresh() {
+    if (held_ && version_ >= 0) return;
     Statement version = connection_.cached("PRAGMA schema_version", "leer el catálogo de tablas");
     version.step();
     const int64_t current = sqlite3_column_int64(version.raw(), 0);
     if (current == version_) return;
     names_.clear();
     tables_.clear();
+    given_.clear();
     Statement list = connection_.cached(
         "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' "
         "ESCAPE '\\' ORDER BY rowid",
@@ -51,28 +54,27 @@ const std::vector<std::string>& Catalog::tableNames() {
     return names_;
 }
 
-Catalog::Entry& Catalog::entry(const std::string& table) {
+const CatalogEntry& Catalog::entry(const std::string& table) {
     refresh();
+    if (auto known = given_.find(table); known != given_.end()) return *known->second;
     const std::string key = upperCase(table);
     auto found = tables_.find(key);
-    if (found != tables_.end()) return found->second;
-    for (const std::string& name : names_)
-        if (upperCase(name) == key) return tables_.emplace(key, load(name)).first->second;
-    throw Error("No existe la tabla «" + table + "» en la base de datos «" + connection_.path() +
-                "»");
+    if (found == tables_.end())
+        for (const std::string& name : names_)
+            if (upperCase(name) == key) found = tables_.emplace(key, load(name)).first;
+    if (found == tables_.end())
+        throw Error("No existe la tabla «" + table + "» en la base de datos «" +
+                    connection_.path() + "»");
+    return *given_.emplace(table, &found->second).first->second;
 }
 
 const TableSchema& Catalog::schema(const std::string& table) {
     return entry(table).schema;
 }
 
-const std::string& Catalog::createStatement(const std::string& table) {
-    return entry(table).sql;
-}
-
-Catalog::Entry Catalog::load(const std::string& name) {
+CatalogEntry Catalog::load(const std::string& name) {
     const std::string doing = "leer la definición de la tabla «" + name + "»";
-    Entry entry;
+    CatalogEntry entry;
     entry.schema.name = name;
     Statement create = connection_.cached(
         "SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?", doing);
@@ -109,6 +111,17 @@ Catalog::Entry Catalog::load(const std::string& name) {
         if (column.autoNumber) column.required = false;
         column.defaultValue = defaultOf(defaults[i], column, name, connection_.path());
     }
+    const TableSchema& schema = entry.schema;
+    const std::string where = " WHERE " + rowidName(schema) + " = ?";
+    entry.readRow = "SELECT " + columnList(schema) + " FROM " + quoteIdentifier(name) + where;
+    std::string assignments;
+    for (const Column& column : schema.columns) {
+        const std::string assignment = quoteIdentifier(column.name) + " = ?";
+        assignments += (assignments.empty() ? "" : ", ") + assignment;
+        entry.updateColumn.push_back("UPDATE " + quoteIdentifier(name) + " SET " + assignment +
+                                     where);
+    }
+    entry.updateRow = "UPDATE " + quoteIdentifier(name) + " SET " + assignments + where;
     return entry;
 }
 

@@ -47,15 +47,22 @@ class SqliteBackend final : public Backend {
     }
     Row read(const std::string& table, RowId id) override;
     void update(const std::string& table, RowId id, const Row& row) override;
+    void updateColumn(const std::string& table, RowId id, int column, const Value& value) override;
     RowId insert(const std::string& table, const Row& row) override;
 
     // One transaction for the whole group.
+    // One transaction for the whole group; inside it no other connection can
+    // change the schema, so the catalog is not asked again at every write.
     void beginWrites() override {
-        if (writeGroups_++ == 0) connection_->execute("BEGIN", "agrupar escrituras");
+        if (writeGroups_++ > 0) return;
+        connection_->execute("BEGIN", "agrupar escrituras");
+        catalog_.tableNames();
+        catalog_.hold(true);
     }
     void endWrites() override {
-        if (writeGroups_ > 0 && --writeGroups_ == 0)
-            connection_->execute("COMMIT", "guardar las escrituras agrupadas");
+        if (writeGroups_ == 0 || --writeGroups_ > 0) return;
+        catalog_.hold(false);
+        connection_->execute("COMMIT", "guardar las escrituras agrupadas");
     }
 
     std::vector<std::string> verify() override { return sqlite::verify(*connection_, catalog_); }
@@ -64,6 +71,8 @@ class SqliteBackend final : public Backend {
     std::string definition(const std::string& table, const Column& column) const;
     void checkColumns(const TableSchema& table) const;
     std::vector<Value> fitted(const TableSchema& table, const Row& row) const;
+    void completeForUpdate(const TableSchema& table, size_t column, Value& value) const;
+    void updateRow(const TableSchema& table, RowId id, Statement& statement);
     void changeSchema(const std::string& sql, const std::string& doing);
 
     std::shared_ptr<Connection> connection_;
@@ -159,7 +168,7 @@ void SqliteBackend::setDefaultValue(const std::string& table, const std::string&
     if (fallback.isNull() && target.type == Type::Boolean) fallback = Value::boolean(false);
     if (target.defaultValue ? *target.defaultValue == fallback : fallback.isNull()) return;
 
-    const std::string& sql = catalog_.createStatement(schema.name);
+    const std::string& sql = catalog_.entry(schema.name).sql;
     std::string changed;
     for (const sqlite::ColumnDefinition& definition : sqlite::columnDefinitions(sql))
         if (sameName(definition.name, target.name))
@@ -197,11 +206,9 @@ void SqliteBackend::setDefaultValue(const std::string& table, const std::string&
 }
 
 Row SqliteBackend::read(const std::string& table, RowId id) {
-    const TableSchema& schema = catalog_.schema(table);
-    Statement statement = connection_->cached("SELECT " + sqlite::columnList(schema) + " FROM " +
-                                                  quoteIdentifier(schema.name) + " WHERE " +
-                                                  sqlite::rowidName(schema) + " = ?",
-                                              "leer " + inTable(schema.name));
+    const sqlite::CatalogEntry& entry = catalog_.entry(table);
+    const TableSchema& schema = entry.schema;
+    Statement statement = connection_->cached(entry.readRow, "leer " + inTable(schema.name));
     statement.bind(1, int64_t{id});
     if (!statement.step())
         throw Error("El registro ya no existe en la tabla «" + schema.name + "» de «" + path() +
@@ -224,30 +231,51 @@ std::vector<Value> SqliteBackend::fitted(const TableSchema& table, const Row& ro
     return values;
 }
 
+// A fitted value as an UPDATE writes it: yes/no never Null, a required column
+// never left Null.
+void SqliteBackend::completeForUpdate(const TableSchema& table, size_t column, Value& value) const {
+    const Column& target = table.columns[column];
+    if (value.isNull() && target.type == Type::Boolean) value = Value::boolean(false);
+    if (!target.autoNumber) requireValue(value, {path(), table.name, target});
+}
+
+// Runs a bound UPDATE of one row; the row must still be there.
+void SqliteBackend::updateRow(const TableSchema& table, RowId id, Statement& statement) {
+    statement.step();
+    if (sqlite3_changes(connection_->handle()) == 0)
+        throw Error("El registro ya no existe en la tabla «" + table.name + "» de «" + path() +
+                    "»");
+    indexes_.rowWritten(table, id);
+}
+
 void SqliteBackend::update(const std::string& table, RowId id, const Row& row) {
-    const TableSchema& schema = catalog_.schema(table);
+    const sqlite::CatalogEntry& entry = catalog_.entry(table);
+    const TableSchema& schema = entry.schema;
     const std::string doing = "escribir en " + inTable(schema.name);
     connection_->requireWritable(doing);
     std::vector<Value> values = fitted(schema, row);
-    std::string assignments;
-    for (size_t i = 0; i < values.size(); ++i) {
-        const Column& column = schema.columns[i];
-        if (values[i].isNull() && column.type == Type::Boolean) values[i] = Value::boolean(false);
-        if (!column.autoNumber) requireValue(values[i], {path(), schema.name, column});
-        assignments += (i ? ", " : "") + quoteIdentifier(column.name) + " = ?";
-    }
-    Statement statement =
-        connection_->cached("UPDATE " + quoteIdentifier(schema.name) + " SET " + assignments +
-                                " WHERE " + sqlite::rowidName(schema) + " = ?",
-                            doing);
+    for (size_t i = 0; i < values.size(); ++i) completeForUpdate(schema, i, values[i]);
+    Statement statement = connection_->cached(entry.updateRow, doing);
     for (size_t i = 0; i < values.size(); ++i)
         sqlite::bindValue(statement, static_cast<int>(i + 1), values[i]);
     statement.bind(static_cast<int>(values.size() + 1), int64_t{id});
-    statement.step();
-    if (sqlite3_changes(connection_->handle()) == 0)
-        throw Error("El registro ya no existe en la tabla «" + schema.name + "» de «" + path() +
-                    "»");
-    indexes_.rowWritten(schema, id);
+    updateRow(schema, id, statement);
+}
+
+void SqliteBackend::updateColumn(const std::string& table, RowId id, int column,
+                                 const Value& value) {
+    const sqlite::CatalogEntry& entry = catalog_.entry(table);
+    const TableSchema& schema = entry.schema;
+    const std::string doing = "escribir en " + inTable(schema.name);
+    connection_->requireWritable(doing);
+    if (column < 0 || column >= static_cast<int>(schema.columns.size()))
+        throw Error(columnMissing(path(), schema.name, column));
+    Value fitted = fitToColumn(value, {path(), schema.name, schema.columns[column]});
+    completeForUpdate(schema, column, fitted);
+    Statement statement = connection_->cached(entry.updateColumn[column], doing);
+    sqlite::bindValue(statement, 1, fitted);
+    statement.bind(2, int64_t{id});
+    updateRow(entry.schema, id, statement);
 }
 
 // Columns left Null are left out of the INSERT, so that SQLite fills in their

@@ -1,0 +1,67 @@
+// A table from mslink (a 32-bit number) to a value, kept in one flat array with
+// open addressing: a lookup touches one place in memory, where a node-based map
+// touches two or three, which is what a walk of a million scattered mslinks pays.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace pelmora {
+
+template <typename Valor>
+class TablaPorMslink {
+  public:
+    // The value kept for `mslink`; null when there is none.
+    Valor* Busca(int32_t mslink) {
+        if (huecos_.empty()) return nullptr;
+        for (size_t i = Inicio(mslink);; i = (i + 1) & mascara_) {
+            Hueco& hueco = huecos_[i];
+            if (!hueco.usado) return nullptr;
+            if (hueco.mslink == mslink) return &hueco.valor;
+        }
+    }
+
+    // Keeps `valor` for `mslink` unless a value is kept already (the first stays).
+    void InsertaSiFalta(int32_t mslink, const Valor& valor) {
+        if (2 * (usados_ + 1) > huecos_.size()) Amplia();
+        for (size_t i = Inicio(mslink);; i = (i + 1) & mascara_) {
+            Hueco& hueco = huecos_[i];
+            if (hueco.usado && hueco.mslink != mslink) continue;
+            if (!hueco.usado) {
+                hueco = {mslink, true, valor};
+                ++usados_;
+            }
+            return;
+        }
+    }
+
+  private:
+    struct Hueco {
+        int32_t mslink = 0;
+        bool usado = false;
+        Valor valor{};
+    };
+
+    // Multiplicative hashing: consecutive mslinks spread over the whole array.
+    size_t Inicio(int32_t mslink) const {
+        return ((static_cast<uint32_t>(mslink) * 0x9E3779B1u) >> desplazamiento_) & mascara_;
+    }
+
+    void Amplia() {
+        std::vector<Hueco> anteriores(huecos_.size() < 16 ? 16 : 2 * huecos_.size());
+        anteriores.swap(huecos_);
+        mascara_ = huecos_.size() - 1;
+        desplazamiento_ = 32;
+        for (size_t n = huecos_.size(); n > 1; n >>= 1) --desplazamiento_;
+        usados_ = 0;
+        for (const Hueco& hueco : anteriores)
+            if (hueco.usado) InsertaSiFalta(hueco.mslink, hueco.valor);
+    }
+
+    std::vector<Hueco> huecos_;
+    size_t mascara_ = 0;
+    int desplazamiento_ = 32;
+    size_t usados_ = 0;
+};
+
+}  // namespace pelmora
