@@ -35,7 +35,7 @@ void AnotaDatosError(Estado& estado, DatosErrorRegistro datos) {
 }
 
 bool EsTablaEtiquetas(const std::string& Tabla) {
-    return engine::upperCase(Tabla) == "199ETIQUETAS";
+    return engine::sameName(Tabla, "199ETIQUETAS");
 }
 
 void CortaEnNulo(std::string& Texto) {

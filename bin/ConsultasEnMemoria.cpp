@@ -111,12 +111,9 @@ void ConsultasEnMemoria::Construye(const Tabla& tabla, Consulta& consulta) {
                 puedeCoincidir &&
                 anadeGuardado(clave, tabla.esquema.columns[columna].type, cursor->value(columna));
         if (!puedeCoincidir) continue;
-        Entrada& entrada = consulta.filas[clave];
-        if (++entrada.cuantos == 1) {
-            for (int columna : consulta.leidos) AnadeValor(entrada.valores, cursor->value(columna));
-        } else if (entrada.cuantos == 2) {
-            std::string().swap(entrada.valores);  // no longer the only one: nothing to keep
-        }
+        consulta.filas.Anade(clave, [&](std::string& datos) {
+            for (int columna : consulta.leidos) AnadeValor(datos, cursor->value(columna));
+        });
     }
     consulta.construida = true;
 }
@@ -138,10 +135,10 @@ ResultadoConsulta ConsultasEnMemoria::Busca(const std::string& nombre,
 
     ResultadoConsulta resultado;
     resultado.campos = &consulta.campos;
-    auto encontrada = consulta.filas.find(clave);
-    if (encontrada == consulta.filas.end()) return resultado;
-    resultado.cuantos = encontrada->second.cuantos;
-    if (resultado.cuantos == 1) resultado.valores = LeeValores(encontrada->second.valores);
+    const std::optional<IndiceDeClaves::Hallado> hallado = consulta.filas.Busca(clave);
+    if (!hallado) return resultado;
+    resultado.cuantos = hallado->cuantos;
+    if (resultado.cuantos == 1) resultado.valores = LeeValores(hallado->valores);
     return resultado;
 }
 

@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "bin/IndiceDeClaves.h"
 #include "db/engine/Database.h"
 
 namespace pelmora {
@@ -44,17 +45,13 @@ class ConsultasEnMemoria {
     const std::string& ruta() const { return bdd_->path(); }
 
   private:
-    struct Entrada {
-        int32_t cuantos = 0;
-        std::string valores;  // of the first record, while it is the only one (FilaCompacta.h)
-    };
     // One set of compared columns and fields read, on one table.
     struct Consulta {
         std::vector<int> columnas;   // compared, by index in the table; -1 when missing
         std::vector<int> leidos;     // read, by index in the table
         engine::TableSchema campos;  // the fields read, as a table of their own
         bool construida = false;
-        std::unordered_map<std::string, Entrada> filas;  // by key
+        IndiceDeClaves filas;  // by key, with the fields read (FilaCompacta.h)
     };
     struct Tabla {
         engine::TableSchema esquema;

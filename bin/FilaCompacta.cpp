@@ -35,7 +35,7 @@ void AnadeCrudo(std::string& fila, T valor) {
 }
 
 template <typename T>
-T LeeCrudo(const std::string& fila, size_t& i) {
+T LeeCrudo(std::string_view fila, size_t& i) {
     T valor;
     std::memcpy(&valor, fila.data() + i, sizeof valor);
     i += sizeof valor;
@@ -96,7 +96,7 @@ void AnadeValor(std::string& fila, const Value& valor) {
     }
 }
 
-engine::Row LeeValores(const std::string& fila) {
+engine::Row LeeValores(std::string_view fila) {
     engine::Row valores;
     for (size_t i = 0; i < fila.size();) {
         const auto tipo = static_cast<Type>(fila[i++]);
@@ -112,7 +112,7 @@ engine::Row LeeValores(const std::string& fila) {
                 break;
             case Contenido::Texto: {
                 const auto n = LeeCrudo<uint32_t>(fila, i);
-                valores.push_back(Texto(tipo, fila.substr(i, n)));
+                valores.push_back(Texto(tipo, std::string(fila.substr(i, n))));
                 i += n;
                 break;
             }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "db/engine/Backend.h"
 #include "db/engine/Value.h"
@@ -14,6 +15,6 @@ namespace pelmora {
 void AnadeValor(std::string& fila, const engine::Value& valor);
 
 // The values appended to `fila`, in order, exactly as they were.
-engine::Row LeeValores(const std::string& fila);
+engine::Row LeeValores(std::string_view fila);
 
 }  // namespace pelmora

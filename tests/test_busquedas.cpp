@@ -3,9 +3,12 @@
 // checked against the engine running the same statements.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "bin/Busquedas.h"
 #include "bin/ConsultasEnMemoria.h"
 #include "bin/FilaCompacta.h"
+#include "bin/IndiceDeClaves.h"
 #include "bin/PrimerosPorMslink.h"
 #include "db/Lectura.h"
 #include "db/engine/Error.h"
@@ -92,6 +95,31 @@ TEST(FilaCompacta, GuardaCadaValorTalCual) {
     std::string fila;
     for (const Value& v : valores) AnadeValor(fila, v);
     EXPECT_EQ(LeeValores(fila), valores);
+}
+
+// Through many growths of its table: the count of every key and the values kept
+// of its first record, as a plain map counts them; keys that are prefixes of
+// others, the empty key and keys never added.
+TEST(IndiceDeClaves, CuentaCadaClaveYGuardaLaPrimera) {
+    IndiceDeClaves indice;
+    std::map<std::string, std::pair<int32_t, std::string>> esperado;
+    for (int i = 0; i < 50000; ++i) {
+        const std::string clave = std::string(i % 3, 'k') + std::to_string((i * 7919) % 20011);
+        const std::string valores = "v" + std::to_string(i);
+        indice.Anade(clave, [&](std::string& datos) { datos += valores; });
+        auto& cuenta = esperado[clave];
+        if (++cuenta.first == 1) cuenta.second = valores;
+    }
+    indice.Anade("", [](std::string& datos) { datos += "vacía"; });
+    esperado[""] = {1, "vacía"};
+    for (const auto& [clave, cuenta] : esperado) {
+        const std::optional<IndiceDeClaves::Hallado> hallado = indice.Busca(clave);
+        ASSERT_TRUE(hallado) << clave;
+        EXPECT_EQ(hallado->cuantos, cuenta.first) << clave;
+        EXPECT_EQ(hallado->valores, cuenta.second) << clave;
+    }
+    for (const std::string ausente : {"k", "kk", "30000", "kkk1"})
+        EXPECT_FALSE(indice.Busca(ausente));
 }
 
 class Busquedas : public RecorridoPrueba {};
