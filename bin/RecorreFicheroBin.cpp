@@ -7,11 +7,11 @@
 
 #include "bin/Busquedas.h"
 #include "bin/Elemento.h"
-#include "bin/EscriturasAgrupadas.h"
 #include "bin/FicheroBinario.h"
 #include "bin/IndicesRecorrido.h"
 #include "bin/Modulo_Bin.h"
 #include "core/FinPrograma.h"
+#include "db/EscriturasAgrupadas.h"
 
 namespace pelmora {
 namespace {

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "core/FinPrograma.h"
+#include "db/EscriturasAgrupadas.h"
 #include "db/Lectura.h"
 #include "db/VistaGeneral.h"
 #include "db/engine/Text.h"
@@ -51,6 +52,8 @@ void FusionaTabla(Estado& estado, const std::string& tabla) {
                                engine::OpenMode::Snapshot);
     std::optional<VistaGeneral> vista;  // read at the first marked record
     std::unique_ptr<engine::Recordset> altas;
+    // The table's new records in one commit, kept when the merge stops on the way.
+    EscriturasAgrupadas grupo(estado.BdDGeneral);
     for (; !particular.fin(); particular.siguiente()) {
         if (!particular.siNo("Tcorrelate")) continue;
         const ClaveFusion clave = ClaveDe(particular, etiquetas);
@@ -67,6 +70,7 @@ void FusionaTabla(Estado& estado, const std::string& tabla) {
         Anade(*altas, particular, clave, mslink, etiquetas);
         vista->Anota(clave, mslink);
     }
+    grupo.Termina();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "db/Marcas.h"
 
+#include "db/EscriturasAgrupadas.h"
 #include "db/Lectura.h"
 #include "db/engine/Text.h"
 
@@ -22,6 +23,7 @@ void PreparaTcorrelateTabla(Estado& estado, const std::string& tabla) {
     if (rs->schema().find("TCORRELATE") >= 0) {
         // A record already false is left as it is: rewriting it would change nothing.
         const engine::Value falso = engine::Value::boolean(false);
+        EscriturasAgrupadas grupo(estado.BdDParticular);
         for (; !rs->eof(); rs->moveNext()) {
             if (rs->field("Tcorrelate") == falso) continue;
             rs->edit();
@@ -29,6 +31,7 @@ void PreparaTcorrelateTabla(Estado& estado, const std::string& tabla) {
             rs->update();
         }
         rs->close();
+        grupo.Termina();
         return;
     }
     rs->close();

@@ -1,6 +1,6 @@
-// The writes of a walk to one database stored together, in one commit, however
-// the walk ends: normally, or by an end of the program, whose rows and marks
-// already written must stay.
+// A long run of writes to one database (the marks and log rows of a walk, the
+// marks reset before it) stored together, in one commit, however the run ends:
+// normally, or by an end of the program, whose writes already made must stay.
 #pragma once
 
 #include <memory>

@@ -1,4 +1,4 @@
-#include "bin/EscriturasAgrupadas.h"
+#include "db/EscriturasAgrupadas.h"
 
 namespace pelmora {
 
