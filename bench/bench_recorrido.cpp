@@ -1,80 +1,45 @@
 // How long the element walk takes per ATR on sheets of 10^4, 10^5 and 10^6 ATRs, in
-// the Correlate run (mark the record) and the Adaptation run (find the Particular and
-// the General record, rewrite the ATR), on SQLite files. Each element has two ATRs,
-// one per table; each table holds one record per ATR; one Correlate ATR in a hundred
-// reaches no record. The tables are made through the engine and filled in one
-// transaction with libsqlite3; the time per ATR (wall clock: the walk waits on its files)
-// must stay flat as the sheet grows. Also the reset of an earlier run's marks
-// that precedes a Correlate walk.
+// the Correlate run (mark the record; on SQLite and on an Access file) and the
+// Adaptation run (find the Particular and the General record, rewrite the ATR; on
+// SQLite). Each element has two ATRs, one per table; each table holds one record per
+// ATR; one Correlate ATR in a hundred reaches no record. The time per ATR (wall
+// clock: the walk waits on its files) must stay flat as the sheet grows. Also the
+// reset of an earlier run's marks that precedes a Correlate walk.
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 #include <string>
 
+#include "bench/support/BdDBench.h"
 #include "bin/RecorreFicheroBin.h"
 #include "core/PantallaGuion.h"
 #include "db/Marcas.h"
 #include "db/TablasControl.h"
-#include "db/engine/Database.h"
 
 namespace {
 
 using namespace pelmora;
+using namespace pelmora::bench;
 namespace fs = std::filesystem;
 
 const char* const kTablas[] = {"Vias", "Edificios"};
 
-void Ejecuta(sqlite3* bdd, const std::string& sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(bdd, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-        std::string texto = error ? error : "?";
-        sqlite3_free(error);
-        throw std::runtime_error(texto);
-    }
-}
-
-// Both tables with `registros` records each: mslink base + i, key "Calle i", class i % 7.
-void CreaBdD(const fs::path& ruta, int registros, int base, bool particular) {
+// Both tables with `registros` records each: mslink base + i, key "Calle i", class
+// i % 7; in the Particular database with the control tables and every mark `marcada`.
+void CreaHojaBdD(const fs::path& ruta, int registros, int base, bool particular,
+                 bool marcada = false) {
     {
         PantallaGuion pantalla;
         Estado estado(pantalla);
-        estado.BdDParticular = engine::createSqliteDatabase(ruta);
-        for (const char* tabla : kTablas) {
-            engine::TableDef def = estado.BdDParticular->createTableDef(tabla);
-            def.appendField(def.createField("mslink", engine::Type::Long));
-            def.appendField(def.createField("clasific", engine::Type::Long));
-            def.appendField(def.createField("tmapa", engine::Type::Text));
-            def.appendField(def.createField("tcomplet", engine::Type::Text));
-            def.appendField(def.createField("tfeature", engine::Type::Long));
-            def.appendField(def.createField("Tcorrelate", engine::Type::Boolean));
-            estado.BdDParticular->appendTableDef(def);
-        }
+        estado.BdDParticular = CreaBdD(ruta);
+        for (const char* tabla : kTablas) CreaTablaVias(*estado.BdDParticular, tabla, true);
         if (particular) CreaTablasControl(estado);
     }
-    sqlite3* bdd = nullptr;
-    sqlite3_open(ruta.c_str(), &bdd);
-    Ejecuta(bdd, "BEGIN");
-    for (const char* tabla : kTablas) {
-        sqlite3_stmt* inserta = nullptr;
-        const std::string sql = std::string("INSERT INTO ") + tabla +
-                                " (mslink, clasific, tcomplet, tfeature) VALUES (?1, ?2, ?3, 1)";
-        sqlite3_prepare_v2(bdd, sql.c_str(), -1, &inserta, nullptr);
-        for (int i = 0; i < registros; ++i) {
-            const std::string clave = "Calle " + std::to_string(i);
-            sqlite3_bind_int(inserta, 1, base + i);
-            sqlite3_bind_int(inserta, 2, i % 7);
-            sqlite3_bind_text(inserta, 3, clave.c_str(), -1, SQLITE_TRANSIENT);
-            sqlite3_step(inserta);
-            sqlite3_reset(inserta);
-        }
-        sqlite3_finalize(inserta);
-    }
-    Ejecuta(bdd, "COMMIT");
-    sqlite3_close(bdd);
+    for (const char* tabla : kTablas)
+        Llena(ruta, tabla, true, registros, [&](int i) {
+            return FilaVias{base + i, i % 7, "Calle " + std::to_string(i), 1, marcada};
+        });
 }
 
 void Escribe16(std::string& b, int v) {
@@ -108,29 +73,28 @@ void CreaBin(const fs::path& ruta, int atributos, bool perdidos) {
     std::ofstream(ruta, std::ios::binary | std::ios::trunc) << b;
 }
 
-void Recorre(benchmark::State& state, const std::string& tipo) {
+void Recorre(benchmark::State& state, const std::string& tipo, const std::string& extension) {
     const int atributos = static_cast<int>(state.range(0));
     const bool adaptacion = tipo == "ADAPTACION";
-    std::string plantilla = (fs::temp_directory_path() / "pelmora-bench-XXXXXX").string();
-    if (!mkdtemp(plantilla.data())) throw std::runtime_error("mkdtemp");
-    const fs::path carpeta = plantilla;
-    CreaBdD(carpeta / "hoja0.sqlite", atributos / 2, 1, true);
-    if (adaptacion) CreaBdD(carpeta / "general.sqlite", atributos / 2, 100001, false);
-    CreaBin(carpeta / "hoja0.bin", atributos, !adaptacion);
+    const CarpetaTemporal carpeta;
+    const fs::path& c = carpeta.ruta();
+    CreaHojaBdD(c / ("hoja0" + extension), atributos / 2, 1, true);
+    if (adaptacion) CreaHojaBdD(c / ("general" + extension), atributos / 2, 100001, false);
+    CreaBin(c / "hoja0.bin", atributos, !adaptacion);
     for (auto _ : state) {
         state.PauseTiming();
-        for (const std::string extension : {".sqlite", ".bin"})
-            fs::copy_file(carpeta / ("hoja0" + extension), carpeta / ("hoja" + extension),
+        for (const std::string& e : {extension, std::string(".bin")})
+            fs::copy_file(c / ("hoja0" + e), c / ("hoja" + e),
                           fs::copy_options::overwrite_existing);
-        fs::remove(carpeta / "hoja_err.bin");
+        fs::remove(c / "hoja_err.bin");
         PantallaGuion pantalla;
         Estado estado(pantalla);
         estado.TipoProceso = tipo;
-        estado.NombreFicheroBin = (carpeta / "hoja.bin").string();
-        estado.NombreBdDParticular = (carpeta / "hoja.sqlite").string();
+        estado.NombreFicheroBin = (c / "hoja.bin").string();
+        estado.NombreBdDParticular = (c / ("hoja" + extension)).string();
         estado.BdDParticular = engine::openDatabase(estado.NombreBdDParticular);
         if (adaptacion) {
-            estado.NombreBdDGeneral = (carpeta / "general.sqlite").string();
+            estado.NombreBdDGeneral = (c / ("general" + extension)).string();
             estado.BdDGeneral = engine::openDatabase(estado.NombreBdDGeneral);
         }
         estado.CatalogoParticular = {{"Vias", 10}, {"Edificios", 20}};
@@ -143,31 +107,21 @@ void Recorre(benchmark::State& state, const std::string& tipo) {
     }
     state.counters["por_atr"] = benchmark::Counter(
         atributos, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-    fs::remove_all(carpeta);
 }
 
 // The Correlate run's first step on the same Particular database after an earlier
 // run marked every record: each mark set back to false.
 void BM_PreparaTcorrelate(benchmark::State& state) {
     const int registros = static_cast<int>(state.range(0));
-    std::string plantilla = (fs::temp_directory_path() / "pelmora-bench-XXXXXX").string();
-    if (!mkdtemp(plantilla.data())) throw std::runtime_error("mkdtemp");
-    const fs::path carpeta = plantilla;
-    CreaBdD(carpeta / "hoja0.sqlite", registros, 1, true);
-    {
-        sqlite3* bdd = nullptr;
-        sqlite3_open((carpeta / "hoja0.sqlite").c_str(), &bdd);
-        for (const char* tabla : kTablas)
-            Ejecuta(bdd, std::string("UPDATE ") + tabla + " SET Tcorrelate = -1");
-        sqlite3_close(bdd);
-    }
+    const CarpetaTemporal carpeta;
+    const fs::path& c = carpeta.ruta();
+    CreaHojaBdD(c / "hoja0.sqlite", registros, 1, true, true);
     for (auto _ : state) {
         state.PauseTiming();
-        fs::copy_file(carpeta / "hoja0.sqlite", carpeta / "hoja.sqlite",
-                      fs::copy_options::overwrite_existing);
+        fs::copy_file(c / "hoja0.sqlite", c / "hoja.sqlite", fs::copy_options::overwrite_existing);
         PantallaGuion pantalla;
         Estado estado(pantalla);
-        estado.BdDParticular = engine::openDatabase((carpeta / "hoja.sqlite").string());
+        estado.BdDParticular = engine::openDatabase((c / "hoja.sqlite").string());
         estado.CatalogoParticular = {{"Vias", 10}, {"Edificios", 20}};
         state.ResumeTiming();
         PreparaTcorrelate(estado, estado.NombreBdDParticular);
@@ -175,14 +129,16 @@ void BM_PreparaTcorrelate(benchmark::State& state) {
     state.counters["por_registro"] =
         benchmark::Counter(2.0 * registros, benchmark::Counter::kIsIterationInvariantRate |
                                                 benchmark::Counter::kInvert);
-    fs::remove_all(carpeta);
 }
 
 void BM_RecorreCorrelate(benchmark::State& state) {
-    Recorre(state, "CORRELATE");
+    Recorre(state, "CORRELATE", ".sqlite");
+}
+void BM_RecorreCorrelateAccess(benchmark::State& state) {
+    Recorre(state, "CORRELATE", ".mdb");
 }
 void BM_RecorreAdaptacion(benchmark::State& state) {
-    Recorre(state, "ADAPTACION");
+    Recorre(state, "ADAPTACION", ".sqlite");
 }
 
 BENCHMARK(BM_PreparaTcorrelate)
@@ -192,6 +148,13 @@ BENCHMARK(BM_PreparaTcorrelate)
     ->UseRealTime()
     ->Iterations(1);
 BENCHMARK(BM_RecorreCorrelate)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+BENCHMARK(BM_RecorreCorrelateAccess)
     ->Arg(10000)
     ->Arg(100000)
     ->Arg(1000000)

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,7 @@
 namespace pelmora::engine::jet {
 
 class TablePages {
-public:
+  public:
     // `longValuePage`: the table's last long-value page (0: none yet), kept by the
     // caller across operations and updated here.
     TablePages(PageWriter& writer, const TableDefinition& table, uint32_t& longValuePage);
@@ -29,11 +30,11 @@ public:
     // To call once rows were written on or removed from a page of the table.
     void noteFreeSpace(const Page& page);
 
-private:
+  private:
     PageWriter& writer_;
     const TableDefinition& table_;
     uint32_t& longValuePage_;
-    std::vector<uint32_t> withRoom_;
+    std::optional<std::vector<uint32_t>> withRoom_;  // read at the first rowPage()
     std::string what_;
 };
 
