@@ -43,8 +43,8 @@ int64_t Cuenta(const fs::path& ruta) {
 void BM_FusionaBdD(benchmark::State& state) {
     const int marcados = static_cast<int>(state.range(0));
     const int generales = static_cast<int>(state.range(1));
-    const CarpetaTemporal temporal;
-    const fs::path& carpeta = temporal.ruta();
+    const prueba::TempDir temporal;
+    const fs::path& carpeta = temporal.root();
     // Even General keys: every other marked record finds its equivalent.
     CreaVias(carpeta / "general0.sqlite", generales, 2, false);
     CreaVias(carpeta / "particular.sqlite", marcados, 1, true);

@@ -30,7 +30,8 @@ std::string readEverything(const std::string& path) {
             q.table = table;
             auto cursor = db->backend().select(q);
             while (cursor->next())
-                for (size_t i = 0; i < schema.columns.size(); ++i) cursor->value(static_cast<int>(i));
+                for (size_t i = 0; i < schema.columns.size(); ++i)
+                    cursor->value(static_cast<int>(i));
         }
         db->backend().verify();
         return "";
@@ -40,11 +41,10 @@ std::string readEverything(const std::string& path) {
 }
 
 class Damaged {
-public:
+  public:
     Damaged(const std::string& fixtureName, const std::string& copyName)
         : path_(dir_.path(copyName)) {
-        fs::copy_file(fixture(fixtureName), path_);
-        fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
+        pelmora::prueba::copyWritable(fixture(fixtureName), path_);
     }
     const std::string& path() const { return path_; }
 
@@ -58,7 +58,7 @@ public:
     }
     void truncate(uint64_t size) { fs::resize_file(path_, size); }
 
-private:
+  private:
     pelmora::prueba::TempDir dir_;
     std::string path_;
 };
@@ -79,7 +79,8 @@ uint32_t definitionPage(const std::string& file, const std::string& table) {
 }  // namespace
 
 TEST(JetDamage, EachDamageGivesAClearError) {
-    if (!fs::exists(fixture("testV2000.mdb"))) GTEST_SKIP() << "Faltan las bases de datos de prueba";
+    if (!fs::exists(fixture("testV2000.mdb")))
+        GTEST_SKIP() << "Faltan las bases de datos de prueba";
     const uint32_t jet4 = 4096, jet3 = 2048;
     {
         Damaged d("testV2000.mdb", "truncado.mdb");
@@ -129,7 +130,8 @@ TEST(JetDamage, EachDamageGivesAClearError) {
 }
 
 TEST(JetDamage, LongValuesThatLieAboutTheirLength) {
-    if (!fs::exists(fixture("test2V2000.mdb"))) GTEST_SKIP() << "Faltan las bases de datos de prueba";
+    if (!fs::exists(fixture("test2V2000.mdb")))
+        GTEST_SKIP() << "Faltan las bases de datos de prueba";
     // The first memo of MSP_PROJECTS kept on another page now claims a gigabyte.
     Damaged d("test2V2000.mdb", "largo.mdb");
     uint64_t header = 0;
@@ -140,8 +142,8 @@ TEST(JetDamage, LongValuesThatLieAboutTheirLength) {
         while (!header && scan.next())
             for (const auto& c : table->definition.columns) {
                 std::string_view bytes;
-                if (c.type != pelmora::engine::jet::ColumnType::Memo || !scan.row().columnBytes(c, bytes) ||
-                    (static_cast<uint8_t>(bytes[3]) & 0x80))
+                if (c.type != pelmora::engine::jet::ColumnType::Memo ||
+                    !scan.row().columnBytes(c, bytes) || (static_cast<uint8_t>(bytes[3]) & 0x80))
                     continue;
                 auto page = jet.pages().page(scan.position().page);
                 header = uint64_t(page->number()) * 4096 +
@@ -155,7 +157,8 @@ TEST(JetDamage, LongValuesThatLieAboutTheirLength) {
 }
 
 TEST(JetDamage, RandomDamageNeverCrashes) {
-    if (!fs::exists(fixture("indexTestV1997.mdb"))) GTEST_SKIP() << "Faltan las bases de datos de prueba";
+    if (!fs::exists(fixture("indexTestV1997.mdb")))
+        GTEST_SKIP() << "Faltan las bases de datos de prueba";
     std::mt19937 random(20240601);
     int errors = 0;
     for (const char* name : {"indexTestV1997.mdb", "overflowTestV2000.mdb", "test2V2000.mdb"}) {

@@ -60,9 +60,7 @@ TEST(JetIndex, DamagedEntriesAreReported) {
     if (!fs::exists(fixture("indexTestV2000.mdb")))
         GTEST_SKIP() << "Faltan las bases de datos de prueba";
     pelmora::prueba::TempDir dir;
-    const std::string path = dir.path("indice.mdb");
-    fs::copy_file(fixture("indexTestV2000.mdb"), path);
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    const std::string path = dir.writableCopy(fixture("indexTestV2000.mdb"), "indice.mdb");
     // The last byte of the first entry of Table1's first index: part of its key.
     uint64_t offset = 0;
     {
@@ -146,9 +144,7 @@ TEST(JetIndex, ARepeatedKeyInAUniqueIndexIsReported) {
     if (!fs::exists(fixture("indexTestV2000.mdb")))
         GTEST_SKIP() << "Faltan las bases de datos de prueba";
     pelmora::prueba::TempDir dir;
-    const std::string path = dir.path("repetida.mdb");
-    fs::copy_file(fixture("indexTestV2000.mdb"), path);
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    const std::string path = dir.writableCopy(fixture("indexTestV2000.mdb"), "repetida.mdb");
     // Table2's second row takes the id (its primary key, a fixed long) of the first.
     uint64_t offset = 0;
     char first[4];
@@ -185,9 +181,7 @@ TEST(JetIndex, AnIndexMapThatDisagreesWithItsTreeIsReported) {
     if (!fs::exists(fixture("compIndexTestV2000.mdb")))
         GTEST_SKIP() << "Faltan las bases de datos de prueba";
     pelmora::prueba::TempDir dir;
-    const std::string path = dir.path("mapa.mdb");
-    fs::copy_file(fixture("compIndexTestV2000.mdb"), path);
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    const std::string path = dir.writableCopy(fixture("compIndexTestV2000.mdb"), "mapa.mdb");
     {
         JetFile jet(path);
         const auto& index = jet.table("Table1")->definition.realIndexes.front();

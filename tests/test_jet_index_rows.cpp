@@ -28,10 +28,7 @@ namespace jet = pelmora::engine::jet;
 namespace {
 
 std::string copied(const pelmora::prueba::TempDir& dir, const std::string& name) {
-    const std::string path = dir.path(name);
-    fs::copy_file(fixture(name), path);
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
-    return path;
+    return dir.writableCopy(fixture(name), name);
 }
 
 std::string contents(const std::string& path) {

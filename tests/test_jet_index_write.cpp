@@ -53,8 +53,7 @@ class OverlayStore : public IndexPageStore {
     size_t writes() const { return written_.size(); }
     // A copy of the file with the written pages in it.
     void saveTo(const std::string& path) const {
-        fs::copy_file(file_.path(), path);
-        fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+        pelmora::prueba::copyWritable(file_.path(), path);
         std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
         for (const auto& [number, bytes] : written_) {
             out.seekp(static_cast<std::streamoff>(uint64_t(number) * bytes.size()));
@@ -232,9 +231,7 @@ TEST(JetIndexWrite, AnUnknownTextSortOrderIsRefusedForWritingOnly) {
     if (!fs::exists(fixture("bigIndexTestV2000.mdb")))
         GTEST_SKIP() << "Faltan las bases de datos de prueba";
     pelmora::prueba::TempDir dir;
-    const std::string path = dir.path("orden.mdb");
-    fs::copy_file(fixture("bigIndexTestV2000.mdb"), path);
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    const std::string path = dir.writableCopy(fixture("bigIndexTestV2000.mdb"), "orden.mdb");
     // Give the indexed text column of Table1 another sort order (1034, traditional Spanish).
     uint64_t offset = 0;
     {
@@ -356,9 +353,7 @@ TEST(JetIndexWrite, PagesTakenForAnIndexAreInItsUsageMap) {
     if (!fs::exists(fixture("compIndexTestV2000.mdb")))
         GTEST_SKIP() << "Faltan las bases de datos de prueba";
     pelmora::prueba::TempDir dir;
-    const std::string path = dir.path("mapa.mdb");
-    fs::copy_file(fixture("compIndexTestV2000.mdb"), path);
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    const std::string path = dir.writableCopy(fixture("compIndexTestV2000.mdb"), "mapa.mdb");
     std::vector<uint32_t> far;
     {
         JetFile jet(path);
@@ -412,9 +407,7 @@ TEST(JetIndexWrite, IndexesRebuiltFromTheRowsHoldAccessOwnEntries) {
     size_t rebuilt = 0;
     for (const auto& source : files) {
         if (JetFile(source).pages().format().version != 4) continue;
-        const std::string path = dir.path(fs::path(source).filename().string());
-        fs::copy_file(source, path);
-        fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+        const std::string path = dir.writableCopy(source, fs::path(source).filename().string());
         {
             JetFile jet(path);
             PageWriter pages(jet.pages());

@@ -19,10 +19,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string copyOf(const pelmora::prueba::TempDir& dir, const std::string& name) {
-    const std::string path = dir.path(name);
-    fs::copy_file(fixture(name), path);
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
-    return path;
+    return dir.writableCopy(fixture(name), name);
 }
 
 bool freeInMap(PageFile& file, uint32_t number) {
@@ -107,7 +104,8 @@ TEST(JetPageWriter, ALockedOrReadOnlyFileIsRefusedClearly) {
         FAIL() << "dos escritores a la vez";
     } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find("abierta para escritura por otro proceso"),
-                  std::string::npos) << e.what();
+                  std::string::npos)
+            << e.what();
         EXPECT_NE(std::string(e.what()).find(path), std::string::npos);
     }
 

@@ -3,7 +3,6 @@
 // pages, long values of every size, updates that grow rows until they move and
 // shrink them back, and refusals that leave the file exactly as it was.
 #include <gtest/gtest.h>
-
 #include <sys/resource.h>
 
 #include <csignal>
@@ -25,10 +24,9 @@ namespace fs = std::filesystem;
 namespace {
 
 class Copy {
-public:
+  public:
     explicit Copy(const std::string& name) : path_(dir_.path(name)) {
-        fs::copy_file(fixture(name), path_);
-        fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
+        pelmora::prueba::copyWritable(fixture(name), path_);
     }
     const std::string& path() const { return path_; }
     std::string bytes() const {
@@ -38,12 +36,14 @@ public:
         return s.str();
     }
 
-private:
+  private:
     pelmora::prueba::TempDir dir_;
     std::string path_;
 };
 
-bool haveFixtures() { return fs::exists(fixture("overflowTestV2000.mdb")); }
+bool haveFixtures() {
+    return fs::exists(fixture("overflowTestV2000.mdb"));
+}
 
 void expectSound(const std::string& path) {
     auto problems = openDatabase(path)->backend().verify();
@@ -73,7 +73,8 @@ TEST(JetRowWriter, InsertedRowsReadBackEverywhere) {
         auto rs = db->openRecordset("Select Table1.* from Table1;", OpenMode::Dynaset);
         for (int i = 0; i < 300; ++i) {
             rs->addNew();
-            rs->set("data1", Value::text("fila " + std::to_string(i) + " con eñes y acentos: áéíóú"));
+            rs->set("data1",
+                    Value::text("fila " + std::to_string(i) + " con eñes y acentos: áéíóú"));
             if (i % 3 == 0) rs->set("data3", Value::text("Ωμέγα " + std::to_string(i)));
             if (i % 5 == 0) rs->set("data10", Value::text(""));
             if (i % 7 == 0) rs->set("data9", Value::text(std::string(50, 'z')));
@@ -83,7 +84,8 @@ TEST(JetRowWriter, InsertedRowsReadBackEverywhere) {
     EXPECT_EQ(storedRowCount(copy.path(), "Table1"), 307u);
     EXPECT_EQ(firstColumn(copy.path(), "Table1").size(), 307u);
     const auto first = firstColumn(copy.path(), "Table1");
-    EXPECT_NE(std::find(first.begin(), first.end(), "fila 0 con eñes y acentos: áéíóú"), first.end());
+    EXPECT_NE(std::find(first.begin(), first.end(), "fila 0 con eñes y acentos: áéíóú"),
+              first.end());
     expectReadersAgree(copy.path(), "Table1");
     expectSound(copy.path());
 }
@@ -94,12 +96,14 @@ TEST(JetRowWriter, LongValuesAndDecimalsOfEverySize) {
     auto db = openDatabase(copy.path());
     std::string big;
     for (int i = 0; big.size() < 20000; ++i) big += "línea " + std::to_string(i) + " ñ\r\n";
-    const std::vector<std::string> memos = {"corto", std::string(64, 'a'), std::string(65, 'b'),
-                                            std::string(1500, 'c'), big, "€ Ω sin comprimir"};
+    const std::vector<std::string> memos = {
+        "corto", std::string(64, 'a'), std::string(65, 'b'), std::string(1500, 'c'),
+        big,     "€ Ω sin comprimir"};
     for (size_t i = 0; i < memos.size(); ++i)
-        db->backend().insert("test", {Value::text(memos[i], Type::Memo), Value::decimal("-12345678901234567"),
-                                      Value::decimal("0"), Value::decimal(std::to_string(i)), Value(),
-                                      Value::decimal("999999999999999999"), Value::decimal("-1")});
+        db->backend().insert(
+            "test", {Value::text(memos[i], Type::Memo), Value::decimal("-12345678901234567"),
+                     Value::decimal("0"), Value::decimal(std::to_string(i)), Value(),
+                     Value::decimal("999999999999999999"), Value::decimal("-1")});
     {  // long values replaced by others of other sizes: the old ones' rows are given up
         auto rs = db->openRecordset("Select test.* from test;", OpenMode::Dynaset);
         for (size_t i = 0; !rs->eof(); rs->moveNext(), ++i) {
@@ -112,7 +116,8 @@ TEST(JetRowWriter, LongValuesAndDecimalsOfEverySize) {
     db.reset();
     auto rows = engineRows(openDatabase(copy.path())->backend(), "test", 7);
     ASSERT_EQ(rows.size(), 1 + memos.size());
-    for (size_t i = 0; i < memos.size(); ++i) EXPECT_EQ(rows[1 + i][0].rawText(), memos[memos.size() - 1 - i]) << i;
+    for (size_t i = 0; i < memos.size(); ++i)
+        EXPECT_EQ(rows[1 + i][0].rawText(), memos[memos.size() - 1 - i]) << i;
     EXPECT_EQ(rows[1][1].rawText(), "-12345678901234567");
     expectReadersAgree(copy.path(), "test");
     expectSound(copy.path());
@@ -121,9 +126,7 @@ TEST(JetRowWriter, LongValuesAndDecimalsOfEverySize) {
 TEST(JetRowWriter, TinyRowsNeverOutnumberWhatARowPointerCounts) {
     if (!haveFixtures()) GTEST_SKIP() << "sin ficheros de Access de prueba";
     pelmora::prueba::TempDir dir;
-    const std::string path = dir.path("vacia.mdb");
-    fs::copy_file(fixture("empty.mdb"), path);
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    const std::string path = dir.writableCopy(fixture("empty.mdb"), "vacia.mdb");
     {
         auto db = openDatabase(path);
         Column mslink, mark;
@@ -132,7 +135,8 @@ TEST(JetRowWriter, TinyRowsNeverOutnumberWhatARowPointerCounts) {
         mark.name = "tcorrelate";
         mark.type = Type::Boolean;
         db->backend().createTable(TableSchema{"Parcela", {mslink, mark}});
-        for (int i = 0; i < 700; ++i) db->backend().insert("Parcela", {Value::longInt(i), Value::boolean(false)});
+        for (int i = 0; i < 700; ++i)
+            db->backend().insert("Parcela", {Value::longInt(i), Value::boolean(false)});
         auto rs = db->openRecordset("Select Parcela.* from Parcela;", OpenMode::Dynaset);
         for (; !rs->eof(); rs->moveNext()) {
             rs->edit();
@@ -186,10 +190,12 @@ TEST(JetRowWriter, IndexedTablesKeepTheirIndexesExact) {
     {
         auto db = openDatabase(copy.path());
         for (int i = 0; i < 600; ++i)
-            db->backend().insert("Table1", {Value::longInt(10 + i * 7 % 600), Value::longInt(1 + i % 2),
-                                            Value::longInt(11), Value::text("dato ñ " + std::to_string(i)),
-                                            Value::longInt(i)});
-        auto rs = db->openRecordset("Select Table1.* from Table1 WHERE id = 17;", OpenMode::Dynaset);
+            db->backend().insert(
+                "Table1",
+                {Value::longInt(10 + i * 7 % 600), Value::longInt(1 + i % 2), Value::longInt(11),
+                 Value::text("dato ñ " + std::to_string(i)), Value::longInt(i)});
+        auto rs =
+            db->openRecordset("Select Table1.* from Table1 WHERE id = 17;", OpenMode::Dynaset);
         rs->edit();
         rs->set("id", Value::longInt(6000));
         rs->set("data", Value::text(std::string(50, 'w')));
@@ -210,7 +216,8 @@ TEST(JetRowWriter, RefusalsLeaveTheFileAsItWas) {
     {
         auto db = openDatabase(copy.path());
         Row tooLong(9, Value::text(std::string(50, 'x')));
-        for (auto& v : tooLong) v = Value::text("€" + std::string(49, 'x'));  // UCS-2: 100 bytes each
+        for (auto& v : tooLong)
+            v = Value::text("€" + std::string(49, 'x'));  // UCS-2: 100 bytes each
         Row fits = tooLong;
         EXPECT_NO_THROW(db->backend().insert("Table1", fits)) << "900 bytes caben";
     }
@@ -227,12 +234,14 @@ TEST(JetRowWriter, RefusalsLeaveTheFileAsItWas) {
     EXPECT_EQ(copy.bytes(), grown);
     EXPECT_NE(grown, before);
 
-    // indexTestV2000 Table1: id (primary key), otherfk1 -> Table2, otherfk2 -> Table3, data, otherfk3.
+    // indexTestV2000 Table1: id (primary key), otherfk1 -> Table2, otherfk2 -> Table3, data,
+    // otherfk3.
     Copy indexed("indexTestV2000.mdb");
     const std::string indexedBytes = indexed.bytes();
     auto db = openDatabase(indexed.path());
     const auto row = [](int id, int fk1) {
-        return Row{Value::longInt(id), Value::longInt(fk1), Value::longInt(11), Value::text("x"), Value()};
+        return Row{Value::longInt(id), Value::longInt(fk1), Value::longInt(11), Value::text("x"),
+                   Value()};
     };
     for (const Row& bad : {row(1, 1), row(1000, 99)}) {
         try {
@@ -262,7 +271,8 @@ TEST(JetRowWriter, AFullDiskLeavesTheFileAsSoundAsBefore) {
     Copy copy("overflowTestV2000.mdb");
     const uintmax_t size = fs::file_size(copy.path());
     // The file may grow by two pages only: then every write that needs a new page fails.
-    struct sigaction ignore {}, old {};
+    struct sigaction ignore {
+    }, old{};
     ignore.sa_handler = SIG_IGN;
     sigaction(SIGXFSZ, &ignore, &old);
     rlimit limit{}, saved{};
@@ -276,8 +286,9 @@ TEST(JetRowWriter, AFullDiskLeavesTheFileAsSoundAsBefore) {
         auto db = openDatabase(copy.path());
         try {
             for (; added < 1000; ++added)
-                db->backend().insert("Table1", Row{Value::text(std::string(50, 'a' + added % 26)), Value(), Value(),
-                                                   Value(), Value(), Value(), Value(), Value(), Value()});
+                db->backend().insert(
+                    "Table1", Row{Value::text(std::string(50, 'a' + added % 26)), Value(), Value(),
+                                  Value(), Value(), Value(), Value(), Value(), Value()});
         } catch (const Error& e) {
             message = e.what();
         }

@@ -20,10 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string copyOf(const pelmora::prueba::TempDir& dir, const std::string& name) {
-    const std::string path = dir.path(name);
-    fs::copy_file(fixture(name), path);
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
-    return path;
+    return dir.writableCopy(fixture(name), name);
 }
 
 std::string contents(const std::string& path) {
@@ -87,7 +84,8 @@ TEST(JetSchemaWriter, LogTablesInEveryEmptyDatabase) {
             auto rs = db->openRecordset("Select ERRORES.* from ERRORES;", OpenMode::Dynaset);
             for (int i = 0; i < 30; ++i) {
                 rs->addNew();
-                rs->set("DescripcionError", Value::text("No existe Registro " + std::to_string(i) + " en BdD ÑANDÚ"));
+                rs->set("DescripcionError",
+                        Value::text("No existe Registro " + std::to_string(i) + " en BdD ÑANDÚ"));
                 rs->set("EntitynumError", Value::longInt(i));
                 rs->set("RegistroError", Value::longInt(-i));
                 rs->set("FicheroBinError", Value::text("/datos/hoja ñ.bin"));
@@ -96,8 +94,9 @@ TEST(JetSchemaWriter, LogTablesInEveryEmptyDatabase) {
                 rs->set("Hora", Value::dateTime(oleDaysFromCivil(1899, 12, 30, 13, 45, 10)));
                 rs->update();
             }
-            auto control = db->openRecordset("Select ControlFicherosProcesados.* from ControlFicherosProcesados;",
-                                             OpenMode::Dynaset);
+            auto control = db->openRecordset(
+                "Select ControlFicherosProcesados.* from ControlFicherosProcesados;",
+                OpenMode::Dynaset);
             control->addNew();
             control->set("Proceso", Value::text("Adaptación"));
             control->set("FicheroBin", Value::text(""));
@@ -113,7 +112,8 @@ TEST(JetSchemaWriter, LogTablesInEveryEmptyDatabase) {
         EXPECT_NE(schema.find("[EntitynumError]\t\t\tLong Integer"), std::string::npos) << schema;
         EXPECT_NE(schema.find("[Hora]\t\t\tDateTime"), std::string::npos) << schema;
         const std::string props = command("mdb-prop '" + path + "' ControlFicherosProcesados");
-        EXPECT_NE(props.find("name: FicheroBin\n\tAllowZeroLength: yes"), std::string::npos) << props;
+        EXPECT_NE(props.find("name: FicheroBin\n\tAllowZeroLength: yes"), std::string::npos)
+            << props;
         EXPECT_NE(props.find("name: BdDMdb_G\n\tAllowZeroLength: yes"), std::string::npos) << props;
         EXPECT_EQ(props.find("name: Proceso"), std::string::npos) << props;
         auto db = openDatabase(path);
@@ -129,7 +129,8 @@ TEST(JetSchemaWriter, LogTablesInEveryEmptyDatabase) {
 }
 
 TEST(JetSchemaWriter, TheMarkColumnOnATableWithRows) {
-    if (!fs::exists(fixture("indexTestV2000.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    if (!fs::exists(fixture("indexTestV2000.mdb")))
+        GTEST_SKIP() << "sin ficheros de Access de prueba";
     pelmora::prueba::TempDir dir;
     const std::string path = copyOf(dir, "indexTestV2000.mdb");
     {
@@ -154,7 +155,8 @@ TEST(JetSchemaWriter, TheMarkColumnOnATableWithRows) {
     expectReadersAgree(path, "Table1");
     auto db = openDatabase(path);
     std::vector<bool> marks;
-    for (const auto& row : engineRows(db->backend(), "Table1", 6)) marks.push_back(row[5].rawInt() != 0);
+    for (const auto& row : engineRows(db->backend(), "Table1", 6))
+        marks.push_back(row[5].rawInt() != 0);
     EXPECT_EQ(marks, (std::vector<bool>{false, true, false, true, false}));
     db.reset();
     expectSound(path);
@@ -174,11 +176,18 @@ TEST(JetSchemaWriter, BadNamesAreRefusedAndNothingIsWritten) {
         TableSchema t{name, {field(column, Type::Long)}};
         db->backend().createTable(t);
     };
-    for (const auto& [name, column] : std::vector<std::pair<std::string, std::string>>{
-             {"errores", "a"}, {"", "a"}, {std::string(65, 'x'), "a"}, {"a.b", "a"}, {"a[b]", "a"},
-             {"nueva", ""}, {"nueva", "a!b"}, {" nueva", "a"}})
+    for (const auto& [name, column] :
+         std::vector<std::pair<std::string, std::string>>{{"errores", "a"},
+                                                          {"", "a"},
+                                                          {std::string(65, 'x'), "a"},
+                                                          {"a.b", "a"},
+                                                          {"a[b]", "a"},
+                                                          {"nueva", ""},
+                                                          {"nueva", "a!b"},
+                                                          {" nueva", "a"}})
         EXPECT_THROW(tableNamed(name, column), Error) << "«" << name << "» «" << column << "»";
-    EXPECT_THROW(db->backend().createTable(TableSchema{"dos", {field("a", Type::Long), field("A", Type::Text)}}),
+    EXPECT_THROW(db->backend().createTable(
+                     TableSchema{"dos", {field("a", Type::Long), field("A", Type::Text)}}),
                  Error);
     EXPECT_THROW(db->backend().addColumn("ERRORES", field("hora", Type::Long)), Error);
     EXPECT_THROW(db->backend().addColumn("ERRORES", field("larga", Type::Text, 256)), Error);
@@ -193,12 +202,14 @@ TEST(JetSchemaWriter, AHundredTablesSplitTheCatalogIndexes) {
     {
         auto db = openDatabase(path);
         for (int i = 0; i < 100; ++i)
-            db->backend().createTable(TableSchema{"Tabla número " + std::to_string(i) + " ñ",
-                                                  {field("mslink", Type::Long), field("tcorrelate", Type::Boolean)}});
+            db->backend().createTable(
+                TableSchema{"Tabla número " + std::to_string(i) + " ñ",
+                            {field("mslink", Type::Long), field("tcorrelate", Type::Boolean)}});
         db->backend().insert("Tabla número 57 ñ", {Value::longInt(1), Value::boolean(true)});
     }
     auto db = openDatabase(path);
-    EXPECT_EQ(db->tableNames().size(), 100u + openDatabase(fixture("empty.mdb"))->tableNames().size());
+    EXPECT_EQ(db->tableNames().size(),
+              100u + openDatabase(fixture("empty.mdb"))->tableNames().size());
     db.reset();
     expectReadersAgree(path, "Tabla número 57 ñ");
     expectSound(path);

@@ -1,23 +1,11 @@
 #include "bench/support/BdDBench.h"
 
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <stdexcept>
 
 namespace pelmora::bench {
 namespace fs = std::filesystem;
-
-CarpetaTemporal::CarpetaTemporal() {
-    std::string plantilla = (fs::temp_directory_path() / "pelmora-bench-XXXXXX").string();
-    if (!mkdtemp(plantilla.data())) throw std::runtime_error("mkdtemp: " + plantilla);
-    ruta_ = plantilla;
-}
-
-CarpetaTemporal::~CarpetaTemporal() {
-    std::error_code error;
-    fs::remove_all(ruta_, error);
-}
 
 namespace {
 
@@ -76,9 +64,7 @@ void LlenaAccess(const fs::path& ruta, const std::string& tabla, bool conTcorrel
 
 std::shared_ptr<engine::Database> CreaBdD(const fs::path& ruta) {
     if (!EsAccess(ruta)) return engine::createSqliteDatabase(ruta.string());
-    fs::copy_file(std::string(PELMORA_FIXTURES) + "/emptyJet4.mdb", ruta,
-                  fs::copy_options::overwrite_existing);
-    fs::permissions(ruta, fs::perms::owner_read | fs::perms::owner_write);
+    prueba::copyWritable(std::string(PELMORA_FIXTURES) + "/emptyJet4.mdb", ruta);
     return engine::openDatabase(ruta.string());
 }
 

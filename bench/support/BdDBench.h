@@ -1,7 +1,7 @@
-// What the benchmarks share to build their sample databases: a temporary folder,
-// Vias-shaped tables made through the engine on SQLite or on a copy of an empty
-// Access file, and their rows written in bulk (libsqlite3 in one transaction on
-// SQLite, the engine's row writer on Access files).
+// What the benchmarks share to build their sample databases: Vias-shaped tables
+// made through the engine on SQLite or on a copy of an empty Access file, and
+// their rows written in bulk (libsqlite3 in one transaction on SQLite, the
+// engine's row writer on Access files). Their temporary folders are the tests'.
 #pragma once
 
 #include <cstdint>
@@ -11,21 +11,9 @@
 #include <string>
 
 #include "db/engine/Database.h"
+#include "tests/support/TempDir.h"
 
 namespace pelmora::bench {
-
-// A fresh folder under the system's temporary folder, removed with its contents.
-class CarpetaTemporal {
-  public:
-    CarpetaTemporal();
-    ~CarpetaTemporal();
-    CarpetaTemporal(const CarpetaTemporal&) = delete;
-    CarpetaTemporal& operator=(const CarpetaTemporal&) = delete;
-    const std::filesystem::path& ruta() const { return ruta_; }
-
-  private:
-    std::filesystem::path ruta_;
-};
 
 // A new database: SQLite, or, for a name ending in ".mdb", a writable copy of an
 // empty Access file.

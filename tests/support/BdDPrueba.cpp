@@ -2,6 +2,7 @@
 
 #include "core/FinPrograma.h"
 #include "db/engine/Recordset.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/jet_compare.h"
 
 namespace pelmora::prueba {
@@ -87,9 +88,7 @@ std::shared_ptr<engine::Database> BdDPrueba::NuevaBdD(const std::string& nombre)
     if (GetParam() == Motor::Sqlite)
         return engine::createSqliteDatabase(carpeta / (nombre + ".sqlite"));
     const std::filesystem::path ruta = carpeta / (nombre + ".mdb");
-    std::filesystem::copy_file(BdDVaciaJet(), ruta);
-    std::filesystem::permissions(
-        ruta, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    copyWritable(BdDVaciaJet(), ruta);
     return engine::openDatabase(ruta);
 }
 

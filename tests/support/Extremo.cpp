@@ -195,8 +195,7 @@ void CompruebaReescritos(const HojaGenerada& hoja, const Antes& antes, const Ent
 
 fs::path PlantillaMdb(const fs::path& carpeta) {
     const fs::path ruta = carpeta / "plantilla.mdb";
-    fs::copy_file(fs::path(PELMORA_FIXTURES) / "empty.mdb", ruta);
-    fs::permissions(ruta, fs::perms::owner_read | fs::perms::owner_write);
+    copyWritable(fs::path(PELMORA_FIXTURES) / "empty.mdb", ruta);
     return ruta;
 }
 

@@ -6,6 +6,13 @@
 
 namespace pelmora::prueba {
 
+void copyWritable(const std::filesystem::path& source, const std::filesystem::path& destination) {
+    std::filesystem::copy_file(source, destination,
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::permissions(
+        destination, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "pelmora-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp: " + pattern);
