@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
+#include "db/engine/Database.h"
 #include "db/engine/Error.h"
 #include "db/engine/jet/DataPage.h"
 #include "db/engine/jet/Header.h"
 #include "db/engine/jet/PageWriter.h"
+#include "db/engine/jet/UsageMap.h"
 #include "support/jet_oracles.h"
 #include "tests/support/TempDir.h"
 
@@ -119,4 +122,48 @@ TEST(JetPageWriter, ALockedOrReadOnlyFileIsRefusedClearly) {
     } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find("solo lectura"), std::string::npos) << e.what();
     }
+}
+
+// With page 1 full, the inline free-page map cannot grow past its 512 pages: it
+// becomes a reference map whose pages of bits reach every page of the file, so
+// that Access, which counts a page out of the map's reach as free, never hands
+// out a page that holds rows. The structure check counts such pages free too.
+TEST(JetPageWriter, AFullPage1TurnsTheFreeMapIntoAReferenceMap) {
+    if (!fs::exists(fixture("empty.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    pelmora::prueba::TempDir dir;
+    const std::string path = copyOf(dir, "empty.mdb");
+    {
+        PageFile file(path);
+        readHeader(file);
+        PageWriter writer(file);
+        Page& page1 = writer.edit(1);
+        appendRow(page1, file.format(), std::string(freeSpace(page1) - 16, 'x'));
+        writer.commit();
+    }
+    const int kRows = 1200;  // two to a page: past the 512 pages the map reaches
+    {
+        auto db = openDatabase(path);
+        TableDef def = db->createTableDef("Grande");
+        for (int c = 0; c < 8; ++c)
+            def.appendField(def.createField("t" + std::to_string(c), Type::Text, 255));
+        db->appendTableDef(def);
+        Row row;
+        for (int c = 0; c < 8; ++c) row.push_back(Value::text(std::string(250, char('a' + c))));
+        for (int i = 0; i < kRows; ++i) db->backend().insert("Grande", row);
+        for (const auto& p : db->backend().verify()) ADD_FAILURE() << p;
+    }
+    PageFile file(path);
+    readHeader(file);
+    EXPECT_GT(file.pageCount(), 600u);
+    PageRef map = file.page(1);
+    EXPECT_EQ(map->u8(rowSpan(*map, file.format(), 0).start), 0x01) << "mapa de referencias";
+    const UsageMapReach reach(file, 1 << 8, "el mapa de páginas libres");
+    const auto freeList = readUsageMap(file, 1 << 8, "el mapa de páginas libres", true);
+    const std::set<uint32_t> free(freeList.begin(), freeList.end());
+    for (uint32_t p = 2; p < file.pageCount(); ++p)
+        if (file.page(p)->type() != PageType::Header) {  // a page of zeros is unused
+            EXPECT_TRUE(reach.reaches(p)) << p;
+            EXPECT_FALSE(free.count(p)) << p;
+        }
+    EXPECT_EQ(mdbtoolsRows(path, "Grande").size(), size_t(kRows));
 }

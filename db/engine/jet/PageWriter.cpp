@@ -3,25 +3,19 @@
 #include <string>
 
 #include "db/engine/jet/DataPage.h"
+#include "db/engine/jet/UsageMapEdit.h"
 
 namespace pelmora::engine::jet {
 
 namespace {
 constexpr uint32_t kFreeMapPage = 1;
 constexpr int kFreeMapRow = 0;
+constexpr uint32_t kFreeMapPointer = kFreeMapPage << 8 | kFreeMapRow;
 constexpr uint8_t kMapInline = 0x00;
 constexpr uint8_t kMapReference = 0x01;
-constexpr int kInlineHeader = 5;  // kind, u32 first page
+constexpr int kInlineHeader = 5;   // kind, u32 first page
 constexpr int kInlineGrowth = 32;  // bytes an inline map grows by at a time
 }  // namespace
-
-// Where the bit of a page lies: bit `bit` of byte `byte` of page `page`; page 0
-// when the map does not reach the page (it then counts as free).
-struct PageWriter::FreeMap {
-    uint32_t page = 0;
-    size_t byte = 0;
-    int bit = 0;
-};
 
 PageWriter::PageWriter(PageFile& file) : file_(file) {
     file_.beginWriting();
@@ -54,45 +48,24 @@ RowSpan freeMapRow(const Page& page, const Format& format) {
 
 }  // namespace
 
-// Locates the bit of page `number`, growing an inline map that does not reach
-// it when page 1 has room (new bits say free, as pages past the map count).
+// An inline map that does not reach the page grows while page 1 has room (its
+// new bits say free, as pages out of its reach count); past that the map becomes
+// a reference map (UsageMapEdit.h).
 void PageWriter::markFree(uint32_t number, bool free) {
     const Format& f = format();
     PageRef map = read(kFreeMapPage, "el mapa de páginas libres");
-    RowSpan span = freeMapRow(*map, f);
-    FreeMap where;
-    const uint8_t kind = map->u8(span.start);
-    if (kind == kMapInline) {
-        const uint32_t first = map->u32(span.start + 1);
-        if (number < first) return;
-        const size_t byte = (number - first) / 8;
+    const RowSpan span = freeMapRow(*map, f);
+    if (map->u8(span.start) == kMapInline && number >= map->u32(span.start + 1)) {
+        const size_t byte = (number - map->u32(span.start + 1)) / 8;
         const size_t have = span.length() - kInlineHeader;
-        if (byte >= have) {
-            const size_t grown = (byte / kInlineGrowth + 1) * kInlineGrowth;
-            if (grown - have > freeSpace(*map)) return;  // page 1 is full: beyond the map
+        const size_t grown = (byte / kInlineGrowth + 1) * kInlineGrowth;
+        if (byte >= have && grown - have <= freeSpace(*map)) {
             std::string row(map->bytes(span.start, span.length()));
             row.append(grown - have, '\xFF');
             replaceRow(edit(kFreeMapPage), f, kFreeMapRow, row);
-            span = freeMapRow(*read(kFreeMapPage), f);
         }
-        where = {kFreeMapPage, span.start + kInlineHeader + byte, int((number - first) % 8)};
-    } else if (kind == kMapReference) {
-        const uint32_t perPage = (f.pageSize - 4) * 8;
-        const size_t slot = number / perPage;
-        if (1 + 4 * (slot + 1) > span.length()) return;
-        const uint32_t bitmap = map->u32(span.start + 1 + 4 * slot);
-        if (bitmap == 0) return;
-        PageRef bits = read(bitmap, "el mapa de páginas libres");
-        if (bits->type() != PageType::UsageBitmap)
-            bits->corrupt("el mapa de páginas libres apunta a una página que no es de mapa de uso");
-        where = {bitmap, 4 + (number % perPage) / 8, int(number % 8)};
-    } else {
-        map->corrupt("el mapa de páginas libres es de un tipo desconocido");
     }
-    Page& page = edit(where.page);
-    const uint8_t mask = static_cast<uint8_t>(1 << where.bit);
-    const uint8_t old = page.u8(where.byte);
-    page.set8(where.byte, static_cast<uint8_t>(free ? old | mask : old & ~mask));
+    markInUsageMap(*this, kFreeMapPointer, number, free, "el mapa de páginas libres", true);
 }
 
 uint32_t PageWriter::findFree() {
@@ -135,10 +108,15 @@ Page& PageWriter::allocate() {
         page.fill(0, page.size(), 0);
         return page;
     }
+    Page& page = appendPage();
+    markFree(page.number(), false);
+    return page;
+}
+
+Page& PageWriter::appendPage() {
     const uint32_t number = nextNew_++;
-    markFree(number, false);
-    auto page = std::make_shared<Page>(file_.path(), number,
-                                       std::vector<uint8_t>(format().pageSize, 0));
+    auto page =
+        std::make_shared<Page>(file_.path(), number, std::vector<uint8_t>(format().pageSize, 0));
     return *edited_.emplace(number, std::move(page)).first->second;
 }
 

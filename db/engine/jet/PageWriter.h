@@ -16,7 +16,7 @@
 namespace pelmora::engine::jet {
 
 class PageWriter {
-public:
+  public:
     // Starts writing on the file (lock, read-write; PageFile::beginWriting).
     explicit PageWriter(PageFile& file);
 
@@ -29,9 +29,14 @@ public:
     Page& edit(uint32_t number);
     // A new page, all zeros (the caller writes its type and content): a free page
     // of the database's free-page map (page 1, row 0: bit set = page free, pages
-    // past the map's range counted free), else a page after the end of the file.
-    // The map is updated to mark it used.
+    // past the map's reach counted free), else a page after the end of the file.
+    // The map is updated to mark it used, made to reach it if need be.
     Page& allocate();
+    // A new page after the end of the file, all zeros, of which the free-page map
+    // is not told (the map's own pages of bits).
+    Page& appendPage();
+    // The pages of the file once this operation is written.
+    uint32_t pageCountSoFar() const { return nextNew_; }
     // Gives a page back to the free-page map (its content is left as it was).
     void release(uint32_t number);
 
@@ -40,8 +45,7 @@ public:
     // Forgets every edit since the last commit: the operation failed.
     void discard();
 
-private:
-    struct FreeMap;  // where page 1 keeps the free-page map
+  private:
     uint32_t findFree();
     void markFree(uint32_t number, bool free);
 

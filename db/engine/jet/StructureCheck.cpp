@@ -34,9 +34,16 @@ void checkDataPage(const Page& page, const Format& f, std::vector<std::string>& 
                            std::to_string(lowest >= directoryEnd ? lowest - directoryEnd : 0));
 }
 
+// The pages the free-page map gives as free: those it marks, and those out of its
+// reach, which Access counts free too.
 std::set<uint32_t> freePages(PageFile& file) {
-    const auto pages = readUsageMap(file, kFreeMapPointer, "el mapa de páginas libres", true);
-    return {pages.begin(), pages.end()};
+    const char* what = "el mapa de páginas libres";
+    const auto pages = readUsageMap(file, kFreeMapPointer, what, true);
+    std::set<uint32_t> free(pages.begin(), pages.end());
+    const UsageMapReach reach(file, kFreeMapPointer, what);
+    for (uint32_t p = 1; p < file.pageCount(); ++p)
+        if (!reach.reaches(p)) free.insert(p);
+    return free;
 }
 
 class TableCheck {

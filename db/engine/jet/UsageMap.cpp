@@ -1,6 +1,7 @@
 #include "db/engine/jet/UsageMap.h"
 
 #include <string>
+#include <utility>
 
 #include "db/engine/jet/DataPage.h"
 
@@ -52,6 +53,28 @@ std::vector<uint32_t> readUsageMap(PageFile& file, uint32_t pointer, const char*
                      ")");
     }
     return pages;
+}
+
+UsageMapReach::UsageMapReach(PageFile& file, uint32_t pointer, const char* what) {
+    RowBytes row = readPointedRow(file, RowPointer::from(pointer), what);
+    const Page& page = *row.page;
+    if (row.span.length() < 1) page.corrupt(std::string(what) + " está vacío");
+    if (page.u8(row.span.start) == 0x00) {
+        if (row.span.length() < 5) page.corrupt(std::string(what) + " es demasiado corto");
+        const uint64_t first = page.u32(row.span.start + 1);
+        ranges_.emplace_back(first, first + 8 * uint64_t(row.span.length() - 5));
+        return;
+    }
+    const uint32_t perPage = (file.format().pageSize - 4) * 8;
+    for (size_t n = 0; 1 + 4 * (n + 1) <= row.span.length(); ++n)
+        if (page.u32(row.span.start + 1 + 4 * n) != 0)
+            ranges_.emplace_back(uint64_t(n) * perPage, uint64_t(n + 1) * perPage);
+}
+
+bool UsageMapReach::reaches(uint32_t page) const {
+    for (const auto& [from, to] : ranges_)
+        if (page >= from && page < to) return true;
+    return false;
 }
 
 }  // namespace pelmora::engine::jet

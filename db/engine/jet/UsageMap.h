@@ -19,4 +19,15 @@ namespace pelmora::engine::jet {
 std::vector<uint32_t> readUsageMap(PageFile& file, uint32_t pointer, const char* what,
                                    bool beyondEnd = false);
 
+// The pages the bits of the map at `pointer` stand for: [first, first + 8 * bytes)
+// for an inline map, the ranges of its pages of bits for a reference map.
+class UsageMapReach {
+  public:
+    UsageMapReach(PageFile& file, uint32_t pointer, const char* what);
+    bool reaches(uint32_t page) const;
+
+  private:
+    std::vector<std::pair<uint64_t, uint64_t>> ranges_;  // [from, to)
+};
+
 }  // namespace pelmora::engine::jet
