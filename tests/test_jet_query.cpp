@@ -10,6 +10,8 @@
 #include "db/engine/Error.h"
 #include "db/engine/Recordset.h"
 #include "support/jet_oracles.h"
+#include "tests/support/QuerySemantics.h"
+#include "tests/support/TempDir.h"
 
 using namespace pelmora::engine;
 using namespace pelmora::test;
@@ -23,7 +25,8 @@ std::shared_ptr<Database> open(const std::string& name) {
 }
 
 // The values of one column for every row a statement selects, in its order ("-" = Null).
-std::vector<std::string> column(Database& db, const std::string& statement, const std::string& field) {
+std::vector<std::string> column(Database& db, const std::string& statement,
+                                const std::string& field) {
     std::vector<std::string> out;
     auto rs = db.openRecordset(statement, OpenMode::Snapshot);
     for (; !rs->eof(); rs->moveNext()) {
@@ -55,8 +58,9 @@ TEST(JetQuery, ConditionsAndOrderFollowTheEngineRules) {
     auto idx = open("indexTestV2000.mdb");
     EXPECT_EQ(column(*idx, "Select Table1.* from Table1 WHERE otherfk1 = 1;", "data"),
               (V{"baz11", "baz11-2"}));
-    EXPECT_EQ(column(*idx, "Select Table1.* from Table1 WHERE otherfk2 >= 11 ORDER BY otherfk1;", "id"),
-              (V{"1", "2", "3"}));
+    EXPECT_EQ(
+        column(*idx, "Select Table1.* from Table1 WHERE otherfk2 >= 11 ORDER BY otherfk1;", "id"),
+        (V{"1", "2", "3"}));
     EXPECT_THROW(column(*idx, "Select Table1.* from Table1 WHERE otherfk1 = 'x';", "id"), Error);
     try {
         column(*idx, "Select Table1.* from Table1 WHERE nada = 1;", "id");
@@ -131,7 +135,9 @@ TEST(JetQuery, SchemasCarryTheColumnProperties) {
                 SCOPED_TRACE(table + "." + c.name);
                 const auto found = props.find(c.name);
                 const std::string p = found == props.end() ? "" : found->second;
-                const auto has = [&](const std::string& line) { return p.find("\t" + line + "\n") != std::string::npos; };
+                const auto has = [&](const std::string& line) {
+                    return p.find("\t" + line + "\n") != std::string::npos;
+                };
                 EXPECT_EQ(c.required, has("Required: yes"));
                 EXPECT_EQ(c.allowZeroLength, has("AllowZeroLength: yes"));
                 required += c.required;
@@ -139,7 +145,8 @@ TEST(JetQuery, SchemasCarryTheColumnProperties) {
                 ASSERT_EQ(c.defaultValue.has_value(), at != std::string::npos);
                 if (!c.defaultValue) continue;
                 std::string shown = p.substr(at + 15, p.find('\n', at) - at - 15);
-                if (shown.size() >= 2 && shown.front() == '"') shown = shown.substr(1, shown.size() - 2);
+                if (shown.size() >= 2 && shown.front() == '"')
+                    shown = shown.substr(1, shown.size() - 2);
                 if (c.type != Type::Boolean) {
                     EXPECT_EQ(c.defaultValue->toText(), shown);
                 }
@@ -149,4 +156,18 @@ TEST(JetQuery, SchemasCarryTheColumnProperties) {
     }
     EXPECT_GT(defaults, 0);
     EXPECT_GT(required, 0);
+}
+
+// The statements and recordsets the SQLite backend is held to, on writable copies of
+// an empty Access file: the same answers from the same writes.
+TEST(JetQuery, TheSameSemanticsAsOnSqlite) {
+    if (!std::filesystem::exists(fixture("empty.mdb")))
+        GTEST_SKIP() << "Faltan las bases de datos de prueba";
+    pelmora::prueba::TempDir dir;
+    for (const auto& check :
+         {pelmora::prueba::checkQuerySemantics, pelmora::prueba::checkRecordsetBehaviour}) {
+        auto db = openDatabase(dir.writableCopy(fixture("empty.mdb"), "copia.mdb"));
+        check(*db);
+        for (const std::string& problem : db->backend().verify()) ADD_FAILURE() << problem;
+    }
 }

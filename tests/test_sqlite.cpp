@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -89,8 +90,16 @@ int rows(Database& db, const std::string& table) {
 
 TEST(Sqlite, SemanticaCompartida) {
     TempDir dir;
-    pelmora::prueba::checkQuerySemantics(*createSqliteDatabase(dir.path("semantica.db")));
+    auto db = createSqliteDatabase(dir.path("semantica.db"));
+    pelmora::prueba::checkQuerySemantics(*db);
     pelmora::prueba::checkRecordsetBehaviour(*createSqliteDatabase(dir.path("recordset.db")));
+    // SQLite lists its tables in creation order.
+    const std::vector<std::string> names = db->tableNames();
+    const auto position = [&](const std::string& name) {
+        return std::find(names.begin(), names.end(), name) - names.begin();
+    };
+    EXPECT_LT(position("Elementos"), position("Camión"));
+    EXPECT_LT(position("Camión"), position("199ETIQUETAS"));
 }
 
 TEST(Sqlite, ElFicheroComoLoVeSQLite) {

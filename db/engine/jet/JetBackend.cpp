@@ -14,7 +14,7 @@ namespace pelmora::engine {
 namespace {
 
 class JetBackend : public Backend {
-public:
+  public:
     explicit JetBackend(const std::string& path)
         : file_(std::make_shared<jet::JetFile>(path)), rows_(*file_), schemas_(*file_, rows_) {}
 
@@ -36,18 +36,25 @@ public:
         requireWritableFormat("añadir el campo «" + column.name + "» a la tabla «" + table + "»");
         schemas_.addColumn(table, column);
     }
-    void setDefaultValue(const std::string& table, const std::string& column, const Value& value) override {
-        requireWritableFormat("fijar el valor predeterminado del campo «" + column + "» de la tabla «" +
-                              table + "»");
+    void setDefaultValue(const std::string& table, const std::string& column,
+                         const Value& value) override {
+        requireWritableFormat("fijar el valor predeterminado del campo «" + column +
+                              "» de la tabla «" + table + "»");
         schemas_.setDefaultValue(table, column, value);
     }
     void update(const std::string& table, RowId id, const Row& row) override {
         requireWritableFormat("modificar un registro de la tabla «" + table + "»");
         auto t = file_->table(table);
-        if (id < 0 || id > UINT32_MAX)
-            throw Error("El registro que se modifica no existe en la tabla «" + t->schema.name +
-                        "» de la base de datos «" + path() + "»");
-        rows_.update(*t, jet::RowPointer::from(static_cast<uint32_t>(id)), fitted(*t, row, false));
+        rows_.update(*t, slotOf(*t, id), fitted(*t, row, false));
+    }
+
+    void updateColumn(const std::string& table, RowId id, int column, const Value& value) override {
+        requireWritableFormat("modificar un registro de la tabla «" + table + "»");
+        auto t = file_->table(table);
+        const TableSchema& schema = t->schema;
+        if (column < 0 || column >= static_cast<int>(schema.columns.size()))
+            throw Error(columnMissing(path(), schema.name, column));
+        rows_.updateColumn(*t, slotOf(*t, id), column, fittedValue(schema, column, value, false));
     }
 
     RowId insert(const std::string& table, const Row& row) override {
@@ -82,7 +89,7 @@ public:
         return problems;
     }
 
-private:
+  private:
     // The values made to fit their columns; a yes/no is never Null. A new row's
     // Null columns take their default value; autonumbers are left to the writer.
     jet::RowWriter::Values fitted(const jet::JetTable& t, const Row& row, bool isNew) const {
@@ -93,16 +100,30 @@ private:
                         std::to_string(schema.columns.size()) + " campos");
         jet::RowWriter::Values values;
         values.reserve(row.size());
-        for (size_t i = 0; i < row.size(); ++i) {
-            const Column& column = schema.columns[i];
-            const Destination where{path(), schema.name, column};
-            Value v = fitToColumn(row[i], where);
-            if (v.isNull() && isNew && column.defaultValue) v = fitToColumn(*column.defaultValue, where);
-            if (v.isNull() && column.type == Type::Boolean) v = Value::boolean(false);
-            if (!column.autoNumber) requireValue(v, where);
-            values.push_back(std::move(v));
-        }
+        for (size_t i = 0; i < row.size(); ++i)
+            values.push_back(fittedValue(schema, i, row[i], isNew));
         return values;
+    }
+
+    // The row slot a locator names, for a row to modify.
+    jet::RowPointer slotOf(const jet::JetTable& t, RowId id) const {
+        if (id < 0 || id > UINT32_MAX)
+            throw Error("El registro que se modifica no existe en la tabla «" + t.schema.name +
+                        "» de la base de datos «" + path() + "»");
+        return jet::RowPointer::from(static_cast<uint32_t>(id));
+    }
+
+    // A value as the column stores it: its default in a new row, yes/no never Null,
+    // a required column never left Null.
+    Value fittedValue(const TableSchema& schema, size_t i, const Value& value, bool isNew) const {
+        const Column& column = schema.columns[i];
+        const Destination where{path(), schema.name, column};
+        Value v = fitToColumn(value, where);
+        if (v.isNull() && isNew && column.defaultValue)
+            v = fitToColumn(*column.defaultValue, where);
+        if (v.isNull() && column.type == Type::Boolean) v = Value::boolean(false);
+        if (!column.autoNumber) requireValue(v, where);
+        return v;
     }
 
     void requireWritableFormat(const std::string& what) const {
@@ -111,7 +132,6 @@ private:
                         "»: es una base de datos de Access 97, en la que no se puede escribir; " +
                         "conviértala al formato de Access 2000-2003");
     }
-
 
     std::shared_ptr<jet::JetFile> file_;
     jet::RowWriter rows_;

@@ -16,7 +16,8 @@ std::string inTable(const JetFile& file, const TableDefinition& t) {
 
 // The row's fields: long values written (or kept, when unchanged) on the way.
 std::vector<Field> fieldsOf(PageWriter& writer, TablePages& pages, const TableDefinition& t,
-                            const RowWriter::Values& values, const std::vector<std::string>* oldLong,
+                            const RowWriter::Values& values,
+                            const std::vector<std::string>* oldLong,
                             const RowWriter::Values* before) {
     const Format& f = writer.format();
     std::vector<Field> fields(t.columns.size());
@@ -30,21 +31,24 @@ std::vector<Field> fieldsOf(PageWriter& writer, TablePages& pages, const TableDe
         } else if (!v.isNull() && before && (*before)[i] == v && !(*oldLong)[i].empty()) {
             fields[i].bytes = (*oldLong)[i];  // an unchanged long value stays where it is
         } else if (!v.isNull()) {
-            const std::string data = c.type == ColumnType::Memo ? encodeText(c, f, v.rawText()) : v.rawText();
+            const std::string data =
+                c.type == ColumnType::Memo ? encodeText(c, f, v.rawText()) : v.rawText();
             fields[i].bytes = writeLongValue(writer, pages, data);
         }
     }
     return fields;
 }
 
-void checkLength(const JetFile& file, const TableDefinition& t, const std::string& row, const Format& f) {
+void checkLength(const JetFile& file, const TableDefinition& t, const std::string& row,
+                 const Format& f) {
     if (row.size() > maxRowLength(f))
         throw Error("El registro no cabe en " + inTable(file, t) + ": ocupa " +
                     std::to_string(row.size()) + " bytes y una fila admite " +
                     std::to_string(maxRowLength(f)));
 }
 
-void setTableCounts(PageWriter& writer, const TableDefinition& t, uint32_t rows, uint32_t autoNumber) {
+void setTableCounts(PageWriter& writer, const TableDefinition& t, uint32_t rows,
+                    uint32_t autoNumber) {
     const Format& f = writer.format();
     Page& first = writer.edit(t.pages.front());
     first.set32(f.tdefRowCount, rows);
@@ -68,22 +72,17 @@ IndexWriter& RowWriter::indexes() {
 }
 
 RowPointer RowWriter::insert(const JetTable& table, Values values) {
-    PageWriter& writer = pages();
-    try {
-        const RowPointer place = add(table, std::move(values));
-        writer.commit();
-        return place;
-    } catch (...) {
-        writer.discard();
-        throw;
-    }
+    RowPointer place;
+    inOneOperation([&] { place = add(table, std::move(values)); });
+    return place;
 }
 
 RowPointer RowWriter::add(const JetTable& table, Values values) {
     const TableDefinition& t = table.definition;
     if (values.size() != t.columns.size())
-        throw Error("Se escriben " + std::to_string(values.size()) + " valores en " + inTable(file_, t) +
-                    ", que tiene " + std::to_string(t.columns.size()) + " campos");
+        throw Error("Se escriben " + std::to_string(values.size()) + " valores en " +
+                    inTable(file_, t) + ", que tiene " + std::to_string(t.columns.size()) +
+                    " campos");
     PageWriter& writer = pages();
     const Format& f = writer.format();
     PageRef first = writer.read(t.pages.front());
@@ -118,7 +117,8 @@ struct StoredRow {
     bool moved = false;
 };
 
-StoredRow locate(PageWriter& writer, const JetFile& file, const TableDefinition& t, RowPointer slot) {
+StoredRow locate(PageWriter& writer, const JetFile& file, const TableDefinition& t,
+                 RowPointer slot) {
     const Format& f = writer.format();
     PageRef page = writer.read(slot.page, "un registro");
     if (page->type() != PageType::Data || dataPageOwner(*page) != t.pages.front() ||
@@ -152,24 +152,45 @@ void readRow(PageWriter& writer, JetFile& file, const TableDefinition& t, const 
     }
 }
 
-RowWriter::Values currentValues(PageWriter& writer, JetFile& file, const TableDefinition& t,
-                                RowPointer slot) {
-    RowWriter::Values values;
-    std::vector<std::string> headers(t.columns.size());
-    readRow(writer, file, t, locate(writer, file, t, slot), values, headers);
-    return values;
-}
-
 }  // namespace
+
+// The row as stored before an update: where its data lies, its values and the
+// headers of its long values.
+struct RowWriter::Current {
+    StoredRow stored;
+    Values values;
+    std::vector<std::string> longHeaders;
+};
+
+RowWriter::Current RowWriter::current(const TableDefinition& t, RowPointer slot) {
+    Current row{locate(pages(), file_, t, slot), {}, std::vector<std::string>(t.columns.size())};
+    readRow(pages(), file_, t, row.stored, row.values, row.longHeaders);
+    return row;
+}
 
 void RowWriter::update(const JetTable& table, RowPointer slot, const Values& values) {
     const TableDefinition& t = table.definition;
     if (values.size() != t.columns.size())
-        throw Error("Se escriben " + std::to_string(values.size()) + " valores en " + inTable(file_, t) +
-                    ", que tiene " + std::to_string(t.columns.size()) + " campos");
+        throw Error("Se escriben " + std::to_string(values.size()) + " valores en " +
+                    inTable(file_, t) + ", que tiene " + std::to_string(t.columns.size()) +
+                    " campos");
+    inOneOperation([&] { change(table, slot, values); });
+}
+
+void RowWriter::updateColumn(const JetTable& table, RowPointer slot, size_t column,
+                             const Value& value) {
+    inOneOperation([&] {
+        const Current before = current(table.definition, slot);
+        Values values = before.values;
+        values.at(column) = value;
+        replace(table, slot, before, values);
+    });
+}
+
+void RowWriter::inOneOperation(const std::function<void()>& operation) {
     PageWriter& writer = pages();
     try {
-        change(table, slot, values);
+        operation();
         writer.commit();
     } catch (...) {
         writer.discard();
@@ -178,27 +199,32 @@ void RowWriter::update(const JetTable& table, RowPointer slot, const Values& val
 }
 
 void RowWriter::change(const JetTable& table, RowPointer slot, const Values& values) {
-    const TableDefinition& t = table.definition;
-    const Values before = currentValues(pages(), file_, t, slot);
-    indexes().checkUpdate(table, slot, before, values);
-    placeUpdate(t, slot, values);
-    indexes().updated(table, slot, before, values);
+    replace(table, slot, current(table.definition, slot), values);
+}
+
+void RowWriter::replace(const JetTable& table, RowPointer slot, const Current& before,
+                        const Values& values) {
+    indexes().checkUpdate(table, slot, before.values, values);
+    placeUpdate(table.definition, slot, before, values);
+    indexes().updated(table, slot, before.values, values);
 }
 
 // The row's new bytes where they fit: in place, back at its slot, or moved.
-void RowWriter::placeUpdate(const TableDefinition& t, RowPointer slot, const Values& values) {
+void RowWriter::placeUpdate(const TableDefinition& t, RowPointer slot, const Current& current,
+                            const Values& values) {
     PageWriter& writer = pages();
     const Format& f = writer.format();
-    const StoredRow stored = locate(writer, file_, t, slot);
-    std::vector<std::string> oldLong(t.columns.size());
-    Values before;
-    readRow(writer, file_, t, stored, before, oldLong);
+    const StoredRow& stored = current.stored;
+    const std::vector<std::string>& oldLong = current.longHeaders;
+    const Values& before = current.values;
 
     TablePages pages(writer, t, longValuePages_[t.pages.front()]);
-    const std::string row = assembleRow(t, f, fieldsOf(writer, pages, t, values, &oldLong, &before));
+    const std::string row =
+        assembleRow(t, f, fieldsOf(writer, pages, t, values, &oldLong, &before));
     checkLength(file_, t, row, f);
     for (size_t i = 0; i < t.columns.size(); ++i)
-        if (!oldLong[i].empty() && !(before[i] == values[i])) removeLongValue(writer, pages, oldLong[i]);
+        if (!oldLong[i].empty() && !(before[i] == values[i]))
+            removeLongValue(writer, pages, oldLong[i]);
 
     const uint16_t dataFlags = stored.moved ? kRowDeleted : 0;
     Page& dataPage = writer.edit(stored.data.page);
@@ -216,7 +242,8 @@ void RowWriter::placeUpdate(const TableDefinition& t, RowPointer slot, const Val
         const RowPointer to{target.number(), appendRow(target, f, row, kRowDeleted)};
         pages.noteFreeSpace(target);
         const uint32_t packed = to.packed();
-        const std::string pointer{char(packed), char(packed >> 8), char(packed >> 16), char(packed >> 24)};
+        const std::string pointer{char(packed), char(packed >> 8), char(packed >> 16),
+                                  char(packed >> 24)};
         replaceRow(writer.edit(slot.page), f, slot.row, pointer, kRowMoved);
     }
     if (stored.moved) {  // the old data, left behind

@@ -9,6 +9,7 @@
 // being marked deleted so that scans see the row once, at its slot.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -23,7 +24,7 @@
 namespace pelmora::engine::jet {
 
 class RowWriter {
-public:
+  public:
     using Values = std::vector<Value>;
 
     explicit RowWriter(JetFile& file) : file_(file) {}
@@ -36,6 +37,8 @@ public:
     void update(const JetTable& table, RowPointer slot, const Values& values);
     // The same within an operation of pages() that the caller commits (or discards).
     void change(const JetTable& table, RowPointer slot, const Values& values);
+    // Rewrites one column of the row at `slot`, the others as stored.
+    void updateColumn(const JetTable& table, RowPointer slot, size_t column, const Value& value);
 
     // The page writer of this file's write operations (taking the writer's lock
     // on first use), and the index upkeep that shares it; for the writers of
@@ -43,8 +46,15 @@ public:
     PageWriter& pages();
     IndexWriter& indexes();
 
-private:
-    void placeUpdate(const TableDefinition& t, RowPointer slot, const Values& values);
+  private:
+    struct Current;
+    Current current(const TableDefinition& t, RowPointer slot);
+    void replace(const JetTable& table, RowPointer slot, const Current& before,
+                 const Values& values);
+    void placeUpdate(const TableDefinition& t, RowPointer slot, const Current& current,
+                     const Values& values);
+    // Runs `operation` on pages(), then writes its pages, or forgets them if it throws.
+    void inOneOperation(const std::function<void()>& operation);
 
     JetFile& file_;
     std::unique_ptr<PageWriter> pages_;
