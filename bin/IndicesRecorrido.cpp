@@ -17,9 +17,11 @@ IndicesRecorrido::IndicesRecorrido(Estado& estado) : estado_(estado) {
 }
 
 IndicesRecorrido::~IndicesRecorrido() {
-    try {
-        EscribeMarcas();
-    } catch (...) {
+    for (auto& [nombre, tabla] : tablas_) {
+        try {
+            tabla->EscribeMarcas();
+        } catch (...) {
+        }
     }
 }
 
@@ -40,11 +42,16 @@ const RegistroMsCatalog* IndicesRecorrido::EntradaCatalogo(int32_t entitynum) co
 PrimerosPorMslink& IndicesRecorrido::TablaParticular(const std::string& tabla) {
     PrimerosPorMslink*& porNombre = nombres_[tabla];
     if (porNombre) return *porNombre;
-    // One table under every letter case of its name, so that a record is marked once.
-    std::unique_ptr<PrimerosPorMslink>& primeros = tablas_[engine::upperCase(tabla)];
-    if (!primeros)
-        primeros = std::make_unique<PrimerosPorMslink>(BdDAbierta(estado_.BdDParticular), tabla);
-    return *(porNombre = primeros.get());
+    // One table under every letter case of its name, so that a record is marked once;
+    // a table that cannot be read leaves no entry behind.
+    const std::string clave = engine::upperCase(tabla);
+    auto leida = tablas_.find(clave);
+    if (leida == tablas_.end())
+        leida = tablas_
+                    .emplace(clave, std::make_unique<PrimerosPorMslink>(
+                                        BdDAbierta(estado_.BdDParticular), tabla))
+                    .first;
+    return *(porNombre = leida->second.get());
 }
 
 ConsultasEnMemoria& IndicesRecorrido::ConsultasParticular() {

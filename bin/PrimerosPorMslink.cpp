@@ -61,12 +61,17 @@ void PrimerosPorMslink::Marca(Primero& registro) {
 }
 
 void PrimerosPorMslink::EscribeMarcas() {
-    std::vector<engine::RowId> registros;
-    registros.swap(pendientes_);
-    std::sort(registros.begin(), registros.end());
-    for (engine::RowId registro : registros)
-        bdd_.backend().updateColumn(tabla_.name, registro, columnaMarca_,
-                                    engine::Value::boolean(true));
+    std::sort(pendientes_.begin(), pendientes_.end());
+    size_t escritas = 0;
+    try {
+        for (; escritas < pendientes_.size(); ++escritas)
+            bdd_.backend().updateColumn(tabla_.name, pendientes_[escritas], columnaMarca_,
+                                        engine::Value::boolean(true));
+    } catch (...) {
+        pendientes_.erase(pendientes_.begin(), pendientes_.begin() + escritas);
+        throw;
+    }
+    pendientes_.clear();
 }
 
 }  // namespace pelmora

@@ -37,7 +37,8 @@ class PrimerosPorMslink {
     // that column is an error at its first mark. A record already marked in this
     // walk is not written again.
     void Marca(Primero& registro);
-    // Writes the marks noted since the last call.
+    // Writes the marks noted and not yet written; when one cannot be written it
+    // and those after it stay noted, and the error is thrown.
     void EscribeMarcas();
 
   private:
@@ -49,10 +50,9 @@ class PrimerosPorMslink {
     engine::Database& bdd_;
     engine::TableSchema tabla_;
     TablaPorMslink<Primero> primeros_;
-    std::optional<Ilegible> ilegible_;  // the first record whose mslink is not a number
-    int columnaMarca_ = -1;
-    std::vector<engine::RowId> pendientes_;  // marks noted and not yet written  // Tcorrelate's
-                                             // column, found at the first mark
+    std::optional<Ilegible> ilegible_;       // the first record whose mslink is not a number
+    int columnaMarca_ = -1;                  // Tcorrelate's column, found at the first mark
+    std::vector<engine::RowId> pendientes_;  // marks noted and not yet written
 };
 
 }  // namespace pelmora

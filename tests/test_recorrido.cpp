@@ -205,6 +205,29 @@ TEST_P(Recorrido, FicheroCorruptoTerminaTrasLoYaAnotado) {
     }
 }
 
+// A table the walk cannot read (records without mslink) ends it with the engine's
+// message; the marks noted before are written and stored all the same.
+TEST_P(Recorrido, TablaIlegibleTerminaConservandoLasMarcas) {
+    Particular({{"Vias", ColumnasTabla(), {{L(1)}}}});
+    CreaTabla(*estado.BdDParticular, "Rios", {{"otro", engine::Type::Long}});
+    Inserta(*estado.BdDParticular, "Rios", {"otro"}, {{L(1)}});
+    HojaCorrelate(estado);
+    BinPrueba bin;
+    bin.Elemento("C=", "200", 1, {{10, 1}});
+    bin.Elemento("C=", "200", 1, {{30, 1}});
+    Bin(bin);
+    EXPECT_FALSE(Recorre("CORRELATE"));
+    const std::string& mensaje = pantalla.mensajes.back();
+    EXPECT_NE(mensaje.find("mslink"), std::string::npos) << mensaje;
+    EXPECT_NE(mensaje.find("Rios"), std::string::npos) << mensaje;
+    EXPECT_EQ(Marcas("Vias"), (std::vector<bool>{true}));
+    if (GetParam() == Motor::Sqlite) {
+        EXPECT_EQ(
+            LeidoDeFuera(estado.NombreBdDParticular, "SELECT count(*) FROM Vias WHERE Tcorrelate"),
+            1);
+    }
+}
+
 TEST_P(Recorrido, CodigoDeFeatureQueNoEsNumero) {
     Particular({{"Vias", ColumnasTabla(), {}}});
     HojaCorrelate(estado);

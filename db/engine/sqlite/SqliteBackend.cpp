@@ -50,20 +50,8 @@ class SqliteBackend final : public Backend {
     void updateColumn(const std::string& table, RowId id, int column, const Value& value) override;
     RowId insert(const std::string& table, const Row& row) override;
 
-    // One transaction for the whole group.
-    // One transaction for the whole group; inside it no other connection can
-    // change the schema, so the catalog is not asked again at every write.
-    void beginWrites() override {
-        if (writeGroups_++ > 0) return;
-        connection_->execute("BEGIN", "agrupar escrituras");
-        catalog_.tableNames();
-        catalog_.hold(true);
-    }
-    void endWrites() override {
-        if (writeGroups_ == 0 || --writeGroups_ > 0) return;
-        catalog_.hold(false);
-        connection_->execute("COMMIT", "guardar las escrituras agrupadas");
-    }
+    void beginWrites() override;
+    void endWrites() override;
 
     std::vector<std::string> verify() override { return sqlite::verify(*connection_, catalog_); }
 
@@ -80,6 +68,41 @@ class SqliteBackend final : public Backend {
     sqlite::Catalog catalog_;
     sqlite::KeyIndexes indexes_;
 };
+
+// One transaction for the whole group, taking the file's write lock at once when
+// the file may be written (so that no other writer can slip in and make the
+// group's first write fail at its end); inside it no other connection can
+// change the schema, so the catalog is not asked again at every write.
+void SqliteBackend::beginWrites() {
+    if (writeGroups_ > 0) {
+        ++writeGroups_;
+        return;
+    }
+    connection_->execute(connection_->readOnly() ? "BEGIN" : "BEGIN IMMEDIATE",
+                         "agrupar escrituras");
+    try {
+        catalog_.tableNames();
+    } catch (...) {
+        sqlite3_exec(connection_->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    catalog_.hold(true);
+    writeGroups_ = 1;
+}
+
+// A group SQLite already rolled back by itself (after a failed write) has
+// nothing left to store; a failed COMMIT leaves no transaction open behind it.
+void SqliteBackend::endWrites() {
+    if (writeGroups_ == 0 || --writeGroups_ > 0) return;
+    catalog_.hold(false);
+    if (sqlite3_get_autocommit(connection_->handle())) return;
+    try {
+        connection_->execute("COMMIT", "guardar las escrituras agrupadas");
+    } catch (...) {
+        sqlite3_exec(connection_->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
 
 // The column's definition in CREATE TABLE or ADD COLUMN: yes/no never Null,
 // empty text refused unless allowed.
