@@ -1,10 +1,10 @@
 // How long the element walk takes per ATR on sheets of 10^4, 10^5 and 10^6 ATRs, in
-// the Correlate run (mark the record; on SQLite and on an Access file) and the
-// Adaptation run (find the Particular and the General record, rewrite the ATR; on
-// SQLite). Each element has two ATRs, one per table; each table holds one record per
-// ATR; one Correlate ATR in a hundred reaches no record. The time per ATR (wall
-// clock: the walk waits on its files) must stay flat as the sheet grows. Also the
-// reset of an earlier run's marks that precedes a Correlate walk.
+// the Correlate run (mark the record) and the Adaptation run (find the Particular
+// and the General record, rewrite the ATR), on SQLite and on Access files. Each
+// element has two ATRs, one per table; each table holds one record per ATR; one
+// Correlate ATR in a hundred reaches no record. The time per ATR (wall clock: the
+// walk waits on its files) must stay flat as the sheet grows. Also the reset of
+// an earlier run's marks that precedes a Correlate walk.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -140,6 +140,9 @@ void BM_RecorreCorrelateAccess(benchmark::State& state) {
 void BM_RecorreAdaptacion(benchmark::State& state) {
     Recorre(state, "ADAPTACION", ".sqlite");
 }
+void BM_RecorreAdaptacionAccess(benchmark::State& state) {
+    Recorre(state, "ADAPTACION", ".mdb");
+}
 
 // Sheets of 10^4, 10^5 and 10^6 ATRs, each walked once, timed by the wall clock.
 void TresTamanos(benchmark::internal::Benchmark* b) {
@@ -156,6 +159,7 @@ BENCHMARK(BM_PreparaTcorrelate)
 BENCHMARK(BM_RecorreCorrelate)->Apply(TresTamanos);
 BENCHMARK(BM_RecorreCorrelateAccess)->Apply(TresTamanos);
 BENCHMARK(BM_RecorreAdaptacion)->Apply(TresTamanos);
+BENCHMARK(BM_RecorreAdaptacionAccess)->Apply(TresTamanos);
 
 }  // namespace
 
