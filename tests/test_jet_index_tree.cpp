@@ -96,6 +96,14 @@ struct TreeShape {
     size_t pages = 0;
 };
 
+// An index of the store whose root is an empty leaf.
+RealIndex emptyIndex(MemoryStore& store) {
+    RealIndex index;
+    index.rootPage = kRoot;
+    store.write(kRoot, encodeIndexPage(kJet4, IndexPage{}, kTable));
+    return index;
+}
+
 // Reads the saved tree with the reader: its entries and structural problems.
 std::vector<std::string> readBack(const MemoryStore& store, const RealIndex& index,
                                   const std::string& dir, std::vector<std::string>& problems,
@@ -177,9 +185,7 @@ TEST(JetIndexTree, AccessPagesEncodeToTheSameBytes) {
 TEST(JetIndexTree, RandomAccentedKeysGrowAndShrinkASoundTree) {
     pelmora::prueba::TempDir dir;
     MemoryStore store(kJet4);
-    RealIndex index;
-    index.rootPage = kRoot;
-    store.write(kRoot, encodeIndexPage(kJet4, IndexPage{}, kTable));
+    RealIndex index = emptyIndex(store);
     IndexTree tree(store, index, kTable, "índice de prueba");
 
     std::mt19937 random(20261207);
@@ -249,9 +255,7 @@ TEST(JetIndexTree, RandomAccentedKeysGrowAndShrinkASoundTree) {
 TEST(JetIndexTree, EntriesAddedInOrderFillTheirPages) {
     pelmora::prueba::TempDir dir;
     MemoryStore store(kJet4);
-    RealIndex index;
-    index.rootPage = kRoot;
-    store.write(kRoot, encodeIndexPage(kJet4, IndexPage{}, kTable));
+    RealIndex index = emptyIndex(store);
     IndexTree tree(store, index, kTable, "índice");
     std::vector<std::string> inserted;
     for (uint32_t row = 0; row < 20000; ++row) {

@@ -31,8 +31,7 @@ class Escritor {
 
     void escribe() {
         j_.abreObjeto();
-        j_.clave("version");
-        j_.valor(1);
+        j_.par("version", 1);
         parametros();
         j_.clave("rutas");
         j_.valor(
@@ -52,70 +51,55 @@ class Escritor {
         const Opciones& o = hoja_.opciones;
         j_.clave("parametros");
         j_.abreObjeto();
-        j_.clave("elementos");
-        j_.valor(o.elementos);
-        j_.clave("atributos");
-        j_.valor(o.atributos);
-        j_.clave("tablas");
-        j_.valor(o.tablas);
-        j_.clave("semilla");
-        j_.valor(static_cast<int64_t>(o.semilla));
-        j_.clave("formato");
-        j_.valor(o.formato);
-        j_.clave("problemas");
-        j_.valor(o.problemas);
-        j_.clave("noasignar");
-        j_.valor(o.noAsignar);
+        j_.par("elementos", o.elementos);
+        j_.par("atributos", o.atributos);
+        j_.par("tablas", o.tablas);
+        j_.par("semilla", static_cast<int64_t>(o.semilla));
+        j_.par("formato", o.formato);
+        j_.par("problemas", o.problemas);
+        j_.par("noasignar", o.noAsignar);
         j_.cierraObjeto();
     }
 
     void ficheros() {
         j_.clave("ficheros");
         j_.abreObjeto();
-        par("bin", f_.bin);
+        j_.par("bin", f_.bin);
         j_.clave("bin_adaptacion");
         if (hoja_.binAdaptacion)
             j_.valor(f_.binAdaptacion);
         else
             j_.nulo();
-        par("particular", f_.particular);
-        par("general", f_.general);
+        j_.par("particular", f_.particular);
+        j_.par("general", f_.general);
         j_.cierraObjeto();
     }
 
     void contenido() {
         j_.clave("hoja");
         j_.abreObjeto();
-        j_.clave("elementos");
-        j_.valor(static_cast<int64_t>(hoja_.elementos.size()));
-        j_.clave("atributos");
-        j_.valor(static_cast<int64_t>(hoja_.atributos.size()));
-        j_.clave("longitud_bin");
-        j_.valor(hoja_.longitudBin);
+        j_.par("elementos", static_cast<int64_t>(hoja_.elementos.size()));
+        j_.par("atributos", static_cast<int64_t>(hoja_.atributos.size()));
+        j_.par("longitud_bin", hoja_.longitudBin);
         int64_t enAdaptacion = 0;
         std::map<std::string, int64_t> clases;
         for (const auto& e : hoja_.elementos) {
             enAdaptacion += e.posicionAdaptacion >= 0;
             ++clases[nombreClase(e.clase)];
         }
-        j_.clave("elementos_adaptacion");
-        j_.valor(enAdaptacion);
-        j_.clave("longitud_bin_adaptacion");
-        j_.valor(hoja_.longitudBinAdaptacion);
+        j_.par("elementos_adaptacion", enAdaptacion);
+        j_.par("longitud_bin_adaptacion", hoja_.longitudBinAdaptacion);
         j_.clave("clases");
         cuentas(clases);
         j_.clave("tablas");
         j_.abreLista(true);
         for (const auto& t : hoja_.tablas) {
             j_.abreObjeto(false);
-            par("nombre", t.nombre);
-            par("catalogo", t.catalogo);
-            j_.clave("entitynum");
-            j_.valor(t.entitynum);
-            j_.clave("particular");
-            j_.valor(static_cast<int64_t>(t.particular.size()));
-            j_.clave("general");
-            j_.valor(static_cast<int64_t>(t.general.size()));
+            j_.par("nombre", t.nombre);
+            j_.par("catalogo", t.catalogo);
+            j_.par("entitynum", t.entitynum);
+            j_.par("particular", static_cast<int64_t>(t.particular.size()));
+            j_.par("general", static_cast<int64_t>(t.general.size()));
             std::map<std::string, int64_t> casos;
             for (const auto& r : t.particular) ++casos[nombreCaso(r.caso)];
             j_.clave("casos");
@@ -142,8 +126,7 @@ class Escritor {
         ventana(lineas);
         contadores(e_.correlate);
         control("Correlate");
-        j_.clave("tablas_control_creadas");
-        j_.valor("particular");
+        j_.par("tablas_control_creadas", "particular");
         j_.clave("columna_tcorrelate_creada");
         j_.abreLista();
         for (const auto& t : hoja_.tablas)
@@ -156,8 +139,7 @@ class Escritor {
             if (!llevaMarca(hoja_.tablas[t])) continue;
             j_.clave(hoja_.tablas[t].nombre);
             j_.abreObjeto(false);
-            j_.clave("filas");
-            j_.valor(static_cast<int64_t>(hoja_.tablas[t].particular.size()));
+            j_.par("filas", static_cast<int64_t>(hoja_.tablas[t].particular.size()));
             j_.clave("marcadas");
             j_.abreLista();
             for (int32_t fila : e_.marcas[t]) j_.valor(fila);
@@ -201,8 +183,7 @@ class Escritor {
         ventana(lineas);
         contadores(e_.adaptacion);
         control("Adaptación");
-        j_.clave("tablas_control_creadas");
-        j_.valor("general");
+        j_.par("tablas_control_creadas", "general");
         recorrido(e_.adaptacion, hoja_.binAdaptacion ? f_.erroresAdaptacion : f_.errores);
         j_.clave("reescritos");
         j_.abreLista(true);
@@ -219,24 +200,16 @@ class Escritor {
 
     // ---- pieces
 
-    void par(const char* k, const std::string& v) {
-        j_.clave(k);
-        j_.valor(v);
-    }
-
     void cuentas(const std::map<std::string, int64_t>& m) {
         j_.abreObjeto(false);
-        for (const auto& [k, v] : m) {
-            j_.clave(k);
-            j_.valor(v);
-        }
+        for (const auto& [k, v] : m) j_.par(k, v);
         j_.cierraObjeto();
     }
 
     void entradas(const std::vector<std::pair<const char*, const char*>>& e) {
         j_.clave("entradas");
         j_.abreObjeto(false);
-        for (const auto& [k, v] : e) par(k, v);
+        for (const auto& [k, v] : e) j_.par(k, v);
         j_.cierraObjeto();
     }
 
@@ -245,12 +218,10 @@ class Escritor {
         j_.abreLista(true);
         for (const auto& x : m) {
             j_.abreObjeto(false);
-            par("texto", x.texto);
-            j_.clave("estilo");
-            j_.valor(x.estilo);
-            par("titulo", x.titulo);
-            j_.clave("respuesta");
-            j_.valor(x.respuesta);
+            j_.par("texto", x.texto);
+            j_.par("estilo", x.estilo);
+            j_.par("titulo", x.titulo);
+            j_.par("respuesta", x.respuesta);
             j_.cierraObjeto();
         }
         j_.cierraLista();
@@ -271,7 +242,7 @@ class Escritor {
         j_.cierraLista();
         j_.clave("etiquetas");
         j_.abreObjeto();
-        for (const auto& l : lineas) par(l.first.c_str(), l.second);
+        for (const auto& l : lineas) j_.par(l.first.c_str(), l.second);
         j_.cierraObjeto();
     }
 
@@ -279,8 +250,7 @@ class Escritor {
         j_.clave("contadores");
         j_.abreObjeto(false);
         for (int i = 0; i < 7; ++i) {
-            j_.clave(kNombresContadores[i]);
-            j_.valor(r.contadores[i]);
+            j_.par(kNombresContadores[i], r.contadores[i]);
         }
         j_.cierraObjeto();
     }
@@ -288,10 +258,10 @@ class Escritor {
     void control(const char* proceso) {
         j_.clave("control");
         j_.abreObjeto(false);
-        par("Proceso", proceso);
-        par("FicheroBin", kRutaBin);
-        par("BdDMdb_P", kRutaParticular);
-        par("BdDMdb_G", kRutaGeneral);
+        j_.par("Proceso", proceso);
+        j_.par("FicheroBin", kRutaBin);
+        j_.par("BdDMdb_P", kRutaParticular);
+        j_.par("BdDMdb_G", kRutaGeneral);
         j_.cierraObjeto();
     }
 
@@ -300,30 +270,26 @@ class Escritor {
         j_.abreLista(true);
         for (const auto& f : r.errores) {
             j_.abreObjeto(false);
-            par("DescripcionError", f.DescripcionError);
-            j_.clave("EntitynumError");
-            j_.valor(f.EntitynumError);
-            j_.clave("RegistroError");
-            j_.valor(f.RegistroError);
-            par("FicheroBinError", f.FicheroBinError);
-            par("FicheroMdbError", f.FicheroMdbError);
+            j_.par("DescripcionError", f.DescripcionError);
+            j_.par("EntitynumError", f.EntitynumError);
+            j_.par("RegistroError", f.RegistroError);
+            j_.par("FicheroBinError", f.FicheroBinError);
+            j_.par("FicheroMdbError", f.FicheroMdbError);
             j_.cierraObjeto();
         }
         j_.cierraLista();
         j_.clave("fichero_errores");
         j_.abreObjeto(false);
-        par("nombre", ficheroErrores);
-        j_.clave("bytes");
-        j_.valor(static_cast<int64_t>(72 * r.marcadores.size()));
+        j_.par("nombre", ficheroErrores);
+        j_.par("bytes", static_cast<int64_t>(72 * r.marcadores.size()));
         j_.cierraObjeto();
         j_.clave("marcadores");
         j_.abreLista(true);
         for (const auto& m : r.marcadores) {
             j_.abreObjeto(false);
-            j_.clave("posicion");
-            j_.valor(m.posicion);
-            par("codigo", m.codigo);
-            par("punto", hex(m.punto));
+            j_.par("posicion", m.posicion);
+            j_.par("codigo", m.codigo);
+            j_.par("punto", hex(m.punto));
             j_.cierraObjeto();
         }
         j_.cierraLista();
@@ -331,17 +297,14 @@ class Escritor {
 
     void anexado(const Tabla& t, const Registro& r) {
         j_.abreObjeto(false);
-        j_.clave("mslink");
-        j_.valor(r.mslink);
+        j_.par("mslink", r.mslink);
         opcional("tcomplet", r.tcomplet);
         opcional("tmapa", r.tmapa);
         if (t.clase == ClaseTabla::Etiquetas) {
             opcional("netiqueta", r.netiqueta);
         } else {
-            j_.clave("clasific");
-            j_.valor(*r.clasific);
-            j_.clave("tfeature");
-            j_.valor(r.tfeature);
+            j_.par("clasific", *r.clasific);
+            j_.par("tfeature", r.tfeature);
         }
         j_.cierraObjeto();
     }

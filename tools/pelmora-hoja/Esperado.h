@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/TiposBdD.h"
 #include "tools/pelmora-hoja/Hoja.h"
 
 namespace pelmora::hoja {
@@ -17,13 +18,8 @@ inline constexpr const char* kRutaBin = "{bin}";
 inline constexpr const char* kRutaParticular = "{particular}";
 inline constexpr const char* kRutaGeneral = "{general}";
 
-struct FilaError {
-    std::string DescripcionError;
-    int32_t EntitynumError = 0;
-    int32_t RegistroError = 0;
-    std::string FicheroBinError;
-    std::string FicheroMdbError;
-};
+// An ERRORES row a run must append, without its date and time.
+using FilaError = DatosErrorRegistro;
 
 struct Marcador {
     int64_t posicion = 0;           // the faulty element's offset in the run's BIN file

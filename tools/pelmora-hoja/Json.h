@@ -36,6 +36,12 @@ class Json {
     void valor(int32_t v) { valor(int64_t{v}); }
     void valor(bool v) { crudo(v ? "true" : "false"); }
     void nulo() { crudo("null"); }
+    // A key and its value.
+    template <typename T>
+    void par(std::string_view k, const T& v) {
+        clave(k);
+        valor(v);
+    }
 
   private:
     struct Nivel {
