@@ -185,10 +185,12 @@ TEST(JetIndex, AnIndexMapThatDisagreesWithItsTreeIsReported) {
     {
         JetFile jet(path);
         const auto& index = jet.table("Table1")->definition.realIndexes.front();
+        WriteGroup group(jet.pages());
         PageWriter pages(jet.pages());
         markInUsageMap(pages, index.usageMap, index.rootPage, false, "mapa");
         markInUsageMap(pages, index.usageMap, 5, true, "mapa");
         pages.commit();
+        group.end();
     }
     const auto problems = openDatabase(path)->backend().verify();
     const auto has = [&](const std::string& text) {

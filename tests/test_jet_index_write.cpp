@@ -357,6 +357,7 @@ TEST(JetIndexWrite, PagesTakenForAnIndexAreInItsUsageMap) {
     std::vector<uint32_t> far;
     {
         JetFile jet(path);
+        WriteGroup group(jet.pages());
         const auto table = jet.table("Table1");
         PageWriter pages(jet.pages());
         WriterIndexStore store(pages);
@@ -379,6 +380,7 @@ TEST(JetIndexWrite, PagesTakenForAnIndexAreInItsUsageMap) {
         for (uint32_t n : far) markInUsageMap(pages, map, n, true, "mapa");
         markInUsageMap(pages, map, far.front(), false, "mapa");
         pages.commit();
+        group.end();
     }
     JetFile jet(path);
     const auto& def = jet.table("Table1")->definition;
@@ -410,6 +412,7 @@ TEST(JetIndexWrite, IndexesRebuiltFromTheRowsHoldAccessOwnEntries) {
         const std::string path = dir.writableCopy(source, fs::path(source).filename().string());
         {
             JetFile jet(path);
+            WriteGroup group(jet.pages());
             PageWriter pages(jet.pages());
             WriterIndexStore store(pages);
             IndexWriter writer(jet, store);
@@ -443,6 +446,7 @@ TEST(JetIndexWrite, IndexesRebuiltFromTheRowsHoldAccessOwnEntries) {
                 pages.commit();
                 ++rebuilt;
             }
+            group.end();
         }
         JetFile jet(path);
         for (const auto& p : checkFile(jet)) ADD_FAILURE() << path << ": " << p;

@@ -46,6 +46,7 @@ TEST(JetPageWriter, AllocatesFromTheFreeMapThenAtTheEndAndWritesAtOnce) {
         readHeader(file);
         const uint32_t pages = file.pageCount();
         EXPECT_FALSE(fs::exists(ldb));
+        WriteGroup group(file);
         PageWriter writer(file);
         EXPECT_TRUE(fs::exists(ldb)) << "el fichero de bloqueo de Access se crea al escribir";
         EXPECT_EQ(fs::file_size(ldb), 64u);
@@ -60,7 +61,7 @@ TEST(JetPageWriter, AllocatesFromTheFreeMapThenAtTheEndAndWritesAtOnce) {
         EXPECT_TRUE(freeInMap(file, 15));
         writer.commit();
         EXPECT_EQ(file.pageCount(), pages + 2);
-        EXPECT_EQ(fs::file_size(path), uint64_t(pages + 2) * 4096);
+        EXPECT_EQ(fs::file_size(path), uint64_t(pages) * 4096) << "nada llega al disco antes del final del grupo";
         for (uint32_t n : got) {
             EXPECT_EQ(file.page(n)->type(), PageType::Data);
             EXPECT_FALSE(freeInMap(file, n)) << n;
@@ -69,8 +70,11 @@ TEST(JetPageWriter, AllocatesFromTheFreeMapThenAtTheEndAndWritesAtOnce) {
         writer.commit();
         EXPECT_TRUE(freeInMap(file, 41));
         EXPECT_EQ(writer.allocate().number(), 41u);
+        writer.discard();
+        group.end();
+        EXPECT_EQ(fs::file_size(path), uint64_t(pages + 2) * 4096);
+        EXPECT_FALSE(fs::exists(ldb)) << "el fichero de bloqueo se borra al acabar el grupo";
     }
-    EXPECT_FALSE(fs::exists(ldb)) << "el fichero de bloqueo se borra al cerrar";
     PageFile again(path);
     readHeader(again);
     EXPECT_EQ(again.page(44)->type(), PageType::Data);
@@ -85,9 +89,11 @@ TEST(JetPageWriter, GrowsTheFreeMapPastItsRange) {
     const std::string path = copyOf(dir, "empty.mdb");  // map of 512 pages, 24 in the file
     PageFile file(path);
     readHeader(file);
+    WriteGroup group(file);
     PageWriter writer(file);
     for (int i = 0; i < 600; ++i) formatDataPage(writer.allocate(), file.format(), 2);
     writer.commit();
+    group.end();
     EXPECT_EQ(file.pageCount(), 624u);
     for (uint32_t n : {23u, 24u, 511u, 512u, 623u}) EXPECT_FALSE(freeInMap(file, n)) << n;
     EXPECT_TRUE(freeInMap(file, 624));
@@ -101,23 +107,29 @@ TEST(JetPageWriter, ALockedOrReadOnlyFileIsRefusedClearly) {
     PageFile first(path), second(path);
     readHeader(first);
     readHeader(second);
-    first.beginWriting();
+    setenv("PELMORA_ESPERA_BLOQUEO", "0.2", 1);
+    first.beginGroup();
     try {
-        second.beginWriting();
+        second.beginGroup();
         FAIL() << "dos escritores a la vez";
     } catch (const Error& e) {
-        EXPECT_NE(std::string(e.what()).find("abierta para escritura por otro proceso"),
-                  std::string::npos)
+        EXPECT_NE(std::string(e.what()).find("está ocupada: la está usando"), std::string::npos)
+            << e.what();
+        EXPECT_NE(std::string(e.what()).find("se esperó 0,2 segundos"), std::string::npos)
             << e.what();
         EXPECT_NE(std::string(e.what()).find(path), std::string::npos);
     }
+    first.endGroup();
+    EXPECT_TRUE(second.beginGroup()) << "el cerrojo se suelta al acabar el grupo";
+    second.endGroup();
+    unsetenv("PELMORA_ESPERA_BLOQUEO");
 
     const std::string readOnly = copyOf(dir, "emptyJet4.mdb");
     fs::permissions(readOnly, fs::perms::owner_read);
     PageFile file(readOnly);
     readHeader(file);
     try {
-        PageWriter writer(file);
+        WriteGroup group(file);
         FAIL() << "se escribe en un fichero de solo lectura";
     } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find("solo lectura"), std::string::npos) << e.what();
@@ -135,10 +147,12 @@ TEST(JetPageWriter, AFullPage1TurnsTheFreeMapIntoAReferenceMap) {
     {
         PageFile file(path);
         readHeader(file);
+        WriteGroup group(file);
         PageWriter writer(file);
         Page& page1 = writer.edit(1);
         appendRow(page1, file.format(), std::string(freeSpace(page1) - 16, 'x'));
         writer.commit();
+        group.end();
     }
     const int kRows = 1200;  // two to a page: past the 512 pages the map reaches
     {

@@ -295,7 +295,7 @@ TEST(JetRowWriter, AFullDiskLeavesTheFileAsSoundAsBefore) {
     }
     setrlimit(RLIMIT_FSIZE, &saved);
     sigaction(SIGXFSZ, &old, nullptr);
-    EXPECT_NE(message.find("No se puede escribir la página"), std::string::npos) << message;
+    EXPECT_NE(message.find("No se pueden guardar los cambios"), std::string::npos) << message;
     EXPECT_NE(message.find(copy.path()), std::string::npos) << message;
     EXPECT_GT(added, 0);
     EXPECT_LE(fs::file_size(copy.path()), size + 2 * 4096);

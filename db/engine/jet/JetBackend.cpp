@@ -30,38 +30,56 @@ class JetBackend : public Backend {
 
     void createTable(const TableSchema& table) override {
         requireWritableFormat("crear la tabla «" + table.name + "»");
+        jet::WriteGroup group(file_->pages());
         schemas_.createTable(table);
+        group.end();
     }
     void addColumn(const std::string& table, const Column& column) override {
         requireWritableFormat("añadir el campo «" + column.name + "» a la tabla «" + table + "»");
+        jet::WriteGroup group(file_->pages());
         schemas_.addColumn(table, column);
+        group.end();
     }
     void setDefaultValue(const std::string& table, const std::string& column,
                          const Value& value) override {
         requireWritableFormat("fijar el valor predeterminado del campo «" + column +
                               "» de la tabla «" + table + "»");
+        jet::WriteGroup group(file_->pages());
         schemas_.setDefaultValue(table, column, value);
+        group.end();
     }
     void update(const std::string& table, RowId id, const Row& row) override {
         requireWritableFormat("modificar un registro de la tabla «" + table + "»");
+        jet::WriteGroup group(file_->pages());
         auto t = file_->table(table);
         rows_.update(*t, slotOf(*t, id), fitted(*t, row, false));
+        group.end();
     }
 
     void updateColumn(const std::string& table, RowId id, int column, const Value& value) override {
         requireWritableFormat("modificar un registro de la tabla «" + table + "»");
+        jet::WriteGroup group(file_->pages());
         auto t = file_->table(table);
         const TableSchema& schema = t->schema;
         if (column < 0 || column >= static_cast<int>(schema.columns.size()))
             throw Error(columnMissing(path(), schema.name, column));
         rows_.updateColumn(*t, slotOf(*t, id), column, fittedValue(schema, column, value, false));
+        group.end();
     }
 
     RowId insert(const std::string& table, const Row& row) override {
         requireWritableFormat("añadir un registro a la tabla «" + table + "»");
+        jet::WriteGroup group(file_->pages());
         auto t = file_->table(table);
-        return rows_.insert(*t, fitted(*t, row, true)).packed();
+        const RowId id = rows_.insert(*t, fitted(*t, row, true)).packed();
+        group.end();
+        return id;
     }
+
+    // A group of writes is one write group of the file: the writer's lock is taken
+    // here, before anything the group reads, and the group lands whole at the end.
+    void beginWrites() override { file_->pages().beginGroup(); }
+    void endWrites() override { file_->pages().endGroup(); }
 
     std::unique_ptr<Cursor> select(const Query& query) override {
         return std::make_unique<jet::JetCursor>(file_, file_->table(query.table), query);

@@ -10,9 +10,22 @@ namespace pelmora::engine::jet {
 
 JetFile::JetFile(const std::string& path) : pages_(path), header_(readHeader(pages_)) {
     catalog_ = std::make_unique<Catalog>(pages_);
+    generation_ = pages_.generation();
+}
+
+void JetFile::refresh() {
+    if (generation_ == pages_.generation()) return;
+    generation_ = pages_.generation();
+    reloadCatalog();
+}
+
+Catalog& JetFile::catalog() {
+    refresh();
+    return *catalog_;
 }
 
 std::shared_ptr<const JetTable> JetFile::table(const std::string& name) {
+    refresh();
     const std::string key = upperCase(name);
     auto found = tables_.find(key);
     if (found != tables_.end()) return found->second;

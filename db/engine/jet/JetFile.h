@@ -1,5 +1,6 @@
 // An open .mdb file: its pages, header and catalog, and the tables read so far
-// (definition and schema, each read once). Cursors share it with the backend.
+// (definition and schema, each read once while no other writer may have changed
+// them). Cursors share it with the backend.
 #pragma once
 
 #include <map>
@@ -23,7 +24,7 @@ public:
 
     PageFile& pages() { return pages_; }
     const Header& header() const { return header_; }
-    Catalog& catalog() { return *catalog_; }
+    Catalog& catalog();
     const std::string& path() const { return pages_.path(); }
 
     // A table by name (case-insensitive); throws Error naming the file when missing.
@@ -34,10 +35,15 @@ public:
     void reloadCatalog();
 
 private:
+    // Drops the catalog and tables read from pages that another writer may have
+    // changed since (a write group began, or one was abandoned).
+    void refresh();
+
     PageFile pages_;
     Header header_;
     std::unique_ptr<Catalog> catalog_;
     std::map<std::string, std::shared_ptr<const JetTable>> tables_;  // by upper-cased name
+    uint64_t generation_ = 0;  // of the pages the catalog and tables were read from
 };
 
 // The engine's schema of a stored table: types, sizes and the column properties.

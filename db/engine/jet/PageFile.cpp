@@ -81,18 +81,19 @@ PageFile::PageFile(std::string path) : path_(std::move(path)) {
     fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0)
         throw Error("No se puede abrir la base de datos «" + path_ + "»: " + std::strerror(errno));
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) {
+    try {
+        readSize();
+        restoreAtOpen();
+    } catch (...) {
         ::close(fd_);
-        throw Error("No se puede leer la base de datos «" + path_ + "»: " + std::strerror(errno));
+        throw;
     }
-    size_ = static_cast<uint64_t>(st.st_size);
 }
 
+// A group never ended is not stored: the file stays as it was before it.
 PageFile::~PageFile() {
-    if (writing_) ::fdatasync(fd_);
-    if (fd_ >= 0) ::close(fd_);
-    if (!lockFile_.empty()) ::unlink(lockFile_.c_str());
+    abandonGroup();
+    ::close(fd_);
 }
 
 std::vector<uint8_t> PageFile::readStart(size_t length) const {

@@ -2,7 +2,8 @@
 // A page is immutable once read and shared by whoever holds it; every read of
 // its bytes is checked against the page's end, so a bad offset or length in
 // the file gives a clear error instead of reading past memory. Writers edit
-// private copies (PageWriter.h) that replace the cached pages once written.
+// private copies (PageWriter.h) that replace the cached pages once written, in
+// write groups that reach the disk whole or not at all.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +11,10 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <map>
 #include <vector>
 
+#include "db/engine/jet/AccessLockFile.h"
 #include "db/engine/jet/Format.h"
 
 namespace pelmora::engine::jet {
@@ -81,41 +84,88 @@ public:
 
     [[noreturn]] void corrupt(const std::string& what) const;
 
-    // Writing. beginWriting() reopens the file for reading and writing and takes
-    // the writer's lock: an advisory lock on the file (open file description
-    // lock over the whole file) and the Access lock file beside it ("x.ldb" for
-    // "x.mdb"), holding one 64-byte user record (computer name, user "Admin"),
-    // removed when the file closes. A read-only file (no write permission for
-    // anyone, whoever runs the program) or a file another process is writing
-    // gives a Spanish error. Idempotent; the lock lasts until the
-    // PageFile is destroyed.
-    void beginWriting();
-    bool writing() const { return writing_; }
-    // Writes whole pages and makes them the cached versions. Pages past the
-    // current end are written first (the file grows; numbers must continue it
-    // without gaps), then the others, so a full disk fails before any page the
-    // file already had changes (the file is cut back to its old size).
-    // Callers go through PageWriter, which gathers the pages of one operation.
+    // Write groups. The outermost beginGroup() waits its turn for the writer's
+    // lock (an advisory lock over the whole file, held until the outermost
+    // endGroup()), reopening the file for writing first; puts back a group
+    // another process left cut short (Journal.h); refuses while a user of Access
+    // holds the database (AccessLockFile.h); and drops every cached page, since
+    // another writer may have changed them (generation() then changes). A file
+    // nobody may write (no write permission for anyone, whoever runs the program)
+    // gives a Spanish error. Calls nest; returns true for the outermost.
+    bool beginGroup();
+    // The outermost call stores the group whole: the former images of the pages
+    // it changes go to the journal, flushed, then its pages to the file, flushed,
+    // then the journal goes. A failure leaves the file as it was before the group
+    // (and is reported); whatever kills the process, the next opening or group
+    // puts the file back as it was.
+    void endGroup();
+    // Forgets the group's pages (outermost only) and lets the lock go.
+    void abandonGroup();
+    bool inGroup() const { return depth_ > 0; }
+    // Changes whenever cached pages may no longer be the file's: a group began or
+    // was abandoned. Whoever keeps what it read from pages compares it.
+    uint64_t generation() const { return generation_; }
+    // Whether opening the file put back a group left cut short.
+    bool restoredOnOpen() const { return restoredOnOpen_; }
+
+    // Within a group, makes pages the file's current pages for every reader of
+    // this PageFile; they reach the disk at endGroup(). Pages past the current end
+    // must continue it without gaps. Callers go through PageWriter, which gathers
+    // the pages of one operation.
     void writePages(const std::vector<std::shared_ptr<Page>>& pages);
-    // Flushes written pages to the disk (also done when the file closes).
-    void sync();
 
 private:
     // Pages kept once nobody holds them; a scan needs one at a time, the catalog a few.
     static constexpr size_t kCachedPages = 1024;
     void evictUnused();
-    void writeAt(const Page& page);
+    void openForWriting();
     void takeLock();
-    void createLockFile();
+    void releaseLock();
+    void store();
+    void storePages();
+    void restoreAtOpen();
+    void readSize();
 
     std::string path_;
     int fd_ = -1;
-    bool writing_ = false;
-    std::string lockFile_;  // the .ldb created by this process; empty when none
+    bool readWrite_ = false;
+    std::unique_ptr<AccessLockFile> accessLock_;
+    int depth_ = 0;
+    uint64_t generation_ = 0;
+    bool restoredOnOpen_ = false;
+    std::map<uint32_t, std::shared_ptr<Page>> dirty_;  // the group's pages, by number
+    uint32_t groupStartCount_ = 0;
+    uint64_t groupStartSize_ = 0;
     uint64_t size_ = 0;
     const Format* format_ = nullptr;
     uint32_t pageCount_ = 0;
     std::unordered_map<uint32_t, std::shared_ptr<Page>> cache_;
+};
+
+// A write group for a scope: begun at construction, stored by end(); a scope left
+// without end() (an exception) abandons the group it began, or leaves the group
+// it was nested in to its owner.
+class WriteGroup {
+public:
+    explicit WriteGroup(PageFile& file) : file_(file), outermost_(file.beginGroup()) {}
+    ~WriteGroup() {
+        if (ended_) return;
+        if (outermost_)
+            file_.abandonGroup();
+        else
+            file_.endGroup();
+    }
+    WriteGroup(const WriteGroup&) = delete;
+    WriteGroup& operator=(const WriteGroup&) = delete;
+    void end() {
+        ended_ = true;
+        file_.endGroup();
+    }
+
+private:
+    PageFile& file_;
+    bool outermost_;
+    bool ended_ = false;
 };
 
 // Spanish name of a page type, for messages.

@@ -17,9 +17,11 @@ constexpr int kInlineHeader = 5;   // kind, u32 first page
 constexpr int kInlineGrowth = 32;  // bytes an inline map grows by at a time
 }  // namespace
 
-PageWriter::PageWriter(PageFile& file) : file_(file) {
-    file_.beginWriting();
-    nextNew_ = file_.pageCount();
+PageWriter::PageWriter(PageFile& file) : file_(file), nextNew_(file.pageCount()) {}
+
+uint32_t PageWriter::pageCountSoFar() {
+    if (edited_.empty()) nextNew_ = file_.pageCount();  // another group may have grown it
+    return nextNew_;
 }
 
 PageRef PageWriter::read(uint32_t number, const char* what) {
@@ -114,7 +116,8 @@ Page& PageWriter::allocate() {
 }
 
 Page& PageWriter::appendPage() {
-    const uint32_t number = nextNew_++;
+    const uint32_t number = pageCountSoFar();
+    ++nextNew_;
     auto page =
         std::make_shared<Page>(file_.path(), number, std::vector<uint8_t>(format().pageSize, 0));
     return *edited_.emplace(number, std::move(page)).first->second;

@@ -1,7 +1,7 @@
 // The pages one write operation changes, gathered before any is written: each
 // page edited is a private copy, pages are taken from (and given back to) the
-// database's free-page map, and commit() writes them all at once (new pages
-// first; see PageFile::writePages). An operation that throws before commit()
+// database's free-page map, and commit() hands them all at once to the file's
+// write group (PageFile::writePages). An operation that throws before commit()
 // (or that calls discard()) leaves the file untouched, so writers check
 // everything, edit, then commit.
 #pragma once
@@ -17,7 +17,7 @@ namespace pelmora::engine::jet {
 
 class PageWriter {
   public:
-    // Starts writing on the file (lock, read-write; PageFile::beginWriting).
+    // Operations are committed inside a write group of the file (PageFile::beginGroup).
     explicit PageWriter(PageFile& file);
 
     PageFile& file() { return file_; }
@@ -36,11 +36,12 @@ class PageWriter {
     // is not told (the map's own pages of bits).
     Page& appendPage();
     // The pages of the file once this operation is written.
-    uint32_t pageCountSoFar() const { return nextNew_; }
+    uint32_t pageCountSoFar();
     // Gives a page back to the free-page map (its content is left as it was).
     void release(uint32_t number);
 
-    // Writes every edited and new page; the writer can then start a next operation.
+    // Gives every edited and new page to the file's write group; the writer can
+    // then start a next operation.
     void commit();
     // Forgets every edit since the last commit: the operation failed.
     void discard();

@@ -58,7 +58,9 @@ void setTableCounts(PageWriter& writer, const TableDefinition& t, uint32_t rows,
 }  // namespace
 
 PageWriter& RowWriter::pages() {
-    if (!pages_) {
+    if (!pages_ || generation_ != file_.pages().generation()) {
+        generation_ = file_.pages().generation();
+        longValuePages_.clear();
         pages_ = std::make_unique<PageWriter>(file_.pages());
         store_ = std::make_unique<WriterIndexStore>(*pages_);
         indexes_ = std::make_unique<IndexWriter>(file_, *store_);
@@ -188,6 +190,7 @@ void RowWriter::updateColumn(const JetTable& table, RowPointer slot, size_t colu
 }
 
 void RowWriter::inOneOperation(const std::function<void()>& operation) {
+    WriteGroup group(file_.pages());
     PageWriter& writer = pages();
     try {
         operation();
@@ -196,6 +199,7 @@ void RowWriter::inOneOperation(const std::function<void()>& operation) {
         writer.discard();
         throw;
     }
+    group.end();
 }
 
 void RowWriter::change(const JetTable& table, RowPointer slot, const Values& values) {

@@ -40,9 +40,9 @@ class RowWriter {
     // Rewrites one column of the row at `slot`, the others as stored.
     void updateColumn(const JetTable& table, RowPointer slot, size_t column, const Value& value);
 
-    // The page writer of this file's write operations (taking the writer's lock
-    // on first use), and the index upkeep that shares it; for the writers of
-    // table definitions.
+    // The page writer of this file's write operations, and the index upkeep that
+    // shares it (both made anew when the file's pages may have changed under
+    // them); for the writers of table definitions.
     PageWriter& pages();
     IndexWriter& indexes();
 
@@ -53,7 +53,8 @@ class RowWriter {
                  const Values& values);
     void placeUpdate(const TableDefinition& t, RowPointer slot, const Current& current,
                      const Values& values);
-    // Runs `operation` on pages(), then writes its pages, or forgets them if it throws.
+    // Runs `operation` on pages() in a write group (its own, or the caller's), then
+    // commits its pages, or forgets them if it throws.
     void inOneOperation(const std::function<void()>& operation);
 
     JetFile& file_;
@@ -61,6 +62,7 @@ class RowWriter {
     std::unique_ptr<WriterIndexStore> store_;
     std::unique_ptr<IndexWriter> indexes_;
     std::map<uint32_t, uint32_t> longValuePages_;  // by table: its last long-value page
+    uint64_t generation_ = 0;  // of the file's pages the writers above were made for
 };
 
 }  // namespace pelmora::engine::jet

@@ -166,10 +166,12 @@ void checkObjectName(const std::string& name, const std::string& what, const std
 
 template <typename Edit>
 void SchemaWriter::operation(const std::string& table, Edit edit) {
+    WriteGroup group(file_.pages());
     PageWriter& writer = rows_.pages();
     try {
         edit(writer);
         writer.commit();
+        group.end();
     } catch (...) {
         writer.discard();
         file_.forgetTable(table);
