@@ -100,6 +100,47 @@ TEST(JetPageWriter, GrowsTheFreeMapPastItsRange) {
     EXPECT_EQ(rowCount(*file.page(1), file.format()), 2) << "la otra fila de la página 1 sigue";
 }
 
+// An operation that fails inside a longer group (a table's merge) takes back
+// exactly what it wrote; what the group wrote before it reaches the file.
+TEST(JetPageWriter, AFailedNestedGroupLeavesNoTraceInTheGroupAroundIt) {
+    if (!fs::exists(fixture("empty.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    pelmora::prueba::TempDir dir;
+    const std::string path = copyOf(dir, "empty.mdb");
+    uint32_t kept = 0, pages = 0;
+    {
+        PageFile file(path);
+        readHeader(file);
+        WriteGroup outer(file);
+        pages = file.pageCount();
+        {
+            PageWriter writer(file);
+            Page& page = writer.allocate();
+            formatDataPage(page, file.format(), 2);
+            kept = page.number();
+            writer.commit();
+        }
+        const uint32_t afterFirst = file.pageCount();
+        try {
+            WriteGroup failing(file);
+            PageWriter writer(file);
+            writer.edit(kept).set8(100, 0xAB);
+            formatDataPage(writer.allocate(), file.format(), 2);
+            writer.commit();
+            EXPECT_EQ(file.page(kept)->u8(100), 0xAB);
+            throw Error("falla la operación");
+        } catch (const Error&) {
+        }
+        EXPECT_EQ(file.pageCount(), afterFirst);
+        EXPECT_NE(file.page(kept)->u8(100), 0xAB) << "la página vuelve a como la dejó el grupo";
+        outer.end();
+    }
+    PageFile again(path);
+    readHeader(again);
+    EXPECT_EQ(again.page(kept)->type(), PageType::Data);
+    EXPECT_NE(again.page(kept)->u8(100), 0xAB);
+    EXPECT_EQ(again.pageCount(), kept >= pages ? kept + 1 : pages);
+}
+
 TEST(JetPageWriter, ALockedOrReadOnlyFileIsRefusedClearly) {
     if (!fs::exists(fixture("empty.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
     pelmora::prueba::TempDir dir;

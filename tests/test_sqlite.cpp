@@ -312,11 +312,34 @@ TEST(Sqlite, BaseBloqueadaEsperaYFallaConMensajeClaro) {
     sqlite3* other = nullptr;
     sqlite3_open(path.c_str(), &other);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-    expectMentions(errorOf([&] { addParcela(*db, 1, "uno"); }), {path, "bloqueada"});
+    setenv("PELMORA_ESPERA_BLOQUEO", "0.3", 1);
+    expectMentions(errorOf([&] { addParcela(*db, 1, "uno"); }),
+                   {path, "está ocupada", "se esperó 0,3 segundos"});
+    unsetenv("PELMORA_ESPERA_BLOQUEO");
     sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(other);
     addParcela(*db, 1, "uno");
     EXPECT_EQ(rows(*db, "Parcela"), 1);
+}
+
+// The user's journal mode is theirs: writing never switches it, so no log files
+// are left beside the database whatever ends the process.
+TEST(Sqlite, LaBaseConservaSuModoDeDiario) {
+    TempDir dir;
+    for (const std::string mode : {"delete", "wal"}) {
+        const std::string path = dir.path(mode + ".db");
+        createSqliteDatabase(path);
+        raw(path, "PRAGMA journal_mode = " + mode);
+        {
+            auto db = openDatabase(path);
+            createParcela(*db);
+            addParcela(*db, 1, "uno");
+            // Bytes 18 and 19 of the header: 1 for a rollback journal, 2 for a log.
+            EXPECT_EQ(int(contents(path)[18]), mode == "wal" ? 2 : 1) << "mientras está abierta";
+        }
+        EXPECT_EQ(raw(path, "PRAGMA journal_mode"), std::vector<std::string>{mode});
+        if (mode != "wal") EXPECT_FALSE(std::filesystem::exists(path + "-wal")) << mode;
+    }
 }
 
 // A scan walks a live cursor: a row changed ahead of it is read as changed.

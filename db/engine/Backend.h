@@ -1,8 +1,9 @@
 // What a storage backend (Jet, SQLite) offers to the engine's front: tables,
 // their schemas, matching rows of a query, and row writes. Rows are vectors of
 // values in the table's column order; a RowId is the backend's own locator.
-// Every write is in the file before the call returns, except inside a group of
-// writes (beginWrites), which is in the file when the group ends.
+// Every write lands whole before the call returns, except inside a group of
+// writes (beginWrites), which lands whole when the group ends: whatever kills
+// the process, the file holds a group entirely or not at all.
 #pragma once
 
 #include <cstdint>
@@ -66,10 +67,16 @@ class Backend {
     // A group of writes stored together: the writes between beginWrites() and the
     // matching endWrites() reach the file as one at endWrites(), so that a long run of
     // small writes (the marks of a walk) does not pay a commit each. Calls nest; the
-    // outermost endWrites() stores. No table may be created or altered inside a group.
-    // A backend whose writes go straight to the file does nothing here.
-    virtual void beginWrites() {}
-    virtual void endWrites() {}
+    // outermost endWrites() stores. The outermost beginWrites() takes the file's
+    // writer lock (waiting a bounded time for another writer) before anything the
+    // group reads, and holds it until the group ends. A write that fails inside a
+    // group leaves no trace in it; the writes before it stay in the group.
+    virtual void beginWrites() = 0;
+    virtual void endWrites() = 0;
+
+    // Whether opening the file put back a group of writes that a killed process
+    // left unfinished (the file is then as it was before that group).
+    virtual bool restoredOnOpen() const = 0;
 
     // Checks the file's structure (and, where the format has them, every index
     // against the rows). Returns one Spanish line per problem; empty when sound.

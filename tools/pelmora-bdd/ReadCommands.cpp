@@ -60,6 +60,10 @@ int runDump(const Arguments& args, std::ostream& out) {
 int runCheck(const Arguments& args, std::ostream& out) {
     expectPositional(args, 1, 1);
     auto db = engine::openDatabase(args.positional[0]);
+    if (db->backend().restoredOnOpen())
+        out << "La base de datos «" << db->path() << "» tenía un grupo de escrituras sin "
+            << "terminar (el proceso que escribía se interrumpió): ha vuelto a como estaba "
+            << "antes de él\n";
     const std::vector<std::string> problems = db->backend().verify();
     for (const std::string& problem : problems) out << problem << '\n';
     if (problems.empty()) out << "La base de datos «" << db->path() << "» está en buen estado\n";

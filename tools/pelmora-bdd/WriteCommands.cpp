@@ -1,7 +1,9 @@
 // The commands that write: create, create-table, add-column, insert and update.
-// Each write is in the file before the next one starts; nothing is rolled back.
+// The rows of one insert or update land as one group: a line or row that fails
+// leaves the ones before it stored; a killed process leaves none of them.
 #include <stdexcept>
 
+#include "db/EscriturasAgrupadas.h"
 #include "db/engine/Database.h"
 #include "db/engine/Error.h"
 #include "tools/pelmora-bdd/ColumnSpec.h"
@@ -68,6 +70,7 @@ int runInsert(const Arguments& args, std::istream& in, std::ostream& out) {
     expectPositional(args, 2, 2);
     auto db = engine::openDatabase(args.positional[0]);
     engine::Backend& backend = db->backend();
+    EscriturasAgrupadas group(db);
     const engine::TableSchema schema = backend.schema(args.positional[1]);
     int lineNumber = 0, added = 0;
     for (std::string line; std::getline(in, line);) {
@@ -81,6 +84,7 @@ int runInsert(const Arguments& args, std::istream& in, std::ostream& out) {
         }
         ++added;
     }
+    group.Termina();
     out << records(added, "añadido") << " a «" << schema.name << "»\n";
     return 0;
 }
@@ -94,6 +98,7 @@ int runUpdate(const Arguments& args, std::ostream& out) {
 
     auto db = engine::openDatabase(args.positional[0]);
     engine::Backend& backend = db->backend();
+    EscriturasAgrupadas group(db);
     const engine::TableSchema schema = backend.schema(args.positional[1]);
     std::vector<std::pair<int, engine::Value>> changes;
     for (const auto& [name, text] : sets) {
@@ -113,6 +118,7 @@ int runUpdate(const Arguments& args, std::ostream& out) {
         backend.update(schema.name, cursor->id(), row);
         ++updated;
     }
+    group.Termina();
     out << records(updated, "actualizado") << " en «" << schema.name << "»\n";
     return 0;
 }

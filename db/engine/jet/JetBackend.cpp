@@ -80,6 +80,7 @@ class JetBackend : public Backend {
     // here, before anything the group reads, and the group lands whole at the end.
     void beginWrites() override { file_->pages().beginGroup(); }
     void endWrites() override { file_->pages().endGroup(); }
+    bool restoredOnOpen() const override { return file_->pages().restoredOnOpen(); }
 
     std::unique_ptr<Cursor> select(const Query& query) override {
         return std::make_unique<jet::JetCursor>(file_, file_->table(query.table), query);

@@ -99,7 +99,10 @@ public:
     // (and is reported); whatever kills the process, the next opening or group
     // puts the file back as it was.
     void endGroup();
-    // Forgets the group's pages (outermost only) and lets the lock go.
+    // Undoes what the innermost group wrote: a nested group's pages go back to
+    // what they were when it began (one failed operation leaves no trace in the
+    // group around it); the outermost group's pages are forgotten and the lock
+    // goes.
     void abandonGroup();
     bool inGroup() const { return depth_ > 0; }
     // Changes whenever cached pages may no longer be the file's: a group began or
@@ -125,6 +128,15 @@ private:
     void storePages();
     void restoreAtOpen();
     void readSize();
+    void undoNested();
+
+    // What a nested group found before it wrote: the group's former version of
+    // each page it wrote (null where the group had not written it) and the
+    // number of pages then.
+    struct Savepoint {
+        uint32_t pageCount = 0;
+        std::map<uint32_t, std::shared_ptr<Page>> former;
+    };
 
     std::string path_;
     int fd_ = -1;
@@ -134,6 +146,7 @@ private:
     uint64_t generation_ = 0;
     bool restoredOnOpen_ = false;
     std::map<uint32_t, std::shared_ptr<Page>> dirty_;  // the group's pages, by number
+    std::vector<Savepoint> savepoints_;                // one per nested group open
     uint32_t groupStartCount_ = 0;
     uint64_t groupStartSize_ = 0;
     uint64_t size_ = 0;
@@ -143,17 +156,12 @@ private:
 };
 
 // A write group for a scope: begun at construction, stored by end(); a scope left
-// without end() (an exception) abandons the group it began, or leaves the group
-// it was nested in to its owner.
+// without end() (an exception) abandons the group, undoing what it wrote.
 class WriteGroup {
 public:
-    explicit WriteGroup(PageFile& file) : file_(file), outermost_(file.beginGroup()) {}
+    explicit WriteGroup(PageFile& file) : file_(file) { file.beginGroup(); }
     ~WriteGroup() {
-        if (ended_) return;
-        if (outermost_)
-            file_.abandonGroup();
-        else
-            file_.endGroup();
+        if (!ended_) file_.abandonGroup();
     }
     WriteGroup(const WriteGroup&) = delete;
     WriteGroup& operator=(const WriteGroup&) = delete;
@@ -164,7 +172,6 @@ public:
 
 private:
     PageFile& file_;
-    bool outermost_;
     bool ended_ = false;
 };
 

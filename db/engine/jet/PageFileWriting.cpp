@@ -105,6 +105,7 @@ void PageFile::restoreAtOpen() {
 bool PageFile::beginGroup() {
     if (depth_ > 0) {
         ++depth_;
+        savepoints_.push_back(Savepoint{pageCount_, {}});
         return false;
     }
     openForWriting();
@@ -128,6 +129,10 @@ bool PageFile::beginGroup() {
 void PageFile::endGroup() {
     if (depth_ == 0) return;
     if (depth_ > 1) {
+        // The enclosing group keeps the oldest former version of each page.
+        Savepoint done = std::move(savepoints_.back());
+        savepoints_.pop_back();
+        if (!savepoints_.empty()) savepoints_.back().former.merge(done.former);
         --depth_;
         return;
     }
@@ -144,6 +149,7 @@ void PageFile::endGroup() {
 
 void PageFile::abandonGroup() {
     if (depth_ == 0) return;
+    if (depth_ > 1) return undoNested();
     for (const auto& [number, page] : dirty_) cache_.erase(number);
     dirty_.clear();
     pageCount_ = groupStartCount_;
@@ -151,6 +157,23 @@ void PageFile::abandonGroup() {
     ++generation_;
     depth_ = 0;
     releaseLock();
+}
+
+void PageFile::undoNested() {
+    Savepoint undone = std::move(savepoints_.back());
+    savepoints_.pop_back();
+    for (auto& [number, page] : undone.former) {
+        cache_.erase(number);
+        if (page) {
+            cache_[number] = page;
+            dirty_[number] = std::move(page);
+        } else {
+            dirty_.erase(number);
+        }
+    }
+    pageCount_ = undone.pageCount;
+    ++generation_;
+    --depth_;
 }
 
 void PageFile::store() {
@@ -213,6 +236,11 @@ void PageFile::writePages(const std::vector<std::shared_ptr<Page>>& pages) {
                     " dejando un hueco tras el final del fichero");
     pageCount_ += static_cast<uint32_t>(added.size());
     for (const auto& page : pages) {
+        if (!savepoints_.empty()) {
+            const auto was = dirty_.find(page->number());
+            savepoints_.back().former.try_emplace(page->number(),
+                                                  was == dirty_.end() ? nullptr : was->second);
+        }
         dirty_[page->number()] = page;
         cache_[page->number()] = page;
     }

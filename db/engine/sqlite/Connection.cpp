@@ -3,8 +3,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+
 #include "db/engine/Error.h"
 #include "db/engine/Text.h"
+#include "db/engine/WaitTurn.h"
 
 namespace pelmora::engine::sqlite {
 
@@ -22,6 +27,17 @@ bool writable(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return true;
     return ::access(path.c_str(), W_OK) == 0 && (st.st_mode & 0222) != 0;
+}
+
+// A rollback journal that holds a group not yet put back: present, with its
+// header not zeroed (a finished group leaves none, an empty one, or a zeroed one).
+bool hotJournal(const std::string& path) {
+    std::ifstream in(path + "-journal", std::ios::binary);
+    char header[8] = {};
+    if (!in.read(header, sizeof header)) return false;
+    for (char c : header)
+        if (c != 0) return true;
+    return false;
 }
 
 }  // namespace
@@ -76,6 +92,7 @@ bool Statement::step() {
 
 std::shared_ptr<Connection> Connection::open(const std::string& path, bool create) {
     const bool readOnly = !create && !writable(path);
+    const bool hot = !create && hotJournal(path);
     // A connection is only ever used by one thread at a time: no locking per call.
     int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
                 (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOMUTEX;
@@ -84,30 +101,43 @@ std::shared_ptr<Connection> Connection::open(const std::string& path, bool creat
     std::shared_ptr<Connection> connection(new Connection(path, db));
     if (rc != SQLITE_OK) connection->fail(rc, "abrir la base de datos");
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_busy_handler(db, &Connection::onBusy, connection.get());
     sqlite3_create_collation_v2(db, "PELMORA", SQLITE_UTF8, nullptr, collate, nullptr);
     if (create) connection->execute("PRAGMA user_version = 0", "crear la base de datos");
     connection->execute("SELECT count(*) FROM sqlite_master", "leer el catálogo de tablas");
+    connection->restoredOnOpen_ = hot && !hotJournal(path);
     // Up to 256 MB of pages kept in memory (taken only as the file needs them), so
     // that a run over a large table reads each page once and a long write group
-    // does not spill to the log before its commit.
+    // does not spill to the journal before its commit.
     connection->execute("PRAGMA cache_size = -262144", "abrir la base de datos");
     connection->readOnly_ = sqlite3_db_readonly(db, "main") == 1;
-    if (!connection->readOnly_) {
-        // A write-ahead log: each write is in the log before the call returns and
-        // row-by-row updates cost no flush each, yet a crash of the machine can
-        // lose only the last writes, never leave the database damaged.
-        connection->execute("PRAGMA journal_mode = WAL", "abrir la base de datos");
-        connection->execute("PRAGMA synchronous = NORMAL", "abrir la base de datos");
-    }
+    // The file keeps the journal mode it has: a rollback journal (or a log, if its
+    // owner chose one) makes every write and group land whole whatever kills the
+    // process. Test suites may skip the flushes, which only a power cut needs.
+    const char* noSync = std::getenv("PELMORA_SIN_SINCRONIZAR");
+    if (!connection->readOnly_ && noSync && std::string(noSync) == "1")
+        connection->execute("PRAGMA synchronous = OFF", "abrir la base de datos");
     return connection;
 }
 
 Connection::~Connection() {
     for (auto& [sql, stmt] : cache_) sqlite3_finalize(stmt);
-    // Folds the log back into the database and leaves no log file behind.
-    if (!readOnly_) sqlite3_exec(db_, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
     sqlite3_close_v2(db_);
+}
+
+int Connection::onBusy(void* self, int attempts) {
+    auto& connection = *static_cast<Connection*>(self);
+    const auto now = std::chrono::steady_clock::now();
+    if (attempts == 0) {
+        connection.waitStart_ = now;
+        tellWaiting(connection.path_);
+    }
+    using std::chrono::milliseconds;
+    connection.waited_ = std::chrono::duration_cast<milliseconds>(now - connection.waitStart_);
+    const milliseconds limit = lockWaitLimit();
+    if (connection.waited_ >= limit) return 0;
+    std::this_thread::sleep_for(std::min(milliseconds(20), limit - connection.waited_));
+    return 1;
 }
 
 sqlite3_stmt* Connection::compile(const std::string& sql, const std::string& doing,
@@ -148,9 +178,7 @@ void Connection::fail(int rc, const std::string& doing) const {
     switch (rc & 0xFF) {
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
-            throw Error("La base de datos " + file +
-                        " está bloqueada por otro proceso: se esperó " +
-                        std::to_string(kBusyTimeoutMs / 1000) + " segundos sin poder " + doing);
+            throw Error(busyMessage(path_, waited_) + " (al " + doing + ")");
         case SQLITE_READONLY:
             throw Error("No se puede " + doing + ": la base de datos " + file +
                         " es de solo lectura");

@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -53,6 +54,9 @@ class Connection {
 
     const std::string& path() const { return path_; }
     bool readOnly() const { return readOnly_; }
+    // Whether opening the file put back a write group a killed process left
+    // cut short (SQLite rolls back such a journal at the first read).
+    bool restoredOnOpen() const { return restoredOnOpen_; }
     sqlite3* handle() const { return db_; }
 
     // A fresh statement, owned by the caller (cursors keep theirs while they live).
@@ -66,15 +70,18 @@ class Connection {
     // The Spanish Error for a failed SQLite call made while `doing`.
     [[noreturn]] void fail(int rc, const std::string& doing) const;
 
-    static constexpr int kBusyTimeoutMs = 5000;
-
   private:
     Connection(std::string path, sqlite3* db) : path_(std::move(path)), db_(db) {}
     sqlite3_stmt* compile(const std::string& sql, const std::string& doing, unsigned flags) const;
+    // SQLite's busy handler: waits in turn as the Access writers do (WaitTurn.h).
+    static int onBusy(void* self, int attempts);
 
     std::string path_;
     sqlite3* db_;
     bool readOnly_ = true;  // until the file has opened as a database
+    bool restoredOnOpen_ = false;
+    std::chrono::steady_clock::time_point waitStart_;
+    std::chrono::milliseconds waited_{0};  // the last wait for another writer
     std::map<std::string, sqlite3_stmt*> cache_;
 };
 

@@ -52,6 +52,7 @@ class SqliteBackend final : public Backend {
 
     void beginWrites() override;
     void endWrites() override;
+    bool restoredOnOpen() const override { return connection_->restoredOnOpen(); }
 
     std::vector<std::string> verify() override { return sqlite::verify(*connection_, catalog_); }
 
