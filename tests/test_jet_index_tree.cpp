@@ -390,3 +390,28 @@ TEST(JetIndexTree, PagesFullOfOneKeyTakeAnyOtherKey) {
     expectTree(store, index, dir.root().string(), entries);
     EXPECT_TRUE(tree.containsKey(null));
 }
+
+// Rows whose yes/no key turns from false to true one after another, in row order:
+// each new entry sorts after the true ones and before the false ones, at the start
+// of a leaf full of false. The true entries fill pages instead of splitting one
+// page per row.
+TEST(JetIndexTree, KeysMarkedOneAfterAnotherFillPages) {
+    pelmora::prueba::TempDir dir;
+    MemoryStore store(kJet4);
+    RealIndex index = emptyIndex(store);
+    IndexTree tree(store, index, kTable, "índice");
+    const std::string no = "\x7F\xFF", yes = std::string("\x7F") + '\0';
+    std::vector<std::string> entries;
+    for (uint32_t row = 0; row < 3000; ++row) entries.push_back(no + placeFor(row));
+    for (const auto& e : entries) tree.insert(e);
+    tree.commit();
+    const size_t before = expectTree(store, index, dir.root().string(), entries).pages;
+    entries.clear();
+    for (uint32_t row = 0; row < 3000; ++row) {
+        ASSERT_TRUE(tree.remove(no + placeFor(row)));
+        tree.insert(yes + placeFor(row));
+        tree.commit();
+        entries.push_back(yes + placeFor(row));
+    }
+    EXPECT_LE(expectTree(store, index, dir.root().string(), entries).pages, before + 2);
+}

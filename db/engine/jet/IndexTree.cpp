@@ -113,9 +113,29 @@ void IndexTree::insert(const std::string& entry) {
     const size_t at = lowerBound(leaf, entry);
     if (at < leaf.entries.size() && leaf.entries[at].bytes == entry)
         throw Error(what_ + ": la fila ya tiene su entrada en el índice");
+    if (at == 0 && leaf.prev && appendToPrevious(leaf.prev, entry)) return;
     leaf.entries.insert(leaf.entries.begin() + static_cast<long>(at), IndexEntry{entry});
     touch(path.back().page);
     settle(path, at);
+}
+
+// An entry that would come first on its leaf goes last on the leaf before it
+// when it fits there: a run of keys growing in the middle of the index (rows
+// marked one after another) then fills that leaf instead of splitting others.
+bool IndexTree::appendToPrevious(uint32_t previous, const std::string& entry) {
+    IndexPage& before = page(previous);
+    if (before.entries.empty()) return false;
+    std::vector<Step> path = descend(before.entries.back().bytes, false);
+    if (path.back().page != previous) return false;
+    before.entries.push_back(IndexEntry{entry});
+    if (!fits(before)) {
+        before.entries.pop_back();
+        return false;
+    }
+    touch(previous);
+    replaceLast(path, path.size() - 1, entry);
+    settle(path, before.entries.size() - 1);
+    return true;
 }
 
 // Splits the pages of `path` left too full, from the bottom up: the bottom page
@@ -228,8 +248,9 @@ std::string IndexTree::cut(uint32_t number, IndexPage& p, size_t m, uint32_t fre
 // equal ones loses it), and a node's last child becomes its tail. The left page
 // grows and the right one shrinks with `m`, so the cuts that fit are a range. An
 // entry `added` last keeps the left page full (keys added in ascending order),
-// one added first goes nearly alone (keys added in descending order fill its
-// page), any other halves the bytes.
+// one added first goes nearly alone (keys added in descending order, or appended
+// to the leaf before, see appendToPrevious, fill its page), any other halves the
+// bytes.
 size_t IndexTree::splitPoint(const IndexPage& p, size_t added) const {
     const size_t n = p.entries.size();
     const size_t area = indexEntryArea(store_.format());

@@ -4,10 +4,11 @@
 // page keeps its place as its parent's tail), at a point where both halves fit
 // with their own shared prefix, whatever the order of the keys and however many
 // repeat, up to the root, whose page number never changes: the definition
-// points to it. A page left empty is unlinked and given back. Pages are kept
-// decoded from one operation to the next, with the bytes they came from: a page
-// whose bytes in the store differ (another operation was not committed, or
-// wrote it) is decoded again.
+// points to it. An entry that would open a leaf goes to the end of the leaf
+// before it when there is room there. A page left empty is unlinked and given
+// back. Pages are kept decoded from one operation to the next, with the bytes
+// they came from: a page whose bytes in the store differ (another operation was
+// not committed, or wrote it) is decoded again.
 #pragma once
 
 #include <cstdint>
@@ -68,6 +69,7 @@ class IndexTree {
     IndexPage& created(uint32_t number);
     void touch(uint32_t number) { dirty_.insert(number); }
     std::vector<Step> descend(std::string_view probe, bool growLast);
+    bool appendToPrevious(uint32_t previous, const std::string& entry);
     void settle(std::vector<Step>& path, size_t added);
     void split(std::vector<Step>& path, size_t level, size_t added);
     void splitRoot(Step& root, size_t added);
