@@ -415,3 +415,33 @@ TEST(JetIndexTree, KeysMarkedOneAfterAnotherFillPages) {
     }
     EXPECT_LE(expectTree(store, index, dir.root().string(), entries).pages, before + 2);
 }
+
+// Long keys that share 600 bytes take little room on a node (its entries store
+// only what follows the prefix of its first and last), after one short key. When
+// the long keys of the first leaf leave, the node's first entry becomes the short
+// key, its entries share nothing any more and outgrow the page: the removal
+// splits the node. The tree stays exact after every removal.
+TEST(JetIndexTree, ANodeThatLosesItsSharedPrefixOnARemovalSplits) {
+    pelmora::prueba::TempDir dir;
+    MemoryStore store(kJet4);
+    RealIndex index = emptyIndex(store);
+    IndexTree tree(store, index, kTable, "índice");
+    std::mt19937 random(5);
+    const std::string shared(600, 'm');
+    std::vector<std::string> entries{entryFor("a", 0)};
+    for (uint32_t row = 1; row <= 80; ++row) {
+        std::string key = "\x7F" + shared;
+        for (int i = 0; i < 300; ++i) key += static_cast<char>('a' + random() % 26);
+        entries.push_back(key + placeFor(row));
+    }
+    std::sort(entries.begin() + 1, entries.end());
+    for (const auto& e : entries) tree.insert(e);
+    tree.commit();
+    EXPECT_GE(expectTree(store, index, dir.root().string(), entries).depth, 2u);
+    while (entries.size() > 1) {
+        ASSERT_TRUE(tree.remove(entries[1]));
+        tree.commit();
+        entries.erase(entries.begin() + 1);
+        expectTree(store, index, dir.root().string(), entries);
+    }
+}

@@ -162,6 +162,8 @@ bool IndexTree::remove(const std::string& entry) {
     } else if (wasLast) {
         replaceLast(path, path.size() - 1, leaf.entries.back().bytes);
     }
+    // A node entry replaced by a longer one, or one sharing less, can outgrow its page.
+    settle(path, at);
     return true;
 }
 
@@ -269,10 +271,10 @@ size_t IndexTree::splitPoint(const IndexPage& p, size_t added) const {
     return m;
 }
 
-// A page left without entries leaves the tree; its parent may follow.
+// A page left without entries leaves the tree, and `path`; its parent may follow.
 void IndexTree::unlinkEmpty(std::vector<Step>& path, size_t level) {
     const uint32_t number = path[level].page;
-    IndexPage& p = *path[level].node;
+    const IndexPage& p = *path[level].node;
     if (p.prev) {
         page(p.prev).next = p.next;
         touch(p.prev);
@@ -281,6 +283,7 @@ void IndexTree::unlinkEmpty(std::vector<Step>& path, size_t level) {
         page(p.next).prev = p.prev;
         touch(p.next);
     }
+    path.resize(level);
     IndexPage& parent = *path[level - 1].node;
     const uint32_t parentNumber = path[level - 1].page;
     const size_t slot = slotOf(parent, number);
