@@ -2,7 +2,9 @@
 // fixtures encodes back to the same bytes, and a B-tree grown by tens of
 // thousands of accented text keys in random order (several levels, many
 // splits), then emptied again, reads back through the reader's own walk with
-// every entry in order and every node entry equal to its child's last.
+// every entry in order and every node entry equal to its child's last. So do
+// trees of keys repeated hundreds of times, added in any order, and pages full
+// of one key that take others.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -81,14 +83,16 @@ std::string randomWord(std::mt19937& random) {
     return word;
 }
 
+// The place of a made-up row after its key: u24 page and u8 row.
+std::string placeFor(uint32_t row) {
+    return std::string{static_cast<char>(row >> 16), static_cast<char>(row >> 8),
+                       static_cast<char>(row), static_cast<char>(row % 200)};
+}
+
 std::string entryFor(const std::string& text, uint32_t row) {
     std::string entry = "\x7F";
     appendGeneralText(text, true, entry);
-    entry += static_cast<char>(row >> 16);
-    entry += static_cast<char>(row >> 8);
-    entry += static_cast<char>(row);
-    entry += static_cast<char>(row % 200);
-    return entry;
+    return entry + placeFor(row);
 }
 
 struct TreeShape {
@@ -274,4 +278,170 @@ TEST(JetIndexTree, EntriesAddedInOrderFillTheirPages) {
     EXPECT_TRUE(problems.empty());
     // Sequential keys leave every leaf but the last nearly full.
     EXPECT_LT(shape.pages, 20000u / 500u);
+}
+
+namespace {
+
+// Leaf entries of `count` rows whose keys repeat: a few keys take most rows (pages
+// full of one key), many others a few rows each (long keys, so that the tree has
+// several levels); sorted.
+std::vector<std::string> repeatedKeys(uint32_t count, std::mt19937& random) {
+    std::vector<std::string> heavy, light;
+    for (int i = 0; i < 4; ++i) heavy.push_back(randomWord(random));
+    for (int i = 0; i < 150; ++i) {
+        std::string word;
+        while (word.size() < 180) word += randomWord(random);
+        light.push_back(word);
+    }
+    std::vector<std::string> entries;
+    for (uint32_t row = 0; row < count; ++row)
+        entries.push_back(entryFor(
+            row % 8 ? heavy[random() % heavy.size()] : light[random() % light.size()], row));
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+std::string keyOf(const std::string& entry) {
+    return entry.substr(0, entry.size() - 4);
+}
+
+uint32_t placeOf(const std::string& entry) {
+    uint32_t place = 0;
+    for (size_t i = entry.size() - 4; i < entry.size(); ++i)
+        place = place << 8 | static_cast<uint8_t>(entry[i]);
+    return place;
+}
+
+// The tree read back holds exactly `expected` (sorted), soundly; its shape.
+TreeShape expectTree(const MemoryStore& store, const RealIndex& index, const std::string& dir,
+                     const std::vector<std::string>& expected) {
+    std::vector<std::string> problems;
+    TreeShape shape;
+    EXPECT_EQ(readBack(store, index, dir, problems, shape), expected);
+    for (const auto& p : problems) ADD_FAILURE() << p;
+    return shape;
+}
+
+}  // namespace
+
+// Keys that repeat hundreds of times, added in ascending, descending and random
+// order: pages split wherever the new entry lands (inside a run of one key too),
+// at every level, and every entry stays in order of key, then row. Lookups and
+// removals then find the entries that splits moved to other pages.
+TEST(JetIndexTree, RepeatedKeysInAnyOrderGrowATreeOfSeveralLevels) {
+    pelmora::prueba::TempDir dir;
+    std::mt19937 random(77);
+    const std::vector<std::string> sorted = repeatedKeys(30000, random);
+    for (const std::string order : {"ascendente", "descendente", "aleatorio"}) {
+        SCOPED_TRACE(order);
+        std::vector<std::string> entries = sorted;
+        if (order == "descendente") std::reverse(entries.begin(), entries.end());
+        if (order == "aleatorio") std::shuffle(entries.begin(), entries.end(), random);
+        MemoryStore store(kJet4);
+        RealIndex index = emptyIndex(store);
+        IndexTree tree(store, index, kTable, "índice");
+        for (const auto& e : entries) tree.insert(e);
+        tree.commit();
+        const TreeShape shape = expectTree(store, index, dir.root().string(), sorted);
+        EXPECT_GE(shape.depth, 3u);
+
+        // The first key's entries but its last leave, then a random third of the others.
+        const std::string key = keyOf(sorted.front());
+        const auto end = std::find_if(sorted.begin(), sorted.end(),
+                                      [&](const std::string& e) { return keyOf(e) != key; });
+        ASSERT_GT(end - sorted.begin(), 1);
+        std::vector<std::string> gone(sorted.begin(), end - 1), kept(end - 1, sorted.end());
+        std::shuffle(kept.begin() + 1, kept.end(), random);
+        const size_t third = kept.size() / 3;
+        gone.insert(gone.end(), kept.end() - static_cast<long>(third), kept.end());
+        kept.resize(kept.size() - third);
+        for (const auto& e : gone) ASSERT_TRUE(tree.remove(e));
+        tree.commit();
+        EXPECT_TRUE(tree.containsKey(key));
+        EXPECT_FALSE(tree.containsKey(key, placeOf(kept.front())));
+        std::sort(kept.begin(), kept.end());
+        // A key of many rows is found past the first of them.
+        const std::string last = keyOf(kept.back());
+        const auto first = std::find_if(kept.begin(), kept.end(),
+                                        [&](const std::string& e) { return keyOf(e) == last; });
+        EXPECT_TRUE(tree.containsKey(last, placeOf(*first)));
+        expectTree(store, index, dir.root().string(), kept);
+    }
+}
+
+// Pages full of one key take a smaller key, Null, a larger key and the same key.
+TEST(JetIndexTree, PagesFullOfOneKeyTakeAnyOtherKey) {
+    pelmora::prueba::TempDir dir;
+    MemoryStore store(kJet4);
+    RealIndex index = emptyIndex(store);
+    IndexTree tree(store, index, kTable, "índice");
+    std::vector<std::string> entries;
+    for (uint32_t row = 0; row < 5000; ++row) entries.push_back(entryFor("misma clave", row));
+    for (const auto& e : entries) tree.insert(e);
+    tree.commit();
+    const std::string null(1, '\0');
+    for (const auto& e : {entryFor("a", 9000), null + placeFor(9001), entryFor("zz", 9002),
+                          entryFor("misma clave", 9003)}) {
+        entries.push_back(e);
+        tree.insert(e);
+        tree.commit();
+    }
+    std::sort(entries.begin(), entries.end());
+    expectTree(store, index, dir.root().string(), entries);
+    EXPECT_TRUE(tree.containsKey(null));
+}
+
+// Rows whose yes/no key turns from false to true one after another, in row order:
+// each new entry sorts after the true ones and before the false ones, at the start
+// of a leaf full of false. The true entries fill pages instead of splitting one
+// page per row.
+TEST(JetIndexTree, KeysMarkedOneAfterAnotherFillPages) {
+    pelmora::prueba::TempDir dir;
+    MemoryStore store(kJet4);
+    RealIndex index = emptyIndex(store);
+    IndexTree tree(store, index, kTable, "índice");
+    const std::string no = "\x7F\xFF", yes = std::string("\x7F") + '\0';
+    std::vector<std::string> entries;
+    for (uint32_t row = 0; row < 3000; ++row) entries.push_back(no + placeFor(row));
+    for (const auto& e : entries) tree.insert(e);
+    tree.commit();
+    const size_t before = expectTree(store, index, dir.root().string(), entries).pages;
+    entries.clear();
+    for (uint32_t row = 0; row < 3000; ++row) {
+        ASSERT_TRUE(tree.remove(no + placeFor(row)));
+        tree.insert(yes + placeFor(row));
+        tree.commit();
+        entries.push_back(yes + placeFor(row));
+    }
+    EXPECT_LE(expectTree(store, index, dir.root().string(), entries).pages, before + 2);
+}
+
+// Long keys that share 600 bytes take little room on a node (its entries store
+// only what follows the prefix of its first and last), after one short key. When
+// the long keys of the first leaf leave, the node's first entry becomes the short
+// key, its entries share nothing any more and outgrow the page: the removal
+// splits the node. The tree stays exact after every removal.
+TEST(JetIndexTree, ANodeThatLosesItsSharedPrefixOnARemovalSplits) {
+    pelmora::prueba::TempDir dir;
+    MemoryStore store(kJet4);
+    RealIndex index = emptyIndex(store);
+    IndexTree tree(store, index, kTable, "índice");
+    std::mt19937 random(5);
+    const std::string shared(600, 'm');
+    std::vector<std::string> entries{entryFor("a", 0)};
+    for (uint32_t row = 1; row <= 80; ++row) {
+        std::string key = "\x7F" + shared;
+        for (int i = 0; i < 300; ++i) key += static_cast<char>('a' + random() % 26);
+        entries.push_back(key + placeFor(row));
+    }
+    std::sort(entries.begin() + 1, entries.end());
+    for (const auto& e : entries) tree.insert(e);
+    tree.commit();
+    EXPECT_GE(expectTree(store, index, dir.root().string(), entries).depth, 2u);
+    while (entries.size() > 1) {
+        ASSERT_TRUE(tree.remove(entries[1]));
+        tree.commit();
+        entries.erase(entries.begin() + 1);
+        expectTree(store, index, dir.root().string(), entries);
+    }
 }

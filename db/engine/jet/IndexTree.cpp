@@ -25,6 +25,20 @@ size_t slotOf(const IndexPage& node, uint32_t child) {
     return static_cast<size_t>(it - node.children.begin());
 }
 
+// The first m in [from, to) for which `holds` is true, given that it stays true
+// after it; `to` when there is none.
+template <typename Test>
+size_t firstWhere(size_t from, size_t to, Test holds) {
+    while (from < to) {
+        const size_t mid = from + (to - from) / 2;
+        if (holds(mid))
+            to = mid;
+        else
+            from = mid + 1;
+    }
+    return from;
+}
+
 uint32_t packedPlace(std::string_view entry) {
     uint32_t v = 0;
     for (size_t i = entry.size() - kPlace; i < entry.size(); ++i)
@@ -99,9 +113,40 @@ void IndexTree::insert(const std::string& entry) {
     const size_t at = lowerBound(leaf, entry);
     if (at < leaf.entries.size() && leaf.entries[at].bytes == entry)
         throw Error(what_ + ": la fila ya tiene su entrada en el índice");
+    if (at == 0 && leaf.prev && appendToPrevious(leaf.prev, entry)) return;
     leaf.entries.insert(leaf.entries.begin() + static_cast<long>(at), IndexEntry{entry});
     touch(path.back().page);
-    if (!fits(leaf)) split(path, path.size() - 1);
+    settle(path, at);
+}
+
+// An entry that would come first on its leaf goes last on the leaf before it
+// when it fits there: a run of keys growing in the middle of the index (rows
+// marked one after another) then fills that leaf instead of splitting others.
+bool IndexTree::appendToPrevious(uint32_t previous, const std::string& entry) {
+    IndexPage& before = page(previous);
+    if (before.entries.empty()) return false;
+    std::vector<Step> path = descend(before.entries.back().bytes, false);
+    if (path.back().page != previous) return false;
+    before.entries.push_back(IndexEntry{entry});
+    if (!fits(before)) {
+        before.entries.pop_back();
+        return false;
+    }
+    touch(previous);
+    replaceLast(path, path.size() - 1, entry);
+    settle(path, before.entries.size() - 1);
+    return true;
+}
+
+// Splits the pages of `path` left too full, from the bottom up: the bottom page
+// took an entry at `added`; a node above it changed the entry of the child below
+// it (a longer entry, or one sharing less with the others, takes more room).
+void IndexTree::settle(std::vector<Step>& path, size_t added) {
+    for (size_t level = path.size(); level-- > 0;) {
+        IndexPage& p = *path[level].node;
+        if (fits(p)) continue;
+        split(path, level, level + 1 == path.size() ? added : slotOf(p, path[level + 1].page));
+    }
 }
 
 bool IndexTree::remove(const std::string& entry) {
@@ -117,6 +162,8 @@ bool IndexTree::remove(const std::string& entry) {
     } else if (wasLast) {
         replaceLast(path, path.size() - 1, leaf.entries.back().bytes);
     }
+    // A node entry replaced by a longer one, or one sharing less, can outgrow its page.
+    settle(path, at);
     return true;
 }
 
@@ -136,27 +183,43 @@ bool IndexTree::containsKey(std::string_view key, uint32_t except) {
     }
 }
 
-// A page too full: its first entries move to a new page placed before it.
-void IndexTree::split(std::vector<Step>& path, size_t level) {
-    if (level == 0) return splitRoot(path[0]);
+// A page too full: its first entries move to a new page placed before it, and
+// the parent takes that page's last entry.
+void IndexTree::split(std::vector<Step>& path, size_t level, size_t added) {
+    if (level == 0) return splitRoot(path[0], added);
     const uint32_t number = path[level].page;
     IndexPage& p = *path[level].node;
-    const size_t n = p.entries.size();
-    // Entries added in order go to the rightmost page: keep it nearly full then.
-    size_t m = 0;
-    if (p.next == 0 && n > 2) {
-        const size_t head = p.leaf ? n - 1 : (p.tail ? n - 1 : n - 2);
-        if (indexEntriesSize(p, 0, head) <= indexEntryArea(store_.format())) m = head;
-    }
-    if (m == 0) {
-        const size_t half = indexEntriesSize(p) / 2;
-        while (m + 1 < n && indexEntriesSize(p, 0, m + 1) <= half) ++m;
-        m = std::max<size_t>(m, 1);
-        if (!p.leaf && !p.tail) m = std::min(m, n - 1);
-    }
-    if (m == 0 || m > (p.leaf || !p.tail ? n - 1 : n))
-        throw Error(what_ + ": una entrada no cabe en una página de índice");
     const uint32_t fresh = store_.allocate(index_);
+    const std::string separator = cut(number, p, splitPoint(p, added), fresh);
+    IndexPage& parent = *path[level - 1].node;
+    const size_t slot = slotOf(parent, number);
+    parent.entries.insert(parent.entries.begin() + static_cast<long>(slot), IndexEntry{separator});
+    parent.children.insert(parent.children.begin() + static_cast<long>(slot), fresh);
+    normalize(parent);
+    touch(path[level - 1].page);
+    if (!fits(parent)) split(path, level - 1, slot);
+}
+
+// The root keeps its page: its entries go to two new pages, and it becomes their node.
+void IndexTree::splitRoot(Step& root, size_t added) {
+    const size_t m = splitPoint(*root.node, added);
+    const uint32_t leftNumber = store_.allocate(index_);
+    const uint32_t rightNumber = store_.allocate(index_);
+    IndexPage& right = created(rightNumber);
+    right = std::move(*root.node);
+    const std::string separator = cut(rightNumber, right, m, leftNumber);
+    IndexPage& r = *root.node;
+    r = IndexPage{};
+    r.leaf = false;
+    r.entries.push_back(IndexEntry{separator});
+    r.children.push_back(leftNumber);
+    r.tail = rightNumber;
+    touch(root.page);
+}
+
+// Moves the first `m` entries of page `number` (with their children) to the new
+// page `fresh`, linked before it; returns the new page's last entry.
+std::string IndexTree::cut(uint32_t number, IndexPage& p, size_t m, uint32_t fresh) {
     IndexPage& left = created(fresh);
     left.leaf = p.leaf;
     left.entries.assign(std::make_move_iterator(p.entries.begin()),
@@ -166,7 +229,7 @@ void IndexTree::split(std::vector<Step>& path, size_t level) {
         left.children.assign(p.children.begin(), p.children.begin() + static_cast<long>(m));
         p.children.erase(p.children.begin(), p.children.begin() + static_cast<long>(m));
     }
-    const std::string separator = left.entries.back().bytes;
+    std::string separator = left.entries.back().bytes;
     normalize(left);
     normalize(p);
     left.prev = p.prev;
@@ -178,62 +241,40 @@ void IndexTree::split(std::vector<Step>& path, size_t level) {
     if (!p.leaf) separateChildren(fresh, number);
     touch(fresh);
     touch(number);
-    if (!fits(left) || !fits(p))
-        throw Error(what_ + ": una entrada no cabe en una página de índice");
-
-    IndexPage& parent = *path[level - 1].node;
-    const size_t slot = slotOf(parent, number);
-    parent.entries.insert(parent.entries.begin() + static_cast<long>(slot), IndexEntry{separator});
-    parent.children.insert(parent.children.begin() + static_cast<long>(slot), fresh);
-    normalize(parent);
-    touch(path[level - 1].page);
-    if (!fits(parent)) split(path, level - 1);
+    return separator;
 }
 
-// The root keeps its page: its entries go to two new pages, and it becomes their node.
-void IndexTree::splitRoot(Step& root) {
-    IndexPage& r = *root.node;
-    const size_t n = r.entries.size();
-    if (n < 2) throw Error(what_ + ": una entrada no cabe en una página de índice");
-    size_t m = r.leaf || r.tail ? n - 1 : n - 2;
-    if (m == 0 || indexEntriesSize(r, 0, m) > indexEntryArea(store_.format())) {
-        const size_t half = indexEntriesSize(r) / 2;
-        m = 1;
-        while (m + 1 < n && indexEntriesSize(r, 0, m + 1) <= half) ++m;
-    }
-    const uint32_t leftNumber = store_.allocate(index_);
-    const uint32_t rightNumber = store_.allocate(index_);
-    IndexPage& left = created(leftNumber);
-    IndexPage& right = created(rightNumber);
-    left.leaf = right.leaf = r.leaf;
-    left.entries.assign(r.entries.begin(), r.entries.begin() + static_cast<long>(m));
-    right.entries.assign(r.entries.begin() + static_cast<long>(m), r.entries.end());
-    if (!r.leaf) {
-        left.children.assign(r.children.begin(), r.children.begin() + static_cast<long>(m));
-        right.children.assign(r.children.begin() + static_cast<long>(m), r.children.end());
-        right.tail = r.tail;
-    }
-    const std::string separator = left.entries.back().bytes;
-    normalize(left);
-    normalize(right);
-    link(leftNumber, rightNumber);
-    if (!r.leaf) separateChildren(leftNumber, rightNumber);
-    r = IndexPage{};
-    r.leaf = false;
-    r.entries.push_back(IndexEntry{separator});
-    r.children.push_back(leftNumber);
-    r.tail = rightNumber;
-    touch(root.page);
-    touch(leftNumber);
-    touch(rightNumber);
-    if (!fits(left) || !fits(right))
-        throw Error(what_ + ": una entrada no cabe en una página de índice");
+// Where a page too full is cut: its first `m` entries go to a new page. Both
+// pages must fit as they will be stored: a page's entries share the prefix of
+// its own first and last (a page that starts with a smaller key than a run of
+// equal ones loses it), and a node's last child becomes its tail. The left page
+// grows and the right one shrinks with `m`, so the cuts that fit are a range. An
+// entry `added` last keeps the left page full (keys added in ascending order),
+// one added first goes nearly alone (keys added in descending order, or appended
+// to the leaf before, see appendToPrevious, fill its page), any other halves the
+// bytes.
+size_t IndexTree::splitPoint(const IndexPage& p, size_t added) const {
+    const size_t n = p.entries.size();
+    const size_t area = indexEntryArea(store_.format());
+    const auto left = [&](size_t m) { return indexEntriesSize(p, 0, p.leaf || m < 2 ? m : m - 1); };
+    const auto right = [&](size_t m) {
+        return indexEntriesSize(p, m, !p.leaf && !p.tail && n - m >= 2 ? n - 1 : n);
+    };
+    const size_t lo = firstWhere(1, n, [&](size_t m) { return right(m) <= area; });
+    const size_t hi = firstWhere(1, n, [&](size_t m) { return left(m) > area; }) - 1;
+    if (lo > hi) throw Error(what_ + ": una entrada no cabe en una página de índice");
+    if (added + 1 == n) return hi;
+    if (added == 0) return lo;
+    const auto larger = [&](size_t m) { return std::max(left(m), right(m)); };
+    size_t m = firstWhere(lo, hi, [&](size_t m) { return left(m) >= right(m); });
+    if (m > lo && larger(m - 1) < larger(m)) --m;
+    return m;
 }
 
-// A page left without entries leaves the tree; its parent may follow.
+// A page left without entries leaves the tree, and `path`; its parent may follow.
 void IndexTree::unlinkEmpty(std::vector<Step>& path, size_t level) {
     const uint32_t number = path[level].page;
-    IndexPage& p = *path[level].node;
+    const IndexPage& p = *path[level].node;
     if (p.prev) {
         page(p.prev).next = p.next;
         touch(p.prev);
@@ -242,6 +283,7 @@ void IndexTree::unlinkEmpty(std::vector<Step>& path, size_t level) {
         page(p.next).prev = p.prev;
         touch(p.next);
     }
+    path.resize(level);
     IndexPage& parent = *path[level - 1].node;
     const uint32_t parentNumber = path[level - 1].page;
     const size_t slot = slotOf(parent, number);

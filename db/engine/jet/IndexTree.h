@@ -1,11 +1,14 @@
 // Changes to the B-tree of one physical index (page layout in IndexPages.h):
 // an entry added where it sorts, an entry removed, a key looked up. A page that
 // overflows is split in two (the new page takes the first entries, so the old
-// page keeps its place as its parent's tail), up to the root, whose page number
-// never changes: the definition points to it. A page left empty is unlinked and
-// given back. Pages are kept decoded from one operation to the next, with the
-// bytes they came from: a page whose bytes in the store differ (another
-// operation was not committed, or wrote it) is decoded again.
+// page keeps its place as its parent's tail), at a point where both halves fit
+// with their own shared prefix, whatever the order of the keys and however many
+// repeat, up to the root, whose page number never changes: the definition
+// points to it. An entry that would open a leaf goes to the end of the leaf
+// before it when there is room there. A page left empty is unlinked and given
+// back. Pages are kept decoded from one operation to the next, with the bytes
+// they came from: a page whose bytes in the store differ (another operation was
+// not committed, or wrote it) is decoded again.
 #pragma once
 
 #include <cstdint>
@@ -66,8 +69,12 @@ class IndexTree {
     IndexPage& created(uint32_t number);
     void touch(uint32_t number) { dirty_.insert(number); }
     std::vector<Step> descend(std::string_view probe, bool growLast);
-    void split(std::vector<Step>& path, size_t level);
-    void splitRoot(Step& root);
+    bool appendToPrevious(uint32_t previous, const std::string& entry);
+    void settle(std::vector<Step>& path, size_t added);
+    void split(std::vector<Step>& path, size_t level, size_t added);
+    void splitRoot(Step& root, size_t added);
+    std::string cut(uint32_t number, IndexPage& p, size_t m, uint32_t fresh);
+    size_t splitPoint(const IndexPage& p, size_t added) const;
     void unlinkEmpty(std::vector<Step>& path, size_t level);
     void replaceLast(std::vector<Step>& path, size_t level, const std::string& last);
     void link(uint32_t left, uint32_t right);
