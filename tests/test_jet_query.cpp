@@ -72,9 +72,16 @@ TEST(JetQuery, ConditionsAndOrderFollowTheEngineRules) {
     EXPECT_THROW(column(*idx, "Select Nada.* from Nada;", "id"), Error);
 }
 
+// On a read-only copy of its own: the fixtures may be writable in a checkout.
 TEST(JetQuery, RecordsetsReadAndRefuseToWrite) {
-    auto db = open("indexTestV2000.mdb");
-    if (!db) GTEST_SKIP() << "Faltan las bases de datos de prueba";
+    if (!std::filesystem::exists(fixture("indexTestV2000.mdb")))
+        GTEST_SKIP() << "Faltan las bases de datos de prueba";
+    pelmora::prueba::TempDir dir;
+    const std::string path = dir.writableCopy(fixture("indexTestV2000.mdb"), "indexTestV2000.mdb");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::group_read |
+                                           std::filesystem::perms::others_read);
+    auto db = openDatabase(path);
     auto rs = db->openRecordset("Select Table1.* from Table1;", OpenMode::Dynaset);
     EXPECT_GT(rs->recordCount(), 0);
     rs->moveLast();
@@ -84,7 +91,7 @@ TEST(JetQuery, RecordsetsReadAndRefuseToWrite) {
     rs->edit();
     rs->set("data", Value::text("nuevo"));
     try {
-        rs->update();  // the fixtures are read-only files
+        rs->update();
         FAIL() << "se escribe en un fichero de solo lectura";
     } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find("solo lectura"), std::string::npos) << e.what();
