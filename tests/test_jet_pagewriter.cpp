@@ -2,7 +2,11 @@
 // the end, the writer's lock and the Access lock file, and a read-only file.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <fstream>
 #include <set>
 
 #include "db/engine/Database.h"
@@ -175,6 +179,53 @@ TEST(JetPageWriter, ALockedOrReadOnlyFileIsRefusedClearly) {
     } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find("solo lectura"), std::string::npos) << e.what();
     }
+}
+
+// Another user's lock file: while a live user holds it, nothing is written and
+// the message names them; once nobody holds it, it is left as it was.
+TEST(JetPageWriter, AnotherUsersLockFileIsRespected) {
+    if (!fs::exists(fixture("empty.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    pelmora::prueba::TempDir dir;
+    const std::string path = copyOf(dir, "empty.mdb");
+    const std::string ldb = dir.path("empty.ldb");
+    std::string record(64, '\0');
+    record.replace(0, 8, "PCREMOTO");
+    record.replace(32, 3, "ana");
+    std::ofstream(ldb, std::ios::binary) << record;
+    const auto before = fs::last_write_time(path);
+    {
+        const int held = ::open(ldb.c_str(), O_RDWR);  // a lock as another user's Access keeps
+        struct flock lock {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        lock.l_start = 0x10000000;
+        lock.l_len = 1;
+        ASSERT_EQ(::fcntl(held, F_OFD_SETLK, &lock), 0);
+        PageFile file(path);
+        readHeader(file);
+        try {
+            WriteGroup group(file);
+            FAIL() << "se escribe en una base abierta por otro usuario";
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find("está abierta en Access por «ana» en el equipo «PCREMOTO»"),
+                      std::string::npos)
+                << e.what();
+        }
+        ::close(held);
+    }
+    EXPECT_EQ(fs::last_write_time(path), before);
+    {
+        PageFile file(path);
+        readHeader(file);
+        WriteGroup group(file);
+        PageWriter writer(file);
+        formatDataPage(writer.allocate(), file.format(), 2);
+        writer.commit();
+        group.end();
+    }
+    std::ifstream in(ldb, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), record)
+        << "el fichero de bloqueo ajeno sigue como estaba";
 }
 
 // With page 1 full, the inline free-page map cannot grow past its 512 pages: it
