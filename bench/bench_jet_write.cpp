@@ -1,6 +1,8 @@
-// Row writing in a copy of an empty Access file, on the program's patterns:
-// ERRORES rows appended one at a time, and the Tcorrelate mark set on every
-// row of a table (an update that changes no key) as the Correlate run does.
+// Row writing in copies of Access files, on the program's patterns: ERRORES
+// rows appended one at a time (each its own write group), the Tcorrelate mark
+// set on every row of a table in one group as the Correlate walk does, and rows
+// appended to a table with an indexed text column in one group as a table's
+// merge does.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -14,12 +16,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kEmpty = std::string(PELMORA_FIXTURES) + "/empty.mdb";
-
-std::string freshCopy() {
+std::string freshCopy(const std::string& fixture = "empty.mdb") {
     const std::string path =
         (fs::temp_directory_path() / ("pelmora-bench-" + std::to_string(getpid()) + ".mdb")).string();
-    fs::copy_file(kEmpty, path, fs::copy_options::overwrite_existing);
+    fs::copy_file(std::string(PELMORA_FIXTURES) + "/" + fixture, path,
+                  fs::copy_options::overwrite_existing);
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
     return path;
 }
@@ -54,15 +55,19 @@ void markEveryRow(benchmark::State& state) {
     const std::string path = freshCopy();
     auto db = openDatabase(path);
     db->backend().createTable(TableSchema{"Parcela", {field("mslink", Type::Long), field("tcorrelate", Type::Boolean)}});
+    db->backend().beginWrites();
     for (int i = 0; i < rows; ++i) db->backend().insert("Parcela", {Value::longInt(i), Value::boolean(false)});
+    db->backend().endWrites();
     bool mark = true;
     for (auto _ : state) {
+        db->backend().beginWrites();
         auto rs = db->openRecordset("Select Parcela.* from Parcela;", OpenMode::Dynaset);
         for (; !rs->eof(); rs->moveNext()) {
             rs->edit();
             rs->set("Tcorrelate", Value::boolean(mark));
             rs->update();
         }
+        db->backend().endWrites();
         mark = !mark;
     }
     state.SetItemsProcessed(state.iterations() * rows);
@@ -70,8 +75,31 @@ void markEveryRow(benchmark::State& state) {
     fs::remove(path);
 }
 
+// Table1 of bigIndexTestV2000.mdb: two texts of 255 characters, col1 indexed.
+void appendIndexedRows(benchmark::State& state) {
+    const int rows = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        const std::string path = freshCopy("bigIndexTestV2000.mdb");
+        {
+            auto db = openDatabase(path);
+            db->backend().beginWrites();
+            auto rs = db->openRecordset("Table1", OpenMode::Dynaset);
+            for (int i = 0; i < rows; ++i) {
+                rs->addNew();
+                rs->set("col1", Value::text("Parcela " + std::to_string(i * 7919 % rows)));
+                rs->set("col2", Value::text("nueva"));
+                rs->update();
+            }
+            db->backend().endWrites();
+        }
+        fs::remove(path);
+    }
+    state.SetItemsProcessed(state.iterations() * rows);
+}
+
 }  // namespace
 
 BENCHMARK(appendErrorRows)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
-BENCHMARK(markEveryRow)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(markEveryRow)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(appendIndexedRows)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -122,6 +122,10 @@ void PageFile::evictUnused() {
 }
 
 PageRef PageFile::page(uint32_t number, const char* what) {
+    if (!dirty_.empty()) {
+        auto written = dirty_.find(number);
+        if (written != dirty_.end()) return written->second;
+    }
     auto found = cache_.find(number);
     if (found != cache_.end()) return found->second;
     if (number >= pageCount_)

@@ -145,7 +145,9 @@ private:
     int depth_ = 0;
     uint64_t generation_ = 0;
     bool restoredOnOpen_ = false;
-    std::map<uint32_t, std::shared_ptr<Page>> dirty_;  // the group's pages, by number
+    // The group's pages, by number; read before the cache, which holds only
+    // pages as the file has them.
+    std::unordered_map<uint32_t, std::shared_ptr<Page>> dirty_;
     std::vector<Savepoint> savepoints_;                // one per nested group open
     uint32_t groupStartCount_ = 0;
     uint64_t groupStartSize_ = 0;

@@ -150,7 +150,6 @@ void PageFile::endGroup() {
 void PageFile::abandonGroup() {
     if (depth_ == 0) return;
     if (depth_ > 1) return undoNested();
-    for (const auto& [number, page] : dirty_) cache_.erase(number);
     dirty_.clear();
     pageCount_ = groupStartCount_;
     size_ = groupStartSize_;
@@ -163,13 +162,10 @@ void PageFile::undoNested() {
     Savepoint undone = std::move(savepoints_.back());
     savepoints_.pop_back();
     for (auto& [number, page] : undone.former) {
-        cache_.erase(number);
-        if (page) {
-            cache_[number] = page;
+        if (page)
             dirty_[number] = std::move(page);
-        } else {
+        else
             dirty_.erase(number);
-        }
     }
     pageCount_ = undone.pageCount;
     ++generation_;
@@ -181,6 +177,7 @@ void PageFile::store() {
     std::vector<uint32_t> former;
     for (const auto& [number, page] : dirty_)
         if (number < groupStartCount_) former.push_back(number);
+    std::sort(former.begin(), former.end());
     writeJournal(path_, fd_, format_->pageSize, groupStartSize_, former);
     try {
         storePages();
@@ -211,7 +208,12 @@ void PageFile::storePages() {
         writeExactly(fd_, run.data(), run.size(), off_t(first) * size, doing);
         run.clear();
     };
-    for (const auto& [number, page] : dirty_) {
+    std::vector<const Page*> pages;
+    for (const auto& [number, page] : dirty_) pages.push_back(page.get());
+    std::sort(pages.begin(), pages.end(),
+              [](const Page* a, const Page* b) { return a->number() < b->number(); });
+    for (const Page* page : pages) {
+        const uint32_t number = page->number();
         if (page->size() != size) corrupt("se intenta escribir una página de tamaño incorrecto");
         if (!run.empty() && (number != next || run.size() >= kStoreRun)) flush();
         if (run.empty()) first = number;
@@ -242,9 +244,8 @@ void PageFile::writePages(const std::vector<std::shared_ptr<Page>>& pages) {
                                                   was == dirty_.end() ? nullptr : was->second);
         }
         dirty_[page->number()] = page;
-        cache_[page->number()] = page;
+        cache_.erase(page->number());
     }
-    if (cache_.size() >= kCachedPages) evictUnused();
 }
 
 }  // namespace pelmora::engine::jet
