@@ -42,11 +42,11 @@ std::string motivo(int error) {
     }
 }
 
-[[noreturn]] void falla(const std::string& que, const std::string& ruta, int error) {
+}  // namespace
+
+void FallaFichero(const std::string& que, const std::string& ruta, int error) {
     throw ErrorFichero(que + " «" + ruta + "»: " + motivo(error));
 }
-
-}  // namespace
 
 FicheroBinario::FicheroBinario(std::string ruta, Modo modo) : ruta_(std::move(ruta)), modo_(modo) {
     int banderas = O_CLOEXEC;
@@ -58,13 +58,13 @@ FicheroBinario::FicheroBinario(std::string ruta, Modo modo) : ruta_(std::move(ru
     do {
         fd_ = ::open(ruta_.c_str(), banderas, 0666);
     } while (fd_ < 0 && errno == EINTR);
-    if (fd_ < 0) falla("No se puede abrir el fichero", ruta_, errno);
+    if (fd_ < 0) FallaFichero("No se puede abrir el fichero", ruta_, errno);
     struct stat st {};
     int error = ::fstat(fd_, &st) != 0 ? errno : (S_ISDIR(st.st_mode) ? EISDIR : 0);
     if (error != 0) {
         ::close(fd_);
         fd_ = -1;
-        falla("No se puede abrir el fichero", ruta_, error);
+        FallaFichero("No se puede abrir el fichero", ruta_, error);
     }
     longitud_ = st.st_size;
 }
@@ -77,7 +77,7 @@ void FicheroBinario::cierra() {
     if (fd_ < 0) return;
     int resultado = ::close(fd_);
     fd_ = -1;
-    if (resultado != 0 && errno != EINTR) falla("Error al cerrar el fichero", ruta_, errno);
+    if (resultado != 0 && errno != EINTR) FallaFichero("Error al cerrar el fichero", ruta_, errno);
 }
 
 void FicheroBinario::situa(int64_t posicion) {
@@ -98,7 +98,7 @@ bool FicheroBinario::rellenaVentana(std::size_t minimo) {
         if (r < 0 && errno == EINTR) continue;
         if (r < 0) {
             ventana_.clear();
-            falla("Error al leer el fichero", ruta_, errno);
+            FallaFichero("Error al leer el fichero", ruta_, errno);
         }
         if (r == 0) break;
         leidos += static_cast<std::size_t>(r);
@@ -141,7 +141,7 @@ void FicheroBinario::escribeBytes(const uint8_t* origen, std::size_t n) {
         ssize_t r = ::pwrite(fd_, origen + escritos, n - escritos,
                              static_cast<off_t>(posicion_ + static_cast<int64_t>(escritos)));
         if (r < 0 && errno == EINTR) continue;
-        if (r < 0) falla("Error al escribir en el fichero", ruta_, errno);
+        if (r < 0) FallaFichero("Error al escribir en el fichero", ruta_, errno);
         escritos += static_cast<std::size_t>(r);
     }
     // Keep the window equal to the file where the write overlaps it.

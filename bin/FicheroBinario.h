@@ -20,6 +20,9 @@ class ErrorFichero : public std::runtime_error {
     explicit ErrorFichero(const std::string& mensaje) : std::runtime_error(mensaje) {}
 };
 
+// Throws ErrorFichero "<que> «<ruta>»: <why errno `error` happened, in Spanish>".
+[[noreturn]] void FallaFichero(const std::string& que, const std::string& ruta, int error);
+
 // What a record offers to be read or written whole.
 template <class R>
 concept RegistroBin = requires(R r, const R c, const uint8_t* in, uint8_t* out) {

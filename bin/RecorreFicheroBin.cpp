@@ -1,10 +1,12 @@
 // The element walk: each element's extent, the element without ATR, the ATRs that
 // repeat a table, and each ATR's lookups as the run kind asks; in the Adaptation
-// run the ATR's mslink is rewritten in place.
+// run the ATRs whose mslink changes are noted, and the adapted BIN file replaces
+// the original only once the whole walk has ended.
 #include "bin/RecorreFicheroBin.h"
 
 #include <array>
 
+#include "bin/BinAdaptado.h"
 #include "bin/Busquedas.h"
 #include "bin/Elemento.h"
 #include "bin/FicheroBinario.h"
@@ -21,7 +23,8 @@ class Recorrido {
     Recorrido(Estado& estado, const std::string& RutaBin)
         : estado_(estado),
           RutaBin_(RutaBin),
-          bin_(RutaBin, FicheroBinario::Modo::LecturaEscritura),
+          bin_(RutaBin, FicheroBinario::Modo::Lectura),
+          adaptado_(RutaBin),
           escrituras_(estado.BdDParticular),
           indices_(estado) {}
 
@@ -32,6 +35,7 @@ class Recorrido {
         indices_.EscribeMarcas();
         escrituras_.Termina();
         bin_.cierra();
+        adaptado_.Termina();
         estado_.pantalla.punteroNormal();
     }
 
@@ -96,9 +100,9 @@ class Recorrido {
         BuscaRegistroGeneral(estado_, indices_, estado_.NombreTabla, estado_.MslinkActual,
                              ValorTcomplet, ValorClave, NuevoMslink);
         if (NuevoMslink <= 0 || NuevoMslink == estado_.MslinkActual) return;
-        bin_.situa(bin_.posicion() - static_cast<int64_t>(AtributoOcurrencia::kBytes));
         CopiaAtributo.Mslink = NuevoMslink;
-        bin_.escribe(CopiaAtributo);
+        adaptado_.Cambia(bin_.posicion() - static_cast<int64_t>(AtributoOcurrencia::kBytes),
+                         CopiaAtributo);
     }
 
     // Logs an element-level problem and appends its marker to the error BIN file.
@@ -111,6 +115,7 @@ class Recorrido {
     Estado& estado_;
     const std::string RutaBin_;
     FicheroBinario bin_;
+    BinAdaptado adaptado_;
     // Marks and log rows go to BdDParticular in one commit at the end of the walk;
     // declared before the indexes, so that the marks they still hold when the walk
     // ends by an error are written before that commit.

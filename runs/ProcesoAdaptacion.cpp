@@ -3,6 +3,7 @@
 // Particular database and walks the BIN file, rewriting each ATR's link to the
 // matching General record; then shows the counts. The error BIN file of an earlier
 // run is kept: this run's markers are appended to it.
+#include "bin/BinAdaptado.h"
 #include "bin/RecorreFicheroBin.h"
 #include "db/Apertura.h"
 #include "db/Catalogos.h"
@@ -15,6 +16,7 @@ namespace pelmora {
 bool ProcesoAdaptacion(Estado& estado) {
     const std::string& general = estado.NombreBdDGeneral;
     const std::string& particular = estado.NombreBdDParticular;
+    BinAdaptado::CompruebaAntes(estado.NombreFicheroBin);
     AbreBdDGeneralYParticular(estado, general, particular);
     CargaMsCatalogGeneral(estado);
     CargaMsCatalogParticular(estado);

@@ -3,6 +3,7 @@
 // database (creating its log tables), registers itself in the Particular one,
 // rewrites the links, keeps the earlier error BIN file and shows the counts.
 #include <filesystem>
+#include <fstream>
 
 #include "bin/Modulo_Bin.h"
 #include "runs/Procesos.h"
@@ -108,6 +109,40 @@ TEST_P(ProcesoAdaptacionPrueba, SinTablaDeControlEnLaParticularTerminaAlRegistra
     EXPECT_TRUE(Etiquetas().empty());
     EXPECT_TRUE(TieneTabla(*general, "ControlFicherosProcesados"));  // made before
     EXPECT_EQ(LeeFichero(bin), contenido.bytes());
+}
+
+// Checked before anything is written: a BIN file nobody may write (root
+// included) ends the run with every file as it was.
+TEST_P(ProcesoAdaptacionPrueba, UnBinDeSoloLecturaSeRechazaAntesDeEscribirNada) {
+    Hojas();
+    fs::permissions(bin, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_FALSE(Corre(ProcesoAdaptacion));
+    ASSERT_EQ(pantalla.mensajes.size(), 1u);
+    EXPECT_NE(pantalla.mensajes[0].find("solo lectura"), std::string::npos) << pantalla.mensajes[0];
+    EXPECT_NE(pantalla.mensajes[0].find(bin), std::string::npos) << pantalla.mensajes[0];
+    EXPECT_FALSE(TieneTabla(*general, "ERRORES"));
+    EXPECT_TRUE(Textos(*particular, "ControlFicherosProcesados", kControl).empty());
+    EXPECT_EQ(LeeFichero(bin), contenido.bytes());
+}
+
+// The adapted file takes the original's place: reached through a link, with its
+// mode; the copy a killed run left beside it is gone.
+TEST_P(ProcesoAdaptacionPrueba, ElBinAdaptadoOcupaElLugarDelOriginal) {
+    Hojas();
+    const fs::path real(bin);
+    const fs::path enlace = real.parent_path() / "enlace.bin";
+    const fs::path resto = real.parent_path() / ("." + real.filename().string() + ".adaptando");
+    fs::create_symlink(real, enlace);
+    std::ofstream(resto) << "a medias";
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    estado.NombreFicheroBin = enlace.string();
+    ASSERT_TRUE(Corre(ProcesoAdaptacion)) << pantalla.mensajes.at(0);
+    EXPECT_TRUE(fs::is_symlink(enlace));
+    EXPECT_FALSE(fs::exists(resto));
+    EXPECT_EQ(fs::status(real).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(LeeFichero(bin), BinPrueba(contenido).ConMslink(atr1, 7).replace(
+                                   static_cast<size_t>(atr2 + 2), 4, Le32(8)));
 }
 
 }  // namespace

@@ -343,10 +343,12 @@ TEST_P(Adaptacion, ReescribeElMslinkDeCadaAtrQueTieneSuRegistroGeneral) {
     EXPECT_EQ(LeeFichero(rutaBin), esperado);
 }
 
-TEST_P(Adaptacion, SeDetieneSinRegistroParticularUnicoYConservaLoHecho) {
+// The log keeps what the walk found; the BIN file is left exactly as it was,
+// the ATR before the stop included.
+TEST_P(Adaptacion, SeDetieneSinRegistroParticularUnicoYDejaElBinComoEstaba) {
     HojaAdaptacion({{L(8), L(1), Nulo(), T("Uno")}, {L(8), L(2), Nulo(), T("Dos")}});
     BinPrueba bin;
-    const int64_t a0 = bin.Elemento("C=", "300", 1, {{10, 1}});
+    bin.Elemento("C=", "300", 1, {{10, 1}});
     bin.Elemento("C=", "300", 1, {{10, 8}});  // two Particular records
     bin.Elemento("C=", "300", 1, {{10, 3}});
     Bin(bin);
@@ -358,7 +360,7 @@ TEST_P(Adaptacion, SeDetieneSinRegistroParticularUnicoYConservaLoHecho) {
         (std::vector<Fila>{Error("Encontrado más de una correspondencia entre el gráfico y el "
                                  "alfanumérico",
                                  10, 8, rutaBin)}));
-    EXPECT_EQ(LeeFichero(rutaBin), bin.ConMslink(bin.PosicionAtr(a0, 0), 501));
+    EXPECT_EQ(LeeFichero(rutaBin), bin.bytes());
 }
 
 TEST_P(Adaptacion, EtiquetaSinTcompletTermina) {
