@@ -257,10 +257,19 @@ void checkRecordsetBehaviour(Database& db) {
     add->addNew();
     add->set("n", Value::longInt(8));
     add->update();
+    // Fields set to Null stay Null (a yes/no reads false), defaults notwithstanding.
+    add->addNew();
+    add->set("n", Value::longInt(9));
+    add->set("Nota", Value());
+    add->set("Marca", Value());
+    add->update();
     add->close();
-    EXPECT_EQ(where(db, "Marca=0"), (Ns{1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(where(db, "Marca=0"), (Ns{1, 2, 3, 4, 5, 6, 7, 9}));
     EXPECT_EQ(where(db, "Marca=-1"), (Ns{8}));
     EXPECT_EQ(where(db, "Nota='sin nota'"), (Ns{8}));
+    auto ninth = db.openRecordset("Select Elementos.* from Elementos WHERE n=9;", OpenMode::Snapshot);
+    ASSERT_FALSE(ninth->eof());
+    EXPECT_TRUE(ninth->field("Nota").isNull());
 }
 
 }  // namespace pelmora::prueba

@@ -13,7 +13,8 @@ namespace pelmora::prueba {
 void checkQuerySemantics(engine::Database& db);
 
 // RecordCount before and after MoveLast, Edit/Update on every row during a scan,
-// snapshots refusing edits, defaults of a column added to a table with rows.
+// snapshots refusing edits, defaults of a column added to a table with rows,
+// defaults for the fields AddNew leaves unset and Null for those set to Null.
 void checkRecordsetBehaviour(engine::Database& db);
 
 }  // namespace pelmora::prueba

@@ -45,7 +45,7 @@ class JetBackend : public Backend {
     void update(const std::string& table, RowId id, const Row& row) override {
         requireWritableFormat("modificar un registro de la tabla «" + table + "»");
         auto t = file_->table(table);
-        rows_.update(*t, slotOf(*t, id), fitted(*t, row, false));
+        rows_.update(*t, slotOf(*t, id), fitted(*t, row, nullptr));
     }
 
     void updateColumn(const std::string& table, RowId id, int column, const Value& value) override {
@@ -57,10 +57,10 @@ class JetBackend : public Backend {
         rows_.updateColumn(*t, slotOf(*t, id), column, fittedValue(schema, column, value, false));
     }
 
-    RowId insert(const std::string& table, const Row& row) override {
+    RowId insert(const std::string& table, const Row& row, const Given& given) override {
         requireWritableFormat("añadir un registro a la tabla «" + table + "»");
         auto t = file_->table(table);
-        return rows_.insert(*t, fitted(*t, row, true)).packed();
+        return rows_.insert(*t, fitted(*t, row, &given)).packed();
     }
 
     std::unique_ptr<Cursor> select(const Query& query) override {
@@ -90,18 +90,20 @@ class JetBackend : public Backend {
     }
 
   private:
-    // The values made to fit their columns; a yes/no is never Null. A new row's
-    // Null columns take their default value; autonumbers are left to the writer.
-    jet::RowWriter::Values fitted(const jet::JetTable& t, const Row& row, bool isNew) const {
+    // The values made to fit their columns; a yes/no is never Null. The columns a
+    // new row (`given` set) leaves out take their default value; autonumbers are
+    // left to the writer.
+    jet::RowWriter::Values fitted(const jet::JetTable& t, const Row& row,
+                                  const Given* given) const {
         const TableSchema& schema = t.schema;
-        if (row.size() != schema.columns.size())
+        if (row.size() != schema.columns.size() || (given && given->size() != row.size()))
             throw Error("Se escriben " + std::to_string(row.size()) + " valores en la tabla «" +
                         schema.name + "» de «" + path() + "», que tiene " +
                         std::to_string(schema.columns.size()) + " campos");
         jet::RowWriter::Values values;
         values.reserve(row.size());
         for (size_t i = 0; i < row.size(); ++i)
-            values.push_back(fittedValue(schema, i, row[i], isNew));
+            values.push_back(fittedValue(schema, i, row[i], given && !(*given)[i]));
         return values;
     }
 
@@ -113,13 +115,14 @@ class JetBackend : public Backend {
         return jet::RowPointer::from(static_cast<uint32_t>(id));
     }
 
-    // A value as the column stores it: its default in a new row, yes/no never Null,
-    // a required column never left Null.
-    Value fittedValue(const TableSchema& schema, size_t i, const Value& value, bool isNew) const {
+    // A value as the column stores it: its default when a new row leaves it out,
+    // yes/no never Null, a required column never left Null.
+    Value fittedValue(const TableSchema& schema, size_t i, const Value& value,
+                      bool takesDefault) const {
         const Column& column = schema.columns[i];
         const Destination where{path(), schema.name, column};
         Value v = fitToColumn(value, where);
-        if (v.isNull() && isNew && column.defaultValue)
+        if (v.isNull() && takesDefault && column.defaultValue)
             v = fitToColumn(*column.defaultValue, where);
         if (v.isNull() && column.type == Type::Boolean) v = Value::boolean(false);
         if (!column.autoNumber) requireValue(v, where);
