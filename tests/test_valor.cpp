@@ -1,10 +1,12 @@
 // Values and texts as the engine converts and compares them.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "db/engine/Currency.h"
 #include "db/engine/Error.h"
 #include "db/engine/Text.h"
 #include "db/engine/Value.h"
@@ -57,4 +59,40 @@ TEST(Texto, ComparacionIgualQueLaDeLosTextosEnMayusculas) {
         const int esperado = upperCase(a).compare(upperCase(b));
         EXPECT_EQ(compareText(a, b), esperado < 0 ? -1 : esperado > 0 ? 1 : 0) << a << " | " << b;
     }
+}
+
+// Currency never passes through a double: text and whole numbers are exact to
+// the last ten-thousandth of the range, digits past the fourth decimal round
+// half to even, and the text of a value is its shortest decimal form.
+TEST(Valor, MonedaExactaDeTextoATextoSinDouble) {
+    EXPECT_EQ(parseCurrency("922337203685477.5807"), INT64_MAX);
+    EXPECT_EQ(parseCurrency(" -922337203685477,5808 "), INT64_MIN);
+    EXPECT_EQ(parseCurrency("922337203685477.5808"), std::nullopt);
+    EXPECT_EQ(parseCurrency("-922337203685477.58086"), std::nullopt);
+    EXPECT_EQ(parseCurrency("99999999999999999999999999"), std::nullopt);
+    EXPECT_EQ(parseCurrency("-0.0001"), -1);
+    EXPECT_EQ(parseCurrency(".5"), 5000);
+    EXPECT_EQ(parseCurrency("0.00005"), 0);     // half to even
+    EXPECT_EQ(parseCurrency("0.00015"), 2);
+    EXPECT_EQ(parseCurrency("0.000050001"), 1);
+    for (const char* bad : {"", " ", "-", "1.2.3", "1e5", "12a", "1 2"})
+        EXPECT_EQ(parseCurrency(bad), std::nullopt) << bad;
+
+    EXPECT_EQ(formatCurrency(INT64_MAX), "922337203685477.5807");
+    EXPECT_EQ(formatCurrency(INT64_MIN), "-922337203685477.5808");
+    EXPECT_EQ(formatCurrency(-1), "-0.0001");
+    EXPECT_EQ(formatCurrency(-30000), "-3");
+    EXPECT_EQ(formatCurrency(0), "0");
+    EXPECT_EQ(Value::currency(12345000).toText(), "1234.5");
+
+    EXPECT_EQ(toCurrency(Value::dbl(0.1 + 0.2)), 3000);
+    EXPECT_EQ(toCurrency(Value::dbl(0.00025)), 2);  // the nearest, half to even
+    EXPECT_EQ(toCurrency(Value::single(0.1f)), 1000);
+    EXPECT_EQ(toCurrency(Value::boolean(true)), -10000);
+    EXPECT_EQ(toCurrency(Value::longInt(INT32_MIN)), int64_t{INT32_MIN} * 10000);
+    EXPECT_EQ(toCurrency(Value::decimal("123456789012345.6789")), 1234567890123456789);
+    EXPECT_EQ(toCurrency(Value::dbl(1e15)), std::nullopt);
+    EXPECT_EQ(toCurrency(Value::dbl(std::nan(""))), std::nullopt);
+    EXPECT_THROW(toCurrency(Value::text("doce")), Error);
+    EXPECT_THROW(toCurrency(Value()), Error);
 }

@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 
+#include "db/engine/Currency.h"
 #include "db/engine/Error.h"
 #include "db/engine/Text.h"
 
@@ -87,6 +88,14 @@ Value dateFrom(const Value& value, const Destination& where) {
     return Value::dateTime(value.toDouble());
 }
 
+Value currencyFrom(const Value& value, const Destination& where) {
+    const std::optional<int64_t> scaled = toCurrency(value);
+    if (!scaled)
+        doesNotFit(value, where,
+                   "fuera del intervalo de -922337203685477,5808 a 922337203685477,5807");
+    return Value::currency(*scaled);
+}
+
 Value decimalFrom(const Value& value) {
     (void)value.toDouble();  // throws when it is not a number
     if (value.type() == Type::Decimal) return value;
@@ -108,12 +117,8 @@ Value convert(const Value& value, const Destination& where) {
             return Value::integer(int16_t(roundedInRange(value, where, -32768, 32767)));
         case Type::Long:
             return Value::longInt(int32_t(roundedInRange(value, where, INT32_MIN, INT32_MAX)));
-        case Type::Currency: {
-            if (value.type() == Type::Currency) return value;
-            double scaled = std::nearbyint(value.toDouble() * 10000.0);
-            if (!(std::fabs(scaled) < 9.2e18)) doesNotFit(value, where, "fuera del intervalo");
-            return Value::currency(static_cast<int64_t>(scaled));
-        }
+        case Type::Currency:
+            return currencyFrom(value, where);
         case Type::Single: {
             // Up to half a unit past the largest single, which still rounds to it.
             const double d = value.toDouble(), limit = FLT_MAX + std::ldexp(1.0, 103);

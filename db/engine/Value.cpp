@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "db/engine/Currency.h"
 #include "db/engine/Error.h"
 
 namespace pelmora::engine {
@@ -136,13 +137,7 @@ std::string Value::toText() const {
         case Type::Null: throw Error("Uso no válido de Null: se esperaba un texto");
         case Type::Boolean: return int_ ? "Verdadero" : "Falso";
         case Type::Byte: case Type::Integer: case Type::Long: return std::to_string(int_);
-        case Type::Currency: {
-            std::snprintf(buffer, sizeof buffer, "%.4f", static_cast<double>(int_) / 10000.0);
-            std::string s = buffer;
-            while (s.back() == '0') s.pop_back();
-            if (s.back() == '.') s.pop_back();
-            return s;
-        }
+        case Type::Currency: return formatCurrency(int_);
         case Type::Single:
             std::snprintf(buffer, sizeof buffer, "%.7g", double_);
             return buffer;

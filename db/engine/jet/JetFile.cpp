@@ -1,7 +1,6 @@
 #include "db/engine/jet/JetFile.h"
 
-#include <cmath>
-
+#include "db/engine/Currency.h"
 #include "db/engine/Error.h"
 #include "db/engine/Text.h"
 #include "db/engine/jet/Properties.h"
@@ -85,7 +84,8 @@ Value defaultValue(const std::string& expression, Type type) {
             case Type::Single: return Value::single(static_cast<float>(literal.toDouble()));
             case Type::Double: return Value::dbl(literal.toDouble());
             case Type::Currency:
-                return Value::currency(static_cast<int64_t>(std::llround(literal.toDouble() * 10000)));
+                if (auto scaled = parseCurrency(e)) return Value::currency(*scaled);
+                break;
             case Type::Decimal: literal.toDouble(); return Value::decimal(e);
             default: break;
         }

@@ -1,0 +1,133 @@
+// Values written into copies of a real Access file as Access stores them, read
+// back by the engine and by mdbtools; values a field cannot hold are refused
+// with an error naming the field, and the file is left exactly as it was.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "db/engine/Currency.h"
+#include "db/engine/Database.h"
+#include "db/engine/Error.h"
+#include "db/engine/Recordset.h"
+#include "support/jet_oracles.h"
+#include "tests/support/TempDir.h"
+
+using namespace pelmora::engine;
+using namespace pelmora::test;
+
+namespace {
+
+// A copy of the empty Access 2000 file with one table "Valores": a long "n"
+// numbering the rows, then the given fields.
+class Valores {
+  public:
+    explicit Valores(const std::vector<std::pair<std::string, Type>>& fields)
+        : path_(dir_.writableCopy(fixture("empty.mdb"), "valores.mdb")) {
+        auto db = openDatabase(path_);
+        TableDef def = db->createTableDef("Valores");
+        def.appendField(def.createField("n", Type::Long));
+        for (const auto& [name, type] : fields)
+            def.appendField(def.createField(name, type, type == Type::Text ? 10 : 0));
+        db->appendTableDef(def);
+    }
+    const std::string& path() const { return path_; }
+
+    // Adds one row per value, of the given field; n counts on from the rows there.
+    void add(const std::string& field, const std::vector<Value>& values) {
+        auto db = openDatabase(path_);
+        auto rs = db->openRecordset("Valores", OpenMode::Dynaset);
+        for (const Value& v : values) {
+            rs->addNew();
+            rs->set("n", Value::longInt(rows_ + 1));
+            rs->set(field, v);
+            rs->update();
+            ++rows_;
+        }
+    }
+    // The field of every row, through the engine.
+    std::vector<Value> read(const std::string& field) const {
+        std::vector<Value> out;
+        auto rs = openDatabase(path_)->openRecordset("Valores", OpenMode::Snapshot);
+        for (; !rs->eof(); rs->moveNext()) out.push_back(rs->field(field));
+        return out;
+    }
+    // The field of every row as mdb-export shows it.
+    std::vector<std::string> exported(const std::string& field) const {
+        std::string out;
+        EXPECT_TRUE(runCommand("mdb-export -H -Q -d '|' '" + path_ + "' Valores", out));
+        const int column = openDatabase(path_)->backend().schema("Valores").find(field);
+        std::vector<std::string> values;
+        std::istringstream lines(out);
+        for (std::string line; std::getline(lines, line);) {
+            std::istringstream cells(line);
+            std::string cell;
+            for (int i = 0; i <= column; ++i) std::getline(cells, cell, '|');
+            values.push_back(cell);
+        }
+        return values;
+    }
+    // The message of adding a row with the value; the file is left as it was.
+    std::string refusal(const std::string& field, const Value& value) {
+        const std::string before = bytes();
+        std::string message;
+        try {
+            add(field, {value});
+        } catch (const Error& e) {
+            message = e.what();
+        }
+        EXPECT_EQ(bytes(), before) << "se escribió al rechazar un valor de " << field;
+        return message;
+    }
+
+  private:
+    std::string bytes() const {
+        std::ifstream in(path_, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    pelmora::prueba::TempDir dir_;
+    std::string path_;
+    int rows_ = 0;
+};
+
+bool haveFixtures() { return std::filesystem::exists(fixture("empty.mdb")); }
+
+// The message names the field and says what is wrong.
+void expectNamed(const std::string& message, const std::string& field, const std::string& why) {
+    EXPECT_NE(message.find("«" + field + "»"), std::string::npos) << message;
+    EXPECT_NE(message.find(why), std::string::npos) << message;
+}
+
+}  // namespace
+
+// Currency is the stored 64-bit count of ten-thousandths, end to end: the
+// extremes, the smallest step and a sum of doubles arrive exactly, and Access's
+// text of them (mdb-export shows four decimals) is the engine's.
+TEST(JetValores, MonedaExactaEnElFichero) {
+    if (!haveFixtures()) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    Valores file({{"importe", Type::Currency}});
+    file.add("importe", {Value::text("922337203685477.5807"), Value::decimal("-922337203685477.5808"),
+                         Value::text("-0,0001"), Value::dbl(0.1 + 0.2), Value::longInt(-7),
+                         Value::currency(123456789012345678)});
+    const std::vector<int64_t> stored = {INT64_MAX, INT64_MIN, -1, 3000, -70000, 123456789012345678};
+    const std::vector<std::string> texts = {"922337203685477.5807", "-922337203685477.5808",
+                                            "-0.0001", "0.3", "-7", "12345678901234.5678"};
+    const std::vector<Value> read = file.read("importe");
+    const std::vector<std::string> exported = file.exported("importe");
+    ASSERT_EQ(read.size(), stored.size());
+    ASSERT_EQ(exported.size(), stored.size());
+    for (size_t i = 0; i < stored.size(); ++i) {
+        EXPECT_EQ(read[i], Value::currency(stored[i])) << i;
+        EXPECT_EQ(read[i].toText(), texts[i]) << i;
+        EXPECT_EQ(parseCurrency(exported[i]), stored[i]) << exported[i];
+    }
+    EXPECT_EQ(exported[2], "-0.0001");
+    EXPECT_EQ(exported[3], "0.3000");
+    expectNamed(file.refusal("importe", Value::text("922337203685477.5808")), "importe",
+                "fuera del intervalo");
+    expectNamed(file.refusal("importe", Value::dbl(-1e15)), "importe", "fuera del intervalo");
+}
