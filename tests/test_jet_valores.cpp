@@ -3,6 +3,7 @@
 // with an error naming the field, and the file is left exactly as it was.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -56,7 +57,7 @@ class Valores {
     // The field of every row as mdb-export shows it.
     std::vector<std::string> exported(const std::string& field) const {
         std::string out;
-        EXPECT_TRUE(runCommand("mdb-export -H -Q -d '|' '" + path_ + "' Valores", out));
+        EXPECT_TRUE(runCommand("mdb-export -H -Q -d '|' -T '%Y-%m-%d %H:%M:%S' '" + path_ + "' Valores", out));
         const int column = openDatabase(path_)->backend().schema("Valores").find(field);
         std::vector<std::string> values;
         std::istringstream lines(out);
@@ -130,4 +131,57 @@ TEST(JetValores, MonedaExactaEnElFichero) {
     expectNamed(file.refusal("importe", Value::text("922337203685477.5808")), "importe",
                 "fuera del intervalo");
     expectNamed(file.refusal("importe", Value::dbl(-1e15)), "importe", "fuera del intervalo");
+}
+
+// Every date of the real files' own tables whose time is a whole second is
+// the very double its text gives back: the engine computes times as Access does.
+TEST(JetValores, HorasComoLasGuardaAccess) {
+    int checked = 0;
+    for (const std::string& path : jetFixtures()) {
+        auto db = openDatabase(path);
+        for (const std::string& table : db->tableNames()) {
+            if (table.rfind("MSys", 0) == 0) continue;
+            const TableSchema schema = db->backend().schema(table);
+            auto rows = db->backend().select(parseStatement(table));
+            while (rows->next())
+                for (size_t i = 0; i < schema.columns.size(); ++i) {
+                    const Value v = rows->value(static_cast<int>(i));
+                    if (v.type() != Type::DateTime) continue;
+                    const double seconds = std::fabs(v.rawDouble() - std::trunc(v.rawDouble())) * 86400;
+                    if (std::fabs(seconds - std::round(seconds)) > 1e-6) continue;
+                    double back = 0;
+                    ASSERT_TRUE(parseDateTime(formatDateTime(v.rawDouble()), back));
+                    EXPECT_EQ(back, v.rawDouble()) << path << " " << table << " " << v.toText();
+                    ++checked;
+                }
+        }
+    }
+    if (checked == 0) GTEST_SKIP() << "sin ficheros de Access de prueba";
+}
+
+// Dates from the first to the last day Access stores go in, times exact to the
+// bit; a date outside them is refused naming the field, and nothing is written.
+TEST(JetValores, FechasFueraDeLoQueAccessGuardaRechazadas) {
+    if (!haveFixtures()) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    Valores file({{"fecha", Type::DateTime}});
+    const double time = 0.21883101851851849;  // 05:15:07, as Access stores it
+    file.add("fecha", {Value::text("0100-01-01"), Value::text("9999-12-31 23:59:59"),
+                       Value::dateTime(time), Value::dateTime(-657434.999),
+                       Value::text("2026-12-07 10:20:30")});
+    const std::vector<Value> read = file.read("fecha");
+    ASSERT_EQ(read.size(), 5u);
+    EXPECT_EQ(read[0], Value::dateTime(-657434.0));
+    EXPECT_EQ(read[1].toText(), "9999-12-31 23:59:59");
+    EXPECT_EQ(read[2], Value::dateTime(time));
+    EXPECT_EQ(read[3], Value::dateTime(-657434.999));
+    const std::vector<std::string> exported = file.exported("fecha");
+    ASSERT_EQ(exported.size(), 5u);  // mdbtools shows neither the first nor the last year
+    EXPECT_EQ(exported[2], "1899-12-30 05:15:07");
+    EXPECT_EQ(exported[4], "2026-12-07 10:20:30");
+    const std::string range = "del 1 de enero del año 100 al 31 de diciembre de 9999";
+    for (const Value& v : {Value::text("0099-12-31"), Value::text("10000-01-01"),
+                           Value::dateTime(-657435.0), Value::dbl(2958466.0), Value::dbl(1e300),
+                           Value::dbl(std::nan(""))})
+        expectNamed(file.refusal("fecha", v), "fecha", range);
+    expectNamed(file.refusal("fecha", Value::text("2023-02-29")), "fecha", "no es una fecha");
 }

@@ -35,6 +35,35 @@ TEST(Valor, FechasDesdeElDiaCeroDeAccess) {
     EXPECT_FALSE(parseDateTime("7/12/2026", d));
 }
 
+// The dates Access stores run from 1 January 100 to 31 December 9999; the text
+// of a date never overflows, whatever the number, and a time rounded up to
+// midnight is the next day on either side of day zero.
+TEST(Valor, FechasDentroDeLoQueAccessGuarda) {
+    EXPECT_EQ(oleDaysFromCivil(100, 1, 1), -657434.0);
+    EXPECT_EQ(oleDaysFromCivil(10000, 1, 1), 2958466.0);
+    EXPECT_TRUE(isStorableDate(oleDaysFromCivil(100, 1, 1, 23, 59, 59)));
+    EXPECT_TRUE(isStorableDate(oleDaysFromCivil(9999, 12, 31, 23, 59, 59)));
+    EXPECT_FALSE(isStorableDate(oleDaysFromCivil(99, 12, 31, 23, 59, 59)));
+    EXPECT_FALSE(isStorableDate(oleDaysFromCivil(10000, 1, 1)));
+    EXPECT_FALSE(isStorableDate(std::nan("")));
+
+    EXPECT_EQ(formatDateTime(oleDaysFromCivil(100, 1, 1, 12, 0, 0)), "0100-01-01 12:00:00");
+    EXPECT_EQ(formatDateTime(2958466.0 - 1e-9), "9999-12-31 23:59:59");
+    EXPECT_EQ(formatDateTime(-1.999999999), "1899-12-30 00:00:00");
+    EXPECT_EQ(formatDateTime(1.999999999), "1900-01-01 00:00:00");
+    EXPECT_EQ(formatDateTime(1e300), "1.0000000000000001e+300");
+    EXPECT_EQ(formatDateTime(-9.3e18), "-9.3e+18");
+
+    double d = 0;
+    EXPECT_TRUE(parseDateTime("2024-02-29", d));
+    EXPECT_TRUE(parseDateTime("0099-12-31", d));  // a date, though not one Access stores
+    EXPECT_FALSE(isStorableDate(d));
+    for (const char* bad : {"2023-02-29", "2026-04-31", "2026-13-01", "2026-12-07 24:00:00",
+                            "2026-12-07 10:20", "2026-12-07 10:20:30x", " 2026-12-07",
+                            "2026-12-07T10:20:30", "99999999999-01-01", "2026-+1-01", ""})
+        EXPECT_FALSE(parseDateTime(bad, d)) << bad;
+}
+
 TEST(Texto, MayusculasYComparacionSinDistinguirCaso) {
     EXPECT_EQ(upperCase("camión ñandú"), "CAMIÓN ÑANDÚ");
     EXPECT_TRUE(textEquals("Árbol", "áRBOL"));

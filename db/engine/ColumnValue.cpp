@@ -78,14 +78,18 @@ Value textFrom(const Value& value, const Destination& where) {
 }
 
 Value dateFrom(const Value& value, const Destination& where) {
-    if (value.type() == Type::DateTime) return value;
     double days;
-    if (value.isText()) {
-        if (!parseDateTime(value.rawText(), days))
-            doesNotFit(value, where, "no es una fecha AAAA-MM-DD [HH:MM:SS]");
-        return Value::dateTime(days);
+    if (value.type() == Type::DateTime) {
+        days = value.rawDouble();
+    } else if (!value.isText()) {
+        days = value.toDouble();
+    } else if (!parseDateTime(value.rawText(), days)) {
+        doesNotFit(value, where, "no es una fecha AAAA-MM-DD [HH:MM:SS]");
     }
-    return Value::dateTime(value.toDouble());
+    if (!isStorableDate(days))
+        doesNotFit(value, where,
+                   "Access solo guarda fechas del 1 de enero del año 100 al 31 de diciembre de 9999");
+    return Value::dateTime(days);
 }
 
 Value currencyFrom(const Value& value, const Destination& where) {

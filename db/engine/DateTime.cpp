@@ -1,5 +1,7 @@
 // The date/time helpers of Value.h: OLE days (days since 1899-12-30, the time
 // of day as the fraction) to and from "YYYY-MM-DD HH:MM:SS".
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -31,27 +33,65 @@ void civilFromDays(int64_t z, int& y, int& m, int& d) {
 }
 
 const int64_t kOleEpoch = daysFromCivil(1899, 12, 30);
+
+// The days Access stores fall strictly between these: 31 December 99 and
+// 1 January 10000. The last whole second it shows is 9999-12-31 23:59:59.
+constexpr double kDayBeforeFirst = -657435.0;
+constexpr double kDayAfterLast = 2958466.0;
+constexpr double kLastSecond = kDayAfterLast - 1.0 / 86400;
+
+int daysInMonth(int year, int month) {
+    static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : days[month - 1];
+}
+
+// The numbers of "Y-M-D" or "Y-M-D H:M:S" and nothing else, into `parts`.
+bool dateParts(const std::string& text, int parts[6]) {
+    static const char separators[5] = {'-', '-', ' ', ':', ':'};
+    const char* p = text.data();
+    const char* end = p + text.size();
+    for (int i = 0; i < 6; ++i) {
+        const auto [next, error] = std::from_chars(p, end, parts[i]);
+        if (error != std::errc()) return false;
+        if (next == end) return i == 2 || i == 5;
+        if (i == 5 || *next != separators[i]) return false;
+        p = next + 1;
+    }
+    return false;
+}
+
 }  // namespace
+
+bool isStorableDate(double oleDays) {
+    return oleDays > kDayBeforeFirst && oleDays < kDayAfterLast;
+}
 
 double oleDaysFromCivil(int year, int month, int day, int hour, int minute, int second) {
     double days = static_cast<double>(daysFromCivil(year, month, day) - kOleEpoch);
-    double fraction = (hour * 3600 + minute * 60 + second) / 86400.0;
+    // The seconds times the length of one second, as Access computes a time: the
+    // double it stores, which dividing by 86400 misses in the last bit now and then.
+    double fraction = (hour * 3600 + minute * 60 + second) * (1.0 / 86400);
     // Before day zero the time still counts forward from midnight, as in the Access engine.
     return days >= 0 ? days + fraction : days - fraction;
 }
 
 std::string formatDateTime(double oleDays) {
-    double whole = std::trunc(oleDays);
-    double fraction = std::fabs(oleDays - whole);
-    int64_t seconds = std::llround(fraction * 86400.0);
+    char buffer[32];
+    if (!isStorableDate(oleDays)) {
+        std::snprintf(buffer, sizeof buffer, "%.17g", oleDays);
+        return buffer;
+    }
+    oleDays = std::min(oleDays, kLastSecond);
+    const double whole = std::trunc(oleDays);
+    int64_t seconds = std::llround(std::fabs(oleDays - whole) * 86400.0);
     int64_t day = static_cast<int64_t>(whole);
-    if (seconds >= 86400) {
+    if (seconds >= 86400) {  // rounded up to the next midnight, a day later on either side of zero
         seconds -= 86400;
-        day += oleDays >= 0 ? 1 : -1;
+        ++day;
     }
     int y, m, d;
     civilFromDays(day + kOleEpoch, y, m, d);
-    char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", y, m, d,
                   static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
                   static_cast<int>(seconds % 60));
@@ -59,13 +99,11 @@ std::string formatDateTime(double oleDays) {
 }
 
 bool parseDateTime(const std::string& text, double& oleDays) {
-    int y, mo, d, h = 0, mi = 0, s = 0;
-    int n = std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d", &y, &mo, &d, &h, &mi, &s);
-    if (n != 3 && n != 6) return false;
-    if (mo < 1 || mo > 12 || d < 1 || d > 31 || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 ||
-        s > 59)
+    int p[6] = {0, 0, 0, 0, 0, 0};
+    if (!dateParts(text, p) || p[1] < 1 || p[1] > 12 || p[2] < 1 || p[2] > daysInMonth(p[0], p[1]) ||
+        p[3] < 0 || p[3] > 23 || p[4] < 0 || p[4] > 59 || p[5] < 0 || p[5] > 59)
         return false;
-    oleDays = oleDaysFromCivil(y, mo, d, h, mi, s);
+    oleDays = oleDaysFromCivil(p[0], p[1], p[2], p[3], p[4], p[5]);
     return true;
 }
 
