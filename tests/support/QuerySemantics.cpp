@@ -106,6 +106,13 @@ void checkConditions(Database& db) {
     EXPECT_EQ(where(db, "((tcomplet='ÁRBOL') AND (clasific=7 AND mslink>10))"), (Ns{1}));
     EXPECT_EQ(where(db, "Elementos.MSLINK=30"), (Ns{1}));
     EXPECT_THROW(where(db, "noexiste=1"), Error);
+    // A comparison with Null is Null, which no row passes, Null fields included.
+    EXPECT_EQ(where(db, "mslink=Null"), (Ns{}));
+    EXPECT_EQ(where(db, "tcomplet<>NULL"), (Ns{}));
+    EXPECT_EQ(where(db, "(clasific=7 AND mslink>=null)"), (Ns{}));
+    EXPECT_EQ(numbers(db, "Select Elementos.* from Elementos WHERE mslink=Null ORDER BY mslink;"),
+              (Ns{}));
+    EXPECT_THROW(where(db, "noexiste=Null"), Error);
 }
 
 void checkNames(Database& db) {
