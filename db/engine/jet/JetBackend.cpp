@@ -29,27 +29,27 @@ class JetBackend : public Backend {
     TableSchema schema(const std::string& table) override { return file_->table(table)->schema; }
 
     void createTable(const TableSchema& table) override {
-        requireWritableFormat("crear la tabla «" + table.name + "»");
+        requireWritable("crear la tabla «" + table.name + "»");
         schemas_.createTable(table);
     }
     void addColumn(const std::string& table, const Column& column) override {
-        requireWritableFormat("añadir el campo «" + column.name + "» a la tabla «" + table + "»");
+        requireWritable("añadir el campo «" + column.name + "» a la tabla «" + table + "»");
         schemas_.addColumn(table, column);
     }
     void setDefaultValue(const std::string& table, const std::string& column,
                          const Value& value) override {
-        requireWritableFormat("fijar el valor predeterminado del campo «" + column +
+        requireWritable("fijar el valor predeterminado del campo «" + column +
                               "» de la tabla «" + table + "»");
         schemas_.setDefaultValue(table, column, value);
     }
     void update(const std::string& table, RowId id, const Row& row) override {
-        requireWritableFormat("modificar un registro de la tabla «" + table + "»");
+        requireWritable("modificar un registro de la tabla «" + table + "»");
         auto t = file_->table(table);
         rows_.update(*t, slotOf(*t, id), fitted(*t, row, nullptr));
     }
 
     void updateColumn(const std::string& table, RowId id, int column, const Value& value) override {
-        requireWritableFormat("modificar un registro de la tabla «" + table + "»");
+        requireWritable("modificar un registro de la tabla «" + table + "»");
         auto t = file_->table(table);
         const TableSchema& schema = t->schema;
         if (column < 0 || column >= static_cast<int>(schema.columns.size()))
@@ -58,7 +58,7 @@ class JetBackend : public Backend {
     }
 
     RowId insert(const std::string& table, const Row& row, const Given& given) override {
-        requireWritableFormat("añadir un registro a la tabla «" + table + "»");
+        requireWritable("añadir un registro a la tabla «" + table + "»");
         auto t = file_->table(table);
         return rows_.insert(*t, fitted(*t, row, &given)).packed();
     }
@@ -129,11 +129,18 @@ class JetBackend : public Backend {
         return v;
     }
 
-    void requireWritableFormat(const std::string& what) const {
+    // Refuses, before anything is written, the files the engine does not write:
+    // Access 97 ones and those protected by a database password.
+    void requireWritable(const std::string& what) const {
         if (file_->pages().format().version != 4)
             throw Error("No se puede " + what + " en «" + path() +
                         "»: es una base de datos de Access 97, en la que no se puede escribir; " +
                         "conviértala al formato de Access 2000-2003");
+        if (file_->header().password)
+            throw Error("No se puede " + what + " en «" + path() +
+                        "»: la base de datos está protegida con una contraseña, y en ella no se " +
+                        "escribe; quítele la contraseña en Access (Herramientas > Seguridad > " +
+                        "Anular la contraseña de la base de datos) y vuelva a intentarlo");
     }
 
     std::shared_ptr<jet::JetFile> file_;
