@@ -3,15 +3,19 @@
 // with an error naming the field, and the file is left exactly as it was.
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "db/engine/ColumnValue.h"
 #include "db/engine/Currency.h"
 #include "db/engine/Database.h"
 #include "db/engine/Error.h"
 #include "db/engine/Recordset.h"
+#include "db/engine/jet/JetFile.h"
+#include "db/engine/jet/PropertyBlob.h"
 #include "support/jet_oracles.h"
 #include "tests/support/TempDir.h"
 
@@ -184,4 +188,71 @@ TEST(JetValores, FechasFueraDeLoQueAccessGuardaRechazadas) {
                            Value::dbl(std::nan(""))})
         expectNamed(file.refusal("fecha", v), "fecha", range);
     expectNamed(file.refusal("fecha", Value::text("2023-02-29")), "fecha", "no es una fecha");
+}
+
+// Numbers that fit go in exactly (rounded half to even to a whole number); one
+// a byte, integer, long or single field cannot hold is refused naming the
+// field, never wrapped or cut, and so is text that is not a replication ID.
+TEST(JetValores, NumerosEIdentificadoresQueNoCabenRechazados) {
+    if (!haveFixtures()) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    Valores file({{"b", Type::Byte}, {"i", Type::Integer}, {"l", Type::Long},
+                  {"s", Type::Single}, {"g", Type::Guid}});
+    const std::string guid = "{01234567-89AB-CDEF-0123-456789ABCDEF}";
+    const std::vector<std::pair<std::string, std::vector<std::pair<Value, Value>>>> fitting = {
+        {"b", {{Value::longInt(255), Value::byte(255)}, {Value::dbl(254.5), Value::byte(254)},
+               {Value::text(" 0 "), Value::byte(0)}}},
+        {"i", {{Value::dbl(-32768.5), Value::integer(-32768)}, {Value::text("32767"), Value::integer(32767)}}},
+        {"l", {{Value::dbl(-2147483648.0), Value::longInt(INT32_MIN)},
+               {Value::currency(21474836470000), Value::longInt(INT32_MAX)}}},
+        {"s", {{Value::dbl(FLT_MAX), Value::single(FLT_MAX)}, {Value::dbl(-1e-45), Value::single(-1e-45f)}}},
+        {"g", {{Value::text("01234567-89ab-cdef-0123-456789abcdef"), Value::guid(guid)}}},
+    };
+    for (const auto& [field, cases] : fitting) {
+        std::vector<Value> given;
+        for (const auto& c : cases) given.push_back(c.first);
+        file.add(field, given);
+        const std::vector<Value> read = file.read(field);
+        for (size_t k = 0; k < cases.size(); ++k)
+            EXPECT_EQ(read[read.size() - cases.size() + k], cases[k].second) << field << " " << k;
+    }
+
+    const std::vector<std::pair<std::string, std::vector<Value>>> refused = {
+        {"b", {Value::longInt(256), Value::longInt(-1), Value::dbl(255.5), Value::boolean(true)}},
+        {"i", {Value::longInt(32768), Value::text("-32769"), Value::dbl(32767.5)}},
+        {"l", {Value::dbl(2147483648.0), Value::text("-2147483649"), Value::dbl(2147483647.5),
+               Value::currency(INT64_MAX), Value::dbl(std::nan(""))}},
+        {"s", {Value::dbl(3.5e38), Value::text("-340282357000000000000000000000000000000"), Value::dbl(INFINITY)}},
+    };
+    for (const auto& [field, values] : refused)
+        for (const Value& v : values) expectNamed(file.refusal(field, v), field, "no cabe");
+    for (const Value& v : {Value::text("{01234567-89AB-CDEF-0123-456789ABCDEG}"),
+                           Value::text("{01234567-89AB-CDEF-0123-456789ABCDEF"),
+                           Value::text("01234567089AB0CDEF001230456789ABCDEF"), Value::longInt(5)})
+        expectNamed(file.refusal("g", v), "g", "no es un identificador de réplica");
+    expectNamed(file.refusal("b", Value::longInt(256)), "b", "fuera del intervalo de 0 a 255");
+}
+
+// A default of a number field the field cannot hold stays the expression's
+// text, which the field then refuses: a byte default of 300 is never 44.
+TEST(JetValores, PredeterminadoQueNoCabeNoSeTrunca) {
+    jet::TableDefinition table;
+    table.name = "T";
+    for (const auto& [name, type] : {std::pair{"b", jet::ColumnType::Byte},
+                                     std::pair{"i", jet::ColumnType::Integer},
+                                     std::pair{"m", jet::ColumnType::Currency}}) {
+        jet::ColumnDef c;
+        c.name = name;
+        c.type = type;
+        table.columns.push_back(c);
+    }
+    jet::PropertyBlob blob("", jet::kJet4, "x.mdb", "T");
+    blob.setText("b", "DefaultValue", "300");
+    blob.setText("i", "DefaultValue", "-7");
+    blob.setText("m", "DefaultValue", "922337203685477.5807");
+    const TableSchema schema = jet::schemaOf(table, jet::kJet4, blob.bytes(), "x.mdb");
+    EXPECT_EQ(schema.columns[0].defaultValue, Value::text("300"));
+    EXPECT_EQ(schema.columns[1].defaultValue, Value::integer(-7));
+    EXPECT_EQ(schema.columns[2].defaultValue, Value::currency(INT64_MAX));
+    EXPECT_THROW(fitToColumn(*schema.columns[0].defaultValue, {"x.mdb", "T", schema.columns[0]}),
+                 Error);
 }
