@@ -3,10 +3,12 @@
 // with an error naming the field, and the file is left exactly as it was.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "db/engine/ColumnValue.h"
@@ -16,7 +18,7 @@
 #include "db/engine/Recordset.h"
 #include "db/engine/jet/JetFile.h"
 #include "db/engine/jet/PropertyBlob.h"
-#include "support/jet_oracles.h"
+#include "support/jet_compare.h"
 #include "tests/support/TempDir.h"
 
 using namespace pelmora::engine;
@@ -37,7 +39,6 @@ class Valores {
             def.appendField(def.createField(name, type, type == Type::Text ? 10 : 0));
         db->appendTableDef(def);
     }
-    const std::string& path() const { return path_; }
 
     // Adds one row per value, of the given field; n counts on from the rows there.
     void add(const std::string& field, const std::vector<Value>& values) {
@@ -74,32 +75,39 @@ class Valores {
         return values;
     }
     // The message of adding a row with the value; the file is left as it was.
-    std::string refusal(const std::string& field, const Value& value) {
-        const std::string before = bytes();
-        std::string message;
-        try {
-            add(field, {value});
-        } catch (const Error& e) {
-            message = e.what();
-        }
-        EXPECT_EQ(bytes(), before) << "se escribió al rechazar un valor de " << field;
-        return message;
-    }
+    std::string refusal(const std::string& field, const Value& value);
 
   private:
-    std::string bytes() const {
-        std::ifstream in(path_, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
     pelmora::prueba::TempDir dir_;
     std::string path_;
     int rows_ = 0;
 };
 
 bool haveFixtures() { return std::filesystem::exists(fixture("empty.mdb")); }
+
+std::string contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The message of the error the action throws; "" when it throws none.
+std::string errorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "";
+}
+
+std::string Valores::refusal(const std::string& field, const Value& value) {
+    const std::string before = contents(path_);
+    const std::string message = errorOf([&] { add(field, {value}); });
+    EXPECT_EQ(contents(path_), before) << "se escribió al rechazar un valor de " << field;
+    return message;
+}
 
 // The message names the field and says what is wrong.
 void expectNamed(const std::string& message, const std::string& field, const std::string& why) {
@@ -255,4 +263,47 @@ TEST(JetValores, PredeterminadoQueNoCabeNoSeTrunca) {
     EXPECT_EQ(schema.columns[2].defaultValue, Value::currency(INT64_MAX));
     EXPECT_THROW(fitToColumn(*schema.columns[0].defaultValue, {"x.mdb", "T", schema.columns[0]}),
                  Error);
+}
+
+// Text with characters outside the Basic Multilingual Plane (emoji): stored as
+// UTF-16 pairs, counted by Access as two characters each against the field's
+// size, and indexed (bigIndexTestV2000: one index over two 255-character text
+// fields) so that the index check finds every entry where the rows put it.
+TEST(JetValores, EmojisEnUnCampoDeTextoIndexado) {
+    if (!haveFixtures()) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    pelmora::prueba::TempDir dir;
+    const std::string path = dir.writableCopy(fixture("bigIndexTestV2000.mdb"), "emojis.mdb");
+    std::string longest;
+    for (int i = 0; i < 127; ++i) longest += i % 2 ? "😀" : "🙃";  // 254 of 255 units
+    const std::vector<Row> rows = {
+        {Value::text("a😀b"), Value::text("x")},     {Value::text(longest), Value::text(longest)},
+        {Value::text("a"), Value::text("𠀀 ñ")},    {Value::text("😀"), Value::text("a😀")},
+        {Value::text("abc"), Value::text("😃😃😃😃z")}, {Value::text(longest + "x"), Value()},
+    };
+    {
+        auto db = openDatabase(path);
+        for (const Row& row : rows) db->backend().insert("Table1", row);
+    }
+    auto db = openDatabase(path);
+    const std::vector<Row> read = engineRows(db->backend(), "Table1", 2);
+    ASSERT_GE(read.size(), rows.size());
+    EXPECT_TRUE(std::equal(rows.begin(), rows.end(), read.end() - rows.size()));
+    for (const std::string& problem : db->backend().verify()) ADD_FAILURE() << problem;
+    std::string exported;
+    ASSERT_TRUE(runCommand("mdb-export -H '" + path + "' Table1 | wc -l", exported));
+    EXPECT_EQ(std::stoul(exported), read.size());
+    const std::string before = contents(path);
+    expectNamed(errorOf([&] {
+                    db->backend().insert("Table1", {Value::text(longest + "😀"), Value()});
+                }),
+                "col1", "tiene 256 caracteres");
+    db.reset();
+    EXPECT_EQ(contents(path), before);
+
+    Valores file({{"t", Type::Text}});  // ten characters
+    file.add("t", {Value::text("😀😀😀😀😀"), Value::text("ñññññññññÑ")});
+    EXPECT_EQ(file.read("t")[0], Value::text("😀😀😀😀😀"));
+    expectNamed(
+        file.refusal("t", Value::text("😀😀😀😀😀x")), "t",
+        "tiene 11 caracteres (los de fuera del plano básico, como los emojis, cuentan por dos)");
 }

@@ -69,10 +69,15 @@ Value textFrom(const Value& value, const Destination& where) {
         throw Error("No se admite texto vacío en " + place(where));
     if (column.type == Type::Text) {
         const size_t limit = column.size > 0 ? static_cast<size_t>(column.size) : 255;
-        if (characterCount(text) > limit)
-            doesNotFit(value, where,
-                       "tiene " + std::to_string(characterCount(text)) +
-                           " caracteres y el campo admite " + std::to_string(limit));
+        const size_t length = accessLength(text);
+        if (length > limit)
+            doesNotFit(
+                value, where,
+                "tiene " + std::to_string(length) + " caracteres" +
+                    (length > characterCount(text)
+                         ? " (los de fuera del plano básico, como los emojis, cuentan por dos)"
+                         : "") +
+                    " y el campo admite " + std::to_string(limit));
     }
     return Value::text(std::move(text), column.type);
 }
@@ -183,6 +188,13 @@ size_t characterCount(const std::string& utf8) {
     for (char c : utf8)
         if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
     return count;
+}
+
+size_t accessLength(const std::string& utf8) {
+    size_t supplementary = 0;
+    for (char c : utf8)
+        if (static_cast<unsigned char>(c) >= 0xF0) ++supplementary;  // a 4-byte sequence
+    return characterCount(utf8) + supplementary;
 }
 
 }  // namespace pelmora::engine
