@@ -69,7 +69,9 @@ void expectMentions(const std::string& message, std::initializer_list<std::strin
     for (const std::string& w : words) EXPECT_NE(message.find(w), std::string::npos) << message;
 }
 
-bool haveFixtures() { return fs::exists(fixture("testV2000.mdb")); }
+bool haveFixtures() {
+    return fs::exists(fixture("testV2000.mdb"));
+}
 
 }  // namespace
 

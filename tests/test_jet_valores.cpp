@@ -62,7 +62,8 @@ class Valores {
     // The field of every row as mdb-export shows it.
     std::vector<std::string> exported(const std::string& field) const {
         std::string out;
-        EXPECT_TRUE(runCommand("mdb-export -H -Q -d '|' -T '%Y-%m-%d %H:%M:%S' '" + path_ + "' Valores", out));
+        EXPECT_TRUE(runCommand(
+            "mdb-export -H -Q -d '|' -T '%Y-%m-%d %H:%M:%S' '" + path_ + "' Valores", out));
         const int column = openDatabase(path_)->backend().schema("Valores").find(field);
         std::vector<std::string> values;
         std::istringstream lines(out);
@@ -83,7 +84,9 @@ class Valores {
     int rows_ = 0;
 };
 
-bool haveFixtures() { return std::filesystem::exists(fixture("empty.mdb")); }
+bool haveFixtures() {
+    return std::filesystem::exists(fixture("empty.mdb"));
+}
 
 std::string contents(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -123,12 +126,15 @@ void expectNamed(const std::string& message, const std::string& field, const std
 TEST(JetValores, MonedaExactaEnElFichero) {
     if (!haveFixtures()) GTEST_SKIP() << "sin ficheros de Access de prueba";
     Valores file({{"importe", Type::Currency}});
-    file.add("importe", {Value::text("922337203685477.5807"), Value::decimal("-922337203685477.5808"),
-                         Value::text("-0,0001"), Value::dbl(0.1 + 0.2), Value::longInt(-7),
-                         Value::currency(123456789012345678)});
-    const std::vector<int64_t> stored = {INT64_MAX, INT64_MIN, -1, 3000, -70000, 123456789012345678};
-    const std::vector<std::string> texts = {"922337203685477.5807", "-922337203685477.5808",
-                                            "-0.0001", "0.3", "-7", "12345678901234.5678"};
+    file.add("importe",
+             {Value::text("922337203685477.5807"), Value::decimal("-922337203685477.5808"),
+              Value::text("-0,0001"), Value::dbl(0.1 + 0.2), Value::longInt(-7),
+              Value::currency(123456789012345678)});
+    const std::vector<int64_t> stored = {INT64_MAX, INT64_MIN, -1,
+                                         3000,      -70000,    123456789012345678};
+    const std::vector<std::string> texts = {
+        "922337203685477.5807", "-922337203685477.5808", "-0.0001", "0.3", "-7",
+        "12345678901234.5678"};
     const std::vector<Value> read = file.read("importe");
     const std::vector<std::string> exported = file.exported("importe");
     ASSERT_EQ(read.size(), stored.size());
@@ -159,7 +165,8 @@ TEST(JetValores, HorasComoLasGuardaAccess) {
                 for (size_t i = 0; i < schema.columns.size(); ++i) {
                     const Value v = rows->value(static_cast<int>(i));
                     if (v.type() != Type::DateTime) continue;
-                    const double seconds = std::fabs(v.rawDouble() - std::trunc(v.rawDouble())) * 86400;
+                    const double seconds =
+                        std::fabs(v.rawDouble() - std::trunc(v.rawDouble())) * 86400;
                     if (std::fabs(seconds - std::round(seconds)) > 1e-6) continue;
                     double back = 0;
                     ASSERT_TRUE(parseDateTime(formatDateTime(v.rawDouble()), back));
@@ -177,9 +184,9 @@ TEST(JetValores, FechasFueraDeLoQueAccessGuardaRechazadas) {
     if (!haveFixtures()) GTEST_SKIP() << "sin ficheros de Access de prueba";
     Valores file({{"fecha", Type::DateTime}});
     const double time = 0.21883101851851849;  // 05:15:07, as Access stores it
-    file.add("fecha", {Value::text("0100-01-01"), Value::text("9999-12-31 23:59:59"),
-                       Value::dateTime(time), Value::dateTime(-657434.999),
-                       Value::text("2026-12-07 10:20:30")});
+    file.add("fecha",
+             {Value::text("0100-01-01"), Value::text("9999-12-31 23:59:59"), Value::dateTime(time),
+              Value::dateTime(-657434.999), Value::text("2026-12-07 10:20:30")});
     const std::vector<Value> read = file.read("fecha");
     ASSERT_EQ(read.size(), 5u);
     EXPECT_EQ(read[0], Value::dateTime(-657434.0));
@@ -191,9 +198,9 @@ TEST(JetValores, FechasFueraDeLoQueAccessGuardaRechazadas) {
     EXPECT_EQ(exported[2], "1899-12-30 05:15:07");
     EXPECT_EQ(exported[4], "2026-12-07 10:20:30");
     const std::string range = "del 1 de enero del año 100 al 31 de diciembre de 9999";
-    for (const Value& v : {Value::text("0099-12-31"), Value::text("10000-01-01"),
-                           Value::dateTime(-657435.0), Value::dbl(2958466.0), Value::dbl(1e300),
-                           Value::dbl(std::nan(""))})
+    for (const Value& v :
+         {Value::text("0099-12-31"), Value::text("10000-01-01"), Value::dateTime(-657435.0),
+          Value::dbl(2958466.0), Value::dbl(1e300), Value::dbl(std::nan(""))})
         expectNamed(file.refusal("fecha", v), "fecha", range);
     expectNamed(file.refusal("fecha", Value::text("2023-02-29")), "fecha", "no es una fecha");
 }
@@ -203,16 +210,26 @@ TEST(JetValores, FechasFueraDeLoQueAccessGuardaRechazadas) {
 // field, never wrapped or cut, and so is text that is not a replication ID.
 TEST(JetValores, NumerosEIdentificadoresQueNoCabenRechazados) {
     if (!haveFixtures()) GTEST_SKIP() << "sin ficheros de Access de prueba";
-    Valores file({{"b", Type::Byte}, {"i", Type::Integer}, {"l", Type::Long},
-                  {"s", Type::Single}, {"g", Type::Guid}});
+    Valores file({{"b", Type::Byte},
+                  {"i", Type::Integer},
+                  {"l", Type::Long},
+                  {"s", Type::Single},
+                  {"g", Type::Guid}});
     const std::string guid = "{01234567-89AB-CDEF-0123-456789ABCDEF}";
     const std::vector<std::pair<std::string, std::vector<std::pair<Value, Value>>>> fitting = {
-        {"b", {{Value::longInt(255), Value::byte(255)}, {Value::dbl(254.5), Value::byte(254)},
-               {Value::text(" 0 "), Value::byte(0)}}},
-        {"i", {{Value::dbl(-32768.5), Value::integer(-32768)}, {Value::text("32767"), Value::integer(32767)}}},
-        {"l", {{Value::dbl(-2147483648.0), Value::longInt(INT32_MIN)},
-               {Value::currency(21474836470000), Value::longInt(INT32_MAX)}}},
-        {"s", {{Value::dbl(FLT_MAX), Value::single(FLT_MAX)}, {Value::dbl(-1e-45), Value::single(-1e-45f)}}},
+        {"b",
+         {{Value::longInt(255), Value::byte(255)},
+          {Value::dbl(254.5), Value::byte(254)},
+          {Value::text(" 0 "), Value::byte(0)}}},
+        {"i",
+         {{Value::dbl(-32768.5), Value::integer(-32768)},
+          {Value::text("32767"), Value::integer(32767)}}},
+        {"l",
+         {{Value::dbl(-2147483648.0), Value::longInt(INT32_MIN)},
+          {Value::currency(21474836470000), Value::longInt(INT32_MAX)}}},
+        {"s",
+         {{Value::dbl(FLT_MAX), Value::single(FLT_MAX)},
+          {Value::dbl(-1e-45), Value::single(-1e-45f)}}},
         {"g", {{Value::text("01234567-89ab-cdef-0123-456789abcdef"), Value::guid(guid)}}},
     };
     for (const auto& [field, cases] : fitting) {
@@ -227,9 +244,12 @@ TEST(JetValores, NumerosEIdentificadoresQueNoCabenRechazados) {
     const std::vector<std::pair<std::string, std::vector<Value>>> refused = {
         {"b", {Value::longInt(256), Value::longInt(-1), Value::dbl(255.5), Value::boolean(true)}},
         {"i", {Value::longInt(32768), Value::text("-32769"), Value::dbl(32767.5)}},
-        {"l", {Value::dbl(2147483648.0), Value::text("-2147483649"), Value::dbl(2147483647.5),
-               Value::currency(INT64_MAX), Value::dbl(std::nan(""))}},
-        {"s", {Value::dbl(3.5e38), Value::text("-340282357000000000000000000000000000000"), Value::dbl(INFINITY)}},
+        {"l",
+         {Value::dbl(2147483648.0), Value::text("-2147483649"), Value::dbl(2147483647.5),
+          Value::currency(INT64_MAX), Value::dbl(std::nan(""))}},
+        {"s",
+         {Value::dbl(3.5e38), Value::text("-340282357000000000000000000000000000000"),
+          Value::dbl(INFINITY)}},
     };
     for (const auto& [field, values] : refused)
         for (const Value& v : values) expectNamed(file.refusal(field, v), field, "no cabe");
@@ -245,9 +265,9 @@ TEST(JetValores, NumerosEIdentificadoresQueNoCabenRechazados) {
 TEST(JetValores, PredeterminadoQueNoCabeNoSeTrunca) {
     jet::TableDefinition table;
     table.name = "T";
-    for (const auto& [name, type] : {std::pair{"b", jet::ColumnType::Byte},
-                                     std::pair{"i", jet::ColumnType::Integer},
-                                     std::pair{"m", jet::ColumnType::Currency}}) {
+    for (const auto& [name, type] :
+         {std::pair{"b", jet::ColumnType::Byte}, std::pair{"i", jet::ColumnType::Integer},
+          std::pair{"m", jet::ColumnType::Currency}}) {
         jet::ColumnDef c;
         c.name = name;
         c.type = type;

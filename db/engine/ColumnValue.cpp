@@ -92,8 +92,9 @@ Value dateFrom(const Value& value, const Destination& where) {
         doesNotFit(value, where, "no es una fecha AAAA-MM-DD [HH:MM:SS]");
     }
     if (!isStorableDate(days))
-        doesNotFit(value, where,
-                   "Access solo guarda fechas del 1 de enero del año 100 al 31 de diciembre de 9999");
+        doesNotFit(
+            value, where,
+            "Access solo guarda fechas del 1 de enero del año 100 al 31 de diciembre de 9999");
     return Value::dateTime(days);
 }
 

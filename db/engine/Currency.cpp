@@ -59,7 +59,8 @@ std::optional<int64_t> parseCurrency(const std::string& text) {
     }
     const std::string dropped = d->fraction.size() > kDecimals ? d->fraction.substr(kDecimals) : "";
     if (dropped.find_first_not_of('0') != std::string::npos) {
-        const bool half = dropped[0] == '5' && dropped.find_first_not_of('0', 1) == std::string::npos;
+        const bool half =
+            dropped[0] == '5' && dropped.find_first_not_of('0', 1) == std::string::npos;
         if (dropped[0] > '5' || (dropped[0] == '5' && (!half || magnitude % 2 == 1))) ++magnitude;
     }
     if (magnitude > kLargest + (d->negative ? 1 : 0)) return std::nullopt;

@@ -100,8 +100,9 @@ std::string formatDateTime(double oleDays) {
 
 bool parseDateTime(const std::string& text, double& oleDays) {
     int p[6] = {0, 0, 0, 0, 0, 0};
-    if (!dateParts(text, p) || p[1] < 1 || p[1] > 12 || p[2] < 1 || p[2] > daysInMonth(p[0], p[1]) ||
-        p[3] < 0 || p[3] > 23 || p[4] < 0 || p[4] > 59 || p[5] < 0 || p[5] > 59)
+    if (!dateParts(text, p) || p[1] < 1 || p[1] > 12 || p[2] < 1 ||
+        p[2] > daysInMonth(p[0], p[1]) || p[3] < 0 || p[3] > 23 || p[4] < 0 || p[4] > 59 ||
+        p[5] < 0 || p[5] > 59)
         return false;
     oleDays = oleDaysFromCivil(p[0], p[1], p[2], p[3], p[4], p[5]);
     return true;

@@ -51,8 +51,8 @@ bool hasPassword(const std::vector<uint8_t>& bytes, const Format& f) {
 // from those pages could be trusted.
 void requireUnencoded(const std::vector<uint8_t>& bytes, const PageFile& file, bool password) {
     if (u32(bytes, kKeyOffset) == 0) return;
-    throw Error("No se puede leer la base de datos «" + file.path() + "»: " +
-                (password ? "está protegida con una contraseña y " : "") +
+    throw Error("No se puede leer la base de datos «" + file.path() +
+                "»: " + (password ? "está protegida con una contraseña y " : "") +
                 "está codificada, y sus páginas no se leen sin descodificarla; "
                 "descodifíquela en Access (Herramientas > Seguridad > Codificar o "
                 "descodificar base de datos) y vuelva a intentarlo");

@@ -38,8 +38,8 @@ class JetBackend : public Backend {
     }
     void setDefaultValue(const std::string& table, const std::string& column,
                          const Value& value) override {
-        requireWritable("fijar el valor predeterminado del campo «" + column +
-                              "» de la tabla «" + table + "»");
+        requireWritable("fijar el valor predeterminado del campo «" + column + "» de la tabla «" +
+                        table + "»");
         schemas_.setDefaultValue(table, column, value);
     }
     void update(const std::string& table, RowId id, const Row& row) override {
