@@ -68,6 +68,11 @@ TEST(Parser, OperadoresParentesisYPalabrasClaveEnCualquierCaja) {
     q = parseStatement("Select T.* from T WHERE x = 3000000000 AND y = 2.5");
     EXPECT_EQ(q.conditions[0].literal, Value::dbl(3e9));
     EXPECT_EQ(q.conditions[1].literal, Value::dbl(2.5));
+
+    q = parseStatement("Select T.* from T WHERE a = Null AND b<>NULL AND c='Null'");
+    EXPECT_TRUE(q.conditions[0].literal.isNull());
+    EXPECT_TRUE(q.conditions[1].literal.isNull());
+    EXPECT_EQ(q.conditions[2].literal, Value::text("Null"));
 }
 
 TEST(Parser, ComillasYTextos) {
@@ -102,6 +107,7 @@ TEST(Parser, FormasRechazadasCitanLaInstruccion) {
         "Select T.* from T WHERE a=;",
         "Select T.* from T WHERE a==1;",
         "Select T.* from T WHERE a=b;",
+        "Select T.* from T WHERE a=-Null;",
         "Select T.* from T WHERE a='sin cerrar;",
         "Select T.* from T WHERE a=1 OR b=2;",
         "Select T.* from T WHERE (a=1;",

@@ -484,7 +484,7 @@ TEST(Sqlite, ValorPredeterminadoEnTablasAjenasSinTocarNadaMas) {
         EXPECT_EQ(schema.columns[i].defaultValue, defaults[i].second) << i;
     EXPECT_FALSE(schema.columns[3].allowZeroLength);
     EXPECT_TRUE(db->backend().verify().empty());
-    db->backend().insert("x(y)", Row(5));
+    db->backend().insert("x(y)", Row(5), Given(5, false));
     EXPECT_EQ(raw(path, "SELECT quote(\"a,b\") || quote([c(d)]) || e || f || g FROM \"x(y)\""),
               (std::vector<std::string>{"'x,y'3-5antes0", "'O''Brien'7-3nuevo-1"}));
     raw(path, "INSERT INTO \"x(y)\" (e) VALUES (-20)");

@@ -1,10 +1,12 @@
 // Values and texts as the engine converts and compares them.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "db/engine/Currency.h"
 #include "db/engine/Error.h"
 #include "db/engine/Text.h"
 #include "db/engine/Value.h"
@@ -33,6 +35,35 @@ TEST(Valor, FechasDesdeElDiaCeroDeAccess) {
     EXPECT_FALSE(parseDateTime("7/12/2026", d));
 }
 
+// The dates Access stores run from 1 January 100 to 31 December 9999; the text
+// of a date never overflows, whatever the number, and a time rounded up to
+// midnight is the next day on either side of day zero.
+TEST(Valor, FechasDentroDeLoQueAccessGuarda) {
+    EXPECT_EQ(oleDaysFromCivil(100, 1, 1), -657434.0);
+    EXPECT_EQ(oleDaysFromCivil(10000, 1, 1), 2958466.0);
+    EXPECT_TRUE(isStorableDate(oleDaysFromCivil(100, 1, 1, 23, 59, 59)));
+    EXPECT_TRUE(isStorableDate(oleDaysFromCivil(9999, 12, 31, 23, 59, 59)));
+    EXPECT_FALSE(isStorableDate(oleDaysFromCivil(99, 12, 31, 23, 59, 59)));
+    EXPECT_FALSE(isStorableDate(oleDaysFromCivil(10000, 1, 1)));
+    EXPECT_FALSE(isStorableDate(std::nan("")));
+
+    EXPECT_EQ(formatDateTime(oleDaysFromCivil(100, 1, 1, 12, 0, 0)), "0100-01-01 12:00:00");
+    EXPECT_EQ(formatDateTime(2958466.0 - 1e-9), "9999-12-31 23:59:59");
+    EXPECT_EQ(formatDateTime(-1.999999999), "1899-12-30 00:00:00");
+    EXPECT_EQ(formatDateTime(1.999999999), "1900-01-01 00:00:00");
+    EXPECT_EQ(formatDateTime(1e300), "1.0000000000000001e+300");
+    EXPECT_EQ(formatDateTime(-9.3e18), "-9.3e+18");
+
+    double d = 0;
+    EXPECT_TRUE(parseDateTime("2024-02-29", d));
+    EXPECT_TRUE(parseDateTime("0099-12-31", d));  // a date, though not one Access stores
+    EXPECT_FALSE(isStorableDate(d));
+    for (const char* bad : {"2023-02-29", "2026-04-31", "2026-13-01", "2026-12-07 24:00:00",
+                            "2026-12-07 10:20", "2026-12-07 10:20:30x", " 2026-12-07",
+                            "2026-12-07T10:20:30", "99999999999-01-01", "2026-+1-01", ""})
+        EXPECT_FALSE(parseDateTime(bad, d)) << bad;
+}
+
 TEST(Texto, MayusculasYComparacionSinDistinguirCaso) {
     EXPECT_EQ(upperCase("camión ñandú"), "CAMIÓN ÑANDÚ");
     EXPECT_TRUE(textEquals("Árbol", "áRBOL"));
@@ -57,4 +88,40 @@ TEST(Texto, ComparacionIgualQueLaDeLosTextosEnMayusculas) {
         const int esperado = upperCase(a).compare(upperCase(b));
         EXPECT_EQ(compareText(a, b), esperado < 0 ? -1 : esperado > 0 ? 1 : 0) << a << " | " << b;
     }
+}
+
+// Currency never passes through a double: text and whole numbers are exact to
+// the last ten-thousandth of the range, digits past the fourth decimal round
+// half to even, and the text of a value is its shortest decimal form.
+TEST(Valor, MonedaExactaDeTextoATextoSinDouble) {
+    EXPECT_EQ(parseCurrency("922337203685477.5807"), INT64_MAX);
+    EXPECT_EQ(parseCurrency(" -922337203685477,5808 "), INT64_MIN);
+    EXPECT_EQ(parseCurrency("922337203685477.5808"), std::nullopt);
+    EXPECT_EQ(parseCurrency("-922337203685477.58086"), std::nullopt);
+    EXPECT_EQ(parseCurrency("99999999999999999999999999"), std::nullopt);
+    EXPECT_EQ(parseCurrency("-0.0001"), -1);
+    EXPECT_EQ(parseCurrency(".5"), 5000);
+    EXPECT_EQ(parseCurrency("0.00005"), 0);     // half to even
+    EXPECT_EQ(parseCurrency("0.00015"), 2);
+    EXPECT_EQ(parseCurrency("0.000050001"), 1);
+    for (const char* bad : {"", " ", "-", "1.2.3", "1e5", "12a", "1 2"})
+        EXPECT_EQ(parseCurrency(bad), std::nullopt) << bad;
+
+    EXPECT_EQ(formatCurrency(INT64_MAX), "922337203685477.5807");
+    EXPECT_EQ(formatCurrency(INT64_MIN), "-922337203685477.5808");
+    EXPECT_EQ(formatCurrency(-1), "-0.0001");
+    EXPECT_EQ(formatCurrency(-30000), "-3");
+    EXPECT_EQ(formatCurrency(0), "0");
+    EXPECT_EQ(Value::currency(12345000).toText(), "1234.5");
+
+    EXPECT_EQ(toCurrency(Value::dbl(0.1 + 0.2)), 3000);
+    EXPECT_EQ(toCurrency(Value::dbl(0.00025)), 2);  // the nearest, half to even
+    EXPECT_EQ(toCurrency(Value::single(0.1f)), 1000);
+    EXPECT_EQ(toCurrency(Value::boolean(true)), -10000);
+    EXPECT_EQ(toCurrency(Value::longInt(INT32_MIN)), int64_t{INT32_MIN} * 10000);
+    EXPECT_EQ(toCurrency(Value::decimal("123456789012345.6789")), 1234567890123456789);
+    EXPECT_EQ(toCurrency(Value::dbl(1e15)), std::nullopt);
+    EXPECT_EQ(toCurrency(Value::dbl(std::nan(""))), std::nullopt);
+    EXPECT_THROW(toCurrency(Value::text("doce")), Error);
+    EXPECT_THROW(toCurrency(Value()), Error);
 }

@@ -12,6 +12,10 @@ void Backend::updateColumn(const std::string& table, RowId id, int column, const
     update(table, id, row);
 }
 
+RowId Backend::insert(const std::string& table, const Row& row) {
+    return insert(table, row, Given(row.size(), true));
+}
+
 std::string columnMissing(const std::string& path, const std::string& table, int column) {
     return "No existe el campo número " + std::to_string(column + 1) + " en la tabla «" + table +
            "» de «" + path + "»";

@@ -18,6 +18,8 @@ namespace pelmora::engine {
 
 using RowId = int64_t;
 using Row = std::vector<Value>;
+// For a new row, which columns were given a value, an explicit Null included.
+using Given = std::vector<bool>;
 
 // The message for a column index a table does not have.
 std::string columnMissing(const std::string& path, const std::string& table, int column);
@@ -61,8 +63,12 @@ class Backend {
     // Sets one column of a row (by index in schema order), the others left as stored.
     // This default reads the row and writes it whole.
     virtual void updateColumn(const std::string& table, RowId id, int column, const Value& value);
-    // Appends a row; columns left Null take their default or autonumber.
-    virtual RowId insert(const std::string& table, const Row& row) = 0;
+    // Appends a row. A column not given takes its default value (or the next
+    // autonumber); a column given Null stays Null, except a yes/no, which is
+    // never Null (false), and an autonumber, which takes the next number.
+    virtual RowId insert(const std::string& table, const Row& row, const Given& given) = 0;
+    // Appends a row whose every column is given.
+    RowId insert(const std::string& table, const Row& row);
 
     // A group of writes stored together: the writes between beginWrites() and the
     // matching endWrites() reach the file as one at endWrites(), so that a long run of

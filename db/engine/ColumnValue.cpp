@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 
+#include "db/engine/Currency.h"
 #include "db/engine/Error.h"
 #include "db/engine/Text.h"
 
@@ -68,23 +69,41 @@ Value textFrom(const Value& value, const Destination& where) {
         throw Error("No se admite texto vacío en " + place(where));
     if (column.type == Type::Text) {
         const size_t limit = column.size > 0 ? static_cast<size_t>(column.size) : 255;
-        if (characterCount(text) > limit)
-            doesNotFit(value, where,
-                       "tiene " + std::to_string(characterCount(text)) +
-                           " caracteres y el campo admite " + std::to_string(limit));
+        const size_t length = accessLength(text);
+        if (length > limit)
+            doesNotFit(
+                value, where,
+                "tiene " + std::to_string(length) + " caracteres" +
+                    (length > characterCount(text)
+                         ? " (los de fuera del plano básico, como los emojis, cuentan por dos)"
+                         : "") +
+                    " y el campo admite " + std::to_string(limit));
     }
     return Value::text(std::move(text), column.type);
 }
 
 Value dateFrom(const Value& value, const Destination& where) {
-    if (value.type() == Type::DateTime) return value;
     double days;
-    if (value.isText()) {
-        if (!parseDateTime(value.rawText(), days))
-            doesNotFit(value, where, "no es una fecha AAAA-MM-DD [HH:MM:SS]");
-        return Value::dateTime(days);
+    if (value.type() == Type::DateTime) {
+        days = value.rawDouble();
+    } else if (!value.isText()) {
+        days = value.toDouble();
+    } else if (!parseDateTime(value.rawText(), days)) {
+        doesNotFit(value, where, "no es una fecha AAAA-MM-DD [HH:MM:SS]");
     }
-    return Value::dateTime(value.toDouble());
+    if (!isStorableDate(days))
+        doesNotFit(
+            value, where,
+            "Access solo guarda fechas del 1 de enero del año 100 al 31 de diciembre de 9999");
+    return Value::dateTime(days);
+}
+
+Value currencyFrom(const Value& value, const Destination& where) {
+    const std::optional<int64_t> scaled = toCurrency(value);
+    if (!scaled)
+        doesNotFit(value, where,
+                   "fuera del intervalo de -922337203685477,5808 a 922337203685477,5807");
+    return Value::currency(*scaled);
 }
 
 Value decimalFrom(const Value& value) {
@@ -108,12 +127,8 @@ Value convert(const Value& value, const Destination& where) {
             return Value::integer(int16_t(roundedInRange(value, where, -32768, 32767)));
         case Type::Long:
             return Value::longInt(int32_t(roundedInRange(value, where, INT32_MIN, INT32_MAX)));
-        case Type::Currency: {
-            if (value.type() == Type::Currency) return value;
-            double scaled = std::nearbyint(value.toDouble() * 10000.0);
-            if (!(std::fabs(scaled) < 9.2e18)) doesNotFit(value, where, "fuera del intervalo");
-            return Value::currency(static_cast<int64_t>(scaled));
-        }
+        case Type::Currency:
+            return currencyFrom(value, where);
         case Type::Single: {
             // Up to half a unit past the largest single, which still rounds to it.
             const double d = value.toDouble(), limit = FLT_MAX + std::ldexp(1.0, 103);
@@ -174,6 +189,13 @@ size_t characterCount(const std::string& utf8) {
     for (char c : utf8)
         if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
     return count;
+}
+
+size_t accessLength(const std::string& utf8) {
+    size_t supplementary = 0;
+    for (char c : utf8)
+        if (static_cast<unsigned char>(c) >= 0xF0) ++supplementary;  // a 4-byte sequence
+    return characterCount(utf8) + supplementary;
 }
 
 }  // namespace pelmora::engine

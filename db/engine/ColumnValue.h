@@ -28,5 +28,8 @@ std::string continued(const std::string& message);
 
 // Number of characters (code points) of UTF-8 text.
 size_t characterCount(const std::string& utf8);
+// Length of UTF-8 text as Access counts it, in UTF-16 units: a character outside
+// the Basic Multilingual Plane (an emoji) is two. A text field's size limits it.
+size_t accessLength(const std::string& utf8);
 
 }  // namespace pelmora::engine

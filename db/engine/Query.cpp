@@ -153,10 +153,11 @@ class Parser {
 
     Value literal() {
         if (peek().kind == Token::Text) return Value::text(tokens_[position_++].text);
+        if (acceptKeyword("NULL")) return Value();
         const bool negative = acceptSymbol("-");
         const Lexeme& whole = peek();
         if (whole.kind != Token::Word || !isDigits(whole.text))
-            fail("se esperaba un texto entre comillas simples o un número");
+            fail("se esperaba un texto entre comillas simples, un número o Null");
         std::string digits = (negative ? "-" : "") + whole.text;
         ++position_;
         if (peek().kind == Token::Symbol && peek().text == "." &&

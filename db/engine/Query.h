@@ -15,7 +15,7 @@ enum class Comparison { Equal, Less, Greater, LessEqual, GreaterEqual, NotEqual 
 struct Condition {
     std::string column;
     Comparison op = Comparison::Equal;
-    Value literal;  // text or a number; compared as the column's type
+    Value literal;  // text or a number, compared as the column's type; or Null, equal to nothing
 };
 
 struct Query {

@@ -110,11 +110,13 @@ void Recordset::set(const std::string& name, Value value) {
         throw Error("Se asigna el campo «" + name + "» de la tabla «" + schema_.name +
                     "» sin AddNew ni Edit");
     buffer_[i] = std::move(value);
+    if (editing_ == Editing::AddNew) given_[i] = true;
 }
 
 void Recordset::addNew() {
     requireWritable("AddNew");
     buffer_.assign(schema_.columns.size(), Value());
+    given_.assign(schema_.columns.size(), false);
     editing_ = Editing::AddNew;
 }
 
@@ -131,7 +133,7 @@ void Recordset::update() {
         backend_->update(schema_.name, currentId_, buffer_);
         detached_ = buffer_;
     } else if (editing_ == Editing::AddNew) {
-        backend_->insert(schema_.name, buffer_);  // the current record stays current
+        backend_->insert(schema_.name, buffer_, given_);  // the current record stays current
     } else {
         throw Error("Update sin AddNew ni Edit en la tabla «" + schema_.name + "»");
     }

@@ -29,7 +29,8 @@ public:
 
     // The current record's value of a field (or of the record begun by AddNew/Edit).
     Value field(const std::string& name);
-    // Sets a field of the record begun by AddNew or Edit.
+    // Sets a field of the record begun by AddNew or Edit. A field AddNew's record
+    // leaves unset takes its default value; one set to Null stays Null.
     void set(const std::string& name, Value value);
 
     void addNew();
@@ -61,6 +62,7 @@ private:
     bool closed_ = false;
     Editing editing_ = Editing::None;
     Row buffer_;
+    Given given_;  // the fields set since AddNew
 };
 
 }  // namespace pelmora::engine

@@ -79,7 +79,11 @@ private:
 };
 
 // Date/time helpers: OLE days <-> "YYYY-MM-DD HH:MM:SS" (whole seconds).
+// Whether Access can store the date: from 1 January 100 to 31 December 9999.
+bool isStorableDate(double oleDays);
+// A date Access cannot store shows as its number of days.
 std::string formatDateTime(double oleDays);
+// "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS", a real calendar day, any year.
 bool parseDateTime(const std::string& text, double& oleDays);
 double oleDaysFromCivil(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 

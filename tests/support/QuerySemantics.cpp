@@ -106,6 +106,13 @@ void checkConditions(Database& db) {
     EXPECT_EQ(where(db, "((tcomplet='ÁRBOL') AND (clasific=7 AND mslink>10))"), (Ns{1}));
     EXPECT_EQ(where(db, "Elementos.MSLINK=30"), (Ns{1}));
     EXPECT_THROW(where(db, "noexiste=1"), Error);
+    // A comparison with Null is Null, which no row passes, Null fields included.
+    EXPECT_EQ(where(db, "mslink=Null"), (Ns{}));
+    EXPECT_EQ(where(db, "tcomplet<>NULL"), (Ns{}));
+    EXPECT_EQ(where(db, "(clasific=7 AND mslink>=null)"), (Ns{}));
+    EXPECT_EQ(numbers(db, "Select Elementos.* from Elementos WHERE mslink=Null ORDER BY mslink;"),
+              (Ns{}));
+    EXPECT_THROW(where(db, "noexiste=Null"), Error);
 }
 
 void checkNames(Database& db) {
@@ -257,10 +264,19 @@ void checkRecordsetBehaviour(Database& db) {
     add->addNew();
     add->set("n", Value::longInt(8));
     add->update();
+    // Fields set to Null stay Null (a yes/no reads false), defaults notwithstanding.
+    add->addNew();
+    add->set("n", Value::longInt(9));
+    add->set("Nota", Value());
+    add->set("Marca", Value());
+    add->update();
     add->close();
-    EXPECT_EQ(where(db, "Marca=0"), (Ns{1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(where(db, "Marca=0"), (Ns{1, 2, 3, 4, 5, 6, 7, 9}));
     EXPECT_EQ(where(db, "Marca=-1"), (Ns{8}));
     EXPECT_EQ(where(db, "Nota='sin nota'"), (Ns{8}));
+    auto ninth = db.openRecordset("Select Elementos.* from Elementos WHERE n=9;", OpenMode::Snapshot);
+    ASSERT_FALSE(ninth->eof());
+    EXPECT_TRUE(ninth->field("Nota").isNull());
 }
 
 }  // namespace pelmora::prueba

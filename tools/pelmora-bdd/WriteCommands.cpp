@@ -23,13 +23,21 @@ const engine::Column& columnOf(const engine::TableSchema& schema, const std::str
     return schema.columns[index];
 }
 
-// One line of `insert` as a whole row; columns the line leaves out stay Null.
-engine::Row rowFromLine(const std::string& line, const engine::TableSchema& schema,
-                        const std::string& path) {
-    engine::Row row(schema.columns.size());
+// One line of `insert` as a new row: the columns the line names are given
+// (null as Null), the others take their default.
+struct NewRow {
+    engine::Row values;
+    engine::Given given;
+};
+
+NewRow rowFromLine(const std::string& line, const engine::TableSchema& schema,
+                   const std::string& path) {
+    NewRow row{engine::Row(schema.columns.size()), engine::Given(schema.columns.size(), false)};
     for (const auto& [key, json] : parseJsonObject(line)) {
         const engine::Column& column = columnOf(schema, key, path);
-        row[schema.find(column.name)] = jsonToValue(json, column);
+        const int index = schema.find(column.name);
+        row.values[index] = jsonToValue(json, column);
+        row.given[index] = true;
     }
     return row;
 }
@@ -77,7 +85,8 @@ int runInsert(const Arguments& args, std::istream& in, std::ostream& out) {
         ++lineNumber;
         if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
         try {
-            backend.insert(schema.name, rowFromLine(line, schema, db->path()));
+            const NewRow row = rowFromLine(line, schema, db->path());
+            backend.insert(schema.name, row.values, row.given);
         } catch (const std::exception& e) {
             throw engine::Error("Línea " + std::to_string(lineNumber) + " de la entrada: " +
                                 e.what() + " (" + records(added, "añadido") + " antes)");

@@ -1,6 +1,7 @@
 #include "db/engine/jet/Header.h"
 
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -9,9 +10,54 @@
 namespace pelmora::engine::jet {
 
 namespace {
+
 constexpr int kVersionOffset = 0x14;
 constexpr int kMaskedStart = 0x18;
 constexpr int kCodePageOffset = 0x3C;
+constexpr int kKeyOffset = 0x3E;
+constexpr int kPasswordOffset = 0x42;
+constexpr int kCreationDateOffset = 0x72;  // Jet4
+
+uint32_t u32(const std::vector<uint8_t>& bytes, int at) {
+    uint32_t v;
+    std::memcpy(&v, bytes.data() + at, sizeof v);  // the host is little-endian, as the file
+    return v;
+}
+
+// Jet4 masks the password further with the four bytes of the whole part of the
+// creation date, repeated; Jet3 does not.
+std::array<uint8_t, 4> passwordMask(const std::vector<uint8_t>& bytes, const Format& f) {
+    std::array<uint8_t, 4> mask{};
+    if (!f.unicode) return mask;
+    double created;
+    std::memcpy(&created, bytes.data() + kCreationDateOffset, sizeof created);
+    if (!(std::fabs(created) < 0x1p31)) return mask;
+    const int32_t day = static_cast<int32_t>(created);
+    std::memcpy(mask.data(), &day, sizeof day);
+    return mask;
+}
+
+// Whether a database password is set: its unmasked characters are not all zero.
+bool hasPassword(const std::vector<uint8_t>& bytes, const Format& f) {
+    const std::array<uint8_t, 4> mask = passwordMask(bytes, f);
+    const int length = f.unicode ? 40 : 20;
+    for (int i = 0; i < length; ++i)
+        if ((bytes[kPasswordOffset + i] ^ mask[i % 4]) != 0) return true;
+    return false;
+}
+
+// A database Access encoded has every page past the header scrambled with a key
+// stream from the database key; the engine does not undo it, so nothing it read
+// from those pages could be trusted.
+void requireUnencoded(const std::vector<uint8_t>& bytes, const PageFile& file, bool password) {
+    if (u32(bytes, kKeyOffset) == 0) return;
+    throw Error("No se puede leer la base de datos «" + file.path() +
+                "»: " + (password ? "está protegida con una contraseña y " : "") +
+                "está codificada, y sus páginas no se leen sin descodificarla; "
+                "descodifíquela en Access (Herramientas > Seguridad > Codificar o "
+                "descodificar base de datos) y vuelva a intentarlo");
+}
+
 }  // namespace
 
 void maskHeaderArea(uint8_t* area, int length) {
@@ -50,6 +96,8 @@ Header readHeader(PageFile& file) {
                      " bytes, menos que las páginas que toda base de datos tiene)");
     maskHeaderArea(bytes.data() + kMaskedStart, f.maskedLength);
     const auto u16 = [&](int at) { return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8); };
+    header.password = hasPassword(bytes, f);
+    requireUnencoded(bytes, file, header.password);
     header.codePage = u16(kCodePageOffset);
     header.sortOrder = u16(f.sortOrderOffset);
     if (f.sortVersionOffset >= 0) header.sortVersion = bytes[f.sortVersionOffset];

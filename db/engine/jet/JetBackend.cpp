@@ -29,35 +29,35 @@ class JetBackend : public Backend {
     TableSchema schema(const std::string& table) override { return file_->table(table)->schema; }
 
     void createTable(const TableSchema& table) override {
-        requireWritableFormat("crear la tabla «" + table.name + "»");
+        requireWritable("crear la tabla «" + table.name + "»");
         jet::WriteGroup group(file_->pages());
         schemas_.createTable(table);
         group.end();
     }
     void addColumn(const std::string& table, const Column& column) override {
-        requireWritableFormat("añadir el campo «" + column.name + "» a la tabla «" + table + "»");
+        requireWritable("añadir el campo «" + column.name + "» a la tabla «" + table + "»");
         jet::WriteGroup group(file_->pages());
         schemas_.addColumn(table, column);
         group.end();
     }
     void setDefaultValue(const std::string& table, const std::string& column,
                          const Value& value) override {
-        requireWritableFormat("fijar el valor predeterminado del campo «" + column +
-                              "» de la tabla «" + table + "»");
+        requireWritable("fijar el valor predeterminado del campo «" + column + "» de la tabla «" +
+                        table + "»");
         jet::WriteGroup group(file_->pages());
         schemas_.setDefaultValue(table, column, value);
         group.end();
     }
     void update(const std::string& table, RowId id, const Row& row) override {
-        requireWritableFormat("modificar un registro de la tabla «" + table + "»");
+        requireWritable("modificar un registro de la tabla «" + table + "»");
         jet::WriteGroup group(file_->pages());
         auto t = file_->table(table);
-        rows_.update(*t, slotOf(*t, id), fitted(*t, row, false));
+        rows_.update(*t, slotOf(*t, id), fitted(*t, row, nullptr));
         group.end();
     }
 
     void updateColumn(const std::string& table, RowId id, int column, const Value& value) override {
-        requireWritableFormat("modificar un registro de la tabla «" + table + "»");
+        requireWritable("modificar un registro de la tabla «" + table + "»");
         jet::WriteGroup group(file_->pages());
         auto t = file_->table(table);
         const TableSchema& schema = t->schema;
@@ -67,11 +67,11 @@ class JetBackend : public Backend {
         group.end();
     }
 
-    RowId insert(const std::string& table, const Row& row) override {
-        requireWritableFormat("añadir un registro a la tabla «" + table + "»");
+    RowId insert(const std::string& table, const Row& row, const Given& given) override {
+        requireWritable("añadir un registro a la tabla «" + table + "»");
         jet::WriteGroup group(file_->pages());
         auto t = file_->table(table);
-        const RowId id = rows_.insert(*t, fitted(*t, row, true)).packed();
+        const RowId id = rows_.insert(*t, fitted(*t, row, &given)).packed();
         group.end();
         return id;
     }
@@ -109,18 +109,20 @@ class JetBackend : public Backend {
     }
 
   private:
-    // The values made to fit their columns; a yes/no is never Null. A new row's
-    // Null columns take their default value; autonumbers are left to the writer.
-    jet::RowWriter::Values fitted(const jet::JetTable& t, const Row& row, bool isNew) const {
+    // The values made to fit their columns; a yes/no is never Null. The columns a
+    // new row (`given` set) leaves out take their default value; autonumbers are
+    // left to the writer.
+    jet::RowWriter::Values fitted(const jet::JetTable& t, const Row& row,
+                                  const Given* given) const {
         const TableSchema& schema = t.schema;
-        if (row.size() != schema.columns.size())
+        if (row.size() != schema.columns.size() || (given && given->size() != row.size()))
             throw Error("Se escriben " + std::to_string(row.size()) + " valores en la tabla «" +
                         schema.name + "» de «" + path() + "», que tiene " +
                         std::to_string(schema.columns.size()) + " campos");
         jet::RowWriter::Values values;
         values.reserve(row.size());
         for (size_t i = 0; i < row.size(); ++i)
-            values.push_back(fittedValue(schema, i, row[i], isNew));
+            values.push_back(fittedValue(schema, i, row[i], given && !(*given)[i]));
         return values;
     }
 
@@ -132,24 +134,32 @@ class JetBackend : public Backend {
         return jet::RowPointer::from(static_cast<uint32_t>(id));
     }
 
-    // A value as the column stores it: its default in a new row, yes/no never Null,
-    // a required column never left Null.
-    Value fittedValue(const TableSchema& schema, size_t i, const Value& value, bool isNew) const {
+    // A value as the column stores it: its default when a new row leaves it out,
+    // yes/no never Null, a required column never left Null.
+    Value fittedValue(const TableSchema& schema, size_t i, const Value& value,
+                      bool takesDefault) const {
         const Column& column = schema.columns[i];
         const Destination where{path(), schema.name, column};
         Value v = fitToColumn(value, where);
-        if (v.isNull() && isNew && column.defaultValue)
+        if (v.isNull() && takesDefault && column.defaultValue)
             v = fitToColumn(*column.defaultValue, where);
         if (v.isNull() && column.type == Type::Boolean) v = Value::boolean(false);
         if (!column.autoNumber) requireValue(v, where);
         return v;
     }
 
-    void requireWritableFormat(const std::string& what) const {
+    // Refuses, before anything is written, the files the engine does not write:
+    // Access 97 ones and those protected by a database password.
+    void requireWritable(const std::string& what) const {
         if (file_->pages().format().version != 4)
             throw Error("No se puede " + what + " en «" + path() +
                         "»: es una base de datos de Access 97, en la que no se puede escribir; " +
                         "conviértala al formato de Access 2000-2003");
+        if (file_->header().password)
+            throw Error("No se puede " + what + " en «" + path() +
+                        "»: la base de datos está protegida con una contraseña, y en ella no se " +
+                        "escribe; quítele la contraseña en Access (Herramientas > Seguridad > " +
+                        "Anular la contraseña de la base de datos) y vuelva a intentarlo");
     }
 
     std::shared_ptr<jet::JetFile> file_;

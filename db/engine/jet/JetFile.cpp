@@ -1,7 +1,6 @@
 #include "db/engine/jet/JetFile.h"
 
-#include <cmath>
-
+#include "db/engine/ColumnValue.h"
 #include "db/engine/Error.h"
 #include "db/engine/Text.h"
 #include "db/engine/jet/Properties.h"
@@ -73,9 +72,21 @@ bool oneOf(const std::string& word, std::initializer_list<const char*> words) {
     return false;
 }
 
-// The value of a DefaultValue expression when it is a plain literal; otherwise
-// the expression itself, as text.
-Value defaultValue(const std::string& expression, Type type) {
+bool isNumber(Type type) {
+    switch (type) {
+        case Type::Byte: case Type::Integer: case Type::Long: case Type::Currency:
+        case Type::Single: case Type::Double: case Type::Decimal:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The value of a DefaultValue expression when it is a plain literal: text in
+// quotes, a yes/no word, a number the field holds (converted as a value written
+// to it, so never wrapped or cut). Otherwise the expression itself, as text,
+// which the field refuses if a new row ever takes it.
+Value defaultValue(const std::string& expression, const Destination& where) {
     const std::string e = expression;
     if (e.size() >= 2 && e.front() == '"' && e.back() == '"') {
         std::string inner;
@@ -85,24 +96,15 @@ Value defaultValue(const std::string& expression, Type type) {
         }
         return Value::text(inner);
     }
-    if (type == Type::Boolean) {
+    if (where.column.type == Type::Boolean) {
         if (oneOf(e, {"TRUE", "YES", "ON", "-1"})) return Value::boolean(true);
         if (oneOf(e, {"FALSE", "NO", "OFF", "0"})) return Value::boolean(false);
     }
-    try {
-        const Value literal = Value::text(e);
-        switch (type) {
-            case Type::Byte: return Value::byte(static_cast<uint8_t>(literal.toInteger()));
-            case Type::Integer: return Value::integer(literal.toInteger());
-            case Type::Long: return Value::longInt(literal.toLong());
-            case Type::Single: return Value::single(static_cast<float>(literal.toDouble()));
-            case Type::Double: return Value::dbl(literal.toDouble());
-            case Type::Currency:
-                return Value::currency(static_cast<int64_t>(std::llround(literal.toDouble() * 10000)));
-            case Type::Decimal: literal.toDouble(); return Value::decimal(e);
-            default: break;
+    if (isNumber(where.column.type)) {
+        try {
+            return fitToColumn(Value::text(e), where);
+        } catch (const Error&) {
         }
-    } catch (const Error&) {
     }
     return Value::text(e);
 }
@@ -131,7 +133,8 @@ TableSchema schemaOf(const TableDefinition& table, const Format& format,
             column.allowZeroLength = p->second.allowZeroLength.value_or(false);
             column.required = p->second.required.value_or(false);
             if (p->second.defaultValue)
-                column.defaultValue = defaultValue(*p->second.defaultValue, column.type);
+                column.defaultValue =
+                    defaultValue(*p->second.defaultValue, {path, schema.name, column});
         }
         schema.columns.push_back(std::move(column));
     }

@@ -94,8 +94,6 @@ constexpr size_t kCompressUpTo = 1024;
 
 }  // namespace
 
-size_t storedLength(const std::string& utf8) { return ucs2(codePoints(utf8)).size() / 2; }
-
 std::string encodeText(const ColumnDef& column, const Format&, const std::string& utf8) {
     const std::u32string text = codePoints(utf8);
     const bool oneByte = std::all_of(text.begin(), text.end(),

@@ -20,8 +20,6 @@ std::string encodeValue(const ColumnDef& column, const Format& format, const Val
 // Jet4 text: UCS-2, or (columns that allow it) the compressed form FF FE plus one
 // byte a character when every character takes one byte and that saves room.
 std::string encodeText(const ColumnDef& column, const Format& format, const std::string& utf8);
-// Characters of UTF-8 text once stored (UCS-2 units), for the width checks.
-size_t storedLength(const std::string& utf8);
 
 // One column of a row being built: for yes/no the bit, for the others the stored
 // bytes (a long value's 12-byte header and inline data) or nothing for Null.

@@ -48,7 +48,7 @@ class SqliteBackend final : public Backend {
     Row read(const std::string& table, RowId id) override;
     void update(const std::string& table, RowId id, const Row& row) override;
     void updateColumn(const std::string& table, RowId id, int column, const Value& value) override;
-    RowId insert(const std::string& table, const Row& row) override;
+    RowId insert(const std::string& table, const Row& row, const Given& given) override;
 
     void beginWrites() override;
     void endWrites() override;
@@ -255,8 +255,8 @@ std::vector<Value> SqliteBackend::fitted(const TableSchema& table, const Row& ro
     return values;
 }
 
-// A fitted value as an UPDATE writes it: yes/no never Null, a required column
-// never left Null.
+// A fitted value as an UPDATE (or an INSERT that gives it) writes it: yes/no
+// never Null, a required column never left Null.
 void SqliteBackend::completeForUpdate(const TableSchema& table, size_t column, Value& value) const {
     const Column& target = table.columns[column];
     if (value.isNull() && target.type == Type::Boolean) value = Value::boolean(false);
@@ -302,33 +302,38 @@ void SqliteBackend::updateColumn(const std::string& table, RowId id, int column,
     updateRow(entry.schema, id, statement);
 }
 
-// Columns left Null are left out of the INSERT, so that SQLite fills in their
-// default (false for yes/no) or the autonumber.
-RowId SqliteBackend::insert(const std::string& table, const Row& row) {
+// Columns not given are left out of the INSERT, so that SQLite fills in their
+// default (false for yes/no) or the autonumber; a given Null is written as such.
+RowId SqliteBackend::insert(const std::string& table, const Row& row, const Given& given) {
     const TableSchema& schema = catalog_.schema(table);
     const std::string doing = "añadir un registro a " + inTable(schema.name);
     connection_->requireWritable(doing);
     std::vector<Value> values = fitted(schema, row);
+    if (given.size() != values.size())
+        throw Error("Se añade un registro a " + inTable(schema.name) + " de «" + path() +
+                    "» sin decir qué campos se dan");
     std::string names, marks;
-    std::vector<int> given;
+    std::vector<int> written;
     for (size_t i = 0; i < values.size(); ++i) {
         const Column& column = schema.columns[i];
-        if (values[i].isNull()) {
+        if (given[i] && !column.autoNumber) {
+            completeForUpdate(schema, i, values[i]);
+        } else if (values[i].isNull()) {
             if (!column.autoNumber && !column.defaultValue)
                 requireValue(values[i], {path(), schema.name, column});
             continue;
         }
-        names += (given.empty() ? "" : ", ") + quoteIdentifier(column.name);
-        marks += given.empty() ? "?" : ", ?";
-        given.push_back(static_cast<int>(i));
+        names += (written.empty() ? "" : ", ") + quoteIdentifier(column.name);
+        marks += written.empty() ? "?" : ", ?";
+        written.push_back(static_cast<int>(i));
     }
     const std::string target = "INSERT INTO " + quoteIdentifier(schema.name);
     Statement statement =
-        connection_->cached(given.empty() ? target + " DEFAULT VALUES"
+        connection_->cached(written.empty() ? target + " DEFAULT VALUES"
                                           : target + " (" + names + ") VALUES (" + marks + ")",
                             doing);
-    for (size_t k = 0; k < given.size(); ++k)
-        sqlite::bindValue(statement, static_cast<int>(k + 1), values[given[k]]);
+    for (size_t k = 0; k < written.size(); ++k)
+        sqlite::bindValue(statement, static_cast<int>(k + 1), values[written[k]]);
     statement.step();
     const RowId id = sqlite3_last_insert_rowid(connection_->handle());
     indexes_.rowWritten(schema, id);
