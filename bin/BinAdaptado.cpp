@@ -26,9 +26,10 @@ std::string RutaReal(const std::string& ruta) {
     return error ? ruta : real.string();
 }
 
-std::string RutaCopia(const std::string& real) {
+// The copy being written, and the copy once complete.
+std::string RutaCopia(const std::string& real, const char* estado) {
     const fs::path p(real);
-    return (p.parent_path() / ("." + p.filename().string() + ".adaptando")).string();
+    return (p.parent_path() / ("." + p.filename().string() + "." + estado)).string();
 }
 
 std::string Carpeta(const std::string& real) {
@@ -53,6 +54,13 @@ void EscribeTodo(int fd, const uint8_t* datos, size_t n, const std::string& ruta
     }
 }
 
+void SincronizaCarpeta(const std::string& real) {
+    const int carpeta = ::open(Carpeta(real).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (carpeta < 0) return;
+    Sincroniza(carpeta, Carpeta(real));
+    ::close(carpeta);
+}
+
 }  // namespace
 
 void BinAdaptado::CompruebaAntes(const std::string& rutaBin) {
@@ -67,14 +75,26 @@ void BinAdaptado::CompruebaAntes(const std::string& rutaBin) {
     if (::access(Carpeta(real).c_str(), W_OK | X_OK) != 0)
         throw ErrorFichero("No se puede adaptar el fichero BIN «" + rutaBin + "»: en su carpeta «" +
                            Carpeta(real) + "» no se pueden crear ficheros");
-    ::unlink(RutaCopia(real).c_str());
 }
 
-BinAdaptado::BinAdaptado(const std::string& rutaBin)
-    : ruta_(RutaReal(rutaBin)), copia_(RutaCopia(ruta_)) {}
+void BinAdaptado::Coloca(const std::string& rutaBin) {
+    const std::string real = RutaReal(rutaBin);
+    const std::string lista = RutaCopia(real, "adaptado");
+    if (::rename(lista.c_str(), real.c_str()) != 0) {
+        if (errno == ENOENT) return;
+        FallaFichero("No se puede reemplazar el fichero", rutaBin, errno);
+    }
+    SincronizaCarpeta(real);
+}
+
+void BinAdaptado::Descarta(const std::string& rutaBin) {
+    const std::string real = RutaReal(rutaBin);
+    ::unlink(RutaCopia(real, "adaptando").c_str());
+    ::unlink(RutaCopia(real, "adaptado").c_str());
+}
 
 BinAdaptado::~BinAdaptado() {
-    if (escribiendo_) ::unlink(copia_.c_str());
+    if (escribiendo_) ::unlink(RutaCopia(RutaReal(ruta_), "adaptando").c_str());
 }
 
 void BinAdaptado::Cambia(int64_t posicion, const AtributoOcurrencia& atributo) {
@@ -84,7 +104,7 @@ void BinAdaptado::Cambia(int64_t posicion, const AtributoOcurrencia& atributo) {
 }
 
 // The original in blocks, each with the changes that fall in it.
-void BinAdaptado::EscribeCopia(int origen, int copia) const {
+void BinAdaptado::EscribeCopia(int origen, int copia, const std::string& rutaCopia) const {
     std::vector<uint8_t> bloque(kBloque);
     auto cambio = cambios_.begin();
     for (int64_t inicio = 0;;) {
@@ -100,49 +120,47 @@ void BinAdaptado::EscribeCopia(int origen, int copia) const {
                         cambio->bytes.data() + (desde - cambio->posicion), size_t(hasta - desde));
             if (cambio->posicion + int64_t(cambio->bytes.size()) > fin) break;  // goes on in the next block
         }
-        EscribeTodo(copia, bloque.data(), size_t(n), copia_);
+        EscribeTodo(copia, bloque.data(), size_t(n), rutaCopia);
         inicio = fin;
     }
 }
 
-void BinAdaptado::Termina() {
+void BinAdaptado::Prepara() {
     if (cambios_.empty()) return;
     std::stable_sort(cambios_.begin(), cambios_.end(),
                      [](const Cambio& a, const Cambio& b) { return a.posicion < b.posicion; });
-    const int origen = ::open(ruta_.c_str(), O_RDONLY | O_CLOEXEC);
+    const std::string real = RutaReal(ruta_);
+    const std::string copia = RutaCopia(real, "adaptando");
+    const int origen = ::open(real.c_str(), O_RDONLY | O_CLOEXEC);
     if (origen < 0) FallaFichero("No se puede abrir el fichero", ruta_, errno);
     struct stat st {};
     ::fstat(origen, &st);
     escribiendo_ = true;
-    const int copia = ::open(copia_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (copia < 0) {
+    const int destino = ::open(copia.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (destino < 0) {
         const int error = errno;
         ::close(origen);
-        FallaFichero("No se puede crear el fichero", copia_, error);
+        FallaFichero("No se puede crear el fichero", copia, error);
     }
     try {
-        EscribeCopia(origen, copia);
+        EscribeCopia(origen, destino, copia);
         // The owner first: changing it may drop the set-id bits the mode then puts back.
-        if (::fchown(copia, st.st_uid, st.st_gid) != 0 && errno != EPERM)
-            FallaFichero("No se puede dar su propietario al fichero", copia_, errno);
-        if (::fchmod(copia, st.st_mode & 07777) != 0)
-            FallaFichero("No se pueden dar sus permisos al fichero", copia_, errno);
-        Sincroniza(copia, copia_);
+        if (::fchown(destino, st.st_uid, st.st_gid) != 0 && errno != EPERM)
+            FallaFichero("No se puede dar su propietario al fichero", copia, errno);
+        if (::fchmod(destino, st.st_mode & 07777) != 0)
+            FallaFichero("No se pueden dar sus permisos al fichero", copia, errno);
+        Sincroniza(destino, copia);
     } catch (...) {
-        ::close(copia);
+        ::close(destino);
         ::close(origen);
         throw;
     }
     ::close(origen);
-    if (::close(copia) != 0) FallaFichero("No se puede guardar el fichero", copia_, errno);
-    if (::rename(copia_.c_str(), ruta_.c_str()) != 0)
-        FallaFichero("No se puede reemplazar el fichero", ruta_, errno);
+    if (::close(destino) != 0) FallaFichero("No se puede guardar el fichero", copia, errno);
+    if (::rename(copia.c_str(), RutaCopia(real, "adaptado").c_str()) != 0)
+        FallaFichero("No se puede guardar el fichero", copia, errno);
     escribiendo_ = false;
-    const int carpeta = ::open(Carpeta(ruta_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (carpeta >= 0) {
-        Sincroniza(carpeta, Carpeta(ruta_));
-        ::close(carpeta);
-    }
+    SincronizaCarpeta(real);
 }
 
 }  // namespace pelmora

@@ -1,8 +1,9 @@
-// The Adaptation's new BIN file, landed whole: the walk reads the original and
-// notes each ATR it rewrites; at the end the adapted copy is written beside the
-// original (".<name>.adaptando", never taken for a sheet) in large blocks,
-// flushed, given the original's mode and owner, and renamed over it in one step.
-// Until then, and after any error or kill, the original is exactly as it was.
+// The Adaptation's new BIN file: the walk reads the original and notes each ATR
+// it rewrites; Prepara() then writes the adapted copy beside the original in
+// large blocks (".<name>.adaptando", never taken for a sheet), flushed, with the
+// original's mode and owner, and names it ".<name>.adaptado" once complete;
+// Coloca() puts a complete copy in the original's place in one step. Until then
+// the original is exactly as it was.
 #pragma once
 
 #include <array>
@@ -17,32 +18,33 @@ namespace pelmora {
 class BinAdaptado {
   public:
     // Checks that `rutaBin` can be adapted (a regular file that may be read and
-    // written, whoever runs the program, in a folder that takes a new file) and
-    // removes the copy a run cut short left; throws ErrorFichero otherwise.
-    // Nothing else is written.
+    // written, whoever runs the program, in a folder that takes a new file);
+    // throws ErrorFichero otherwise. Nothing is written.
     static void CompruebaAntes(const std::string& rutaBin);
+    // Puts the complete adapted copy of `rutaBin`, if there is one, in its place.
+    static void Coloca(const std::string& rutaBin);
+    // Removes whatever copy of `rutaBin` is there, complete or not.
+    static void Descarta(const std::string& rutaBin);
 
-    explicit BinAdaptado(const std::string& rutaBin);
-    // A copy not landed is removed.
+    explicit BinAdaptado(const std::string& rutaBin) : ruta_(rutaBin) {}
+    // A copy left half written is removed.
     ~BinAdaptado();
     BinAdaptado(const BinAdaptado&) = delete;
     BinAdaptado& operator=(const BinAdaptado&) = delete;
 
     // The ATR read at `posicion` of the original is to read `atributo`.
     void Cambia(int64_t posicion, const AtributoOcurrencia& atributo);
-    // Writes the adapted copy and puts it in the original's place. With no change
-    // noted the original is left as it is.
-    void Termina();
+    // Writes the complete adapted copy; with no change noted there is none.
+    void Prepara();
 
   private:
     struct Cambio {
         int64_t posicion;
         std::array<uint8_t, AtributoOcurrencia::kBytes> bytes;
     };
-    void EscribeCopia(int origen, int copia) const;
+    void EscribeCopia(int origen, int copia, const std::string& rutaCopia) const;
 
-    std::string ruta_;   // the file itself, links followed
-    std::string copia_;  // the adapted copy being written
+    std::string ruta_;
     std::vector<Cambio> cambios_;  // in the order of the file
     bool escribiendo_ = false;
 };

@@ -1,7 +1,6 @@
 // The element walk: each element's extent, the element without ATR, the ATRs that
 // repeat a table, and each ATR's lookups as the run kind asks; in the Adaptation
-// run the ATRs whose mslink changes are noted, and the adapted BIN file replaces
-// the original only once the whole walk has ended.
+// run the ATRs whose mslink changes are noted for the adapted copy (BinAdaptado.h).
 #include "bin/RecorreFicheroBin.h"
 
 #include <array>
@@ -20,11 +19,11 @@ namespace {
 
 class Recorrido {
   public:
-    Recorrido(Estado& estado, const std::string& RutaBin)
+    Recorrido(Estado& estado, const std::string& RutaBin, BinAdaptado* adaptado)
         : estado_(estado),
           RutaBin_(RutaBin),
           bin_(RutaBin, FicheroBinario::Modo::Lectura),
-          adaptado_(RutaBin),
+          adaptado_(adaptado),
           escrituras_(estado.BdDParticular),
           indices_(estado) {}
 
@@ -35,7 +34,6 @@ class Recorrido {
         indices_.EscribeMarcas();
         escrituras_.Termina();
         bin_.cierra();
-        adaptado_.Termina();
         estado_.pantalla.punteroNormal();
     }
 
@@ -101,7 +99,7 @@ class Recorrido {
                              ValorTcomplet, ValorClave, NuevoMslink);
         if (NuevoMslink <= 0 || NuevoMslink == estado_.MslinkActual) return;
         CopiaAtributo.Mslink = NuevoMslink;
-        adaptado_.Cambia(bin_.posicion() - static_cast<int64_t>(AtributoOcurrencia::kBytes),
+        adaptado_->Cambia(bin_.posicion() - static_cast<int64_t>(AtributoOcurrencia::kBytes),
                          CopiaAtributo);
     }
 
@@ -115,7 +113,7 @@ class Recorrido {
     Estado& estado_;
     const std::string RutaBin_;
     FicheroBinario bin_;
-    BinAdaptado adaptado_;
+    BinAdaptado* adaptado_;  // where the Adaptation notes the ATRs it rewrites
     // Marks and log rows go to BdDParticular in one commit at the end of the walk;
     // declared before the indexes, so that the marks they still hold when the walk
     // ends by an error are written before that commit.
@@ -132,8 +130,12 @@ class Recorrido {
 
 }  // namespace
 
-void RecorreFicheroBin(Estado& estado, const std::string& RutaBin) {
-    Recorrido(estado, RutaBin).Recorre();
+void RecorreFicheroBin(Estado& estado, const std::string& RutaBin, BinAdaptado* adaptado) {
+    if (adaptado || estado.TipoProceso != "ADAPTACION") return Recorrido(estado, RutaBin, adaptado).Recorre();
+    BinAdaptado propio(RutaBin);
+    Recorrido(estado, RutaBin, &propio).Recorre();
+    propio.Prepara();
+    BinAdaptado::Coloca(RutaBin);
 }
 
 }  // namespace pelmora

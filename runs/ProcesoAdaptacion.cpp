@@ -2,12 +2,17 @@
 // database (creating its log tables where missing), registers the run in the
 // Particular database and walks the BIN file, rewriting each ATR's link to the
 // matching General record; then shows the counts. The error BIN file of an earlier
-// run is kept: this run's markers are appended to it.
+// run is kept: this run's markers are appended to it. The control row, the log
+// rows and the adapted BIN file land together (AdaptacionEnCurso.h).
+#include <filesystem>
+
 #include "bin/BinAdaptado.h"
 #include "bin/RecorreFicheroBin.h"
 #include "db/Apertura.h"
 #include "db/Catalogos.h"
 #include "db/Comparacion.h"
+#include "db/EscriturasAgrupadas.h"
+#include "runs/AdaptacionEnCurso.h"
 #include "runs/Procesos.h"
 #include "runs/RegistroProceso.h"
 
@@ -18,6 +23,17 @@ bool ProcesoAdaptacion(Estado& estado) {
     const std::string& particular = estado.NombreBdDParticular;
     BinAdaptado::CompruebaAntes(estado.NombreFicheroBin);
     AbreBdDGeneralYParticular(estado, general, particular);
+    // An Adaptation of this file cut short after its database writes landed is
+    // completed, not run twice.
+    const std::string completada = RecuperaAdaptacion(estado);
+    std::error_code distinto;
+    if (!completada.empty() &&
+        std::filesystem::equivalent(completada, estado.NombreFicheroBin, distinto)) {
+        estado.pantalla.mensaje("La adaptación anterior del fichero «" + estado.NombreFicheroBin +
+                                "» se interrumpió al final y ha quedado terminada");
+        estado.pantalla.etiqueta("Label6", "PROCESO DE ADAPTACION DE OCURRENCIAS TERMINADO");
+        return true;
+    }
     CargaMsCatalogGeneral(estado);
     CargaMsCatalogParticular(estado);
     if (!ComparaTablasBdD(estado)) {
@@ -28,10 +44,17 @@ bool ProcesoAdaptacion(Estado& estado) {
     // table stays loaded for the walk, while the catalog is the Particular one again.
     AbreYChequeaBdD(estado, general);
     AbreBdDGeneralYParticular(estado, general, particular);
+    // The control row, the log rows and the adapted BIN file land together.
+    AdaptacionEnCurso enCurso(estado);
+    EscriturasAgrupadas grupo(estado.BdDParticular);
+    BinAdaptado adaptado(estado.NombreFicheroBin);
     RegistraProceso(estado, "Adaptación");
     CargaMsCatalogParticular(estado);
     PonContadoresACero(estado);
-    RecorreFicheroBin(estado, estado.NombreFicheroBin);
+    RecorreFicheroBin(estado, estado.NombreFicheroBin, &adaptado);
+    adaptado.Prepara();
+    grupo.Termina();
+    enCurso.Termina();
     MuestraContadores(estado);
     estado.pantalla.etiqueta("Label6", "PROCESO DE ADAPTACION DE OCURRENCIAS TERMINADO");
     return true;

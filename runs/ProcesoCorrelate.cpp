@@ -10,6 +10,7 @@
 #include "bin/RecorreFicheroBin.h"
 #include "db/Apertura.h"
 #include "db/Marcas.h"
+#include "runs/AdaptacionEnCurso.h"
 #include "runs/Procesos.h"
 #include "runs/RegistroProceso.h"
 
@@ -51,6 +52,7 @@ void BorraFicheroErrores(const std::string& RutaBin) {
 bool ProcesoCorrelate(Estado& estado) {
     Pantalla& pantalla = estado.pantalla;
     AbreYChequeaBdD(estado, estado.NombreBdDParticular);
+    RecuperaAdaptacion(estado);
     RegistraProceso(estado, "Correlate");
     pantalla.etiqueta("Label1", "Encontrada Tabla : MsCatalog");
     pantalla.etiqueta("Label2", "Encontrada Tabla : Feature");

@@ -6,6 +6,7 @@
 #include "db/Catalogos.h"
 #include "db/Comparacion.h"
 #include "db/Fusion.h"
+#include "runs/AdaptacionEnCurso.h"
 #include "runs/Procesos.h"
 #include "runs/RegistroProceso.h"
 
@@ -13,6 +14,7 @@ namespace pelmora {
 
 bool ProcesoFusion(Estado& estado) {
     AbreBdDGeneralYParticular(estado, estado.NombreBdDGeneral, estado.NombreBdDParticular);
+    RecuperaAdaptacion(estado);
     RegistraProceso(estado, "Anexa");
     CargaMsCatalogGeneral(estado);
     CargaMsCatalogParticular(estado);

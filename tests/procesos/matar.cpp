@@ -1,6 +1,6 @@
 // Preloaded into a child process to kill it at an exact point of its writing:
 // every call that changes a file (a write to a regular file, a truncation, a
-// flush, an unlink) is counted, and the process is killed by SIGKILL just
+// flush, an unlink, a rename) is counted, and the process is killed by SIGKILL just
 // before call number PELMORA_MATAR_EN; with PELMORA_MATAR_MITAD=1, a write at
 // that point puts down its first half before the kill, as a power cut may
 // leave it. With PELMORA_MATAR_CUENTA naming a
@@ -105,6 +105,18 @@ int fdatasync(int fd) {
     static auto next = real<int (*)(int)>("fdatasync");
     counted();
     return next(fd);
+}
+
+int truncate(const char* path, off_t size) {
+    static auto next = real<int (*)(const char*, off_t)>("truncate");
+    counted();
+    return next(path, size);
+}
+
+int rename(const char* from, const char* to) noexcept {
+    static auto next = real<int (*)(const char*, const char*)>("rename");
+    counted();
+    return next(from, to);
 }
 
 int unlink(const char* path) {
