@@ -165,16 +165,22 @@ std::vector<uint8_t> encodeIndexPage(const Format& f, const IndexPage& page, uin
     putU32(out, f.indexPrev, page.prev);
     putU32(out, f.indexNext, page.next);
     putU32(out, f.indexTail, page.tail);
-    std::vector<std::string> stored;
-    stored.reserve(page.entries.size());
-    for (size_t i = 0; i < page.entries.size(); ++i) {
-        stored.push_back(page.entries[i].bytes);
-        if (!page.leaf) appendBigEndian(stored.back(), page.children.at(i));
-    }
+    // An entry as stored: its key, and on a node the child page after it. Leaf
+    // entries are read in place; only node entries are put together.
+    std::string scratch;
+    const auto stored = [&](size_t i) -> std::string_view {
+        if (page.leaf) return page.entries[i].bytes;
+        scratch = page.entries[i].bytes;
+        appendBigEndian(scratch, page.children.at(i));
+        return scratch;
+    };
+    const size_t count = page.entries.size();
     size_t prefix = 0;
-    if (stored.size() > 1)
+    if (count > 1) {
+        const std::string first(stored(0));
         prefix = prefixLength >= 0 ? static_cast<size_t>(prefixLength)
-                                   : commonPrefix(stored.front(), stored.back());
+                                   : commonPrefix(first, std::string(stored(count - 1)));
+    }
     if (f.indexPrefixLengthSize == 1) {
         out[f.indexPrefixLength] = static_cast<uint8_t>(prefix);
         out[f.indexPrefixLength + 1] = page.leaf ? 0 : 1;
@@ -184,8 +190,8 @@ std::vector<uint8_t> encodeIndexPage(const Format& f, const IndexPage& page, uin
         out[f.indexPrefixLength + 2] = page.leaf ? 0 : 1;
     }
     size_t at = 0;
-    for (size_t i = 0; i < stored.size(); ++i) {
-        const std::string_view bytes = std::string_view(stored[i]).substr(i == 0 ? 0 : prefix);
+    for (size_t i = 0; i < count; ++i) {
+        const std::string_view bytes = stored(i).substr(i == 0 ? 0 : prefix);
         if (f.indexEntries + at + bytes.size() > f.pageSize)
             throw std::logic_error("las entradas no caben en la página de índice");
         std::copy(bytes.begin(), bytes.end(), out.begin() + f.indexEntries + at);
