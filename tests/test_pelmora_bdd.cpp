@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QJsonArray>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "tests/support/TempDir.h"
+#include "tests/support/jet_oracles.h"
 
 using pelmora::prueba::TempDir;
 
@@ -168,4 +171,117 @@ TEST(PelmoraBdd, ErroresDeUsoYDeDatos) {
     EXPECT_EQ(readOnly.code, 1);
     EXPECT_NE(readOnly.err.find("solo lectura"), std::string::npos) << readOnly.err;
     EXPECT_EQ(bdd(dir, {"dump", db, "T"}).out, "{\"a\": 1, \"b\": null}\n");
+}
+
+namespace {
+
+std::string propertiesOf(const std::string& db, const std::string& table) {
+    std::string out;
+    EXPECT_TRUE(pelmora::test::runCommand("mdb-prop '" + db + "' " + table, out));
+    return out;
+}
+
+// The block of one column in mdb-prop's output: its properties, one per line.
+std::string columnBlock(const std::string& properties, const std::string& column) {
+    const size_t start = properties.find("name: " + column + "\n");
+    if (start == std::string::npos) return "";
+    return properties.substr(start, properties.find("\n\n", start) - start);
+}
+
+// On an Access file the properties are where Access keeps them: mdb-prop shows
+// Required, AllowZeroLength and the GenGUID() default, mdb-reader the autonumber marks.
+void expectStoredAsAccessDoes(const std::string& db) {
+    const std::string t = propertiesOf(db, "T");
+    EXPECT_NE(columnBlock(t, "nombre").find("Required: yes"), std::string::npos) << t;
+    EXPECT_NE(columnBlock(t, "nota").find("AllowZeroLength: yes"), std::string::npos) << t;
+    EXPECT_NE(columnBlock(propertiesOf(db, "G"), "clave").find("DefaultValue: GenGUID()"),
+              std::string::npos);
+    EXPECT_NE(columnBlock(propertiesOf(db, "E"), "n").find("Required: yes"), std::string::npos);
+    const auto dump = pelmora::test::mdbReaderDump({db});
+    if (dump.empty()) return;
+    const QJsonArray t_columns = dump.at(db).at("T").columns;
+    const QJsonArray g_columns = dump.at(db).at("G").columns;
+    EXPECT_TRUE(t_columns[0].toObject()["autoLong"].toBool());
+    EXPECT_FALSE(t_columns[1].toObject()["autoLong"].toBool());
+    EXPECT_TRUE(g_columns[0].toObject()["autoUUID"].toBool());
+    ASSERT_EQ(dump.at(db).at("T").rows.size(), 2u);
+    EXPECT_EQ(dump.at(db).at("T").rows[1]["id"].toInt(), 2);
+}
+
+void columnProperties(const TempDir& dir, const std::string& db, bool access) {
+    ASSERT_EQ(bdd(dir, {"create-table", db, "T", "id:long:autonumber", "nombre:text:20:required",
+                        "nota:text:20:allowzerolength"})
+                  .code,
+              0);
+    ASSERT_EQ(bdd(dir, {"create-table", db, "G", "clave:guid:autonumber", "x:long"}).code, 0);
+    ASSERT_EQ(bdd(dir, {"create-table", db, "E", "a:long"}).code, 0);
+    // Access files take a required field into a table without rows; SQLite only
+    // with a default value, which the command line does not give.
+    EXPECT_EQ(bdd(dir, {"add-column", db, "E", "n:long:required"}).code, access ? 0 : 1);
+    EXPECT_EQ(
+        bdd(dir, {"schema", db, "T"}).out,
+        lines({"id:long:autonumber", "nombre:text:20:required", "nota:text:20:allowzerolength"}));
+    EXPECT_EQ(bdd(dir, {"schema", db, "G"}).out, lines({"clave:guid:autonumber", "x:long"}));
+
+    Salida insert = bdd(dir, {"insert", db, "T"},
+                        lines({R"({"nombre": "a", "nota": ""})", R"({"nombre": "b"})"}));
+    ASSERT_EQ(insert.code, 0) << insert.err;
+    EXPECT_EQ(bdd(dir, {"dump", db, "T"}).out,
+              lines({R"({"id": 1, "nombre": "a", "nota": ""})",
+                     R"({"id": 2, "nombre": "b", "nota": null})"}));
+    for (const char* line : {R"({"nota": "x"})", R"({"nombre": null})"}) {
+        Salida refused = bdd(dir, {"insert", db, "T"}, line + std::string("\n"));
+        EXPECT_EQ(refused.code, 1) << line;
+        EXPECT_NE(refused.err.find("«nombre»"), std::string::npos) << refused.err;
+    }
+    ASSERT_EQ(
+        bdd(dir, {"insert", db, "G"}, lines({R"({"x": 1})", R"({"x": 2, "clave": null})"})).code,
+        0);
+    const std::string guids = bdd(dir, {"dump", db, "G"}).out;
+    const size_t first = guids.find("\"{"), second = guids.find("\"{", first + 1);
+    ASSERT_NE(second, std::string::npos) << guids;
+    EXPECT_NE(guids.substr(first, 40), guids.substr(second, 40)) << guids;
+    if (access) {
+        EXPECT_NE(bdd(dir, {"insert", db, "E"}, "{\"a\": 1}\n").err.find("«n»"), std::string::npos);
+        expectStoredAsAccessDoes(db);
+    }
+    ASSERT_EQ(
+        bdd(dir, {"insert", db, "E"}, access ? "{\"a\": 1, \"n\": 2}\n" : "{\"a\": 1}\n").code, 0);
+
+    // Refused by name, nothing written: what no file can hold, and what the rows
+    // already in a table would break.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refusals = {
+        {{"add-column", db, "T", "r:long:required"}, "«r»"},
+        {{"add-column", db, "E", "b:long:autonumber"}, "«b»"},
+        {{"add-column", db, "T", "otro:long:autonumber"}, "autonuméric"},
+        {{"add-column", db, "E", "d:double:allowzerolength"}, "longitud cero"},
+        {{"add-column", db, "E", "t:text:autonumber"}, "autonumérico"},
+        {{"create-table", db, "D", "a:long:autonumber", "b:guid:autonumber"}, "dos campos"},
+        {{"create-table", db, "D", "a:long:autonumber:required"}, "obligatorio"},
+    };
+    for (const auto& [args, why] : refusals) {
+        Salida refused = bdd(dir, args);
+        EXPECT_EQ(refused.code, 1) << args.back();
+        EXPECT_NE(refused.err.find(why), std::string::npos) << refused.err;
+    }
+    EXPECT_EQ(
+        bdd(dir, {"schema", db, "T"}).out,
+        lines({"id:long:autonumber", "nombre:text:20:required", "nota:text:20:allowzerolength"}));
+    EXPECT_EQ(bdd(dir, {"schema", db, "D"}).code, 1);
+    EXPECT_EQ(bdd(dir, {"check", db}).code, 0);
+}
+
+}  // namespace
+
+// Column properties given to create-table and add-column land in the file and
+// hold after reopening, on both kinds of file: a required field refuses Null, an
+// autonumber numbers the rows, a replication-ID autonumber takes new GUIDs.
+TEST(PelmoraBdd, PropiedadesDeLosCamposEscritasYCumplidas) {
+    TempDir dir;
+    const std::string sqlite = dir.path("propiedades.db");
+    ASSERT_EQ(bdd(dir, {"create", sqlite}).code, 0);
+    columnProperties(dir, sqlite, false);
+    const std::string empty = std::string(PELMORA_FIXTURES) + "/empty.mdb";
+    if (!std::filesystem::exists(empty)) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    columnProperties(dir, dir.writableCopy(empty, "propiedades.mdb"), true);
 }

@@ -110,8 +110,8 @@ class JetBackend : public Backend {
 
   private:
     // The values made to fit their columns; a yes/no is never Null. The columns a
-    // new row (`given` set) leaves out take their default value; autonumbers are
-    // left to the writer.
+    // new row (`given` set) leaves out take their default value; a replication-ID
+    // autonumber left Null takes a new GUID; long autonumbers are left to the writer.
     jet::RowWriter::Values fitted(const jet::JetTable& t, const Row& row,
                                   const Given* given) const {
         const TableSchema& schema = t.schema;
@@ -121,8 +121,12 @@ class JetBackend : public Backend {
                         std::to_string(schema.columns.size()) + " campos");
         jet::RowWriter::Values values;
         values.reserve(row.size());
-        for (size_t i = 0; i < row.size(); ++i)
+        for (size_t i = 0; i < row.size(); ++i) {
             values.push_back(fittedValue(schema, i, row[i], given && !(*given)[i]));
+            const Column& column = schema.columns[i];
+            if (given && values.back().isNull() && column.autoNumber && column.type == Type::Guid)
+                values.back() = Value::newGuid();
+        }
         return values;
     }
 

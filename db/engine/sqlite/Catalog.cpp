@@ -97,7 +97,7 @@ CatalogEntry Catalog::load(const std::string& name) {
         typeFromDeclared(columnText(row, 1), key && upperCase(columnText(row, 1)) == "INTEGER",
                          column);
         column.required = sqlite3_column_int(row, 2) != 0 && column.type != Type::Boolean;
-        column.allowZeroLength = true;
+        column.allowZeroLength = column.type == Type::Text || column.type == Type::Memo;
         for (const ColumnDefinition& definition : definitions)
             if (sameName(definition.name, column.name) && definition.forbidsEmpty)
                 column.allowZeroLength = false;
@@ -108,6 +108,7 @@ CatalogEntry Catalog::load(const std::string& name) {
     for (size_t i = 0; i < entry.schema.columns.size(); ++i) {
         Column& column = entry.schema.columns[i];
         if (column.autoNumber && keyColumns > 1) typeFromDeclared("INTEGER", false, column);
+        if (column.type == Type::Guid && defaults[i] == kNewGuidDefault) column.autoNumber = true;
         if (column.autoNumber) column.required = false;
         column.defaultValue = defaultOf(defaults[i], column, name, connection_.path());
     }

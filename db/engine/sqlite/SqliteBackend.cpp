@@ -106,10 +106,12 @@ void SqliteBackend::endWrites() {
 }
 
 // The column's definition in CREATE TABLE or ADD COLUMN: yes/no never Null,
-// empty text refused unless allowed.
+// empty text refused unless allowed, a replication-ID autonumber a new GUID.
 std::string SqliteBackend::definition(const std::string& table, const Column& column) const {
     const std::string name = quoteIdentifier(column.name);
     std::string sql = name + " " + sqlite::declaredType(column);
+    if (column.autoNumber && column.type == Type::Guid)
+        return sql + " DEFAULT (" + sqlite::kNewGuidDefault + ")";
     if (column.autoNumber) return sql;
     std::optional<Value> fallback = column.defaultValue;
     if (column.type == Type::Boolean && !fallback) fallback = Value::boolean(false);
@@ -150,6 +152,7 @@ void SqliteBackend::createTable(const TableSchema& table) {
         if (sameName(existing, table.name))
             throw Error("La tabla «" + table.name + "» ya existe en «" + path() + "»");
     checkColumns(table);
+    checkNewColumns(table, path());
     std::string sql = "CREATE TABLE " + quoteIdentifier(table.name) + " (";
     for (const Column& column : table.columns)
         sql += (&column == &table.columns.front() ? "" : ", ") + definition(table.name, column);
@@ -159,6 +162,7 @@ void SqliteBackend::createTable(const TableSchema& table) {
 void SqliteBackend::addColumn(const std::string& table, const Column& column) {
     TableSchema schema = catalog_.schema(table);
     const std::string doing = "añadir el campo «" + column.name + "» a " + inTable(schema.name);
+    checkNewColumn(schema, column, path());
     schema.columns.push_back(column);
     checkColumns(schema);
     if (column.autoNumber)

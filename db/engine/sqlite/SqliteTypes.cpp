@@ -107,6 +107,11 @@ Value numberAs(sqlite3_stmt* stmt, int index, int storage, Type type) {
 
 }  // namespace
 
+const char* const kNewGuidDefault =
+    "'{' || hex(randomblob(4)) || '-' || hex(randomblob(2)) || '-4' || "
+    "substr(hex(randomblob(2)), 2) || '-' || substr('89AB', 1 + (random() & 3), 1) || "
+    "substr(hex(randomblob(2)), 2) || '-' || hex(randomblob(6)) || '}'";
+
 std::string declaredType(const Column& column) {
     switch (column.type) {
         case Type::Boolean:

@@ -13,6 +13,11 @@ namespace pelmora::engine::sqlite {
 // "BOOLEAN", "TEXT(50)", "LONG"...: the declared type written for a column.
 std::string declaredType(const Column& column);
 
+// The DEFAULT expression of a replication-ID autonumber: SQLite itself makes a new
+// random GUID (version 4, braced, upper-case) for each row that does not give one.
+// A GUID column with this default (as the catalog reads it back) is an autonumber.
+extern const char* const kNewGuidDefault;
+
 // The engine type and size of a declared type. `rowidAlias` marks an INTEGER
 // PRIMARY KEY column, which is the table's autonumber.
 void typeFromDeclared(const std::string& declared, bool rowidAlias, Column& column);
