@@ -6,8 +6,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
+#include "db/engine/Database.h"
+#include "db/engine/Error.h"
+#include "db/engine/jet/JetFile.h"
+#include "db/engine/jet/TableScan.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/jet_oracles.h"
 
@@ -284,4 +289,72 @@ TEST(PelmoraBdd, PropiedadesDeLosCamposEscritasYCumplidas) {
     const std::string empty = std::string(PELMORA_FIXTURES) + "/empty.mdb";
     if (!std::filesystem::exists(empty)) GTEST_SKIP() << "sin ficheros de Access de prueba";
     columnProperties(dir, dir.writableCopy(empty, "propiedades.mdb"), true);
+}
+
+namespace {
+
+// Where the first row of the table keeps its value of the column, in the file.
+uint64_t firstValueOffset(const std::string& path, const std::string& table,
+                          const std::string& column) {
+    pelmora::engine::jet::JetFile jet(path);
+    auto t = jet.table(table);
+    pelmora::engine::jet::TableScan scan(jet.pages(), t->definition);
+    std::string_view bytes;
+    if (!scan.next() ||
+        !scan.row().columnBytes(t->definition.columns.at(t->schema.find(column)), bytes))
+        return 0;
+    auto page = jet.pages().page(scan.position().page);
+    return uint64_t(page->number()) * jet.pages().format().pageSize +
+           (reinterpret_cast<const uint8_t*>(bytes.data()) - page->data());
+}
+
+// The message of the error the action throws; "" when it throws none.
+std::string errorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const pelmora::engine::Error& e) {
+        return e.what();
+    }
+    return "";
+}
+
+}  // namespace
+
+// A date that a damaged row holds far outside the years 100 to 9999 is an error
+// naming the file, the table and the column, read through the engine or by dump
+// (exit 1, as any value that cannot be read), never shown as a nonsense year.
+TEST(PelmoraBdd, FechaDeUnRegistroDanadoEsUnErrorQueNombraElCampo) {
+    const std::string original = std::string(PELMORA_FIXTURES) + "/testV2000.mdb";
+    if (!std::filesystem::exists(original)) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    TempDir dir;
+    const std::string path = dir.writableCopy(original, "fecha dañada.mdb");
+    const uint64_t at = firstValueOffset(path, "Table1", "G");
+    ASSERT_NE(at, 0u);
+    const double farAway = 1e12;  // days: some 2.7 thousand million years on
+    {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(static_cast<std::streamoff>(at));
+        file.write(reinterpret_cast<const char*>(&farAway), sizeof farAway);
+    }
+    auto db = pelmora::engine::openDatabase(path);
+    pelmora::engine::Backend& backend = db->backend();
+    pelmora::engine::Query query;
+    query.table = "Table1";
+    auto cursor = backend.select(query);
+    ASSERT_TRUE(cursor->next());
+    const int g = backend.schema("Table1").find("G");
+    EXPECT_EQ(cursor->value(0).rawText(), "abcdefg");  // the rest of the row reads
+    for (const std::string& message : {errorOf([&] { cursor->value(g); }),
+                                       errorOf([&] { backend.read("Table1", cursor->id()); })}) {
+        for (const std::string& named : {std::string("«G»"), std::string("«Table1»"), path,
+                                         std::string("dañado"), std::string("1000000000000")})
+            EXPECT_NE(message.find(named), std::string::npos) << message;
+    }
+    db.reset();
+
+    Salida dump = bdd(dir, {"dump", path, "Table1"});
+    EXPECT_EQ(dump.code, 1);
+    EXPECT_EQ(dump.out, "");  // the damaged row is the first one
+    EXPECT_NE(dump.err.find("«G»"), std::string::npos) << dump.err;
+    EXPECT_NE(dump.err.find("«Table1»"), std::string::npos) << dump.err;
 }

@@ -98,7 +98,9 @@ class JetBackend : public Backend {
         jet::ValueReader values(file_->pages());
         Row row;
         row.reserve(t->definition.columns.size());
-        for (const auto& column : t->definition.columns) row.push_back(values.read(column, view));
+        for (size_t i = 0; i < t->definition.columns.size(); ++i)
+            row.push_back(checkedRead(values.read(t->definition.columns[i], view),
+                                      {path(), t->schema.name, t->schema.columns[i]}));
         return row;
     }
 

@@ -21,7 +21,8 @@ class SqliteCursor : public Cursor {
     bool next() override { return statement_.step(); }
     RowId id() const override { return sqlite3_column_int64(statement_.raw(), 0); }
     Value value(int column) override {
-        return readValue(statement_.raw(), column + 1, table_.columns.at(column));
+        return checkedRead(readValue(statement_.raw(), column + 1, table_.columns.at(column)),
+                           {connection_->path(), table_.name, table_.columns[column]});
     }
 
   private:

@@ -243,7 +243,9 @@ Row SqliteBackend::read(const std::string& table, RowId id) {
                     "»");
     Row row;
     for (size_t i = 0; i < schema.columns.size(); ++i)
-        row.push_back(sqlite::readValue(statement.raw(), static_cast<int>(i), schema.columns[i]));
+        row.push_back(
+            checkedRead(sqlite::readValue(statement.raw(), static_cast<int>(i), schema.columns[i]),
+                        {path(), schema.name, schema.columns[i]}));
     return row;
 }
 
