@@ -20,6 +20,10 @@ struct Column {
     // replication ID, a new random GUID (the GenGUID() default of Access).
     bool autoNumber = false;
     std::optional<Value> defaultValue;
+    // SQLite only: a currency column declared CURRENCY or MONEY, as other tools and
+    // earlier versions of this program write it, holds a number of units (exact only
+    // up to some ±4.5e11); any other holds the exact count of ten-thousandths.
+    bool currencyInUnits = false;
 };
 
 struct TableSchema {

@@ -200,7 +200,8 @@ void SqliteBackend::setDefaultValue(const std::string& table, const std::string&
     std::string changed;
     for (const sqlite::ColumnDefinition& definition : sqlite::columnDefinitions(sql))
         if (sameName(definition.name, target.name))
-            changed = sqlite::withDefault(sql, definition, sqlite::sqlLiteral(fallback));
+            changed =
+                sqlite::withDefault(sql, definition, sqlite::defaultLiteral(fallback, target));
     if (changed.empty() || !sqlite::isValidCreateStatement(changed))
         throw Error("No se puede " + doing + " en «" + path() +
                     "»: no se entiende la definición de la tabla");
@@ -287,7 +288,7 @@ void SqliteBackend::update(const std::string& table, RowId id, const Row& row) {
     for (size_t i = 0; i < values.size(); ++i) completeForUpdate(schema, i, values[i]);
     Statement statement = connection_->cached(entry.updateRow, doing);
     for (size_t i = 0; i < values.size(); ++i)
-        sqlite::bindValue(statement, static_cast<int>(i + 1), values[i]);
+        sqlite::bindValue(statement, static_cast<int>(i + 1), values[i], schema.columns[i]);
     statement.bind(static_cast<int>(values.size() + 1), int64_t{id});
     updateRow(schema, id, statement);
 }
@@ -303,7 +304,7 @@ void SqliteBackend::updateColumn(const std::string& table, RowId id, int column,
     Value fitted = fitToColumn(value, {path(), schema.name, schema.columns[column]});
     completeForUpdate(schema, column, fitted);
     Statement statement = connection_->cached(entry.updateColumn[column], doing);
-    sqlite::bindValue(statement, 1, fitted);
+    sqlite::bindValue(statement, 1, fitted, schema.columns[column]);
     statement.bind(2, int64_t{id});
     updateRow(entry.schema, id, statement);
 }
@@ -339,7 +340,8 @@ RowId SqliteBackend::insert(const std::string& table, const Row& row, const Give
                                           : target + " (" + names + ") VALUES (" + marks + ")",
                             doing);
     for (size_t k = 0; k < written.size(); ++k)
-        sqlite::bindValue(statement, static_cast<int>(k + 1), values[written[k]]);
+        sqlite::bindValue(statement, static_cast<int>(k + 1), values[written[k]],
+                          schema.columns[written[k]]);
     statement.step();
     const RowId id = sqlite3_last_insert_rowid(connection_->handle());
     indexes_.rowWritten(schema, id);
