@@ -2,11 +2,19 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QJsonArray>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
+#include "db/engine/Database.h"
+#include "db/engine/Error.h"
+#include "db/engine/jet/JetFile.h"
+#include "db/engine/jet/TableScan.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/jet_oracles.h"
 
 using pelmora::prueba::TempDir;
 
@@ -168,4 +176,185 @@ TEST(PelmoraBdd, ErroresDeUsoYDeDatos) {
     EXPECT_EQ(readOnly.code, 1);
     EXPECT_NE(readOnly.err.find("solo lectura"), std::string::npos) << readOnly.err;
     EXPECT_EQ(bdd(dir, {"dump", db, "T"}).out, "{\"a\": 1, \"b\": null}\n");
+}
+
+namespace {
+
+std::string propertiesOf(const std::string& db, const std::string& table) {
+    std::string out;
+    EXPECT_TRUE(pelmora::test::runCommand("mdb-prop '" + db + "' " + table, out));
+    return out;
+}
+
+// The block of one column in mdb-prop's output: its properties, one per line.
+std::string columnBlock(const std::string& properties, const std::string& column) {
+    const size_t start = properties.find("name: " + column + "\n");
+    if (start == std::string::npos) return "";
+    return properties.substr(start, properties.find("\n\n", start) - start);
+}
+
+// On an Access file the properties are where Access keeps them: mdb-prop shows
+// Required, AllowZeroLength and the GenGUID() default, mdb-reader the autonumber marks.
+void expectStoredAsAccessDoes(const std::string& db) {
+    const std::string t = propertiesOf(db, "T");
+    EXPECT_NE(columnBlock(t, "nombre").find("Required: yes"), std::string::npos) << t;
+    EXPECT_NE(columnBlock(t, "nota").find("AllowZeroLength: yes"), std::string::npos) << t;
+    EXPECT_NE(columnBlock(propertiesOf(db, "G"), "clave").find("DefaultValue: GenGUID()"),
+              std::string::npos);
+    EXPECT_NE(columnBlock(propertiesOf(db, "E"), "n").find("Required: yes"), std::string::npos);
+    const auto dump = pelmora::test::mdbReaderDump({db});
+    if (dump.empty()) return;
+    const QJsonArray t_columns = dump.at(db).at("T").columns;
+    const QJsonArray g_columns = dump.at(db).at("G").columns;
+    EXPECT_TRUE(t_columns[0].toObject()["autoLong"].toBool());
+    EXPECT_FALSE(t_columns[1].toObject()["autoLong"].toBool());
+    EXPECT_TRUE(g_columns[0].toObject()["autoUUID"].toBool());
+    ASSERT_EQ(dump.at(db).at("T").rows.size(), 2u);
+    EXPECT_EQ(dump.at(db).at("T").rows[1]["id"].toInt(), 2);
+}
+
+void columnProperties(const TempDir& dir, const std::string& db, bool access) {
+    ASSERT_EQ(bdd(dir, {"create-table", db, "T", "id:long:autonumber", "nombre:text:20:required",
+                        "nota:text:20:allowzerolength"})
+                  .code,
+              0);
+    ASSERT_EQ(bdd(dir, {"create-table", db, "G", "clave:guid:autonumber", "x:long"}).code, 0);
+    ASSERT_EQ(bdd(dir, {"create-table", db, "E", "a:long"}).code, 0);
+    // Access files take a required field into a table without rows; SQLite only
+    // with a default value, which the command line does not give.
+    EXPECT_EQ(bdd(dir, {"add-column", db, "E", "n:long:required"}).code, access ? 0 : 1);
+    EXPECT_EQ(
+        bdd(dir, {"schema", db, "T"}).out,
+        lines({"id:long:autonumber", "nombre:text:20:required", "nota:text:20:allowzerolength"}));
+    EXPECT_EQ(bdd(dir, {"schema", db, "G"}).out, lines({"clave:guid:autonumber", "x:long"}));
+
+    Salida insert = bdd(dir, {"insert", db, "T"},
+                        lines({R"({"nombre": "a", "nota": ""})", R"({"nombre": "b"})"}));
+    ASSERT_EQ(insert.code, 0) << insert.err;
+    EXPECT_EQ(bdd(dir, {"dump", db, "T"}).out,
+              lines({R"({"id": 1, "nombre": "a", "nota": ""})",
+                     R"({"id": 2, "nombre": "b", "nota": null})"}));
+    for (const char* line : {R"({"nota": "x"})", R"({"nombre": null})"}) {
+        Salida refused = bdd(dir, {"insert", db, "T"}, line + std::string("\n"));
+        EXPECT_EQ(refused.code, 1) << line;
+        EXPECT_NE(refused.err.find("«nombre»"), std::string::npos) << refused.err;
+    }
+    ASSERT_EQ(
+        bdd(dir, {"insert", db, "G"}, lines({R"({"x": 1})", R"({"x": 2, "clave": null})"})).code,
+        0);
+    const std::string guids = bdd(dir, {"dump", db, "G"}).out;
+    const size_t first = guids.find("\"{"), second = guids.find("\"{", first + 1);
+    ASSERT_NE(second, std::string::npos) << guids;
+    EXPECT_NE(guids.substr(first, 40), guids.substr(second, 40)) << guids;
+    if (access) {
+        EXPECT_NE(bdd(dir, {"insert", db, "E"}, "{\"a\": 1}\n").err.find("«n»"), std::string::npos);
+        expectStoredAsAccessDoes(db);
+    }
+    ASSERT_EQ(
+        bdd(dir, {"insert", db, "E"}, access ? "{\"a\": 1, \"n\": 2}\n" : "{\"a\": 1}\n").code, 0);
+
+    // Refused by name, nothing written: what no file can hold, and what the rows
+    // already in a table would break.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refusals = {
+        {{"add-column", db, "T", "r:long:required"}, "«r»"},
+        {{"add-column", db, "E", "b:long:autonumber"}, "«b»"},
+        {{"add-column", db, "T", "otro:long:autonumber"}, "autonuméric"},
+        {{"add-column", db, "E", "d:double:allowzerolength"}, "longitud cero"},
+        {{"add-column", db, "E", "t:text:autonumber"}, "autonumérico"},
+        {{"create-table", db, "D", "a:long:autonumber", "b:guid:autonumber"}, "dos campos"},
+        {{"create-table", db, "D", "a:long:autonumber:required"}, "obligatorio"},
+    };
+    for (const auto& [args, why] : refusals) {
+        Salida refused = bdd(dir, args);
+        EXPECT_EQ(refused.code, 1) << args.back();
+        EXPECT_NE(refused.err.find(why), std::string::npos) << refused.err;
+    }
+    EXPECT_EQ(
+        bdd(dir, {"schema", db, "T"}).out,
+        lines({"id:long:autonumber", "nombre:text:20:required", "nota:text:20:allowzerolength"}));
+    EXPECT_EQ(bdd(dir, {"schema", db, "D"}).code, 1);
+    EXPECT_EQ(bdd(dir, {"check", db}).code, 0);
+}
+
+}  // namespace
+
+// Column properties given to create-table and add-column land in the file and
+// hold after reopening, on both kinds of file: a required field refuses Null, an
+// autonumber numbers the rows, a replication-ID autonumber takes new GUIDs.
+TEST(PelmoraBdd, PropiedadesDeLosCamposEscritasYCumplidas) {
+    TempDir dir;
+    const std::string sqlite = dir.path("propiedades.db");
+    ASSERT_EQ(bdd(dir, {"create", sqlite}).code, 0);
+    columnProperties(dir, sqlite, false);
+    const std::string empty = std::string(PELMORA_FIXTURES) + "/empty.mdb";
+    if (!std::filesystem::exists(empty)) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    columnProperties(dir, dir.writableCopy(empty, "propiedades.mdb"), true);
+}
+
+namespace {
+
+// Where the first row of the table keeps its value of the column, in the file.
+uint64_t firstValueOffset(const std::string& path, const std::string& table,
+                          const std::string& column) {
+    pelmora::engine::jet::JetFile jet(path);
+    auto t = jet.table(table);
+    pelmora::engine::jet::TableScan scan(jet.pages(), t->definition);
+    std::string_view bytes;
+    if (!scan.next() ||
+        !scan.row().columnBytes(t->definition.columns.at(t->schema.find(column)), bytes))
+        return 0;
+    auto page = jet.pages().page(scan.position().page);
+    return uint64_t(page->number()) * jet.pages().format().pageSize +
+           (reinterpret_cast<const uint8_t*>(bytes.data()) - page->data());
+}
+
+// The message of the error the action throws; "" when it throws none.
+std::string errorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const pelmora::engine::Error& e) {
+        return e.what();
+    }
+    return "";
+}
+
+}  // namespace
+
+// A date that a damaged row holds far outside the years 100 to 9999 is an error
+// naming the file, the table and the column, read through the engine or by dump
+// (exit 1, as any value that cannot be read), never shown as a nonsense year.
+TEST(PelmoraBdd, FechaDeUnRegistroDanadoEsUnErrorQueNombraElCampo) {
+    const std::string original = std::string(PELMORA_FIXTURES) + "/testV2000.mdb";
+    if (!std::filesystem::exists(original)) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    TempDir dir;
+    const std::string path = dir.writableCopy(original, "fecha dañada.mdb");
+    const uint64_t at = firstValueOffset(path, "Table1", "G");
+    ASSERT_NE(at, 0u);
+    const double farAway = 1e12;  // days: some 2.7 thousand million years on
+    {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(static_cast<std::streamoff>(at));
+        file.write(reinterpret_cast<const char*>(&farAway), sizeof farAway);
+    }
+    auto db = pelmora::engine::openDatabase(path);
+    pelmora::engine::Backend& backend = db->backend();
+    pelmora::engine::Query query;
+    query.table = "Table1";
+    auto cursor = backend.select(query);
+    ASSERT_TRUE(cursor->next());
+    const int g = backend.schema("Table1").find("G");
+    EXPECT_EQ(cursor->value(0).rawText(), "abcdefg");  // the rest of the row reads
+    for (const std::string& message : {errorOf([&] { cursor->value(g); }),
+                                       errorOf([&] { backend.read("Table1", cursor->id()); })}) {
+        for (const std::string& named : {std::string("«G»"), std::string("«Table1»"), path,
+                                         std::string("dañado"), std::string("1000000000000")})
+            EXPECT_NE(message.find(named), std::string::npos) << message;
+    }
+    db.reset();
+
+    Salida dump = bdd(dir, {"dump", path, "Table1"});
+    EXPECT_EQ(dump.code, 1);
+    EXPECT_EQ(dump.out, "");  // the damaged row is the first one
+    EXPECT_NE(dump.err.find("«G»"), std::string::npos) << dump.err;
+    EXPECT_NE(dump.err.find("«Table1»"), std::string::npos) << dump.err;
 }

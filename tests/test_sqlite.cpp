@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "db/engine/Database.h"
@@ -136,16 +137,17 @@ TEST(Sqlite, ElFicheroComoLoVeSQLite) {
     EXPECT_EQ(raw(path, "SELECT name FROM sqlite_master"), std::vector<std::string>{"Todos"});
     const std::string sql = raw(path, "SELECT sql FROM sqlite_master").at(0);
     for (const char* declared :
-         {"BOOLEAN NOT NULL DEFAULT 0", "BYTE", "INTEGER", "LONG", "CURRENCY", "SINGLE", "DOUBLE",
-          "DATETIME", "TEXT(40) CHECK (\"ctexto\" <> '')", "MEMO TEXT", "BINARY", "GUID", "DECIMAL",
-          "\"vacio\" TEXT(255)"})
+         {"BOOLEAN NOT NULL DEFAULT 0", "BYTE", "INTEGER", "LONG", "CURRENCY_X10000 INTEGER",
+          "SINGLE", "DOUBLE", "DATETIME", "TEXT(40) CHECK (\"ctexto\" <> '')", "MEMO TEXT",
+          "BINARY", "GUID", "DECIMAL", "\"vacio\" TEXT(255)"})
         EXPECT_NE(sql.find(declared), std::string::npos) << declared << " en " << sql;
     EXPECT_EQ(sql.find("CHECK (\"vacio\""), std::string::npos);
     EXPECT_EQ(raw(path,
                   "SELECT \"csí/no\" || '|' || \"cfecha/hora\" || '|' || typeof(cmemo) || "
-                  "cmemo || '|' || \"cid. de réplica\" || '|' || cmoneda FROM Todos"),
+                  "cmemo || '|' || \"cid. de réplica\" || '|' || typeof(cmoneda) || cmoneda "
+                  "FROM Todos"),
               std::vector<std::string>{"-1|2026-12-07 10:20:30|text007|"
-                                       "{01234567-89AB-CDEF-0123-456789ABCDEF}|1.2345"});
+                                       "{01234567-89AB-CDEF-0123-456789ABCDEF}|integer12345"});
 
     auto db = openDatabase(path);
     const TableSchema schema = db->tableDef("TODOS").schema();
@@ -491,4 +493,89 @@ TEST(Sqlite, ValorPredeterminadoEnTablasAjenasSinTocarNadaMas) {
     EXPECT_EQ(raw(path, "SELECT count(*) FROM \"x(y)\" WHERE e = -20"),
               std::vector<std::string>{"0"});  // the CHECK still holds
     EXPECT_EQ(raw(path, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+}
+
+namespace {
+
+// The values of a column through the engine, in stored order; with a condition
+// `field = literal` when one is given.
+std::vector<Value> columnValues(Database& db, const std::string& table, const std::string& field,
+                                const std::optional<Value>& equal = std::nullopt) {
+    Query query;
+    query.table = table;
+    if (equal) query.conditions.push_back({field, Comparison::Equal, *equal});
+    const int column = db.backend().schema(table).find(field);
+    std::vector<Value> out;
+    for (auto cursor = db.backend().select(query); cursor->next();)
+        out.push_back(cursor->value(column));
+    return out;
+}
+
+}  // namespace
+
+// Currency is stored exactly, as its 64-bit count of ten-thousandths in an integer
+// column (declared CURRENCY_X10000 INTEGER, which other SQLite readers see as a
+// whole number): the extremes and their neighbours come back as written, and
+// conditions, defaults and the check see the values in units. Columns declared
+// CURRENCY (files of earlier versions, other tools) hold units as numbers and
+// still read and take values as before.
+TEST(Sqlite, MonedaExactaEnteraYColumnasAntiguasEnUnidades) {
+    TempDir dir;
+    const std::string path = dir.path("moneda.db");
+    const std::vector<Value> written = {Value::text("922337203685477.5807"),
+                                        Value::text("-922337203685477.5808"),
+                                        Value::text("922337203685477.5806"),
+                                        Value::text("450359962737.0497"),
+                                        Value::dbl(0.1 + 0.2),
+                                        Value::text("-0,0001")};
+    const std::vector<int64_t> stored = {INT64_MAX,        INT64_MIN, INT64_MAX - 1,
+                                         4503599627370497, 3000,      -1};
+    {
+        auto db = createSqliteDatabase(path);
+        db->backend().createTable({"Nuevo", {{"importe", Type::Currency}}});
+        for (const Value& v : written) db->backend().insert("Nuevo", {v});
+        db->backend().addColumn("Nuevo", {"otro", Type::Currency});
+        db->backend().setDefaultValue("Nuevo", "otro", Value::currency(INT64_MAX));
+        db->backend().insert("Nuevo", {Value::currency(7), Value()}, {true, false});
+    }
+    std::vector<std::string> raws;
+    for (int64_t n : stored) raws.push_back("integer " + std::to_string(n));
+    raws.push_back("integer 7");
+    EXPECT_EQ(raw(path, "SELECT typeof(importe) || ' ' || importe FROM Nuevo"), raws);
+    auto db = openDatabase(path);
+    const Column otro = db->backend().schema("Nuevo").columns.at(1);
+    EXPECT_EQ(otro.defaultValue, Value::currency(INT64_MAX));
+    EXPECT_EQ(db->backend().read("Nuevo", 7).at(1), Value::currency(INT64_MAX));
+    const std::vector<Value> read = columnValues(*db, "Nuevo", "importe");
+    ASSERT_EQ(read.size(), stored.size() + 1);
+    for (size_t i = 0; i < stored.size(); ++i) EXPECT_EQ(read[i], Value::currency(stored[i])) << i;
+    EXPECT_EQ(read[0].toText(), "922337203685477.5807");
+    for (int round = 0; round < 3; ++round) {  // the later ones through the key index
+        EXPECT_EQ(columnValues(*db, "Nuevo", "importe", Value::dbl(0.3)),
+                  std::vector<Value>{Value::currency(3000)});
+        EXPECT_EQ(columnValues(*db, "Nuevo", "importe", Value::text("450359962737.0497")),
+                  std::vector<Value>{Value::currency(4503599627370497)});
+    }
+    EXPECT_TRUE(db->backend().verify().empty());
+
+    raw(path, "CREATE TABLE Viejo (n LONG, importe CURRENCY DEFAULT 2.5)");
+    raw(path, "INSERT INTO Viejo VALUES (1, 12.5), (2, 7), (3, 450000000000.1234)");
+    db->backend().insert("Viejo", {Value::longInt(4), Value::currency(12345)});
+    db->backend().insert("Viejo", {Value::longInt(5), Value()}, {true, false});
+    EXPECT_EQ(columnValues(*db, "Viejo", "importe"),
+              (std::vector<Value>{Value::currency(125000), Value::currency(70000),
+                                  Value::currency(4500000000001234), Value::currency(12345),
+                                  Value::currency(25000)}));
+    EXPECT_EQ(raw(path, "SELECT typeof(importe) || ' ' || importe FROM Viejo WHERE n = 4"),
+              std::vector<std::string>{"real 1.2345"});
+    EXPECT_EQ(columnValues(*db, "Viejo", "importe", Value::dbl(12.5)),
+              std::vector<Value>{Value::currency(125000)});
+    db->backend().setDefaultValue("Viejo", "importe", Value::currency(-5));
+    EXPECT_EQ(db->backend().schema("Viejo").columns.at(1).defaultValue, Value::currency(-5));
+    EXPECT_TRUE(db->backend().verify().empty());
+
+    raw(path, "INSERT INTO Nuevo (importe) VALUES (1.5)");  // another tool's mistake
+    const std::vector<std::string> problems = db->backend().verify();
+    ASSERT_EQ(problems.size(), 1u);
+    expectMentions(problems[0], {"«Nuevo»", "«importe»"});
 }

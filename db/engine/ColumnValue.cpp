@@ -178,6 +178,14 @@ void requireValue(const Value& value, const Destination& where) {
         throw Error("Falta el valor de " + place(where) + ", que es obligatorio");
 }
 
+Value checkedRead(Value value, const Destination& where) {
+    if (value.type() == Type::DateTime && !isStorableDate(value.rawDouble()))
+        throw Error("No se puede leer " + place(where) + ": el registro está dañado, guarda " +
+                    formatDateTime(value.rawDouble()) +
+                    " días, que no son ninguna fecha del año 100 al 9999");
+    return value;
+}
+
 std::string continued(const std::string& message) {
     std::string out = message;
     if (!out.empty() && out[0] >= 'A' && out[0] <= 'Z') out[0] = static_cast<char>(out[0] + 32);

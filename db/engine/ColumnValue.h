@@ -23,6 +23,11 @@ Value fitToColumn(const Value& value, const Destination& where);
 // Throws Error when a required column would be left Null.
 void requireValue(const Value& value, const Destination& where);
 
+// A value read from a stored row, as the engine hands it out: a date outside the
+// days Access stores (years 100 to 9999), which only a damaged row holds, is an
+// Error naming the table and the column, never shown as a nonsense year.
+Value checkedRead(Value value, const Destination& where);
+
 // A message carried on after another's colon: its first letter in lower case.
 std::string continued(const std::string& message);
 

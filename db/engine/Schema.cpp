@@ -1,5 +1,6 @@
 #include "db/engine/Schema.h"
 
+#include "db/engine/Error.h"
 #include "db/engine/Text.h"
 
 namespace pelmora::engine {
@@ -8,6 +9,44 @@ int TableSchema::find(const std::string& column) const {
     for (size_t i = 0; i < columns.size(); ++i)
         if (sameName(columns[i].name, column)) return static_cast<int>(i);
     return -1;
+}
+
+namespace {
+
+// Why the column cannot have its properties; empty when it can.
+std::string refusal(const Column& c) {
+    if (c.allowZeroLength && c.type != Type::Text && c.type != Type::Memo)
+        return "no admite cadenas de longitud cero (allowzerolength): solo los campos de texto "
+               "y memo las admiten";
+    if (!c.autoNumber) return "";
+    if (c.type != Type::Long && c.type != Type::Guid)
+        return std::string("no puede ser autonumérico siendo de tipo ") + typeName(c.type) +
+               ": solo lo son los enteros largos y los id. de réplica";
+    if (c.defaultValue) return "es autonumérico y no admite un valor predeterminado";
+    if (c.required) return "es autonumérico: siempre tiene valor y no se marca como obligatorio";
+    return "";
+}
+
+}  // namespace
+
+void checkNewColumn(const TableSchema& table, const Column& column, const std::string& path) {
+    const std::string why = refusal(column);
+    if (!why.empty())
+        throw Error("El campo «" + column.name + "» de la tabla «" + table.name + "» de «" + path +
+                    "» " + why);
+    for (const Column& other : table.columns)
+        if (column.autoNumber && other.autoNumber)
+            throw Error("La tabla «" + table.name + "» de «" + path +
+                        "» no puede tener dos campos autonuméricos: «" + other.name + "» y «" +
+                        column.name + "»");
+}
+
+void checkNewColumns(const TableSchema& table, const std::string& path) {
+    TableSchema before{table.name, {}};
+    for (const Column& column : table.columns) {
+        checkNewColumn(before, column, path);
+        before.columns.push_back(column);
+    }
 }
 
 }  // namespace pelmora::engine

@@ -16,8 +16,14 @@ struct Column {
     int size = 0;  // text: characters (0 = the largest, 255); others: the engine's own
     bool allowZeroLength = false;
     bool required = false;
+    // A new row left without a value takes one: a long, the table's next number; a
+    // replication ID, a new random GUID (the GenGUID() default of Access).
     bool autoNumber = false;
     std::optional<Value> defaultValue;
+    // SQLite only: a currency column declared CURRENCY or MONEY, as other tools and
+    // earlier versions of this program write it, holds a number of units (exact only
+    // up to some ±4.5e11); any other holds the exact count of ten-thousandths.
+    bool currencyInUnits = false;
 };
 
 struct TableSchema {
@@ -27,5 +33,14 @@ struct TableSchema {
     // Index of a column by name, case-insensitively; -1 when missing.
     int find(const std::string& column) const;
 };
+
+// Refuses, with an Error naming the file, the table and the column, the properties
+// no backend can give a new column of `table` (the columns it has before it):
+// AllowZeroLength off text and memo; an autonumber that is not a long or a
+// replication ID, that has a default value or is marked required (it always has a
+// value), or that would be the table's second one.
+void checkNewColumn(const TableSchema& table, const Column& column, const std::string& path);
+// The same for each column of a new table.
+void checkNewColumns(const TableSchema& table, const std::string& path);
 
 }  // namespace pelmora::engine

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <random>
 
 #include "db/engine/Currency.h"
 #include "db/engine/Error.h"
@@ -44,6 +45,23 @@ Value Value::text(std::string s, Type type) { return Value(type, 0, 0, std::move
 Value Value::binary(std::string b, Type type) { return Value(type, 0, 0, std::move(b)); }
 Value Value::guid(std::string s) { return Value(Type::Guid, 0, 0, std::move(s)); }
 Value Value::decimal(std::string s) { return Value(Type::Decimal, 0, 0, std::move(s)); }
+
+Value Value::newGuid() {
+    std::random_device random;  // the system's entropy: no two processes share a sequence
+    uint8_t b[16];
+    for (int i = 0; i < 16; i += 4) {
+        const uint32_t word = random();
+        for (int k = 0; k < 4; ++k) b[i + k] = static_cast<uint8_t>(word >> 8 * k);
+    }
+    b[6] = static_cast<uint8_t>(0x40 | (b[6] & 0x0F));  // version 4: random
+    b[8] = static_cast<uint8_t>(0x80 | (b[8] & 0x3F));  // the standard variant
+    char text[39];
+    std::snprintf(text, sizeof text,
+                  "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", b[0],
+                  b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13],
+                  b[14], b[15]);
+    return guid(text);
+}
 
 bool Value::isNumeric() const {
     switch (type_) {

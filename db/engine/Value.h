@@ -45,6 +45,8 @@ public:
     static Value text(std::string utf8, Type type = Type::Text);  // Text or Memo
     static Value binary(std::string bytes, Type type = Type::Binary);  // Binary or LongBinary
     static Value guid(std::string braced);  // "{01234567-89AB-CDEF-0123-456789ABCDEF}"
+    // A new random replication ID (version 4), as Access's GenGUID() makes one.
+    static Value newGuid();
     static Value decimal(std::string digits);  // "-123.45"
 
     bool isNull() const { return type_ == Type::Null; }

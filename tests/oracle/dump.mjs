@@ -1,7 +1,7 @@
 // Dumps Access files through mdb-reader, an independent reader used by the
 // tests as an oracle: node dump.mjs FILE... For each file and each of its tables
 // (system tables included), one JSON line {"file", "table", "columns": [{name,
-// type, size}]}, then one JSON line per row: dates as {"ms": milliseconds since
+// type, size, autoLong, autoUUID}]}, then one JSON line per row: dates as {"ms": milliseconds since
 // 1970 as mdb-reader computes them}, bytes as hex, decimals and currency as
 // text. A file or table it cannot read gives a line with "error".
 import { readFileSync } from "node:fs";
@@ -34,7 +34,9 @@ for (const file of process.argv.slice(2)) {
       continue;
     }
     console.log(JSON.stringify({
-      file, table, columns: columns.map((c) => ({ name: c.name, type: c.type, size: c.size })),
+      file, table, columns: columns.map((c) => ({
+        name: c.name, type: c.type, size: c.size, autoLong: c.autoLong, autoUUID: c.autoUUID,
+      })),
     }));
     for (const row of t.getData()) {
       const out = {};

@@ -22,7 +22,7 @@ std::string fixture(const std::string& name);
 bool runCommand(const std::string& command, std::string& out);
 
 struct OracleTable {
-    QJsonArray columns;  // [{name, type, size}]
+    QJsonArray columns;  // [{name, type, size, autoLong, autoUUID}]
     std::vector<QJsonObject> rows;
     std::string error;  // set when the oracle could not read the table
 };

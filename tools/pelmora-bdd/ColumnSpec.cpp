@@ -63,7 +63,7 @@ engine::Column parseColumnSpec(const std::string& text) {
             column.allowZeroLength = true;
         else if (part == "required")
             column.required = true;
-        else if (part == "autonumber" && column.type == Type::Long)
+        else if (part == "autonumber")
             column.autoNumber = true;
         else if (i == 2 && !part.empty() && *end == '\0' && size > 0 && size <= 255)
             column.size = column.type == Type::Text ? static_cast<int>(size) : 0;

@@ -24,7 +24,8 @@ const char* const kUsage =
     "  create FICHERO                            crea una base de datos SQLite vacía\n"
     "TIPO: boolean, byte, integer, long, currency, single, double, datetime, text, memo,\n"
     "      binary, longbinary, guid, decimal; tras el tamaño se admiten allowzerolength,\n"
-    "      required y autonumber. VALOR: un valor JSON (5, true, null, \"texto\") o un texto.\n";
+    "      required y autonumber (long o guid).\n"
+    "VALOR: un valor JSON (5, true, null, \"texto\") o un texto.\n";
 
 struct Command {
     const char* name;

@@ -98,7 +98,9 @@ class JetBackend : public Backend {
         jet::ValueReader values(file_->pages());
         Row row;
         row.reserve(t->definition.columns.size());
-        for (const auto& column : t->definition.columns) row.push_back(values.read(column, view));
+        for (size_t i = 0; i < t->definition.columns.size(); ++i)
+            row.push_back(checkedRead(values.read(t->definition.columns[i], view),
+                                      {path(), t->schema.name, t->schema.columns[i]}));
         return row;
     }
 
@@ -110,8 +112,8 @@ class JetBackend : public Backend {
 
   private:
     // The values made to fit their columns; a yes/no is never Null. The columns a
-    // new row (`given` set) leaves out take their default value; autonumbers are
-    // left to the writer.
+    // new row (`given` set) leaves out take their default value; a replication-ID
+    // autonumber left Null takes a new GUID; long autonumbers are left to the writer.
     jet::RowWriter::Values fitted(const jet::JetTable& t, const Row& row,
                                   const Given* given) const {
         const TableSchema& schema = t.schema;
@@ -121,8 +123,12 @@ class JetBackend : public Backend {
                         std::to_string(schema.columns.size()) + " campos");
         jet::RowWriter::Values values;
         values.reserve(row.size());
-        for (size_t i = 0; i < row.size(); ++i)
+        for (size_t i = 0; i < row.size(); ++i) {
             values.push_back(fittedValue(schema, i, row[i], given && !(*given)[i]));
+            const Column& column = schema.columns[i];
+            if (given && values.back().isNull() && column.autoNumber && column.type == Type::Guid)
+                values.back() = Value::newGuid();
+        }
         return values;
     }
 

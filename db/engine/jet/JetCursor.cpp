@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "db/engine/ColumnValue.h"
 #include "db/engine/Error.h"
 #include "db/engine/jet/Filter.h"
 
@@ -81,7 +82,8 @@ Value JetCursor::value(int column) {
     if (column < 0 || column >= static_cast<int>(table_->definition.columns.size()))
         throw Error("La tabla «" + table_->schema.name + "» no tiene la columna " +
                     std::to_string(column));
-    return values_.read(table_->definition.columns[column], *row_);
+    return checkedRead(values_.read(table_->definition.columns[column], *row_),
+                       {file_->path(), table_->schema.name, table_->schema.columns[column]});
 }
 
 }  // namespace pelmora::engine::jet

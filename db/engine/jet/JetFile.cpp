@@ -109,6 +109,15 @@ Value defaultValue(const std::string& expression, const Destination& where) {
     return Value::text(e);
 }
 
+// Whether a DefaultValue expression is GenGUID(): a new replication ID for each
+// new row, the default Access gives its replication-ID autonumbers.
+bool makesNewGuid(const std::string& expression) {
+    std::string e;
+    for (char c : expression)
+        if (c != ' ') e += c;
+    return upperCase(e) == "GENGUID()" || upperCase(e) == "=GENGUID()";
+}
+
 int columnSize(const ColumnDef& c, const Format& f) {
     if (c.type == ColumnType::Text) return f.unicode ? c.length / 2 : c.length;
     if (c.type == ColumnType::Boolean) return 1;
@@ -132,9 +141,11 @@ TableSchema schemaOf(const TableDefinition& table, const Format& format,
         if (p != properties.end()) {
             column.allowZeroLength = p->second.allowZeroLength.value_or(false);
             column.required = p->second.required.value_or(false);
-            if (p->second.defaultValue)
-                column.defaultValue =
-                    defaultValue(*p->second.defaultValue, {path, schema.name, column});
+            const std::optional<std::string>& expression = p->second.defaultValue;
+            if (expression && column.type == Type::Guid && makesNewGuid(*expression))
+                column.autoNumber = true;
+            else if (expression)
+                column.defaultValue = defaultValue(*expression, {path, schema.name, column});
         }
         schema.columns.push_back(std::move(column));
     }

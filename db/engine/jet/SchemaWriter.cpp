@@ -66,6 +66,37 @@ std::string defaultExpression(const Value& v) {
     }
 }
 
+// The column flags of an autonumber as Access stores them: 0x04 a long, 0x40 a
+// replication ID (whose GenGUID() default makes the values).
+uint8_t autoNumberFlags(const Column& c) {
+    if (!c.autoNumber) return 0;
+    return c.type == Type::Guid ? 0x40 : 0x04;
+}
+
+// The properties a new column keeps in its table's LvProp, as Access writes them.
+struct NewProperties {
+    bool allowZeroLength = false;
+    bool required = false;
+    std::optional<std::string> defaultValue;  // the expression
+
+    bool any() const { return allowZeroLength || required || defaultValue; }
+    void setIn(PropertyBlob& blob, const std::string& column) const {
+        if (allowZeroLength) blob.setBoolean(column, "AllowZeroLength", true);
+        if (required) blob.setBoolean(column, "Required", true);
+        if (defaultValue) blob.setText(column, "DefaultValue", *defaultValue);
+    }
+};
+
+NewProperties propertiesOf(const Column& c, const std::string& table, const std::string& path) {
+    NewProperties p;
+    p.allowZeroLength = c.allowZeroLength;
+    p.required = c.required;
+    if (c.autoNumber && c.type == Type::Guid) p.defaultValue = "GenGUID()";
+    if (c.defaultValue)
+        p.defaultValue = defaultExpression(fitToColumn(*c.defaultValue, {path, table, c}));
+    return p;
+}
+
 double now() {
     const std::time_t t = std::time(nullptr);
     std::tm local{};
@@ -191,6 +222,7 @@ void SchemaWriter::createTable(const TableSchema& schema) {
         throw Error("No se puede crear la tabla «" + schema.name + "» en «" + path + "»: ya existe una tabla con ese nombre");
     if (schema.columns.empty())
         throw Error("No se puede crear " + inFile(schema.name, path) + " sin campos");
+    checkNewColumns(schema, path);
     TableDefinition t;
     t.name = schema.name;
     PropertyBlob properties("", file_.pages().format(), path, schema.name);
@@ -202,18 +234,13 @@ void SchemaWriter::createTable(const TableSchema& schema) {
                 throw Error("No se puede crear " + inFile(schema.name, path) + ": el campo «" + c.name + "» está repetido");
         ColumnDef column = newColumn(t, storedType(c, path), textSize(c, path), c.name, file_.header().sortOrder,
                                      file_.header().sortVersion);
+        column.flags |= autoNumberFlags(c);
         t.columns.push_back(column);
         ++t.maxColumns;
         if (!column.fixed()) ++t.varColumns;
-        if (c.allowZeroLength && column.isText()) {
-            properties.setBoolean(c.name, "AllowZeroLength", true);
-            hasProperties = true;
-        }
-        if (c.defaultValue) {
-            properties.setText(c.name, "DefaultValue",
-                               defaultExpression(fitToColumn(*c.defaultValue, {path, schema.name, c})));
-            hasProperties = true;
-        }
+        const NewProperties p = propertiesOf(c, schema.name, path);
+        p.setIn(properties, c.name);
+        hasProperties = hasProperties || p.any();
     }
     const Containers where = containers(file_);
     operation(schema.name, [&](PageWriter& writer) {
@@ -277,20 +304,23 @@ void SchemaWriter::addColumn(const std::string& table, const Column& column) {
         if (sameName(c.name, column.name))
             throw Error("No se puede añadir el campo «" + column.name + "» a " + inFile(t->schema.name, path) +
                         ": ya tiene un campo con ese nombre");
-    const ColumnDef c = newColumn(t->definition, storedType(column, path), textSize(column, path), column.name,
-                                  file_.header().sortOrder, file_.header().sortVersion);
-    std::string expression;
-    if (column.defaultValue)
-        expression = defaultExpression(fitToColumn(*column.defaultValue, {path, t->schema.name, column}));
+    checkNewColumn(t->schema, column, path);
+    if ((column.required || column.autoNumber) && TableScan(file_.pages(), t->definition).next())
+        throw Error("No se puede añadir el campo «" + column.name + "» a " +
+                    inFile(t->schema.name, path) + ": es " +
+                    (column.required ? "obligatorio" : "autonumérico") +
+                    " y los registros que ya tiene la tabla se quedarían sin valor en él");
+    ColumnDef c = newColumn(t->definition, storedType(column, path), textSize(column, path),
+                            column.name, file_.header().sortOrder, file_.header().sortVersion);
+    c.flags |= autoNumberFlags(column);
+    const NewProperties properties = propertiesOf(column, t->schema.name, path);
     operation(t->schema.name, [&](PageWriter& writer) {
         const Format& f = writer.format();
         const std::string bytes = withColumn(definitionBytes(writer, t->definition), t->definition, c, f);
         writeDefinition(writer, t->definition.pages, bytes);
-        if ((column.allowZeroLength && c.isText()) || column.defaultValue)
-            editProperties(file_, rows_, t->schema.name, [&](PropertyBlob& blob) {
-                if (column.allowZeroLength && c.isText()) blob.setBoolean(column.name, "AllowZeroLength", true);
-                if (column.defaultValue) blob.setText(column.name, "DefaultValue", expression);
-            });
+        if (properties.any())
+            editProperties(file_, rows_, t->schema.name,
+                           [&](PropertyBlob& blob) { properties.setIn(blob, column.name); });
     });
 }
 

@@ -4,8 +4,12 @@
 // room), its row in MSysObjects (the Tables container as parent, the database's
 // owner, its column properties in LvProp) and the access rights the Tables
 // container hands down to new tables in MSysACEs, every index of those tables
-// kept by the row writer. A new column is spliced into the definition; the rows
-// already stored keep their bytes and read it as Null (a yes/no as false).
+// kept by the row writer. A column's AllowZeroLength, Required and DefaultValue
+// go into LvProp, an autonumber's mark into the column's flags (a replication ID
+// also gets the GenGUID() default), as Access stores them. A new column is spliced
+// into the definition; the rows already stored keep their bytes and read it as Null
+// (a yes/no as false), so a required or autonumber column is added only to a table
+// without rows.
 #pragma once
 
 #include <string>

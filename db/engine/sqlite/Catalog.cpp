@@ -1,6 +1,5 @@
 #include "db/engine/sqlite/Catalog.h"
 
-#include "db/engine/ColumnValue.h"
 #include "db/engine/Error.h"
 #include "db/engine/Text.h"
 #include "db/engine/sqlite/Select.h"
@@ -14,20 +13,6 @@ namespace {
 std::string columnText(sqlite3_stmt* stmt, int index) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
     return text ? text : "";
-}
-
-// The stored DEFAULT as a value of the column's type; none when it is not a constant
-// the column can hold.
-std::optional<Value> defaultOf(const std::string& expression, const Column& column,
-                               const std::string& table, const std::string& path) {
-    std::optional<Value> literal = parseLiteral(expression);
-    if (!literal) return std::nullopt;
-    try {
-        Value fitted = fitToColumn(*literal, {path, table, column});
-        return fitted.isNull() ? std::nullopt : std::optional<Value>(fitted);
-    } catch (const Error&) {
-        return std::nullopt;
-    }
 }
 
 }  // namespace
@@ -97,7 +82,7 @@ CatalogEntry Catalog::load(const std::string& name) {
         typeFromDeclared(columnText(row, 1), key && upperCase(columnText(row, 1)) == "INTEGER",
                          column);
         column.required = sqlite3_column_int(row, 2) != 0 && column.type != Type::Boolean;
-        column.allowZeroLength = true;
+        column.allowZeroLength = column.type == Type::Text || column.type == Type::Memo;
         for (const ColumnDefinition& definition : definitions)
             if (sameName(definition.name, column.name) && definition.forbidsEmpty)
                 column.allowZeroLength = false;
@@ -108,8 +93,9 @@ CatalogEntry Catalog::load(const std::string& name) {
     for (size_t i = 0; i < entry.schema.columns.size(); ++i) {
         Column& column = entry.schema.columns[i];
         if (column.autoNumber && keyColumns > 1) typeFromDeclared("INTEGER", false, column);
+        if (column.type == Type::Guid && defaults[i] == kNewGuidDefault) column.autoNumber = true;
         if (column.autoNumber) column.required = false;
-        column.defaultValue = defaultOf(defaults[i], column, name, connection_.path());
+        column.defaultValue = storedDefault(defaults[i], column, name, connection_.path());
     }
     const TableSchema& schema = entry.schema;
     const std::string where = " WHERE " + rowidName(schema) + " = ?";

@@ -25,15 +25,16 @@ std::string textKey(const std::string& text) {
     return upperCase(text);
 }
 
-// The key of a stored value, or nullopt when it cannot equal any literal.
-std::optional<std::string> storedKey(sqlite3_stmt* stmt, int index, bool text) {
+// The key of a stored value, or nullopt when it cannot equal any literal; a
+// number divided by `scale` first (currency held in ten-thousandths).
+std::optional<std::string> storedKey(sqlite3_stmt* stmt, int index, bool text, double scale) {
     const int storage = sqlite3_column_type(stmt, index);
     if (text && storage == SQLITE_TEXT) {
         const auto* chars = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
         return textKey(std::string(chars, sqlite3_column_bytes(stmt, index)));
     }
     if (!text && (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT))
-        return numberKey(sqlite3_column_double(stmt, index));
+        return numberKey(sqlite3_column_double(stmt, index) / scale);
     return std::nullopt;
 }
 
@@ -65,12 +66,13 @@ KeyIndexes::Index KeyIndexes::build(const TableSchema& table, const Column& colu
     Index index;
     index.column = column.name;
     index.text = comparedAsText(column.type);
+    index.scale = holdsTenThousandths(column) ? 10000.0 : 1.0;
     Statement scan =
         connection_.prepare("SELECT " + rowidName(table) + ", " + quoteIdentifier(column.name) +
                                 " FROM " + quoteIdentifier(table.name),
                             "leer la tabla «" + table.name + "»");
     while (scan.step())
-        if (auto key = storedKey(scan.raw(), 1, index.text))
+        if (auto key = storedKey(scan.raw(), 1, index.text, index.scale))
             index.add(sqlite3_column_int64(scan.raw(), 0), std::move(*key));
     return index;
 }
@@ -86,7 +88,8 @@ void KeyIndexes::rowWritten(const TableSchema& table, RowId id) {
                                             "leer la tabla «" + table.name + "»");
         read.bind(1, int64_t{id});
         if (read.step())
-            if (auto key = storedKey(read.raw(), 0, index.text)) index.add(id, std::move(*key));
+            if (auto key = storedKey(read.raw(), 0, index.text, index.scale))
+                index.add(id, std::move(*key));
     }
 }
 

@@ -32,6 +32,7 @@ class KeyIndexes {
     struct Index {
         std::string column;
         bool text = false;
+        double scale = 1;  // stored numbers are divided by it (currency in ten-thousandths)
         std::unordered_map<std::string, std::vector<RowId>> rows;  // by key
         std::unordered_map<RowId, std::string> keys;               // by row
         void add(RowId id, std::string key);

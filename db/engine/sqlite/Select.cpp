@@ -21,7 +21,8 @@ class SqliteCursor : public Cursor {
     bool next() override { return statement_.step(); }
     RowId id() const override { return sqlite3_column_int64(statement_.raw(), 0); }
     Value value(int column) override {
-        return readValue(statement_.raw(), column + 1, table_.columns.at(column));
+        return checkedRead(readValue(statement_.raw(), column + 1, table_.columns.at(column)),
+                           {connection_->path(), table_.name, table_.columns[column]});
     }
 
   private:
@@ -59,12 +60,12 @@ Value literalFor(const Value& literal, const Column& column, const TableSchema& 
     }
 }
 
-void bindLiteral(Statement& statement, int index, const Value& value) {
+void bindLiteral(Statement& statement, int index, const Value& value, const Column& column) {
     if (value.type() == Type::Double && std::trunc(value.rawDouble()) == value.rawDouble() &&
         std::fabs(value.rawDouble()) < 9e18)
         statement.bind(index, static_cast<int64_t>(value.rawDouble()));
     else
-        bindValue(statement, index, value);
+        bindValue(statement, index, value, column);
 }
 
 // Beyond this many candidate rows a lookup reads the table as it comes.
@@ -88,8 +89,13 @@ const char* operatorText(Comparison op) {
     return " = ?";
 }
 
+// The column as conditions and orders compare it: texts by the engine's collation,
+// currency held in ten-thousandths as its value in units (the double the Access
+// engine compares).
 std::string columnExpression(const Column& column) {
-    return quoteIdentifier(column.name) + (comparedAsText(column.type) ? " COLLATE PELMORA" : "");
+    const std::string name = quoteIdentifier(column.name);
+    if (holdsTenThousandths(column)) return "(" + name + " / 10000.0)";
+    return name + (comparedAsText(column.type) ? " COLLATE PELMORA" : "");
 }
 
 }  // namespace
@@ -114,6 +120,7 @@ std::unique_ptr<Cursor> openCursor(std::shared_ptr<Connection> connection, const
     std::string sql = "SELECT " + rowid + (table.columns.empty() ? "" : ", ") + columnList(table) +
                       " FROM " + quoteIdentifier(table.name);
     std::vector<Value> bound;
+    std::vector<const Column*> boundColumns;
     std::optional<std::vector<RowId>> candidates;
     for (const Condition& condition : query.conditions) {
         const Column& column = columnNamed(table, condition.column, path);
@@ -124,6 +131,7 @@ std::unique_ptr<Cursor> openCursor(std::shared_ptr<Connection> connection, const
         }
         sql += columnExpression(column) + operatorText(condition.op);
         bound.push_back(literalFor(condition.literal, column, table, path));
+        boundColumns.push_back(&column);
         if (condition.op == Comparison::Equal && !candidates)
             candidates = indexes.candidates(table, column, bound.back());
     }
@@ -138,7 +146,7 @@ std::unique_ptr<Cursor> openCursor(std::shared_ptr<Connection> connection, const
 
     Statement statement = connection->prepare(sql, "leer la tabla «" + table.name + "»");
     for (size_t i = 0; i < bound.size(); ++i)
-        bindLiteral(statement, static_cast<int>(i + 1), bound[i]);
+        bindLiteral(statement, static_cast<int>(i + 1), bound[i], *boundColumns[i]);
     return std::make_unique<SqliteCursor>(std::move(connection), std::move(statement), table);
 }
 

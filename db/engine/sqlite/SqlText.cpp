@@ -183,8 +183,8 @@ std::string sqlLiteral(const Value& value) {
         case Type::Integer:
         case Type::Long:
             return std::to_string(value.rawInt());
-        case Type::Currency:
-            return value.toText();
+        case Type::Currency:  // as the columns this engine makes hold it: ten-thousandths
+            return std::to_string(value.rawInt());
         case Type::Single:
         case Type::Double:
             return shortestDouble(value.rawDouble());

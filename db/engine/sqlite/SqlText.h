@@ -14,7 +14,8 @@ namespace pelmora::engine::sqlite {
 // "name" with every " doubled: safe for any name.
 std::string quoteIdentifier(const std::string& name);
 
-// A constant as SQL text, for the DEFAULT clause of a column definition.
+// A constant as SQL text, for the DEFAULT clause of a column definition; currency
+// as its count of ten-thousandths.
 std::string sqlLiteral(const Value& value);
 
 // A constant of a stored DEFAULT clause as a value (text, whole or real number,

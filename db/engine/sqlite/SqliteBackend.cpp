@@ -106,10 +106,12 @@ void SqliteBackend::endWrites() {
 }
 
 // The column's definition in CREATE TABLE or ADD COLUMN: yes/no never Null,
-// empty text refused unless allowed.
+// empty text refused unless allowed, a replication-ID autonumber a new GUID.
 std::string SqliteBackend::definition(const std::string& table, const Column& column) const {
     const std::string name = quoteIdentifier(column.name);
     std::string sql = name + " " + sqlite::declaredType(column);
+    if (column.autoNumber && column.type == Type::Guid)
+        return sql + " DEFAULT (" + sqlite::kNewGuidDefault + ")";
     if (column.autoNumber) return sql;
     std::optional<Value> fallback = column.defaultValue;
     if (column.type == Type::Boolean && !fallback) fallback = Value::boolean(false);
@@ -150,6 +152,7 @@ void SqliteBackend::createTable(const TableSchema& table) {
         if (sameName(existing, table.name))
             throw Error("La tabla «" + table.name + "» ya existe en «" + path() + "»");
     checkColumns(table);
+    checkNewColumns(table, path());
     std::string sql = "CREATE TABLE " + quoteIdentifier(table.name) + " (";
     for (const Column& column : table.columns)
         sql += (&column == &table.columns.front() ? "" : ", ") + definition(table.name, column);
@@ -159,6 +162,7 @@ void SqliteBackend::createTable(const TableSchema& table) {
 void SqliteBackend::addColumn(const std::string& table, const Column& column) {
     TableSchema schema = catalog_.schema(table);
     const std::string doing = "añadir el campo «" + column.name + "» a " + inTable(schema.name);
+    checkNewColumn(schema, column, path());
     schema.columns.push_back(column);
     checkColumns(schema);
     if (column.autoNumber)
@@ -196,7 +200,8 @@ void SqliteBackend::setDefaultValue(const std::string& table, const std::string&
     std::string changed;
     for (const sqlite::ColumnDefinition& definition : sqlite::columnDefinitions(sql))
         if (sameName(definition.name, target.name))
-            changed = sqlite::withDefault(sql, definition, sqlite::sqlLiteral(fallback));
+            changed =
+                sqlite::withDefault(sql, definition, sqlite::defaultLiteral(fallback, target));
     if (changed.empty() || !sqlite::isValidCreateStatement(changed))
         throw Error("No se puede " + doing + " en «" + path() +
                     "»: no se entiende la definición de la tabla");
@@ -239,7 +244,9 @@ Row SqliteBackend::read(const std::string& table, RowId id) {
                     "»");
     Row row;
     for (size_t i = 0; i < schema.columns.size(); ++i)
-        row.push_back(sqlite::readValue(statement.raw(), static_cast<int>(i), schema.columns[i]));
+        row.push_back(
+            checkedRead(sqlite::readValue(statement.raw(), static_cast<int>(i), schema.columns[i]),
+                        {path(), schema.name, schema.columns[i]}));
     return row;
 }
 
@@ -281,7 +288,7 @@ void SqliteBackend::update(const std::string& table, RowId id, const Row& row) {
     for (size_t i = 0; i < values.size(); ++i) completeForUpdate(schema, i, values[i]);
     Statement statement = connection_->cached(entry.updateRow, doing);
     for (size_t i = 0; i < values.size(); ++i)
-        sqlite::bindValue(statement, static_cast<int>(i + 1), values[i]);
+        sqlite::bindValue(statement, static_cast<int>(i + 1), values[i], schema.columns[i]);
     statement.bind(static_cast<int>(values.size() + 1), int64_t{id});
     updateRow(schema, id, statement);
 }
@@ -297,7 +304,7 @@ void SqliteBackend::updateColumn(const std::string& table, RowId id, int column,
     Value fitted = fitToColumn(value, {path(), schema.name, schema.columns[column]});
     completeForUpdate(schema, column, fitted);
     Statement statement = connection_->cached(entry.updateColumn[column], doing);
-    sqlite::bindValue(statement, 1, fitted);
+    sqlite::bindValue(statement, 1, fitted, schema.columns[column]);
     statement.bind(2, int64_t{id});
     updateRow(entry.schema, id, statement);
 }
@@ -333,7 +340,8 @@ RowId SqliteBackend::insert(const std::string& table, const Row& row, const Give
                                           : target + " (" + names + ") VALUES (" + marks + ")",
                             doing);
     for (size_t k = 0; k < written.size(); ++k)
-        sqlite::bindValue(statement, static_cast<int>(k + 1), values[written[k]]);
+        sqlite::bindValue(statement, static_cast<int>(k + 1), values[written[k]],
+                          schema.columns[written[k]]);
     statement.step();
     const RowId id = sqlite3_last_insert_rowid(connection_->handle());
     indexes_.rowWritten(schema, id);

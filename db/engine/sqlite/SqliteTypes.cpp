@@ -1,9 +1,14 @@
 #include "db/engine/sqlite/SqliteTypes.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 
+#include "db/engine/ColumnValue.h"
+#include "db/engine/Error.h"
 #include "db/engine/Text.h"
+#include "db/engine/sqlite/SqlText.h"
 
 namespace pelmora::engine::sqlite {
 
@@ -12,6 +17,7 @@ namespace {
 struct Named {
     const char* name;
     Type type;
+    bool inUnits = false;  // currency held as a number of units
 };
 
 // The engine's own declared types, and the usual names other tools give them.
@@ -22,8 +28,9 @@ constexpr Named kNames[] = {
     {"INTEGER", Type::Integer},
     {"SMALLINT", Type::Integer},
     {"LONG", Type::Long},
-    {"CURRENCY", Type::Currency},
-    {"MONEY", Type::Currency},
+    {"CURRENCY_X10000", Type::Currency},
+    {"CURRENCY", Type::Currency, true},
+    {"MONEY", Type::Currency, true},
     {"SINGLE", Type::Single},
     {"DOUBLE", Type::Double},
     {"DECIMAL", Type::Decimal},
@@ -97,6 +104,21 @@ Value asStored(sqlite3_stmt* stmt, int index, int storage) {
     }
 }
 
+// A currency column's stored number: ten-thousandths, or units (see Column).
+// Nothing when it falls out of the currency range.
+std::optional<int64_t> currencyAt(sqlite3_stmt* stmt, int index, int storage, bool inUnits) {
+    const int64_t scale = inUnits ? 10000 : 1;
+    if (storage == SQLITE_INTEGER) {
+        int64_t scaled;
+        if (__builtin_mul_overflow(sqlite3_column_int64(stmt, index), scale, &scaled))
+            return std::nullopt;
+        return scaled;
+    }
+    const double scaled = std::nearbyint(sqlite3_column_double(stmt, index) * scale);
+    if (!(scaled >= -0x1p63 && scaled < 0x1p63)) return std::nullopt;
+    return static_cast<int64_t>(scaled);
+}
+
 Value numberAs(sqlite3_stmt* stmt, int index, int storage, Type type) {
     if (storage == SQLITE_INTEGER) return wholeNumber(sqlite3_column_int64(stmt, index), type);
     double d = sqlite3_column_double(stmt, index);
@@ -106,6 +128,11 @@ Value numberAs(sqlite3_stmt* stmt, int index, int storage, Type type) {
 }
 
 }  // namespace
+
+const char* const kNewGuidDefault =
+    "'{' || hex(randomblob(4)) || '-' || hex(randomblob(2)) || '-4' || "
+    "substr(hex(randomblob(2)), 2) || '-' || substr('89AB', 1 + (random() & 3), 1) || "
+    "substr(hex(randomblob(2)), 2) || '-' || hex(randomblob(6)) || '}'";
 
 std::string declaredType(const Column& column) {
     switch (column.type) {
@@ -117,8 +144,9 @@ std::string declaredType(const Column& column) {
             return "INTEGER";
         case Type::Long:
             return column.autoNumber ? "INTEGER PRIMARY KEY" : "LONG";
+        // The exact count of ten-thousandths; INTEGER gives other tools the affinity.
         case Type::Currency:
-            return "CURRENCY";
+            return "CURRENCY_X10000 INTEGER";
         case Type::Single:
             return "SINGLE";
         case Type::Double:
@@ -151,6 +179,7 @@ void typeFromDeclared(const std::string& declared, bool rowidAlias, Column& colu
     const std::string first = upper.substr(0, upper.find_first_of(" ("));
     column.size = 0;
     column.autoNumber = rowidAlias;
+    column.currencyInUnits = false;
     if (rowidAlias) {
         column.type = Type::Long;
         return;
@@ -158,6 +187,7 @@ void typeFromDeclared(const std::string& declared, bool rowidAlias, Column& colu
     for (const Named& named : kNames)
         if (first == named.name) {
             column.type = named.type;
+            column.currencyInUnits = named.inUnits;
             if (named.type == Type::Text) {
                 if (size > 0 && size <= 255)
                     column.size = size;
@@ -174,12 +204,39 @@ bool comparedAsText(Type type) {
     return type == Type::Text || type == Type::Memo || type == Type::Guid;
 }
 
+bool holdsTenThousandths(const Column& column) {
+    return column.type == Type::Currency && !column.currencyInUnits;
+}
+
+std::string defaultLiteral(const Value& fitted, const Column& column) {
+    if (fitted.type() == Type::Currency && column.currencyInUnits) return fitted.toText();
+    return sqlLiteral(fitted);
+}
+
+std::optional<Value> storedDefault(const std::string& expression, const Column& column,
+                                   const std::string& table, const std::string& path) {
+    std::optional<Value> literal = parseLiteral(expression);
+    int64_t scaled = 0;
+    const char* end = expression.data() + expression.size();
+    if (holdsTenThousandths(column))
+        literal = std::from_chars(expression.data(), end, scaled).ptr == end
+                      ? std::optional<Value>(Value::currency(scaled))
+                      : std::nullopt;
+    if (!literal) return std::nullopt;
+    try {
+        Value fitted = fitToColumn(*literal, {path, table, column});
+        return fitted.isNull() ? std::nullopt : std::optional<Value>(fitted);
+    } catch (const Error&) {
+        return std::nullopt;
+    }
+}
+
 bool comparedAsNumber(Type type) {
     return type != Type::DateTime && type != Type::Binary && type != Type::LongBinary &&
            type != Type::Null && !comparedAsText(type);
 }
 
-void bindValue(Statement& statement, int index, const Value& value) {
+void bindValue(Statement& statement, int index, const Value& value, const Column& column) {
     switch (value.type()) {
         case Type::Null:
             statement.bindNull(index);
@@ -193,7 +250,10 @@ void bindValue(Statement& statement, int index, const Value& value) {
             statement.bind(index, value.rawInt());
             return;
         case Type::Currency:
-            statement.bind(index, static_cast<double>(value.rawInt()) / 10000.0);
+            if (column.currencyInUnits)
+                statement.bind(index, value.toDouble());
+            else
+                statement.bind(index, value.rawInt());
             return;
         case Type::Single:
         case Type::Double:
@@ -226,8 +286,9 @@ Value readValue(sqlite3_stmt* stmt, int index, const Column& column) {
             if (number) return numberAs(stmt, index, storage, column.type);
             break;
         case Type::Currency:
-            if (number)
-                return Value::currency(std::llround(sqlite3_column_double(stmt, index) * 10000.0));
+            if (!number) break;
+            if (auto scaled = currencyAt(stmt, index, storage, column.currencyInUnits))
+                return Value::currency(*scaled);
             break;
         case Type::Single:
             if (number)

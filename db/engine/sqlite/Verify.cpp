@@ -32,6 +32,8 @@ std::string badValues(const Column& column) {
         case Type::Long:
             return column.autoNumber ? "" : range(c, "-2147483648", "2147483647");
         case Type::Currency:
+            if (!column.currencyInUnits) return "typeof(" + c + ") NOT IN ('integer', 'null')";
+            [[fallthrough]];
         case Type::Single:
         case Type::Double:
         case Type::Decimal:
