@@ -25,6 +25,19 @@ void say(const char* text) {
     if (write(STDERR_FILENO, text, std::strlen(text)) < 0) return;
 }
 
+// Crash reports run on a stack of their own, so that a stack overflow is reported too.
+void onCrashes(void (*handler)(int)) {
+    static std::vector<char> stack(1 << 16);
+    stack_t alternate{};
+    alternate.ss_sp = stack.data();
+    alternate.ss_size = stack.size();
+    sigaltstack(&alternate, nullptr);
+    struct sigaction action {};
+    action.sa_handler = handler;
+    action.sa_flags = SA_ONSTACK;
+    for (int s : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL}) sigaction(s, &action, nullptr);
+}
+
 void onCrash(int signal) {
     say("Fallo con la entrada: ");
     say(current);
@@ -80,7 +93,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::set_terminate(onUncaught);
-    for (int s : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL}) ::signal(s, onCrash);
+    onCrashes(onCrash);
     const std::vector<fs::path> files = inputs(argc, argv);
     for (const fs::path& file : files) {
         std::snprintf(current, sizeof current, "%s", file.c_str());
