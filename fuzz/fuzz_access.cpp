@@ -1,7 +1,8 @@
 // Fuzz target of the Access reader: the input, written as an .mdb file, is opened,
 // its catalog and every table's rows are read (stored order, sorted by the first
-// column, and selected by the first row's value), and its structure is checked.
-// A damaged file must end in the engine's error naming the file.
+// column, and selected by the first row's value: all three must agree), and its
+// structure is checked. A damaged file must end in the engine's error naming it.
+#include <cmath>
 #include <cstring>
 #include <optional>
 
@@ -13,19 +14,24 @@ namespace {
 
 using namespace pelmora::engine;
 
-// Reads every value of every row the query selects; the first row's first value.
-Value readAll(Backend& backend, const Query& query, size_t columns) {
+// What a query visited: its rows, and the first row's first value.
+struct Visit {
+    size_t rows = 0;
     Value first;
-    bool firstRow = true;
+};
+
+// Reads every value of every row the query selects.
+Visit readAll(Backend& backend, const Query& query, size_t columns) {
+    Visit visit;
     auto cursor = backend.select(query);
     while (cursor->next()) {
         for (size_t i = 0; i < columns; ++i) {
             Value v = cursor->value(static_cast<int>(i));
-            if (firstRow && i == 0) first = std::move(v);
+            if (visit.rows == 0 && i == 0) visit.first = std::move(v);
         }
-        firstRow = false;
+        ++visit.rows;
     }
-    return first;
+    return visit;
 }
 
 // The value as a statement's literal can state it: a text, a whole number or a double.
@@ -39,26 +45,32 @@ std::optional<Value> literalOf(const Value& v) {
         case Type::Long:
             return Value::longInt(v.toLong());
         case Type::Single:
-        case Type::Double:
-            return Value::dbl(v.toDouble());
+        case Type::Double:  // NaN equals nothing, itself included
+            return std::isnan(v.toDouble()) ? std::nullopt
+                                            : std::optional(Value::dbl(v.toDouble()));
         default:
             return std::nullopt;
     }
 }
 
+// Reads the table in stored order, sorted by its first column (the same rows) and
+// where the first column equals the first row's (that row at least).
 void readTable(Backend& backend, const std::string& table) {
     const TableSchema schema = backend.schema(table);
     Query query;
     query.table = table;
-    const Value first = readAll(backend, query, schema.columns.size());
+    const Visit stored = readAll(backend, query, schema.columns.size());
     if (schema.columns.empty()) return;
     query.orderBy = schema.columns[0].name;
-    readAll(backend, query, schema.columns.size());
+    if (readAll(backend, query, schema.columns.size()).rows != stored.rows)
+        pelmora::fuzz::finding("la tabla «" + table + "» ordenada no tiene las mismas filas");
     query.orderBy.reset();
-    const std::optional<Value> literal = literalOf(first);
+    const std::optional<Value> literal = literalOf(stored.first);
     if (!literal) return;
     query.conditions.push_back({schema.columns[0].name, Comparison::Equal, *literal});
-    readAll(backend, query, schema.columns.size());
+    if (readAll(backend, query, schema.columns.size()).rows == 0)
+        pelmora::fuzz::finding("en la tabla «" + table +
+                               "» ninguna fila tiene el valor de la primera");
 }
 
 void readDatabase(const std::string& path) {
