@@ -20,13 +20,25 @@ struct Visit {
     Value first;
 };
 
-// Reads every value of every row the query selects.
+// Converts a value as the program does: to text, and a number or date to a number.
+// A value that does not convert is refused by the conversion's own error.
+void convert(const Value& v) {
+    if (v.isNull()) return;
+    try {
+        v.toText();
+        if (v.isNumeric() || v.type() == Type::DateTime) v.toLong();
+    } catch (const Error&) {
+    }
+}
+
+// Reads every value of every row the query selects, converting each.
 Visit readAll(Backend& backend, const Query& query, size_t columns) {
     Visit visit;
     auto cursor = backend.select(query);
     while (cursor->next()) {
         for (size_t i = 0; i < columns; ++i) {
             Value v = cursor->value(static_cast<int>(i));
+            convert(v);
             if (visit.rows == 0 && i == 0) visit.first = std::move(v);
         }
         ++visit.rows;
