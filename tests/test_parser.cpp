@@ -129,3 +129,13 @@ TEST(Parser, FormasRechazadasCitanLaInstruccion) {
         EXPECT_NE(message.find("no es válida"), std::string::npos) << message;
     }
 }
+
+TEST(Parser, ParentesisAnidadosSinAgotarLaPila) {
+    auto anidada = [](int n) {
+        return "Select T.* from T WHERE " + std::string(n, '(') + "a = 1" + std::string(n, ')');
+    };
+    EXPECT_EQ(parseStatement(anidada(100)).conditions.size(), 1u);
+    const std::string error = errorOf(anidada(300000));
+    EXPECT_NE(error.find("hay más de 100 paréntesis anidados"), std::string::npos)
+        << error.substr(0, 200);
+}

@@ -109,11 +109,16 @@ class Parser {
     }
 
     // cond := term (AND term)* ; term := '(' cond ')' | column op literal
+    // Each parenthesis is a call deeper: their nesting is bounded so that no statement
+    // can exhaust the stack.
     void condition(Query& query) {
         do {
             if (acceptSymbol("(")) {
+                if (++depth_ > kMaxDepth)
+                    fail("hay más de " + std::to_string(kMaxDepth) + " paréntesis anidados");
                 condition(query);
                 symbol(")");
+                --depth_;
             } else {
                 comparison(query);
             }
@@ -222,9 +227,12 @@ class Parser {
         throw Error("La instrucción «" + source_ + "» no es válida: " + why + ", " + near);
     }
 
+    static constexpr int kMaxDepth = 100;
+
     const std::string& source_;
     std::vector<Lexeme> tokens_;
     size_t position_ = 0;
+    int depth_ = 0;  // parentheses open around the condition being read
 };
 
 }  // namespace

@@ -1,0 +1,1 @@
+Select Feature.* from Feature WHERE ((mslink > 2147483648) AND (ftype = 4));

@@ -1,0 +1,1 @@
+select t.* FROM t where (t.tcomplet = 'O''Donnell') AND clasific >= -3 and tmapa <> Null order by t.tmapa asc

@@ -1,0 +1,1 @@
+Select VIAS.* from VIAS WHERE mslink = 12 ORDER BY mslink;

@@ -1,0 +1,1 @@
+Select 199ETIQUETAS.* from 199ETIQUETAS WHERE netiqueta < 'Río' AND mslink <= 60100.5;

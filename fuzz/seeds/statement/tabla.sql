@@ -1,0 +1,1 @@
+Select ERRORES.* from ERRORES;
