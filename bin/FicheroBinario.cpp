@@ -10,42 +10,17 @@
 #include <cerrno>
 #include <cstring>
 
+#include "db/engine/Files.h"
+
 namespace pelmora {
 namespace {
 
 constexpr std::size_t kVentana = 64 * 1024;
 
-std::string motivo(int error) {
-    switch (error) {
-        case ENOENT:
-            return "no existe";
-        case EACCES:
-        case EPERM:
-            return "permiso denegado";
-        case EISDIR:
-            return "es una carpeta, no un fichero";
-        case ENOTDIR:
-            return "una parte de la ruta no es una carpeta";
-        case ENAMETOOLONG:
-            return "la ruta es demasiado larga";
-        case ENOSPC:
-            return "no queda espacio en el disco";
-        case EROFS:
-            return "el sistema de ficheros es de solo lectura";
-        case EMFILE:
-        case ENFILE:
-            return "hay demasiados ficheros abiertos";
-        case EIO:
-            return "error de entrada/salida del disco";
-        default:
-            return "error del sistema " + std::to_string(error) + " (" + std::strerror(error) + ")";
-    }
-}
-
 }  // namespace
 
 void FallaFichero(const std::string& que, const std::string& ruta, int error) {
-    throw ErrorFichero(que + " «" + ruta + "»: " + motivo(error));
+    throw ErrorFichero(que + " «" + ruta + "»: " + engine::systemReason(error));
 }
 
 FicheroBinario::FicheroBinario(std::string ruta, Modo modo) : ruta_(std::move(ruta)), modo_(modo) {
