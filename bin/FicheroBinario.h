@@ -12,12 +12,16 @@
 #include <string>
 #include <vector>
 
+#include "db/engine/Printable.h"
+
 namespace pelmora {
 
-// A failure of the file system on a named file; the message is Spanish.
+// A failure of the file system on a named file; the message is Spanish, the path
+// in it escaped where it holds bytes that cannot be shown.
 class ErrorFichero : public std::runtime_error {
   public:
-    explicit ErrorFichero(const std::string& mensaje) : std::runtime_error(mensaje) {}
+    explicit ErrorFichero(const std::string& mensaje)
+        : std::runtime_error(engine::printable(mensaje)) {}
 };
 
 // Throws ErrorFichero "<que> «<ruta>»: <why errno `error` happened, in Spanish>".
