@@ -1,13 +1,15 @@
-// The Adaptation run: once both databases list the same tables, checks the General
-// database (creating its log tables where missing), registers the run in the
-// Particular database and walks the BIN file, rewriting each ATR's link to the
-// matching General record; then shows the counts. The error BIN file of an earlier
+// The Adaptation run: its input paths and its BIN file checked first, then once
+// both databases list the same tables, checks the General database (creating its
+// log tables where missing), registers the run in the Particular database and
+// walks the BIN file, rewriting each ATR's link to the matching General record;
+// then shows the counts. The error BIN file of an earlier
 // run is kept: this run's markers are appended to it.
 #include "bin/BinAdaptado.h"
 #include "bin/RecorreFicheroBin.h"
 #include "db/Apertura.h"
 #include "db/Catalogos.h"
 #include "db/Comparacion.h"
+#include "runs/Entradas.h"
 #include "runs/Procesos.h"
 #include "runs/RegistroProceso.h"
 
@@ -16,6 +18,7 @@ namespace pelmora {
 bool ProcesoAdaptacion(Estado& estado) {
     const std::string& general = estado.NombreBdDGeneral;
     const std::string& particular = estado.NombreBdDParticular;
+    CompruebaEntradas(estado, {UsoEntrada::Lee, UsoEntrada::Lee});
     BinAdaptado::CompruebaAntes(estado.NombreFicheroBin);
     AbreBdDGeneralYParticular(estado, general, particular);
     CargaMsCatalogGeneral(estado);

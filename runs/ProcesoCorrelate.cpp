@@ -1,7 +1,7 @@
-// The Correlate run: checks the Particular database and registers the run, checks
-// the BIN file, starts a new error BIN file, resets the marks and the counters,
-// walks the BIN file correlating each element with its record, and shows the
-// counts. Every line is set as soon as its step has ended.
+// The Correlate run: checks its input paths, checks the Particular database and
+// registers the run, checks the BIN file, starts a new error BIN file, resets the
+// marks and the counters, walks the BIN file correlating each element with its
+// record, and shows the counts. Every line is set as soon as its step has ended.
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
@@ -10,6 +10,7 @@
 #include "bin/RecorreFicheroBin.h"
 #include "db/Apertura.h"
 #include "db/Marcas.h"
+#include "runs/Entradas.h"
 #include "runs/Procesos.h"
 #include "runs/RegistroProceso.h"
 
@@ -50,6 +51,7 @@ void BorraFicheroErrores(const std::string& RutaBin) {
 
 bool ProcesoCorrelate(Estado& estado) {
     Pantalla& pantalla = estado.pantalla;
+    CompruebaEntradas(estado, {UsoEntrada::Lee, UsoEntrada::Anota});
     AbreYChequeaBdD(estado, estado.NombreBdDParticular);
     RegistraProceso(estado, "Correlate");
     pantalla.etiqueta("Label1", "Encontrada Tabla : MsCatalog");

@@ -7,6 +7,7 @@
 #include "db/engine/Printable.h"
 #include "db/engine/Recordset.h"
 #include "runs/Procesos.h"
+#include "tests/support/BinPrueba.h"
 #include "tests/support/HojaPrueba.h"
 
 namespace pelmora::prueba {
@@ -75,6 +76,9 @@ TEST_P(MensajesLegibles, UnNombreDeTablaRaroEnLosMensajesDelProceso) {
     EXPECT_EQ(errorOf([&] { particular->tableDef("Ma\xFFla"); }),
               "No existe la tabla «Ma\\xFFla» en la base de datos «" + particular->path() + "»");
     estado.NombreBdDGeneral.clear();
+    BinPrueba b;
+    b.Elemento("C=", "101", 1, {{10, 1}});
+    b.Escribe(bin);
     EXPECT_FALSE(Corre(ProcesoCorrelate));
     ASSERT_EQ(pantalla.mensajes.size(), 1u);
     EXPECT_EQ(pantalla.mensajes[0], "Nombre de tabla con espacios :\rTabla \\x01\\xFF");
