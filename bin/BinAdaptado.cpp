@@ -31,11 +31,6 @@ std::string RutaCopia(const std::string& real) {
     return (p.parent_path() / ("." + p.filename().string() + ".adaptando")).string();
 }
 
-std::string Carpeta(const std::string& real) {
-    const std::string carpeta = fs::path(real).parent_path().string();
-    return carpeta.empty() ? "." : carpeta;
-}
-
 // Flushes to the disk, as every landed write is; test suites may skip it.
 void Sincroniza(int fd, const std::string& ruta) {
     const char* sin = std::getenv("PELMORA_SIN_SINCRONIZAR");
@@ -64,9 +59,9 @@ void BinAdaptado::CompruebaAntes(const std::string& rutaBin) {
     if ((st.st_mode & 0222) == 0 || ::access(real.c_str(), R_OK | W_OK) != 0)
         throw ErrorFichero("No se puede adaptar el fichero BIN «" + rutaBin +
                            "»: es de solo lectura");
-    if (::access(Carpeta(real).c_str(), W_OK | X_OK) != 0)
+    if (ErrorAlCrearEn(real) != 0)
         throw ErrorFichero("No se puede adaptar el fichero BIN «" + rutaBin + "»: en su carpeta «" +
-                           Carpeta(real) + "» no se pueden crear ficheros");
+                           CarpetaDe(real) + "» no se pueden crear ficheros");
     ::unlink(RutaCopia(real).c_str());
 }
 
@@ -138,9 +133,9 @@ void BinAdaptado::Termina() {
     if (::rename(copia_.c_str(), ruta_.c_str()) != 0)
         FallaFichero("No se puede reemplazar el fichero", ruta_, errno);
     escribiendo_ = false;
-    const int carpeta = ::open(Carpeta(ruta_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int carpeta = ::open(CarpetaDe(ruta_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (carpeta >= 0) {
-        Sincroniza(carpeta, Carpeta(ruta_));
+        Sincroniza(carpeta, CarpetaDe(ruta_));
         ::close(carpeta);
     }
 }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "db/engine/Files.h"
 
@@ -21,6 +22,15 @@ constexpr std::size_t kVentana = 64 * 1024;
 
 void FallaFichero(const std::string& que, const std::string& ruta, int error) {
     throw ErrorFichero(que + " «" + ruta + "»: " + engine::systemReason(error));
+}
+
+std::string CarpetaDe(const std::string& ruta) {
+    const std::string carpeta = std::filesystem::path(ruta).parent_path().string();
+    return carpeta.empty() ? "." : carpeta;
+}
+
+int ErrorAlCrearEn(const std::string& ruta) {
+    return ::access(CarpetaDe(ruta).c_str(), W_OK | X_OK) == 0 ? 0 : errno;
 }
 
 FicheroBinario::FicheroBinario(std::string ruta, Modo modo) : ruta_(std::move(ruta)), modo_(modo) {

@@ -27,6 +27,12 @@ class ErrorFichero : public std::runtime_error {
 // Throws ErrorFichero "<que> «<ruta>»: <why errno `error` happened, in Spanish>".
 [[noreturn]] void FallaFichero(const std::string& que, const std::string& ruta, int error);
 
+// The folder of a path ("." for a bare file name).
+std::string CarpetaDe(const std::string& ruta);
+// 0 when files can be created in (and removed from) the folder of `ruta`, or the
+// errno that tells why not.
+int ErrorAlCrearEn(const std::string& ruta);
+
 // What a record offers to be read or written whole.
 template <class R>
 concept RegistroBin = requires(R r, const R c, const uint8_t* in, uint8_t* out) {
