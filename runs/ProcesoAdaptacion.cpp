@@ -1,9 +1,10 @@
 // The Adaptation run: its input paths and its BIN file checked first, then once
-// both databases list the same tables, checks the General database (creating its
-// log tables where missing), registers the run in the Particular database and
-// walks the BIN file, rewriting each ATR's link to the matching General record;
-// then shows the counts. The error BIN file of an earlier
-// run is kept: this run's markers are appended to it.
+// both databases list the same tables and the paths of its log rows fit the
+// Particular's log tables, checks the General database (creating its log tables
+// where missing), registers the run in the Particular database and walks the BIN
+// file, rewriting each ATR's link to the matching General record; then shows the
+// counts. The error BIN file of an earlier run is kept: this run's markers are
+// appended to it.
 #include "bin/BinAdaptado.h"
 #include "bin/RecorreFicheroBin.h"
 #include "db/Apertura.h"
@@ -27,6 +28,7 @@ bool ProcesoAdaptacion(Estado& estado) {
         estado.pantalla.enfocaPrincipal();
         return false;
     }
+    CompruebaRutasRegistrables(estado, FilasError::Adaptacion);
     // The checks run on the General database through the main handle; its Feature
     // table stays loaded for the walk, while the catalog is the Particular one again.
     AbreYChequeaBdD(estado, general);

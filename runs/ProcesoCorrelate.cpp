@@ -1,8 +1,8 @@
-// The Correlate run: checks its input paths and that a new error BIN file can be
-// started before it writes anything; then checks the Particular database and
-// registers the run, checks the BIN file, starts a new error BIN file, resets the
-// marks and the counters, walks the BIN file correlating each element with its
-// record, and shows the counts. Every line is set as soon as its step has ended.
+// The Correlate run: checks its input paths, that a new error BIN file can be
+// started and that its log rows fit the log tables before it writes anything; then checks the
+// Particular database and registers the run, checks the BIN file, starts a new error BIN file,
+// resets the marks and the counters, walks the BIN file correlating each element with its record,
+// and shows the counts. Every line is set as soon as its step has ended.
 #include "bin/Modulo_Bin.h"
 #include "bin/RecorreFicheroBin.h"
 #include "db/Apertura.h"
@@ -17,7 +17,9 @@ bool ProcesoCorrelate(Estado& estado) {
     Pantalla& pantalla = estado.pantalla;
     CompruebaEntradas(estado, {UsoEntrada::Lee, UsoEntrada::Anota});
     CompruebaFicheroErrores(estado.NombreFicheroBin);
-    AbreYChequeaBdD(estado, estado.NombreBdDParticular);
+    estado.BdDParticular = engine::openDatabase(estado.NombreBdDParticular);
+    CompruebaRutasRegistrables(estado, FilasError::Correlate);
+    ChequeaBdD(estado);
     RegistraProceso(estado, "Correlate");
     pantalla.etiqueta("Label1", "Encontrada Tabla : MsCatalog");
     pantalla.etiqueta("Label2", "Encontrada Tabla : Feature");

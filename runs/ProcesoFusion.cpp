@@ -1,8 +1,7 @@
-// The Fusion run: checks its input paths, opens both databases, registers the run
-// in the Particular one, and merges once both catalogs list the same tables. No
-// log table is created and no table check runs here: a Particular database
-// without ControlFicherosProcesados is an error that ends the program at the
-// registration.
+// The Fusion run: checks its input paths, opens both databases, checks that the
+// control row's paths fit and registers the run in the Particular one, and merges once both
+// catalogs list the same tables. No log table is created and no table check runs here: a Particular
+// database without ControlFicherosProcesados is an error that ends the program at the registration.
 #include "db/Apertura.h"
 #include "db/Catalogos.h"
 #include "db/Comparacion.h"
@@ -16,6 +15,7 @@ namespace pelmora {
 bool ProcesoFusion(Estado& estado) {
     CompruebaEntradas(estado, {UsoEntrada::Anota, UsoEntrada::Lee});
     AbreBdDGeneralYParticular(estado, estado.NombreBdDGeneral, estado.NombreBdDParticular);
+    CompruebaRutasRegistrables(estado, FilasError::Ninguna);
     RegistraProceso(estado, "Anexa");
     CargaMsCatalogGeneral(estado);
     CargaMsCatalogParticular(estado);
