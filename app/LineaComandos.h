@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "db/engine/Printable.h"
 #include "runs/Procesos.h"
 #include "ui/Lanzamiento.h"
 
@@ -26,8 +27,11 @@ constexpr int Detenido = 3;
 
 extern const char* const kUso;
 
+// A usage error; the options it quotes are escaped where they hold bytes that
+// cannot be shown.
 struct ErrorUso : std::runtime_error {
-    using std::runtime_error::runtime_error;
+    explicit ErrorUso(const std::string& mensaje)
+        : std::runtime_error(engine::printable(mensaje)) {}
 };
 
 // One run asked for on the command line, its paths made absolute.

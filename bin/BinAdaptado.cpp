@@ -32,11 +32,6 @@ std::string RutaCopia(const std::string& real, const char* estado) {
     return (p.parent_path() / ("." + p.filename().string() + "." + estado)).string();
 }
 
-std::string Carpeta(const std::string& real) {
-    const std::string carpeta = fs::path(real).parent_path().string();
-    return carpeta.empty() ? "." : carpeta;
-}
-
 // Flushes to the disk, as every landed write is; test suites may skip it.
 void Sincroniza(int fd, const std::string& ruta) {
     const char* sin = std::getenv("PELMORA_SIN_SINCRONIZAR");
@@ -55,9 +50,9 @@ void EscribeTodo(int fd, const uint8_t* datos, size_t n, const std::string& ruta
 }
 
 void SincronizaCarpeta(const std::string& real) {
-    const int carpeta = ::open(Carpeta(real).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int carpeta = ::open(CarpetaDe(real).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (carpeta < 0) return;
-    Sincroniza(carpeta, Carpeta(real));
+    Sincroniza(carpeta, CarpetaDe(real));
     ::close(carpeta);
 }
 
@@ -72,9 +67,9 @@ void BinAdaptado::CompruebaAntes(const std::string& rutaBin) {
     if ((st.st_mode & 0222) == 0 || ::access(real.c_str(), R_OK | W_OK) != 0)
         throw ErrorFichero("No se puede adaptar el fichero BIN «" + rutaBin +
                            "»: es de solo lectura");
-    if (::access(Carpeta(real).c_str(), W_OK | X_OK) != 0)
+    if (ErrorAlCrearEn(real) != 0)
         throw ErrorFichero("No se puede adaptar el fichero BIN «" + rutaBin + "»: en su carpeta «" +
-                           Carpeta(real) + "» no se pueden crear ficheros");
+                           CarpetaDe(real) + "» no se pueden crear ficheros");
 }
 
 void BinAdaptado::Coloca(const std::string& rutaBin) {

@@ -9,43 +9,28 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+
+#include "db/engine/Files.h"
 
 namespace pelmora {
 namespace {
 
 constexpr std::size_t kVentana = 64 * 1024;
 
-std::string motivo(int error) {
-    switch (error) {
-        case ENOENT:
-            return "no existe";
-        case EACCES:
-        case EPERM:
-            return "permiso denegado";
-        case EISDIR:
-            return "es una carpeta, no un fichero";
-        case ENOTDIR:
-            return "una parte de la ruta no es una carpeta";
-        case ENAMETOOLONG:
-            return "la ruta es demasiado larga";
-        case ENOSPC:
-            return "no queda espacio en el disco";
-        case EROFS:
-            return "el sistema de ficheros es de solo lectura";
-        case EMFILE:
-        case ENFILE:
-            return "hay demasiados ficheros abiertos";
-        case EIO:
-            return "error de entrada/salida del disco";
-        default:
-            return "error del sistema " + std::to_string(error) + " (" + std::strerror(error) + ")";
-    }
-}
-
 }  // namespace
 
 void FallaFichero(const std::string& que, const std::string& ruta, int error) {
-    throw ErrorFichero(que + " «" + ruta + "»: " + motivo(error));
+    throw ErrorFichero(que + " «" + ruta + "»: " + engine::systemReason(error));
+}
+
+std::string CarpetaDe(const std::string& ruta) {
+    const std::string carpeta = std::filesystem::path(ruta).parent_path().string();
+    return carpeta.empty() ? "." : carpeta;
+}
+
+int ErrorAlCrearEn(const std::string& ruta) {
+    return ::access(CarpetaDe(ruta).c_str(), W_OK | X_OK) == 0 ? 0 : errno;
 }
 
 FicheroBinario::FicheroBinario(std::string ruta, Modo modo) : ruta_(std::move(ruta)), modo_(modo) {

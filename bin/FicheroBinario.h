@@ -12,16 +12,26 @@
 #include <string>
 #include <vector>
 
+#include "db/engine/Printable.h"
+
 namespace pelmora {
 
-// A failure of the file system on a named file; the message is Spanish.
+// A failure of the file system on a named file; the message is Spanish, the path
+// in it escaped where it holds bytes that cannot be shown.
 class ErrorFichero : public std::runtime_error {
   public:
-    explicit ErrorFichero(const std::string& mensaje) : std::runtime_error(mensaje) {}
+    explicit ErrorFichero(const std::string& mensaje)
+        : std::runtime_error(engine::printable(mensaje)) {}
 };
 
 // Throws ErrorFichero "<que> «<ruta>»: <why errno `error` happened, in Spanish>".
 [[noreturn]] void FallaFichero(const std::string& que, const std::string& ruta, int error);
+
+// The folder of a path ("." for a bare file name).
+std::string CarpetaDe(const std::string& ruta);
+// 0 when files can be created in (and removed from) the folder of `ruta`, or the
+// errno that tells why not.
+int ErrorAlCrearEn(const std::string& ruta);
 
 // What a record offers to be read or written whole.
 template <class R>

@@ -19,6 +19,14 @@ void ChequeaFicheroBin(Estado& estado);
 // "_err.bin". A path shorter than four characters is an error.
 std::string NombreFicheroErrorBin(const std::string& RutaBin);
 
+// Checks, writing nothing, that a Correlate run can start the error BIN file of
+// `RutaBin` anew: one an earlier run left is a regular file (or a link) that may
+// be removed, not marked read-only, and its folder takes new files. Throws
+// ErrorFichero naming the file.
+void CompruebaFicheroErrores(const std::string& RutaBin);
+// Removes the error BIN file an earlier run left, if any.
+void BorraFicheroErrores(const std::string& RutaBin);
+
 // Appends to the error BIN file of `RutaBin` a 72-byte marker for the element that
 // starts at `Posicion` of `bin` (the open BIN file), with the error code `Codigo`
 // ("61601", "61603") in its feature code. `bin`'s position is left where it was.

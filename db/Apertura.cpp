@@ -14,6 +14,10 @@ void AbreBdDGeneralYParticular(Estado& estado, const std::string& rutaGeneral,
 
 void AbreYChequeaBdD(Estado& estado, const std::string& ruta) {
     estado.BdDParticular = engine::openDatabase(ruta);
+    ChequeaBdD(estado);
+}
+
+void ChequeaBdD(Estado& estado) {
     CreaTablasControl(estado);
     ChequeaTablasMsCatalogFeature(estado);
     ChequeaNombresTablas(estado);

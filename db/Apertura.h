@@ -12,9 +12,12 @@ namespace pelmora {
 void AbreBdDGeneralYParticular(Estado& estado, const std::string& rutaGeneral,
                                const std::string& rutaParticular);
 
-// Opens the path into BdDParticular, ensures its log tables, requires and loads
-// its catalog tables and checks the catalog's table names and structures. A
-// failed check ends the program, so a return means the database passed.
+// Ensures the log tables of the open BdDParticular, requires and loads its catalog
+// tables and checks the catalog's table names and structures. A failed check ends
+// the program, so a return means the database passed.
+void ChequeaBdD(Estado& estado);
+
+// Opens the path into BdDParticular, then ChequeaBdD.
 void AbreYChequeaBdD(Estado& estado, const std::string& ruta);
 
 }  // namespace pelmora

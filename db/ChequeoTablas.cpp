@@ -4,6 +4,7 @@
 
 #include "core/FinPrograma.h"
 #include "db/Lectura.h"
+#include "db/engine/Printable.h"
 #include "db/engine/Text.h"
 
 namespace pelmora {
@@ -13,9 +14,9 @@ void ChequeaNombresTablas(Estado& estado) {
     for (size_t i = 0; i < n; ++i) {
         estado.NombreTabla = engine::upperCase(estado.CatalogoParticular[i].tablename);
         if (estado.NombreTabla.find(' ') != std::string::npos)
-            throw FinPrograma{
-                "Nombre de tabla con espacios en la tabla MsCatalog:\r" + estado.NombreTabla,
-                estilo::Aceptar, true};
+            throw FinPrograma{"Nombre de tabla con espacios en la tabla MsCatalog:\r" +
+                                  engine::printable(estado.NombreTabla),
+                              estilo::Aceptar, true};
         ChequeaExistenciaTabla(estado, estado.NombreTabla);
     }
 }
@@ -26,11 +27,11 @@ void ChequeaExistenciaTabla(Estado& estado, const std::string& tabla) {
     const size_t n = std::min<size_t>(tablas.size(), std::max(estado.NumTablas, 0));
     for (size_t i = 0; i < n; ++i) {
         if (tablas[i].find(' ') != std::string::npos)
-            throw FinPrograma{"Nombre de tabla con espacios :\r" + tablas[i], estilo::Aceptar,
-                              true};
+            throw FinPrograma{"Nombre de tabla con espacios :\r" + engine::printable(tablas[i]),
+                              estilo::Aceptar, true};
         if (engine::upperCase(tablas[i]) == buscada) return;
     }
-    throw FinPrograma{"No existe la Tabla : " + tabla, estilo::Aceptar, false};
+    throw FinPrograma{"No existe la Tabla : " + engine::printable(tabla), estilo::Aceptar, false};
 }
 
 void ChequeaEstructuraTablas(Estado& estado) {
@@ -66,7 +67,7 @@ void ChequeaCamposTabla(Estado& estado, const std::string& tabla) {
     for (const auto& c : campos) {
         if (c.presente) continue;
         estado.pantalla.mensaje(std::string("No existe el campo ") + c.campo +
-                                " en la tabla: " + tabla);
+                                " en la tabla: " + engine::printable(tabla));
         completa = false;
     }
     if (!completa) throw FinPrograma{"", estilo::Aceptar, true};

@@ -3,6 +3,8 @@
 #include <set>
 #include <utility>
 
+#include "db/engine/Printable.h"
+
 namespace pelmora {
 
 namespace {
@@ -21,7 +23,8 @@ bool TodasEn(Estado& estado, const std::vector<RegistroMsCatalog>& catalogo,
     const std::set<Entrada> enOtro = Entradas(otro);
     for (const RegistroMsCatalog& r : catalogo) {
         if (enOtro.count({r.tablename, r.entitynum})) continue;
-        estado.pantalla.mensaje("No encontrada la tabla : " + r.tablename + " en la BdD : " + ruta);
+        estado.pantalla.mensaje("No encontrada la tabla : " + engine::printable(r.tablename) +
+                                " en la BdD : " + engine::printable(ruta));
         return false;
     }
     return true;

@@ -6,6 +6,7 @@
 #include "db/EscriturasAgrupadas.h"
 #include "db/Lectura.h"
 #include "db/VistaGeneral.h"
+#include "db/engine/Printable.h"
 #include "db/engine/Text.h"
 
 namespace pelmora {
@@ -61,9 +62,9 @@ void FusionaTabla(Estado& estado, const std::string& tabla) {
         if (vista->TieneEquivalente(clave)) continue;
         // Numbers from 60000 up belong to other records; never reuse one.
         if (vista->MayorNumero() >= 59999)
-            throw FinPrograma{
-                "No quedan números mslink libres por debajo de 60000 en la tabla " + tabla,
-                estilo::Aceptar, true};
+            throw FinPrograma{"No quedan números mslink libres por debajo de 60000 en la tabla " +
+                                  engine::printable(tabla),
+                              estilo::Aceptar, true};
         const int32_t mslink = vista->MayorNumero() + 1;
         if (!altas)
             altas = bddGeneral.openRecordset(SentenciaTabla(tabla), engine::OpenMode::Dynaset);

@@ -10,6 +10,7 @@
 
 #include "core/Estado.h"
 #include "db/engine/Database.h"
+#include "db/engine/Printable.h"
 #include "db/engine/Recordset.h"
 #include "db/engine/Value.h"
 
@@ -26,10 +27,12 @@ engine::Database& BdDAbierta(const std::shared_ptr<engine::Database>& bdd);
 bool ExisteTabla(Estado& estado, const std::string& nombre);
 
 // A value read from a database that is not what the program needs (Null, not a
-// number, out of range); the message names the database, table, record and column.
+// number, out of range); the message names the database, table, record and column,
+// escaped where they hold bytes that cannot be shown.
 class ValorNoValido : public std::runtime_error {
   public:
-    using std::runtime_error::runtime_error;
+    explicit ValorNoValido(const std::string& mensaje)
+        : std::runtime_error(engine::printable(mensaje)) {}
 };
 
 // A recordset walked row by row, which knows where it reads from so that a

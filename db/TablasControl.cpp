@@ -1,6 +1,10 @@
 #include "db/TablasControl.h"
 
+#include <algorithm>
+
 #include "db/Lectura.h"
+#include "db/engine/ColumnValue.h"
+#include "db/engine/Text.h"
 
 namespace pelmora {
 
@@ -15,8 +19,9 @@ struct ColumnaControl {
     bool admiteVacio;
 };
 
-// Text columns take the engine's default width; date/time columns are passed
-// the size 255, which means nothing for them.
+// Text columns take the engine's default width (255 characters) and the columns
+// that hold paths are Memo, as a path may be far longer; date/time columns are
+// passed the size 255, which means nothing for them.
 void CreaTabla(Estado& estado, const char* nombre, std::initializer_list<ColumnaControl> columnas) {
     engine::Database& bdd = BdDAbierta(estado.BdDParticular);
     engine::TableDef tabla = bdd.createTableDef(nombre);
@@ -64,18 +69,32 @@ void CreaTablasControl(Estado& estado) {
                   {{"DescripcionError", Type::Text, false},
                    {"EntitynumError", Type::Long, false},
                    {"RegistroError", Type::Long, false},
-                   {"FicheroBinError", Type::Text, false},
-                   {"FicheroMdbError", Type::Text, false},
+                   {"FicheroBinError", Type::Memo, false},
+                   {"FicheroMdbError", Type::Memo, false},
                    {"Fecha", Type::DateTime, false},
                    {"Hora", Type::DateTime, false}});
     if (!ExisteTabla(estado, "CONTROLFICHEROSPROCESADOS"))
         CreaTabla(estado, "ControlFicherosProcesados",
                   {{"Proceso", Type::Text, false},
-                   {"FicheroBin", Type::Text, true},
-                   {"BdDMdb_P", Type::Text, false},
-                   {"BdDMdb_G", Type::Text, true},
+                   {"FicheroBin", Type::Memo, true},
+                   {"BdDMdb_P", Type::Memo, false},
+                   {"BdDMdb_G", Type::Memo, true},
                    {"Fecha", Type::DateTime, false},
                    {"Hora", Type::DateTime, false}});
+}
+
+void CompruebaQueCabenLasRutas(Estado& estado, const std::vector<RutaAnotada>& rutas) {
+    engine::Database& bdd = BdDAbierta(estado.BdDParticular);
+    const std::vector<std::string> tablas = bdd.tableNames();
+    for (const RutaAnotada& ruta : rutas) {
+        const auto existe = [&](const std::string& t) { return engine::sameName(t, ruta.tabla); };
+        if (std::none_of(tablas.begin(), tablas.end(), existe)) continue;
+        const engine::TableDef tabla = bdd.tableDef(ruta.tabla);
+        const int columna = tabla.schema().find(ruta.columna);
+        if (columna < 0) continue;  // its row's write says so
+        engine::fitToColumn(Value::text(ruta.ruta),
+                            {bdd.path(), tabla.name(), tabla.fields()[size_t(columna)]});
+    }
 }
 
 void RegistraFicheroProcesado(Estado& estado, const std::string& Proceso,

@@ -5,14 +5,29 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/Estado.h"
 
 namespace pelmora {
 
 // Creates ERRORES and ControlFicherosProcesados in BdDParticular where no table of
-// that name (any letter case) exists; NumTablas follows the tables created.
+// that name (any letter case) exists, their path columns Memo; NumTablas follows
+// the tables created.
 void CreaTablasControl(Estado& estado);
+
+// A path a run writes to a column of a log table of BdDParticular.
+struct RutaAnotada {
+    const char* tabla;
+    const char* columna;
+    const std::string& ruta;
+};
+
+// Checks, writing nothing, that each path fits its column where BdDParticular
+// already has that table: a Text column of 255 characters, as older databases
+// have, cannot hold a longer path (a table the run creates has room for any).
+// Throws the engine's Error naming the column, the table and the file.
+void CompruebaQueCabenLasRutas(Estado& estado, const std::vector<RutaAnotada>& rutas);
 
 // Appends one row to ControlFicherosProcesados of BdDParticular. Note the order:
 // the Particular path comes before the General one.

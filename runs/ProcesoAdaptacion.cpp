@@ -1,9 +1,11 @@
-// The Adaptation run: once both databases list the same tables, checks the General
-// database (creating its log tables where missing), registers the run in the
-// Particular database and walks the BIN file, rewriting each ATR's link to the
-// matching General record; then shows the counts. The error BIN file of an earlier
-// run is kept: this run's markers are appended to it. The control row, the log
-// rows and the adapted BIN file land together (AdaptacionEnCurso.h).
+// The Adaptation run: its input paths and its BIN file checked first, then once
+// both databases list the same tables and the paths of its log rows fit the
+// Particular's log tables, checks the General database (creating its log tables
+// where missing), registers the run in the Particular database and walks the BIN
+// file, rewriting each ATR's link to the matching General record; then shows the
+// counts. The error BIN file of an earlier run is kept: this run's markers are
+// appended to it. The control row, the log rows and the adapted BIN file land
+// together (AdaptacionEnCurso.h).
 #include <filesystem>
 
 #include "bin/BinAdaptado.h"
@@ -13,6 +15,7 @@
 #include "db/Comparacion.h"
 #include "db/EscriturasAgrupadas.h"
 #include "runs/AdaptacionEnCurso.h"
+#include "runs/Entradas.h"
 #include "runs/Procesos.h"
 #include "runs/RegistroProceso.h"
 
@@ -21,6 +24,7 @@ namespace pelmora {
 bool ProcesoAdaptacion(Estado& estado) {
     const std::string& general = estado.NombreBdDGeneral;
     const std::string& particular = estado.NombreBdDParticular;
+    CompruebaEntradas(estado, {UsoEntrada::Lee, UsoEntrada::Lee});
     BinAdaptado::CompruebaAntes(estado.NombreFicheroBin);
     AbreBdDGeneralYParticular(estado, general, particular);
     // An Adaptation of this file cut short after its database writes landed is
@@ -40,6 +44,7 @@ bool ProcesoAdaptacion(Estado& estado) {
         estado.pantalla.enfocaPrincipal();
         return false;
     }
+    CompruebaRutasRegistrables(estado, FilasError::Adaptacion);
     // The checks run on the General database through the main handle; its Feature
     // table stays loaded for the walk, while the catalog is the Particular one again.
     AbreYChequeaBdD(estado, general);

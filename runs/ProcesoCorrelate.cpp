@@ -1,57 +1,26 @@
-// The Correlate run: checks the Particular database and registers the run, checks
-// the BIN file, starts a new error BIN file, resets the marks and the counters,
-// walks the BIN file correlating each element with its record, and shows the
-// counts. Every line is set as soon as its step has ended.
-#include <filesystem>
-#include <stdexcept>
-#include <system_error>
-
+// The Correlate run: checks its input paths, that a new error BIN file can be
+// started and that its log rows fit the log tables before it writes anything; then checks the
+// Particular database and registers the run, checks the BIN file, starts a new error BIN file,
+// resets the marks and the counters, walks the BIN file correlating each element with its record,
+// and shows the counts. Every line is set as soon as its step has ended.
 #include "bin/Modulo_Bin.h"
 #include "bin/RecorreFicheroBin.h"
 #include "db/Apertura.h"
 #include "db/Marcas.h"
 #include "runs/AdaptacionEnCurso.h"
+#include "runs/Entradas.h"
 #include "runs/Procesos.h"
 #include "runs/RegistroProceso.h"
 
 namespace pelmora {
 
-namespace {
-
-namespace fs = std::filesystem;
-
-// Why a removal failed, in Spanish for the common causes.
-std::string Motivo(const std::error_code& error) {
-    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted)
-        return "no hay permiso para borrarlo";
-    if (error == std::errc::read_only_file_system) return "el disco es de solo lectura";
-    return error.message();
-}
-
-// Removes the error BIN file an earlier run left, so that this run's markers start
-// a new one. A read-only file (no write permission) is reported, not removed, as
-// Windows refuses to delete one: that, a folder of that name or any failed removal
-// is an error that ends the program.
-void BorraFicheroErrores(const std::string& RutaBin) {
-    const std::string nombre = NombreFicheroErrorBin(RutaBin);
-    const fs::path ruta(nombre);
-    std::error_code error;
-    const fs::file_status estado = fs::symlink_status(ruta, error);
-    if (!fs::exists(estado)) return;
-    const std::string prefijo = "No se puede borrar el fichero de errores «" + nombre + "»: ";
-    if (fs::is_directory(estado)) throw std::runtime_error(prefijo + "es una carpeta");
-    if (fs::is_regular_file(estado) &&
-        (estado.permissions() & fs::perms::owner_write) == fs::perms::none)
-        throw std::runtime_error(prefijo + "es de solo lectura");
-    fs::remove(ruta, error);
-    if (error) throw std::runtime_error(prefijo + Motivo(error));
-}
-
-}  // namespace
-
 bool ProcesoCorrelate(Estado& estado) {
     Pantalla& pantalla = estado.pantalla;
-    AbreYChequeaBdD(estado, estado.NombreBdDParticular);
+    CompruebaEntradas(estado, {UsoEntrada::Lee, UsoEntrada::Anota});
+    CompruebaFicheroErrores(estado.NombreFicheroBin);
+    estado.BdDParticular = engine::openDatabase(estado.NombreBdDParticular);
+    CompruebaRutasRegistrables(estado, FilasError::Correlate);
+    ChequeaBdD(estado);
     RecuperaAdaptacion(estado);
     RegistraProceso(estado, "Correlate");
     pantalla.etiqueta("Label1", "Encontrada Tabla : MsCatalog");

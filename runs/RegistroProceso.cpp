@@ -1,6 +1,7 @@
 #include "runs/RegistroProceso.h"
 
 #include <string>
+#include <vector>
 
 #include "db/TablasControl.h"
 
@@ -28,6 +29,20 @@ constexpr LineaCuenta kLineasCuenta[] = {
 };
 
 }  // namespace
+
+void CompruebaRutasRegistrables(Estado& estado, FilasError filas) {
+    const char* control = "ControlFicherosProcesados";
+    std::vector<RutaAnotada> rutas = {{control, "FicheroBin", estado.NombreFicheroBin},
+                                      {control, "BdDMdb_P", estado.NombreBdDParticular},
+                                      {control, "BdDMdb_G", estado.NombreBdDGeneral}};
+    if (filas != FilasError::Ninguna) {
+        rutas.push_back({"ERRORES", "FicheroBinError", estado.NombreFicheroBin});
+        rutas.push_back({"ERRORES", "FicheroMdbError", estado.NombreBdDParticular});
+    }
+    if (filas == FilasError::Adaptacion)
+        rutas.push_back({"ERRORES", "FicheroBinError", estado.NombreBdDGeneral});
+    CompruebaQueCabenLasRutas(estado, rutas);
+}
 
 void RegistraProceso(Estado& estado, const char* Proceso) {
     DatosControlRegistro& control = estado.DatosControl;

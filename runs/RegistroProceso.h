@@ -6,6 +6,16 @@
 
 namespace pelmora {
 
+// The ERRORES rows a run's walk may write, each naming the Particular database:
+// none (Fusion), rows naming the BIN file (Correlate), rows naming the BIN file or
+// the General database (Adaptation).
+enum class FilasError { Ninguna, Correlate, Adaptacion };
+
+// Checks, before anything is written, that the paths the run's control row and
+// ERRORES rows hold fit their columns in the Particular database's log tables
+// that exist already (TablasControl.h); BdDParticular is open.
+void CompruebaRutasRegistrables(Estado& estado, FilasError filas);
+
 // Fills DatosControl with `Proceso` and the three input paths (an input not given
 // is the empty text) and appends it to ControlFicherosProcesados of BdDParticular.
 void RegistraProceso(Estado& estado, const char* Proceso);

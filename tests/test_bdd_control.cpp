@@ -21,7 +21,9 @@ class TablasDeControl : public BdDPrueba {
         const engine::TableDef def = estado.BdDParticular->tableDef(tabla);
         for (const engine::Column& c : def.fields())
             s += c.name + ":" + engine::typeName(c.type) +
-                 (c.type == Type::Text && c.allowZeroLength ? ":vacío" : "") + " ";
+                 (c.allowZeroLength && (c.type == Type::Text || c.type == Type::Memo) ? ":vacío"
+                                                                                      : "") +
+                 " ";
         return s;
     }
     int numero_ = 0;
@@ -35,9 +37,9 @@ TEST_P(TablasDeControl, SeCreanLasQueFaltanConSusColumnas) {
     EXPECT_EQ(estado.NumTablas, static_cast<int32_t>(bdd.tableNames().size()));
     EXPECT_EQ(Esquema("ERRORES"),
               "DescripcionError:texto EntitynumError:entero largo RegistroError:entero largo "
-              "FicheroBinError:texto FicheroMdbError:texto Fecha:fecha/hora Hora:fecha/hora ");
+              "FicheroBinError:memo FicheroMdbError:memo Fecha:fecha/hora Hora:fecha/hora ");
     EXPECT_EQ(Esquema("ControlFicherosProcesados"),
-              "Proceso:texto FicheroBin:texto:vacío BdDMdb_P:texto BdDMdb_G:texto:vacío "
+              "Proceso:texto FicheroBin:memo:vacío BdDMdb_P:memo BdDMdb_G:memo:vacío "
               "Fecha:fecha/hora Hora:fecha/hora ");
     for (const char* tabla : {"ERRORES", "ControlFicherosProcesados"}) {
         const engine::TableDef def = bdd.tableDef(tabla);
@@ -86,11 +88,11 @@ TEST_P(TablasDeControl, UnaFilaPorRegistroConFechaYHora) {
                      {"Proceso", "FicheroBin", "BdDMdb_P", "BdDMdb_G", "Fecha", "Hora"});
     ASSERT_EQ(filas.size(), 2u);
     EXPECT_EQ(filas[0],
-              (Fila{T("Correlate"), T(""), T("/hojas/h1.mdb"), T(""),
+              (Fila{T("Correlate"), M(""), M("/hojas/h1.mdb"), M(""),
                     engine::Value::dateTime(engine::oleDaysFromCivil(2026, 12, 31)),
                     engine::Value::dateTime(engine::oleDaysFromCivil(1899, 12, 30, 0, 0, 1))}));
     EXPECT_EQ(filas[1][0], T("Adaptación"));
-    EXPECT_EQ(filas[1][3], T("/g.mdb"));
+    EXPECT_EQ(filas[1][3], M("/g.mdb"));
     EXPECT_EQ(engine::formatDateTime(filas[1][4].rawDouble()), "2027-01-01 00:00:00");
     EXPECT_EQ(engine::formatDateTime(filas[1][5].rawDouble()), "1899-12-30 00:00:01");
 
@@ -104,7 +106,7 @@ TEST_P(TablasDeControl, UnaFilaPorRegistroConFechaYHora) {
     ASSERT_EQ(filas.size(), 2u);
     EXPECT_EQ(filas[0][0], T("Elemento en gráfico sin ATR"));
     EXPECT_EQ(filas[1], (Fila{T("No existe Registro -12 en BdD Vias"), L(10), L(-12),
-                              T("/hojas/h1.bin"), T("/hojas/h1.mdb"), filas[0][5], filas[0][6]}));
+                              M("/hojas/h1.bin"), M("/hojas/h1.mdb"), filas[0][5], filas[0][6]}));
     EXPECT_EQ(engine::formatDateTime(filas[1][6].rawDouble()), "1899-12-30 00:00:01");
     CompruebaPorFuera(*estado.BdDParticular, {"ERRORES", "ControlFicherosProcesados"});
 }

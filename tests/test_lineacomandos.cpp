@@ -2,6 +2,7 @@
 // "MENSAJE: ..." on stderr), the sub-commands' options and the exit codes, both
 // through the library and through the real program.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QProcess>
 #include <filesystem>
@@ -10,6 +11,9 @@
 #include "app/LineaComandos.h"
 #include "app/PantallaLinea.h"
 #include "core/FinPrograma.h"
+#include "db/engine/Database.h"
+#include "tests/support/BinPrueba.h"
+#include "tests/support/TempDir.h"
 
 using namespace pelmora;
 
@@ -176,4 +180,23 @@ TEST(LineaComandos, ElProgramaReal) {
     EXPECT_EQ(nombres, 3);
     EXPECT_TRUE(nombresErrores.startsWith("MENSAJE: No coinciden los nombres"));
     EXPECT_TRUE(nombresErrores.contains("\\r"));
+}
+
+// A FIFO given as BIN file, which nobody writes to: the program refuses it at
+// once and ends, the database untouched, instead of waiting on it forever.
+TEST(LineaComandos, UnaTuberiaComoFicheroBinNoDetieneElPrograma) {
+    pelmora::prueba::TempDir carpeta;
+    const std::string bin = carpeta.path("H1.bin"), particular = carpeta.path("H1.sqlite");
+    ASSERT_EQ(mkfifo(bin.c_str(), 0644), 0);
+    pelmora::engine::createSqliteDatabase(particular);
+    const std::string antes = pelmora::prueba::LeeFichero(particular);
+    QProcess p;
+    p.start(PELMORA_BIN_DIR "/pelmora", {"correlate", "--bin", QString::fromStdString(bin),
+                                         "--particular", QString::fromStdString(particular)});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), salida::Fin);
+    EXPECT_EQ(p.readAllStandardError().toStdString(),
+              "MENSAJE: No se puede usar el fichero BIN «" + bin +
+                  "»: es una tubería con nombre (FIFO), no un fichero\n");
+    EXPECT_EQ(pelmora::prueba::LeeFichero(particular), antes);
 }

@@ -1,13 +1,16 @@
 // The Correlate run on hand-made databases and BIN files: every line in its order
 // with the busy pointer around the BIN check and walk, the control row (with an
-// empty General path), the old error BIN file removed, the counts, and the fatal
-// checks that end the program before any count line.
+// empty General path), the old error BIN file removed, the counts, the fatal
+// checks that end the program before any count line, and the error BIN file
+// checked before anything is written.
 #include <filesystem>
 
 #include "bin/Modulo_Bin.h"
 #include "runs/Procesos.h"
 #include "tests/support/BinPrueba.h"
+#include "tests/support/CarpetaCerrada.h"
 #include "tests/support/HojaPrueba.h"
+#include "tests/support/Tuberia.h"
 
 namespace pelmora::prueba {
 namespace {
@@ -156,27 +159,55 @@ TEST_P(ProcesoCorrelatePrueba, FicheroBinCorruptoTerminaTrasLasLineasDeLaBdD) {
     EXPECT_TRUE(fs::exists(errores));
 }
 
-TEST_P(ProcesoCorrelatePrueba, UnFicheroDeErroresQueNoSePuedeBorrarTerminaElPrograma) {
-    Hoja();
+// The error BIN file is checked before anything is written: one that cannot be
+// removed, or a folder that cannot take a new one, ends the run with every file
+// as it was (the marks of the last run included).
+TEST_P(ProcesoCorrelatePrueba, UnFicheroDeErroresQueNoSePuedeBorrarSeRechazaAntesDeEscribirNada) {
+    Hoja(77);
     BinPrueba viejo;
     viejo.Elemento("T=", "61601", 2, {});
     viejo.Escribe(errores);
     fs::permissions(errores, fs::perms::owner_read | fs::perms::group_read);
+    const auto antes = LeeCarpeta(carpeta);
     EXPECT_FALSE(Corre(ProcesoCorrelate));
-    ASSERT_EQ(pantalla.mensajes.size(), 1u);
-    EXPECT_EQ(pantalla.mensajes[0],
-              "No se puede borrar el fichero de errores «" + errores + "»: es de solo lectura");
-    EXPECT_EQ(Etiquetas().back(), "Label5=Chequeado Fichero BIN");
-    EXPECT_TRUE(fs::exists(errores));
+    EXPECT_EQ(pantalla.mensajes, (Lista{"No se puede borrar el fichero de errores «" + errores +
+                                        "»: es de solo lectura"}));
+    EXPECT_TRUE(Etiquetas().empty());
+    EXPECT_TRUE(LeeCarpeta(carpeta) == antes);
 
-    // A folder of that name cannot be removed either.
+    // Neither can a folder or a FIFO of that name.
     fs::remove(errores);
     fs::create_directory(errores);
     pantalla.mensajes.clear();
     EXPECT_FALSE(Corre(ProcesoCorrelate));
-    ASSERT_EQ(pantalla.mensajes.size(), 1u);
-    EXPECT_EQ(pantalla.mensajes[0],
-              "No se puede borrar el fichero de errores «" + errores + "»: es una carpeta");
+    EXPECT_EQ(pantalla.mensajes, (Lista{"No se puede borrar el fichero de errores «" + errores +
+                                        "»: es una carpeta"}));
+    fs::remove(errores);
+    Tuberia tuberia(errores);
+    pantalla.mensajes.clear();
+    EXPECT_FALSE(Corre(ProcesoCorrelate));
+    EXPECT_EQ(pantalla.mensajes, (Lista{"No se puede borrar el fichero de errores «" + errores +
+                                        "»: es una tubería con nombre (FIFO)"}));
+    EXPECT_TRUE(Etiquetas().empty());
+    EXPECT_EQ(Marcas(), (std::vector<bool>{false, true, false}));
+}
+
+TEST_P(ProcesoCorrelatePrueba,
+       UnaCarpetaQueNoAdmiteElFicheroDeErroresSeRechazaAntesDeEscribirNada) {
+    Hoja(77);  // the walk would write an error BIN file
+    const fs::path hoja = carpeta / "hoja";
+    fs::create_directory(hoja);
+    fs::rename(bin, hoja / "H1.bin");
+    estado.NombreFicheroBin = (hoja / "H1.bin").string();
+    const auto antes = LeeCarpeta(carpeta);
+    CarpetaCerrada cerrada(hoja.string());
+    if (!cerrada.cerrada()) GTEST_SKIP() << "No se puede cerrar una carpeta aquí";
+    EXPECT_FALSE(Corre(ProcesoCorrelate));
+    EXPECT_EQ(pantalla.mensajes,
+              (Lista{"No se puede crear el fichero de errores «" + (hoja / "H1_err.bin").string() +
+                     "» en su carpeta «" + hoja.string() + "»: permiso denegado"}));
+    EXPECT_TRUE(Etiquetas().empty());
+    EXPECT_TRUE(LeeCarpeta(carpeta) == antes);
 }
 
 }  // namespace

@@ -93,8 +93,8 @@ class RecorridoHoja : public ::testing::TestWithParam<Hoja> {
             QJsonObject e = v.toObject();
             esperadas.push_back({T(Texto(e["DescripcionError"], rutaBin)),
                                  L(e["EntitynumError"].toInt()), L(e["RegistroError"].toInt()),
-                                 T(Texto(e["FicheroBinError"], rutaBin)),
-                                 T(Texto(e["FicheroMdbError"], rutaBin))});
+                                 M(Texto(e["FicheroBinError"], rutaBin)),
+                                 M(Texto(e["FicheroMdbError"], rutaBin))});
         }
         EXPECT_EQ(std::vector<Fila>(filas.begin() + static_cast<long>(desde), filas.end()),
                   esperadas);

@@ -6,6 +6,7 @@
 
 #include "db/engine/Currency.h"
 #include "db/engine/Error.h"
+#include "db/engine/Printable.h"
 #include "db/engine/Text.h"
 
 namespace pelmora::engine {
@@ -167,7 +168,7 @@ Value fitToColumn(const Value& value, const Destination& where) {
         return convert(value, where);
     } catch (const Error& e) {
         const std::string message = e.what();
-        if (message.find(where.path) != std::string::npos) throw;
+        if (message.find(printable(where.path)) != std::string::npos) throw;
         throw Error("No se puede guardar el valor «" + shown(value) + "» en " + place(where) +
                     ": " + continued(message));
     }

@@ -1,11 +1,16 @@
 #include "db/engine/Database.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <mutex>
 
 #include "db/engine/Error.h"
+#include "db/engine/Files.h"
 #include "db/engine/Recordset.h"
 #include "db/engine/Text.h"
 #include "db/engine/jet/JetBackend.h"
@@ -73,32 +78,62 @@ std::unique_ptr<Recordset> Database::openRecordset(const std::string& source, Op
 
 namespace {
 
-// One backend per file in the process: a second open of the same path shares it.
+// One backend per file in the process: a second open of the same file shares it,
+// whatever the spelling of its path (links, "." and "..", relative or absolute),
+// so the file is found by its device and inode.
+using FileKey = std::pair<dev_t, ino_t>;
 std::mutex registryMutex;
-std::map<std::string, std::weak_ptr<Backend>>& registry() {
-    static std::map<std::string, std::weak_ptr<Backend>> open;
+std::map<FileKey, std::weak_ptr<Backend>>& registry() {
+    static std::map<FileKey, std::weak_ptr<Backend>> open;
     return open;
 }
 
-std::string canonical(const std::string& path) {
-    std::error_code ec;
-    auto c = std::filesystem::weakly_canonical(path, ec);
-    return ec ? path : c.string();
+FileKey keyOf(const struct stat& st) {
+    return {st.st_dev, st.st_ino};
+}
+
+[[noreturn]] void cannotOpen(const std::string& path, int error) {
+    if (error == ENOENT || error == ENOTDIR)
+        throw Error("No se encuentra el fichero de base de datos «" + path + "»");
+    throw Error("No se puede abrir el fichero de base de datos «" + path +
+                "»: " + systemReason(error));
+}
+
+// The status of the regular file at `path`; anything else is refused before it
+// is opened.
+struct stat regularFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) cannotOpen(path, errno);
+    const std::string kind = notRegularFile(st.st_mode);
+    if (!kind.empty()) throw Error("«" + path + "» " + kind + ", no un fichero de base de datos");
+    return st;
+}
+
+// The first bytes of the file, through a descriptor that does not wait should
+// the path have been replaced by a FIFO since it was looked at; only the file
+// that was looked at is read.
+std::string head(const std::string& path, const struct stat& looked) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) cannotOpen(path, errno);
+    struct stat st {};
+    char bytes[32] = {};
+    ssize_t n = -1;
+    int error = 0;
+    if (::fstat(fd, &st) == 0 && sameFile(st, looked)) {
+        n = ::pread(fd, bytes, sizeof bytes, 0);
+        error = errno;
+    }
+    ::close(fd);
+    if (!sameFile(st, looked))
+        throw Error("El fichero de base de datos «" + path + "» ha cambiado mientras se abría");
+    if (n < 0) cannotOpen(path, error);
+    return std::string(bytes, static_cast<size_t>(n));
 }
 
 enum class Kind { Jet, Sqlite };
 
-Kind kindOf(const std::string& path) {
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec))
-        throw Error("No se encuentra el fichero de base de datos «" + path + "»");
-    if (std::filesystem::is_directory(path, ec))
-        throw Error("«" + path + "» es una carpeta, no un fichero de base de datos");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw Error("No se puede abrir el fichero de base de datos «" + path + "»");
-    char head[32] = {};
-    in.read(head, sizeof head);
-    std::string bytes(head, static_cast<size_t>(in.gcount()));
+Kind kindOf(const std::string& path, const struct stat& st) {
+    const std::string bytes = head(path, st);
     if (bytes.empty()) throw Error("El fichero «" + path + "» está vacío: no es una base de datos");
     if (bytes.size() >= 16 && bytes.compare(0, 16, std::string("SQLite format 3\0", 16)) == 0)
         return Kind::Sqlite;
@@ -112,13 +147,13 @@ Kind kindOf(const std::string& path) {
 }  // namespace
 
 std::shared_ptr<Database> openDatabase(const std::string& path) {
-    const std::string key = canonical(path);
+    const struct stat st = regularFile(path);
     std::lock_guard lock(registryMutex);
-    if (auto shared = registry()[key].lock())
+    if (auto shared = registry()[keyOf(st)].lock())
         return std::shared_ptr<Database>(new Database(shared));
     std::shared_ptr<Backend> backend =
-        kindOf(path) == Kind::Sqlite ? openSqliteBackend(path) : openJetBackend(path);
-    registry()[key] = backend;
+        kindOf(path, st) == Kind::Sqlite ? openSqliteBackend(path) : openJetBackend(path);
+    registry()[keyOf(st)] = backend;
     return std::shared_ptr<Database>(new Database(backend));
 }
 
@@ -128,7 +163,7 @@ std::shared_ptr<Database> createSqliteDatabase(const std::string& path) {
         throw Error("El fichero «" + path + "» ya existe; no se crea otra base de datos encima");
     std::lock_guard lock(registryMutex);
     std::shared_ptr<Backend> backend = createSqliteBackend(path);
-    registry()[canonical(path)] = backend;
+    registry()[keyOf(regularFile(path))] = backend;
     return std::shared_ptr<Database>(new Database(backend));
 }
 

@@ -65,7 +65,9 @@ private:
 };
 
 // Opens an existing file by what it holds (Jet or SQLite). Never creates a file.
-// A path already open in this process shares the same backend (pages, lock).
+// A file already open in this process, under whatever path, shares the same
+// backend (pages, lock). A path that is not a regular file (a folder, a FIFO, a
+// device) is refused before anything opens it.
 std::shared_ptr<Database> openDatabase(const std::string& path);
 
 // Creates a new, empty SQLite database; an existing file is an error.

@@ -32,6 +32,10 @@ inline engine::Value L(int32_t v) {
 inline engine::Value T(const std::string& v) {
     return engine::Value::text(v);
 }
+// Text as a Memo column holds it (the log tables' paths).
+inline engine::Value M(const std::string& v) {
+    return engine::Value::text(v, engine::Type::Memo);
+}
 inline engine::Value B(bool v) {
     return engine::Value::boolean(v);
 }

@@ -1,5 +1,6 @@
 #include "tests/support/BinPrueba.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -49,6 +50,14 @@ void BinPrueba::Escribe(const std::string& ruta) const {
 Bytes LeeFichero(const std::string& ruta) {
     std::ifstream in(ruta, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+std::map<std::string, Bytes> LeeCarpeta(const std::string& carpeta) {
+    std::map<std::string, Bytes> ficheros;
+    for (const auto& entrada : std::filesystem::recursive_directory_iterator(carpeta))
+        if (entrada.is_regular_file())
+            ficheros[entrada.path().string()] = LeeFichero(entrada.path());
+    return ficheros;
 }
 
 }  // namespace pelmora::prueba

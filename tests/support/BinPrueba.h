@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -42,5 +43,8 @@ class BinPrueba {
 };
 
 Bytes LeeFichero(const std::string& ruta);
+// Every regular file of a folder and its subfolders, by path, with its bytes: what a
+// run that fails before it writes must leave as it was.
+std::map<std::string, Bytes> LeeCarpeta(const std::string& carpeta);
 
 }  // namespace pelmora::prueba

@@ -94,8 +94,8 @@ void RecorridoPrueba::PonContadoresACero() {
 
 Fila RecorridoPrueba::Error(const std::string& descripcion, int32_t entitynum, int32_t registro,
                             const std::string& ficheroBin) const {
-    return {T(descripcion), L(entitynum), L(registro), T(ficheroBin),
-            T(estado.NombreBdDParticular)};
+    return {T(descripcion), L(entitynum), L(registro), M(ficheroBin),
+            M(estado.NombreBdDParticular)};
 }
 
 }  // namespace pelmora::prueba

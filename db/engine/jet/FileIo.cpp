@@ -6,9 +6,9 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 
 #include "db/engine/Error.h"
+#include "db/engine/Files.h"
 
 namespace pelmora::engine::jet {
 
@@ -18,10 +18,7 @@ void OwnedFd::reset(int fd) {
 }
 
 void ioFailure(const std::string& what, int error) {
-    const std::string reason = error == ENOSPC || error == EDQUOT ? "no queda espacio en el disco"
-                               : error == EFBIG ? "el fichero ha llegado al tamaño máximo permitido"
-                                                : std::string(std::strerror(error));
-    throw Error(what + ": " + reason);
+    throw Error(what + ": " + systemReason(error));
 }
 
 void readExactly(int fd, uint8_t* into, size_t length, off_t at, const std::string& file) {

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <thread>
@@ -172,10 +173,21 @@ void Connection::requireWritable(const std::string& doing) const {
                     "» es de solo lectura");
 }
 
+// SQLite calls a full disk an I/O error wherever it is not a short write of a
+// page: the shared-memory index of a log (write-ahead mode) that cannot grow when
+// the file is read, a journal that cannot be flushed or truncated, a file that
+// cannot be created. The system's own error tells.
+int Connection::primaryCode(int rc) const {
+    const int code = rc & 0xFF;
+    if (code != SQLITE_IOERR && code != SQLITE_CANTOPEN) return code;
+    const int error = db_ ? sqlite3_system_errno(db_) : 0;
+    return error == ENOSPC || error == EDQUOT ? SQLITE_FULL : code;
+}
+
 void Connection::fail(int rc, const std::string& doing) const {
     const std::string detail = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
     const std::string file = "«" + path_ + "»";
-    switch (rc & 0xFF) {
+    switch (primaryCode(rc)) {
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
             throw Error(busyMessage(path_, waited_) + " (al " + doing + ")");

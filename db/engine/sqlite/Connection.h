@@ -72,6 +72,8 @@ class Connection {
 
   private:
     Connection(std::string path, sqlite3* db) : path_(std::move(path)), db_(db) {}
+    // The primary result code of a failure, a full disk told as SQLITE_FULL.
+    int primaryCode(int rc) const;
     sqlite3_stmt* compile(const std::string& sql, const std::string& doing, unsigned flags) const;
     // SQLite's busy handler: waits in turn as the Access writers do (WaitTurn.h).
     static int onBusy(void* self, int attempts);
