@@ -83,9 +83,11 @@ CatalogEntry Catalog::load(const std::string& name) {
                          column);
         column.required = sqlite3_column_int(row, 2) != 0 && column.type != Type::Boolean;
         column.allowZeroLength = column.type == Type::Text || column.type == Type::Memo;
-        for (const ColumnDefinition& definition : definitions)
-            if (sameName(definition.name, column.name) && definition.forbidsEmpty)
-                column.allowZeroLength = false;
+        for (const ColumnDefinition& definition : definitions) {
+            if (!sameName(definition.name, column.name)) continue;
+            if (definition.forbidsEmpty) column.allowZeroLength = false;
+            if (definition.forbidsNull && column.type != Type::Boolean) column.required = true;
+        }
         defaults.push_back(sqlite3_column_type(row, 3) == SQLITE_NULL ? "NULL"
                                                                       : columnText(row, 3));
         entry.schema.columns.push_back(std::move(column));

@@ -165,6 +165,15 @@ std::string emptyTextCheck(const std::vector<Token>& tokens, size_t i) {
     return "";
 }
 
+// The column a CHECK (name IS NOT NULL) at `i` names, or "".
+std::string nullCheck(const std::vector<Token>& tokens, size_t i) {
+    if (i + 6 >= tokens.size() || !isSymbol(tokens[i + 1], "(")) return "";
+    if (isName(tokens[i + 2]) && isWord(tokens[i + 3], "IS") && isWord(tokens[i + 4], "NOT") &&
+        isWord(tokens[i + 5], "NULL") && isSymbol(tokens[i + 6], ")"))
+        return tokens[i + 2].text;
+    return "";
+}
+
 bool isTableConstraint(const Token& t) {
     for (const char* word : {"CONSTRAINT", "PRIMARY", "UNIQUE", "CHECK", "FOREIGN"})
         if (isWord(t, word)) return true;
@@ -259,6 +268,9 @@ std::vector<ColumnDefinition> columnDefinitions(const std::string& createSql) {
                 if (constraint && !checked.empty()) checkedElsewhere.push_back(checked);
                 if (!constraint && !checked.empty() && sameName(checked, column.name))
                     column.forbidsEmpty = true;
+                const std::string notNull = nullCheck(tokens, i);
+                if (!constraint && !notNull.empty() && sameName(notNull, column.name))
+                    column.forbidsNull = true;
             }
             if (!constraint && isWord(tokens[i], "DEFAULT") && i + 1 < close) {
                 size_t last = i + 1;

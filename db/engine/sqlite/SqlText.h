@@ -29,6 +29,7 @@ struct ColumnDefinition {
     size_t defaultBegin = std::string::npos;  // the DEFAULT clause, when present
     size_t defaultEnd = std::string::npos;
     bool forbidsEmpty = false;  // CHECK (name <> '')
+    bool forbidsNull = false;   // CHECK (name IS NOT NULL)
 };
 
 std::vector<ColumnDefinition> columnDefinitions(const std::string& createSql);

@@ -57,7 +57,8 @@ class SqliteBackend final : public Backend {
     std::vector<std::string> verify() override { return sqlite::verify(*connection_, catalog_); }
 
   private:
-    std::string definition(const std::string& table, const Column& column) const;
+    std::string definition(const std::string& table, const Column& column, bool added) const;
+    bool hasRows(const std::string& table);
     void checkColumns(const TableSchema& table) const;
     std::vector<Value> fitted(const TableSchema& table, const Row& row) const;
     void completeForUpdate(const TableSchema& table, size_t column, Value& value) const;
@@ -105,9 +106,12 @@ void SqliteBackend::endWrites() {
     }
 }
 
-// The column's definition in CREATE TABLE or ADD COLUMN: yes/no never Null,
-// empty text refused unless allowed, a replication-ID autonumber a new GUID.
-std::string SqliteBackend::definition(const std::string& table, const Column& column) const {
+// The column's definition in CREATE TABLE or ADD COLUMN (`added`): yes/no never
+// Null, empty text refused unless allowed, a replication-ID autonumber a new GUID.
+// A required column added without a default is CHECK (name IS NOT NULL), which
+// ADD COLUMN takes where NOT NULL needs a default.
+std::string SqliteBackend::definition(const std::string& table, const Column& column,
+                                      bool added) const {
     const std::string name = quoteIdentifier(column.name);
     std::string sql = name + " " + sqlite::declaredType(column);
     if (column.autoNumber && column.type == Type::Guid)
@@ -115,7 +119,10 @@ std::string SqliteBackend::definition(const std::string& table, const Column& co
     if (column.autoNumber) return sql;
     std::optional<Value> fallback = column.defaultValue;
     if (column.type == Type::Boolean && !fallback) fallback = Value::boolean(false);
-    if (column.required || column.type == Type::Boolean) sql += " NOT NULL";
+    if (column.required && added && !fallback)
+        sql += " CHECK (" + name + " IS NOT NULL)";
+    else if (column.required || column.type == Type::Boolean)
+        sql += " NOT NULL";
     if (fallback && !fallback->isNull())
         sql += " DEFAULT " + sqlite::sqlLiteral(fitToColumn(*fallback, {path(), table, column}));
     if ((column.type == Type::Text || column.type == Type::Memo) && !column.allowZeroLength)
@@ -155,7 +162,8 @@ void SqliteBackend::createTable(const TableSchema& table) {
     checkNewColumns(table, path());
     std::string sql = "CREATE TABLE " + quoteIdentifier(table.name) + " (";
     for (const Column& column : table.columns)
-        sql += (&column == &table.columns.front() ? "" : ", ") + definition(table.name, column);
+        sql +=
+            (&column == &table.columns.front() ? "" : ", ") + definition(table.name, column, false);
     changeSchema(sql + ")", doing);
 }
 
@@ -168,13 +176,19 @@ void SqliteBackend::addColumn(const std::string& table, const Column& column) {
     if (column.autoNumber)
         throw Error("No se puede " + doing + " en «" + path() +
                     "»: un autonumérico solo se define al crear la tabla");
-    if (column.required && !column.defaultValue)
+    if (column.required && !column.defaultValue && hasRows(schema.name))
         throw Error("No se puede " + doing + " en «" + path() +
-                    "»: un campo obligatorio necesita un valor predeterminado para los registros "
-                    "que ya existen");
+                    "»: es obligatorio y sin valor predeterminado, y los registros que ya tiene "
+                    "la tabla se quedarían sin valor en él");
     changeSchema("ALTER TABLE " + quoteIdentifier(schema.name) + " ADD COLUMN " +
-                     definition(schema.name, column),
+                     definition(schema.name, column, true),
                  doing);
+}
+
+bool SqliteBackend::hasRows(const std::string& table) {
+    Statement any = connection_->prepare("SELECT 1 FROM " + quoteIdentifier(table) + " LIMIT 1",
+                                         "leer " + inTable(table));
+    return any.step();
 }
 
 // SQLite cannot alter a column, so the DEFAULT clause is rewritten in the stored
