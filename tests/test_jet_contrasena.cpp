@@ -15,6 +15,10 @@
 #include "db/engine/jet/Header.h"
 #include "support/jet_compare.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Fallo.h"
+
+using pelmora::prueba::contents;
+using pelmora::prueba::errorOf;
 
 using namespace pelmora::engine;
 using namespace pelmora::test;
@@ -23,13 +27,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kMaskedStart = 0x18, kMaskedLength = 128;
-
-std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // A copy of testV2000.mdb whose header holds the given password (as Access 2000
 // stores it: UCS-2, masked by the whole part of the creation date and by the
@@ -53,15 +50,6 @@ std::string protectedCopy(const pelmora::prueba::TempDir& dir, const std::u16str
     jet::maskHeaderArea(area, kMaskedLength);
     std::fstream(path, std::ios::in | std::ios::out | std::ios::binary).write(page.data(), 4096);
     return path;
-}
-
-std::string errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "";
 }
 
 void expectMentions(const std::string& message, std::initializer_list<std::string> words) {

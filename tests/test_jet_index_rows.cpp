@@ -19,6 +19,10 @@
 #include "db/engine/jet/JetFile.h"
 #include "support/jet_oracles.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Fallo.h"
+
+using pelmora::prueba::contents;
+using pelmora::prueba::errorOf;
 
 using namespace pelmora::engine;
 using namespace pelmora::test;
@@ -29,13 +33,6 @@ namespace {
 
 std::string copied(const pelmora::prueba::TempDir& dir, const std::string& name) {
     return dir.writableCopy(fixture(name), name);
-}
-
-std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
 }
 
 std::vector<std::string> problemsOf(const std::string& path) {
@@ -75,15 +72,6 @@ void expectOraclesAgree(const std::string& path, const std::string& table) {
     const auto& read = dump.at(path).at(table);
     EXPECT_TRUE(read.error.empty()) << read.error;
     EXPECT_EQ(read.rows.size(), ours.size()) << "mdb-reader: " << table;
-}
-
-std::string refusal(const std::function<void()>& write) {
-    try {
-        write();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "";
 }
 
 std::string accentedWord(std::mt19937& random, size_t length) {
@@ -177,13 +165,13 @@ TEST(JetIndexRows, ARefusedRowLeavesTheFileAsItWas) {
         db->backend().insert("Table1", {Value::longInt(500), Value::longInt(1), Value::longInt(11),
                                         Value::text("primero"), Value::longInt(0)});
         before = contents(path);
-        std::string why = refusal([&] {
+        std::string why = errorOf([&] {
             db->backend().insert("Table1",
                                  {Value::longInt(500), Value::longInt(1), Value::longInt(11),
                                   Value::text("repetido"), Value::longInt(0)});
         });
         EXPECT_NE(why.find("ya existe"), std::string::npos) << why;
-        why = refusal([&] {
+        why = errorOf([&] {
             db->backend().insert("Table1",
                                  {Value::longInt(501), Value::longInt(999), Value::longInt(11),
                                   Value::text("huérfano"), Value::longInt(0)});

@@ -27,6 +27,10 @@
 #include "db/engine/jet/WriterIndexStore.h"
 #include "support/jet_oracles.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Fallo.h"
+
+using pelmora::prueba::contents;
+using pelmora::prueba::errorOf;
 
 using namespace pelmora::engine;
 using namespace pelmora::engine::jet;
@@ -81,15 +85,6 @@ std::vector<Value> rowAt(JetFile& jet, const JetTable& table, RowPointer place) 
     return row;
 }
 
-std::string refusal(const std::function<void()>& write) {
-    try {
-        write();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "";
-}
-
 bool skipWithoutFixtures() {
     return !fs::exists(fixture("indexTestV2000.mdb"));
 }
@@ -134,25 +129,25 @@ TEST(JetIndexWrite, RowsThatBreakARuleAreRefusedBeforeAnythingIsWritten) {
     // Table1: id (primary key), otherfk1 -> Table2.id, otherfk2 -> Table3.id, data, otherfk3.
     const std::vector<Value> good{Value::longInt(1000), Value::longInt(1), Value::longInt(11),
                                   Value::text("nuevo"), Value::longInt(0)};
-    EXPECT_EQ(refusal([&] { writer.checkInsert(*table1, good); }), "");
+    EXPECT_EQ(errorOf([&] { writer.checkInsert(*table1, good); }), "");
 
     auto with = [&](size_t column, Value v) {
         auto row = good;
         row[column] = std::move(v);
         return row;
     };
-    std::string why = refusal([&] { writer.checkInsert(*table1, with(0, Value::longInt(0))); });
+    std::string why = errorOf([&] { writer.checkInsert(*table1, with(0, Value::longInt(0))); });
     EXPECT_NE(why.find("ya existe en la clave principal"), std::string::npos) << why;
     EXPECT_NE(why.find("«0»"), std::string::npos) << why;
     EXPECT_NE(why.find("indexTestV2000.mdb"), std::string::npos) << why;
-    why = refusal([&] { writer.checkInsert(*table1, with(0, Value())); });
+    why = errorOf([&] { writer.checkInsert(*table1, with(0, Value())); });
     EXPECT_NE(why.find("no admite Null en el campo «id»"), std::string::npos) << why;
-    why = refusal([&] { writer.checkInsert(*table1, with(1, Value::longInt(999))); });
+    why = errorOf([&] { writer.checkInsert(*table1, with(1, Value::longInt(999))); });
     EXPECT_NE(why.find("no existe en la tabla relacionada «Table2»"), std::string::npos) << why;
-    why = refusal([&] { writer.checkInsert(*table1, with(2, Value::longInt(999))); });
+    why = errorOf([&] { writer.checkInsert(*table1, with(2, Value::longInt(999))); });
     EXPECT_NE(why.find("«Table3»"), std::string::npos) << why;
     // A Null foreign key refers to nothing, as Access allows.
-    EXPECT_EQ(refusal([&] { writer.checkInsert(*table1, with(1, Value())); }), "");
+    EXPECT_EQ(errorOf([&] { writer.checkInsert(*table1, with(1, Value())); }), "");
 
     // An update may keep its own key, but not take another row's.
     const RowPointer first = [&] {
@@ -163,9 +158,9 @@ TEST(JetIndexWrite, RowsThatBreakARuleAreRefusedBeforeAnythingIsWritten) {
     const auto before = rowAt(jet, *table1, first);
     auto after = before;
     after[3] = Value::text("otro texto");
-    EXPECT_EQ(refusal([&] { writer.checkUpdate(*table1, first, before, after); }), "");
+    EXPECT_EQ(errorOf([&] { writer.checkUpdate(*table1, first, before, after); }), "");
     after[0] = Value::longInt(before[0].rawInt() == 1 ? 2 : 1);
-    why = refusal([&] { writer.checkUpdate(*table1, first, before, after); });
+    why = errorOf([&] { writer.checkUpdate(*table1, first, before, after); });
     EXPECT_NE(why.find("ya existe"), std::string::npos) << why;
     // Table2's key cannot change while Table1 rows refer to it.
     const auto table2 = jet.table("Table2");
@@ -174,7 +169,7 @@ TEST(JetIndexWrite, RowsThatBreakARuleAreRefusedBeforeAnythingIsWritten) {
     const auto parent = rowAt(jet, *table2, scan2.position());
     auto moved = parent;
     moved[0] = Value::longInt(5000);
-    why = refusal([&] { writer.checkUpdate(*table2, scan2.position(), parent, moved); });
+    why = errorOf([&] { writer.checkUpdate(*table2, scan2.position(), parent, moved); });
     EXPECT_NE(why.find("tiene registros relacionados"), std::string::npos) << why;
     EXPECT_EQ(store.writes(), 0u);
 }
@@ -198,12 +193,12 @@ TEST(JetIndexWrite, RequiredAndZeroLengthAndUniqueProperties) {
     ASSERT_GE(required, 0) << "users debe tener columnas requeridas";
     auto row = existing;
     row[required] = Value();
-    std::string why = refusal([&] { writer.checkInsert(*users, row); });
+    std::string why = errorOf([&] { writer.checkInsert(*users, row); });
     EXPECT_NE(why.find(users->schema.columns[required].name), std::string::npos) << why;
     if (emptyRefused >= 0) {
         row = existing;
         row[emptyRefused] = Value::text("");
-        why = refusal([&] { writer.checkInsert(*users, row); });
+        why = errorOf([&] { writer.checkInsert(*users, row); });
         EXPECT_NE(why.find("texto vacío"), std::string::npos) << why;
     }
 
@@ -218,7 +213,7 @@ TEST(JetIndexWrite, RequiredAndZeroLengthAndUniqueProperties) {
         TableScan rows(props.pages(), t->definition);
         if (!rows.next()) continue;
         const auto copy = rowAt(props, *t, rows.position());
-        why = refusal([&] { propsWriter.checkInsert(*t, copy); });
+        why = errorOf([&] { propsWriter.checkInsert(*t, copy); });
         bool hasUnique = false;
         for (const auto& index : t->definition.realIndexes) hasUnique = hasUnique || index.unique();
         if (hasUnique) {
@@ -265,7 +260,7 @@ TEST(JetIndexWrite, AnUnknownTextSortOrderIsRefusedForWritingOnly) {
     std::vector<Value> row(table->definition.columns.size());
     for (size_t i = 0; i < row.size(); ++i)
         if (table->schema.columns[i].type == Type::Text) row[i] = Value::text("zzz");
-    const std::string why = refusal([&] { writer.checkInsert(*table, row); });
+    const std::string why = errorOf([&] { writer.checkInsert(*table, row); });
     EXPECT_NE(why.find("orden de texto 1034"), std::string::npos) << why;
     EXPECT_NE(why.find("orden.mdb"), std::string::npos) << why;
     EXPECT_EQ(store.writes(), 0u);

@@ -12,6 +12,10 @@
 #include "db/engine/Recordset.h"
 #include "support/jet_compare.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Fallo.h"
+
+using pelmora::prueba::contents;
+using pelmora::prueba::errorOf;
 
 using namespace pelmora::engine;
 using namespace pelmora::test;
@@ -21,13 +25,6 @@ namespace {
 
 std::string copyOf(const pelmora::prueba::TempDir& dir, const std::string& name) {
     return dir.writableCopy(fixture(name), name);
-}
-
-std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 std::string command(const std::string& line) {

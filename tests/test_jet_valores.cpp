@@ -22,6 +22,10 @@
 #include "db/engine/jet/PropertyBlob.h"
 #include "support/jet_compare.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Fallo.h"
+
+using pelmora::prueba::contents;
+using pelmora::prueba::errorOf;
 
 using namespace pelmora::engine;
 using namespace pelmora::test;
@@ -88,23 +92,6 @@ class Valores {
 
 bool haveFixtures() {
     return std::filesystem::exists(fixture("empty.mdb"));
-}
-
-std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// The message of the error the action throws; "" when it throws none.
-std::string errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "";
 }
 
 std::string Valores::refusal(const std::string& field, const Value& value) {

@@ -9,21 +9,16 @@
 #include "runs/Procesos.h"
 #include "tests/support/BinPrueba.h"
 #include "tests/support/HojaPrueba.h"
+#include "tests/support/Fallo.h"
+
+using pelmora::prueba::contents;
+using pelmora::prueba::errorOf;
 
 namespace pelmora::prueba {
 namespace {
 
 using engine::printable;
 using namespace std::string_literals;
-
-std::string errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "";
-}
 
 TEST(Printable, EscapaLoQueNoSePuedeMostrarYDejaLoDemas) {
     EXPECT_EQ(printable("Hoja ñandú 北京 😀 \\ «x»"), "Hoja ñandú 北京 😀 \\ «x»");

@@ -15,6 +15,10 @@
 #include "db/engine/jet/TableScan.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/jet_oracles.h"
+#include "tests/support/Fallo.h"
+
+using pelmora::prueba::contents;
+using pelmora::prueba::errorOf;
 
 using pelmora::prueba::TempDir;
 
@@ -302,16 +306,6 @@ uint64_t firstValueOffset(const std::string& path, const std::string& table,
     auto page = jet.pages().page(scan.position().page);
     return uint64_t(page->number()) * jet.pages().format().pageSize +
            (reinterpret_cast<const uint8_t*>(bytes.data()) - page->data());
-}
-
-// The message of the error the action throws; "" when it throws none.
-std::string errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const pelmora::engine::Error& e) {
-        return e.what();
-    }
-    return "";
 }
 
 }  // namespace

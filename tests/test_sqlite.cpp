@@ -16,6 +16,10 @@
 #include "tests/support/QuerySemantics.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ValuePrint.h"
+#include "tests/support/Fallo.h"
+
+using pelmora::prueba::contents;
+using pelmora::prueba::errorOf;
 
 using namespace pelmora::engine;
 using pelmora::prueba::TempDir;
@@ -37,22 +41,6 @@ std::vector<std::string> raw(const std::string& path, const std::string& sql) {
     sqlite3_finalize(stmt);
     sqlite3_close(db);
     return out;
-}
-
-std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "";
 }
 
 void expectMentions(const std::string& message, const std::vector<std::string>& parts) {
