@@ -85,6 +85,11 @@ void replaceRow(Page& page, const Format& format, int row, std::string_view byte
     const int grow = int(bytes.size()) - span.length();
     const int free = freeSpace(page);
     if (grow > free) page.corrupt("no hay sitio para agrandar la fila " + std::to_string(row));
+    if (grow == 0) {  // same length (a mark, say): nothing else on the page moves
+        page.setBytes(span.start, bytes);
+        page.set16(format.dataRowTable + 2 * row, static_cast<uint16_t>(span.start) | flags);
+        return;
+    }
     // The rows after `row` lie below it: move them (and nothing else) by -grow.
     const uint16_t lowest = lowestRowStart(page, format);
     page.move(lowest, lowest - grow, span.start - lowest);

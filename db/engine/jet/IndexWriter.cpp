@@ -111,6 +111,23 @@ void IndexWriter::checkUpdate(const JetTable& table, RowPointer place, const Val
     checkReferrers(table, before, after);
 }
 
+bool IndexWriter::holds(const JetTable& table, size_t column) {
+    for (const RealIndex& index : table.definition.realIndexes)
+        for (const IndexColumn& c : index.columns)
+            if (c.column == static_cast<int>(column)) return true;
+    const std::string& name = table.schema.columns.at(column).name;
+    for (const Relationship& r : relationships()) {
+        if (!r.enforced()) continue;
+        if (sameName(r.table, table.schema.name))
+            for (const std::string& c : r.columns)
+                if (sameName(c, name)) return true;
+        if (sameName(r.referencedTable, table.schema.name))
+            for (const std::string& c : r.referencedColumns)
+                if (sameName(c, name)) return true;
+    }
+    return false;
+}
+
 // Required and AllowZeroLength, on every column of a new row and on the changed
 // columns of an updated one (an old row that breaks a rule added later can still
 // have its other columns edited).

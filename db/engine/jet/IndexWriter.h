@@ -47,6 +47,10 @@ class IndexWriter {
     void updated(const JetTable& table, RowPointer place, const Values& before,
                  const Values& after);
 
+    // Whether an index or an enforced relationship holds the column: a change of
+    // it then goes through the checks above.
+    bool holds(const JetTable& table, size_t column);
+
     // Forgets what was read: after the table definitions or relationships change.
     void forget();
 

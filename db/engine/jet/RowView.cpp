@@ -30,6 +30,11 @@ bool RowView::bit(uint16_t number) const {
     return row_[length_ - maskSize_ + number / 8] & (1 << (number % 8));
 }
 
+size_t RowView::bitByte(uint16_t number) const {
+    if (number >= columnCount_) return 0;
+    return start_ + length_ - maskSize_ + number / 8;
+}
+
 void RowView::readVarOffsets() {
     offsetsRead_ = true;
     const int maskEnd = length_ - maskSize_;  // index just past the variable tables

@@ -26,6 +26,8 @@ public:
 
     // False when the column is Null (for yes/no: when the value is false).
     bool bit(uint16_t columnNumber) const;
+    // Where on the page the byte holding that bit lies; 0 for a row older than the column.
+    size_t bitByte(uint16_t columnNumber) const;
     // The stored bytes of a non-boolean column; false when Null.
     bool columnBytes(const ColumnDef& column, std::string_view& out);
 

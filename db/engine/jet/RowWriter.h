@@ -19,6 +19,7 @@
 #include "db/engine/jet/IndexWriter.h"
 #include "db/engine/jet/JetFile.h"
 #include "db/engine/jet/PageWriter.h"
+#include "db/engine/jet/TablePages.h"
 #include "db/engine/jet/WriterIndexStore.h"
 
 namespace pelmora::engine::jet {
@@ -51,6 +52,8 @@ class RowWriter {
     Current current(const TableDefinition& t, RowPointer slot);
     void replace(const JetTable& table, RowPointer slot, const Current& before,
                  const Values& values);
+    bool setBitInPlace(const JetTable& table, RowPointer slot, size_t column,
+                       const Value& value);
     void placeUpdate(const TableDefinition& t, RowPointer slot, const Current& current,
                      const Values& values);
     // Runs `operation` on pages() in a write group (its own, or the caller's), then
@@ -61,7 +64,7 @@ class RowWriter {
     std::unique_ptr<PageWriter> pages_;
     std::unique_ptr<WriterIndexStore> store_;
     std::unique_ptr<IndexWriter> indexes_;
-    std::map<uint32_t, uint32_t> longValuePages_;  // by table: its last long-value page
+    std::map<uint32_t, TablePlaces> places_;  // by table's first page
     uint64_t generation_ = 0;  // of the file's pages the writers above were made for
 };
 

@@ -17,11 +17,18 @@
 
 namespace pelmora::engine::jet {
 
+// What the writer of a table's rows keeps between its operations while the file's
+// pages stay as it knows them: the table's last long-value page (0: none yet) and
+// its map of pages with room, read once and then kept in step with the file.
+struct TablePlaces {
+    uint32_t longValuePage = 0;
+    std::optional<std::vector<uint32_t>> withRoom;  // ascending, as the map lists them
+};
+
 class TablePages {
   public:
-    // `longValuePage`: the table's last long-value page (0: none yet), kept by the
-    // caller across operations and updated here.
-    TablePages(PageWriter& writer, const TableDefinition& table, uint32_t& longValuePage);
+    // `places`: kept by the caller across operations and updated here.
+    TablePages(PageWriter& writer, const TableDefinition& table, TablePlaces& places);
 
     // A page of the table's rows with room for a row of `length` bytes, other than `except`.
     Page& rowPage(size_t length, uint32_t except = 0);
@@ -31,10 +38,12 @@ class TablePages {
     void noteFreeSpace(const Page& page);
 
   private:
+    std::vector<uint32_t>& pagesWithRoom();
+    std::string withRoomWhat() const;
+
     PageWriter& writer_;
     const TableDefinition& table_;
-    uint32_t& longValuePage_;
-    std::optional<std::vector<uint32_t>> withRoom_;  // read at the first rowPage()
+    TablePlaces& places_;
     std::string what_;
 };
 
