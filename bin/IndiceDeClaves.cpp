@@ -50,10 +50,7 @@ void IndiceDeClaves::Amplia() {
     const size_t mascara = huecos_.size() - 1;
     for (const Hueco& hueco : anteriores) {
         if (hueco.entrada == 0) continue;
-        const size_t inicio = hueco.entrada - 1;
-        const Cabecera cabecera = CabeceraEn(inicio);
-        const uint64_t hash =
-            Hash(std::string_view(datos_).substr(inicio + sizeof(Cabecera), cabecera.largoClave));
+        const uint64_t hash = uint64_t(hueco.hashAlto) << 32 | hueco.hashBajo;
         size_t i = hash & mascara;
         while (huecos_[i].entrada != 0) i = (i + 1) & mascara;
         huecos_[i] = hueco;

@@ -43,7 +43,7 @@ class IndiceDeClaves {
             static_cast<uint32_t>(datos_.size() - inicio - sizeof cabecera - clave.size());
         datos_.replace(inicio, sizeof cabecera, reinterpret_cast<const char*>(&cabecera),
                        sizeof cabecera);
-        hueco = {inicio + 1, static_cast<uint32_t>(hash >> 32)};
+        hueco = {inicio + 1, static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(hash)};
         if (2 * ++claves_ > huecos_.size()) Amplia();
     }
 
@@ -57,9 +57,12 @@ class IndiceDeClaves {
         uint32_t largoClave = 0;
         uint32_t largoValores = 0;
     };
+    // The key's whole hash is kept beside its place (in what would be padding), so
+    // that growing the table never reads the keys again.
     struct Hueco {
         size_t entrada = 0;  // where the key's Cabecera starts in datos_, + 1; 0 when free
         uint32_t hashAlto = 0;
+        uint32_t hashBajo = 0;
     };
 
     static uint64_t Hash(std::string_view clave);

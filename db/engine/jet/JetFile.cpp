@@ -40,6 +40,13 @@ std::shared_ptr<const JetTable> JetFile::table(const std::string& name) {
 
 void JetFile::forgetTable(const std::string& name) { tables_.erase(upperCase(name)); }
 
+void JetFile::noteCounts(const std::string& name, uint32_t rows, uint32_t autoNumber) {
+    auto found = tables_.find(upperCase(name));
+    if (found == tables_.end()) return;
+    found->second->definition.rowCount = rows;
+    found->second->definition.autoNumber = autoNumber;
+}
+
 void JetFile::reloadCatalog() {
     catalog_ = std::make_unique<Catalog>(pages_);
     tables_.clear();

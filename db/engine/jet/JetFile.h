@@ -31,6 +31,8 @@ public:
     std::shared_ptr<const JetTable> table(const std::string& name);
     // Drops what was read of a table, after its definition was written.
     void forgetTable(const std::string& name);
+    // Keeps what was read of a table right after a row was added to it.
+    void noteCounts(const std::string& name, uint32_t rows, uint32_t autoNumber);
     // Reads the catalog again (and every table afresh), after tables were created.
     void reloadCatalog();
 
@@ -42,7 +44,7 @@ private:
     PageFile pages_;
     Header header_;
     std::unique_ptr<Catalog> catalog_;
-    std::map<std::string, std::shared_ptr<const JetTable>> tables_;  // by upper-cased name
+    std::map<std::string, std::shared_ptr<JetTable>> tables_;  // by upper-cased name
     uint64_t generation_ = 0;  // of the pages the catalog and tables were read from
 };
 

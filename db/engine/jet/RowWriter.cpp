@@ -105,9 +105,10 @@ RowPointer RowWriter::add(const JetTable& table, Values values) {
     Page& page = pages.rowPage(row.size());
     const RowPointer place{page.number(), appendRow(page, f, row)};
     pages.noteFreeSpace(page);
-    setTableCounts(writer, t, first->u32(f.tdefRowCount) + 1, autoNumber);
+    const uint32_t rows = first->u32(f.tdefRowCount) + 1;
+    setTableCounts(writer, t, rows, autoNumber);
     indexes().inserted(table, place, values);
-    file_.forgetTable(t.name);
+    file_.noteCounts(t.name, rows, autoNumber);
     return place;
 }
 
