@@ -49,7 +49,7 @@ void BuscaRegistroAdaptacion(Estado& estado, IndicesRecorrido& indices, const st
     }
     const RegistroLeido& registro = indices.RegistroParticular.emplace(
         particular.ruta(), *resultado.campos, std::move(resultado.valores),
-        "registro con mslink " + std::to_string(Mslink));
+        CualRegistro{"registro con mslink ", Mslink});
     if (!EsTablaEtiquetas(Tabla)) {
         ValorTcomplet =
             registro.EsNulo("Tcomplet") ? registro.Texto("Tmapa") : registro.Texto("Tcomplet");
@@ -84,8 +84,8 @@ void BuscaRegistroGeneral(Estado& estado, IndicesRecorrido& indices, const std::
     if (resultado.cuantos == 1) {
         const RegistroLeido registro(general.ruta(), *resultado.campos,
                                      std::move(resultado.valores),
-                                     "registro que corresponde al mslink " +
-                                         std::to_string(Mslink) + " de la BdD Particular");
+                                     CualRegistro{"registro que corresponde al mslink ", Mslink,
+                                                  " de la BdD Particular"});
         NuevoMslink = registro.Entero32("mslink");
         return;
     }

@@ -1,6 +1,7 @@
 #include "bin/ConsultasEnMemoria.h"
 
-#include <charconv>
+#include <cmath>
+#include <limits>
 
 #include "bin/FilaCompacta.h"
 #include "db/Lectura.h"
@@ -21,20 +22,21 @@ bool esNumero(Type tipo) {
            tipo == Type::Single || tipo == Type::Double;
 }
 
-// Key parts: a text by its upper-cased form (two texts are equal for the engine exactly
-// when those are), length-prefixed; a number by its value, ended by a bar.
+// Key parts, each column's of one kind: a text by its upper-cased form (two texts
+// are equal for the engine exactly when those are) followed by its length; a number
+// by the bytes of its value as a double (one zero, one NaN). Read from the end, a
+// key gives back its parts, so two keys are equal exactly when their parts are.
 void anadeTexto(std::string& clave, const std::string& texto) {
-    const std::string mayusculas = engine::upperCase(texto);
-    clave += std::to_string(mayusculas.size());
-    clave += ':';
-    clave += mayusculas;
+    const size_t inicio = clave.size();
+    engine::appendUpperCase(texto, clave);
+    const auto largo = static_cast<uint32_t>(clave.size() - inicio);
+    clave.append(reinterpret_cast<const char*>(&largo), sizeof largo);
 }
 
 void anadeNumero(std::string& clave, double numero) {
-    char cifras[32];
-    auto [fin, error] = std::to_chars(cifras, cifras + sizeof cifras, numero == 0 ? 0.0 : numero);
-    clave.append(cifras, fin);
-    clave += '|';
+    if (numero == 0) numero = 0.0;
+    if (std::isnan(numero)) numero = std::numeric_limits<double>::quiet_NaN();
+    clave.append(reinterpret_cast<const char*>(&numero), sizeof numero);
 }
 
 // The key part of a stored value; false when the value can equal no literal.
@@ -75,27 +77,35 @@ ConsultasEnMemoria::Tabla& ConsultasEnMemoria::TablaDe(const std::string& nombre
     return tablas_.emplace(nombre, std::move(tabla)).first->second;
 }
 
+// Found among the table's few by comparing names, which allocates nothing: a
+// lookup per ATR asks for one.
 ConsultasEnMemoria::Consulta& ConsultasEnMemoria::ConsultaDe(
     Tabla& tabla, const std::vector<Igualdad>& condiciones,
     const std::vector<std::string>& campos) {
-    std::string firma;
-    for (const Igualdad& condicion : condiciones) firma += condicion.columna + ',';
-    firma += '|';
-    for (const std::string& campo : campos) firma += campo + ',';
-    auto encontrada = tabla.consultas.find(firma);
-    if (encontrada != tabla.consultas.end()) return encontrada->second;
+    auto mismas = [&](const Consulta& c) {
+        if (c.pedidos != campos || c.comparadas.size() != condiciones.size()) return false;
+        for (size_t i = 0; i < condiciones.size(); ++i)
+            if (c.comparadas[i] != condiciones[i].columna) return false;
+        return true;
+    };
+    for (const auto& consulta : tabla.consultas)
+        if (mismas(*consulta)) return *consulta;
 
-    Consulta consulta;
-    consulta.campos.name = tabla.esquema.name;
-    for (const Igualdad& condicion : condiciones)
-        consulta.columnas.push_back(tabla.esquema.find(condicion.columna));
+    auto consulta = std::make_unique<Consulta>();
+    consulta->pedidos = campos;
+    consulta->campos.name = tabla.esquema.name;
+    for (const Igualdad& condicion : condiciones) {
+        consulta->comparadas.push_back(condicion.columna);
+        consulta->columnas.push_back(tabla.esquema.find(condicion.columna));
+    }
     for (const std::string& campo : campos) {
         const int columna = tabla.esquema.find(campo);
         if (columna < 0) continue;
-        consulta.leidos.push_back(columna);
-        consulta.campos.columns.push_back(tabla.esquema.columns[columna]);
+        consulta->leidos.push_back(columna);
+        consulta->campos.columns.push_back(tabla.esquema.columns[columna]);
     }
-    return tabla.consultas.emplace(firma, std::move(consulta)).first->second;
+    tabla.consultas.push_back(std::move(consulta));
+    return *tabla.consultas.back();
 }
 
 void ConsultasEnMemoria::Construye(const Tabla& tabla, Consulta& consulta) {

@@ -47,6 +47,8 @@ class ConsultasEnMemoria {
   private:
     // One set of compared columns and fields read, on one table.
     struct Consulta {
+        std::vector<std::string> comparadas;  // the columns compared and the fields read,
+        std::vector<std::string> pedidos;     // as the lookups name them
         std::vector<int> columnas;   // compared, by index in the table; -1 when missing
         std::vector<int> leidos;     // read, by index in the table
         engine::TableSchema campos;  // the fields read, as a table of their own
@@ -55,7 +57,7 @@ class ConsultasEnMemoria {
     };
     struct Tabla {
         engine::TableSchema esquema;
-        std::map<std::string, Consulta> consultas;  // by compared columns and fields read
+        std::vector<std::unique_ptr<Consulta>> consultas;  // a few per table
     };
 
     Tabla& TablaDe(const std::string& nombre);

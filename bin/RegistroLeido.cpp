@@ -16,12 +16,12 @@ const engine::Value& RegistroLeido::Valor(const std::string& campo) const {
     const int columna = tabla_->find(campo);
     if (columna < 0)
         throw engine::Error("No existe el campo «" + campo + "» en la tabla «" + tabla_->name +
-                            "» de «" + ruta_ + "»");
+                            "» de «" + *ruta_ + "»");
     return fila_.at(static_cast<size_t>(columna));
 }
 
 void RegistroLeido::NoValido(const std::string& campo, const std::string& motivo) const {
-    throw ValorNoValido(MensajeValorNoValido(ruta_, tabla_->name, cual_, campo, motivo));
+    throw ValorNoValido(MensajeValorNoValido(*ruta_, tabla_->name, cual_.Texto(), campo, motivo));
 }
 
 std::string RegistroLeido::Texto(const std::string& campo) const {

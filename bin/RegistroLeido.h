@@ -11,15 +11,23 @@
 
 namespace pelmora {
 
+// Which record it is in messages: "<antes><mslink><despues>", put together only
+// when a message needs it (a lookup per ATR makes millions of records).
+struct CualRegistro {
+    const char* antes;
+    int32_t mslink;
+    const char* despues = "";
+    std::string Texto() const { return antes + std::to_string(mslink) + despues; }
+};
+
 class RegistroLeido {
   public:
-    // `cual` says which record it is in messages ("registro con mslink 12").
-    RegistroLeido(std::string ruta, const engine::TableSchema& tabla, engine::Row fila,
-                  std::string cual)
-        : ruta_(std::move(ruta)), tabla_(&tabla), fila_(std::move(fila)), cual_(std::move(cual)) {}
+    // `ruta` outlives the record.
+    RegistroLeido(const std::string& ruta, const engine::TableSchema& tabla, engine::Row fila,
+                  CualRegistro cual)
+        : ruta_(&ruta), tabla_(&tabla), fila_(std::move(fila)), cual_(cual) {}
 
     const std::string& Tabla() const { return tabla_->name; }
-    const std::string& Cual() const { return cual_; }
 
     bool EsNulo(const std::string& campo) const { return Valor(campo).isNull(); }
     // A number in decimal, a text as stored; Null is an error.
@@ -35,10 +43,10 @@ class RegistroLeido {
     // The field's value; a column the table lacks is the engine's error.
     const engine::Value& Valor(const std::string& campo) const;
 
-    std::string ruta_;
+    const std::string* ruta_;
     const engine::TableSchema* tabla_;
     engine::Row fila_;
-    std::string cual_;
+    CualRegistro cual_;
 };
 
 // The message of a value that is not what the program needs, naming where it is.

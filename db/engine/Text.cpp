@@ -63,8 +63,16 @@ void appendUtf8(char32_t c, std::string& out) {
 
 std::string upperCase(const std::string& utf8) {
     std::string out;
-    out.reserve(utf8.size());
-    for (size_t i = 0; i < utf8.size();) {
+    appendUpperCase(utf8, out);
+    return out;
+}
+
+void appendUpperCase(const std::string& utf8, std::string& out) {
+    out.reserve(out.size() + utf8.size());
+    size_t i = 0;
+    for (; i < utf8.size() && static_cast<unsigned char>(utf8[i]) < 0x80; ++i)  // ASCII
+        out += utf8[i] >= 'a' && utf8[i] <= 'z' ? static_cast<char>(utf8[i] - 32) : utf8[i];
+    while (i < utf8.size()) {
         size_t start = i;
         char32_t c = decode(utf8, i);
         if (i == start + 1 && static_cast<unsigned char>(utf8[start]) >= 0x80)
@@ -72,7 +80,6 @@ std::string upperCase(const std::string& utf8) {
         else
             appendUtf8(upper(c), out);
     }
-    return out;
 }
 
 // Upper-casing works character by character, so while both texts are plain ASCII

@@ -12,6 +12,8 @@ void appendUtf8(char32_t c, std::string& out);
 
 // Upper-cases UTF-8 text, accented Latin letters included (é -> É, ñ -> Ñ).
 std::string upperCase(const std::string& utf8);
+// The same, appended to `out`.
+void appendUpperCase(const std::string& utf8, std::string& out);
 
 // -1, 0 or 1: the order and equality of two texts in conditions and ORDER BY.
 int compareText(const std::string& a, const std::string& b);

@@ -17,8 +17,13 @@ void decodeUcs2(std::string_view bytes, std::string& out) {
         return static_cast<char32_t>(static_cast<uint8_t>(bytes[i]) |
                                      static_cast<uint8_t>(bytes[i + 1]) << 8);
     };
+    out.reserve(out.size() + bytes.size() / 2);
     for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
         char32_t c = unit(i);
+        if (c < 0x80) {  // most text: one byte as it is
+            out += static_cast<char>(c);
+            continue;
+        }
         if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
             char32_t low = unit(i + 2);
             if (low >= 0xDC00 && low < 0xE000) {
@@ -42,7 +47,11 @@ void decodeJet4Text(std::string_view bytes, std::string& out) {
         if (i < bytes.size() && bytes[i] != 0) continue;
         std::string_view run = bytes.substr(start, i - start);
         if (compressed)
-            for (char b : run) appendUtf8(static_cast<uint8_t>(b), out);
+            for (char b : run)
+                if (static_cast<uint8_t>(b) < 0x80)
+                    out += b;
+                else
+                    appendUtf8(static_cast<uint8_t>(b), out);
         else
             decodeUcs2(run, out);
         compressed = !compressed;
