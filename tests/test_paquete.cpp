@@ -106,6 +106,4 @@ TEST_F(Paquete, LintianNoEncuentraErrores) {
         GTEST_SKIP() << "lintian no está instalado (scripts/setup lo instala)";
     Resultado r = ejecuta("lintian", {"--fail-on", "error", deb_});
     EXPECT_EQ(r.codigo, 0) << r.salida.toStdString() << r.errores.toStdString();
-    EXPECT_FALSE(r.salida.contains("\nE: ") || r.salida.startsWith("E: "))
-        << r.salida.toStdString();
 }
