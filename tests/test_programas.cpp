@@ -28,7 +28,7 @@ const QStringList kProgramas = {"pelmora", "pelmora-bdd", "pelmora-hoja"};
 TEST(Programas, AyudaYVersion) {
     for (const QString& programa : kProgramas) {
         SCOPED_TRACE(programa.toStdString());
-        for (const QString& ayuda : {"--help", "-h", "--ayuda"}) {
+        for (const char* ayuda : {"--help", "-h", "--ayuda"}) {
             Respuesta r = corre(programa, {ayuda});
             EXPECT_EQ(r.codigo, 0);
             EXPECT_TRUE(r.salida.startsWith("Uso:")) << r.salida.toStdString();
