@@ -9,7 +9,10 @@
 
 namespace pelmora {
 
-const char* const kUso =
+namespace {
+
+const Programa kPelmora{
+    "pelmora",
     "Uso:\n"
     "  pelmora                                      abre la ventana principal\n"
     "  pelmora correlate  --bin B --particular P [--general G] [--si]\n"
@@ -23,9 +26,7 @@ const char* const kUso =
     "                  y de la BdD Particular (sin --si el proceso no sigue)\n"
     "\n"
     "Salida: 0 proceso terminado, 1 terminado por un error, 2 uso incorrecto,\n"
-    "3 detenido sin terminar.\n";
-
-namespace {
+    "3 detenido sin terminar.\n"};
 
 struct Suborden {
     const char* nombre;
@@ -115,17 +116,9 @@ int ejecutaOrden(const Orden& orden, const Procesos& procesos, std::ostream& sal
 
 int lineaComandos(const std::vector<std::string>& argumentos, const Procesos& procesos,
                   std::ostream& salida, std::ostream& errores) {
-    const std::string& primero = argumentos.at(0);
-    if (primero == "--ayuda" || primero == "--help" || primero == "-h") {
-        salida << kUso;
-        return salida::Terminado;
-    }
-    try {
+    return ejecutaPrograma(kPelmora, argumentos, salida, errores, [&] {
         return ejecutaOrden(leeOrden(argumentos), procesos, salida, errores);
-    } catch (const ErrorUso& error) {
-        errores << "pelmora: " << error.what() << "\n\n" << kUso;
-        return salida::Uso;
-    }
+    });
 }
 
 }  // namespace pelmora

@@ -8,31 +8,19 @@
 #pragma once
 
 #include <ostream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "db/engine/Printable.h"
+#include "cli/Programa.h"
 #include "runs/Procesos.h"
 #include "ui/Lanzamiento.h"
 
 namespace pelmora {
 
 namespace salida {
-constexpr int Terminado = 0;
 constexpr int Fin = 1;
-constexpr int Uso = 2;
 constexpr int Detenido = 3;
 }  // namespace salida
-
-extern const char* const kUso;
-
-// A usage error; the options it quotes are escaped where they hold bytes that
-// cannot be shown.
-struct ErrorUso : std::runtime_error {
-    explicit ErrorUso(const std::string& mensaje)
-        : std::runtime_error(engine::printable(mensaje)) {}
-};
 
 // One run asked for on the command line, its paths made absolute.
 struct Orden {
@@ -51,7 +39,7 @@ Orden leeOrden(const std::vector<std::string>& argumentos);
 int ejecutaOrden(const Orden& orden, const Procesos& procesos, std::ostream& salida,
                  std::ostream& errores);
 
-// The whole command line: help, usage errors, then the run.
+// The whole command line: help, version, usage errors, then the run.
 int lineaComandos(const std::vector<std::string>& argumentos, const Procesos& procesos,
                   std::ostream& salida, std::ostream& errores);
 

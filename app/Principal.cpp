@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "app/Traduccion.h"
 #include "runs/Procesos.h"
 #include "ui/Inicial.h"
 #include "ui/PantallaQt.h"
@@ -54,6 +55,7 @@ void capturaProceso(Inicial& inicial, Estado& estado, int opcion, const QString&
 
 int abrePrincipal(int argc, char** argv) {
     QApplication aplicacion(argc, argv);
+    cargaTraduccionQt(aplicacion);
     PantallaQt pantalla;
     Estado estado(pantalla);
     Inicial inicial(estado, procesosDisponibles());

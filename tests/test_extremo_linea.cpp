@@ -5,7 +5,6 @@
 // the log rows, the marks and the merged records back.
 #include <gtest/gtest.h>
 
-#include <QJsonArray>
 #include <QProcess>
 
 #include "tests/support/Extremo.h"
@@ -34,22 +33,10 @@ QStringList Lineas(const QByteArray& salida) {
     return lineas;
 }
 
-// Runs `pelmora proceso ...` on the inputs esperado.json gives it; --si when the
-// run's messages include the name question.
+// Runs `pelmora proceso ...` on the inputs esperado.json gives it.
 void Corre(const HojaGenerada& hoja, const char* proceso) {
-    const Entradas e = EntradasDe(hoja, proceso);
-    QStringList argumentos{proceso};
-    auto opcion = [&](const char* nombre, const std::string& ruta) {
-        if (!ruta.empty()) argumentos << nombre << QString::fromStdString(ruta);
-    };
-    opcion("--bin", e.bin);
-    opcion("--particular", e.particular);
-    opcion("--general", e.general);
-    for (const QJsonValue& m : hoja.esperado[proceso]["mensajes"].toArray())
-        if (m["respuesta"].toInt() == 6) argumentos << "--si";
-
     QProcess p;
-    p.start(PELMORA_BIN_DIR "/pelmora", argumentos);
+    p.start(PELMORA_BIN_DIR "/pelmora", ArgumentosDe(hoja, proceso));
     ASSERT_TRUE(p.waitForFinished(300000));
     const QStringList errores = Lineas(p.readAllStandardError());
     EXPECT_EQ(p.exitCode(), 0) << proceso << "\n" << errores.join("\n").toStdString();

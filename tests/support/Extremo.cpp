@@ -219,9 +219,10 @@ std::string HojaGenerada::fichero(const QString& clave) const {
     return (carpeta / esperado["ficheros"][clave].toString().toStdString()).string();
 }
 
-HojaGenerada GeneraHoja(const fs::path& carpeta, const QStringList& argumentos) {
+HojaGenerada GeneraHoja(const fs::path& carpeta, const QStringList& argumentos,
+                        const QString& programa) {
     QProcess p;
-    p.start(PELMORA_BIN_DIR "/pelmora-hoja",
+    p.start(programa,
             QStringList{"--salida", QString::fromStdString(carpeta.string())} + argumentos);
     EXPECT_TRUE(p.waitForFinished(120000));
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
@@ -239,6 +240,20 @@ Entradas EntradasDe(const HojaGenerada& hoja, const char* proceso) {
         return entradas.contains(clave) ? hoja.fichero(entradas[clave].toString()) : std::string();
     };
     return {ruta("bin"), ruta("particular"), ruta("general")};
+}
+
+QStringList ArgumentosDe(const HojaGenerada& hoja, const char* proceso) {
+    const Entradas e = EntradasDe(hoja, proceso);
+    QStringList argumentos{proceso};
+    auto opcion = [&](const char* nombre, const std::string& ruta) {
+        if (!ruta.empty()) argumentos << nombre << QString::fromStdString(ruta);
+    };
+    opcion("--bin", e.bin);
+    opcion("--particular", e.particular);
+    opcion("--general", e.general);
+    for (const QJsonValue& m : Proceso(hoja, proceso)["mensajes"].toArray())
+        if (m["respuesta"].toInt() == 6) argumentos << "--si";
+    return argumentos;
 }
 
 std::string Sustituye(const QString& texto, const Entradas& e) {

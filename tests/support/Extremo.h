@@ -30,15 +30,21 @@ struct HojaGenerada {
     std::string fichero(const QString& clave) const;
 };
 
-// Runs pelmora-hoja into `carpeta` with `argumentos` after --salida; the sheet
-// is empty (and the test failed) when it could not be written.
-HojaGenerada GeneraHoja(const std::filesystem::path& carpeta, const QStringList& argumentos);
+// Runs pelmora-hoja (the built one unless `programa` names another) into `carpeta`
+// with `argumentos` after --salida; the sheet is empty (and the test failed) when it
+// could not be written.
+HojaGenerada GeneraHoja(const std::filesystem::path& carpeta, const QStringList& argumentos,
+                        const QString& programa = PELMORA_BIN_DIR "/pelmora-hoja");
 
 // The inputs of one run ("correlate", "fusion", "adaptacion"), "" when not given.
 struct Entradas {
     std::string bin, particular, general;
 };
 Entradas EntradasDe(const HojaGenerada& hoja, const char* proceso);
+
+// The command line of `pelmora proceso` on the inputs esperado.json gives it, with
+// --si when the run's messages include the name question.
+QStringList ArgumentosDe(const HojaGenerada& hoja, const char* proceso);
 
 // A text of esperado.json with {bin}, {particular} and {general} replaced.
 std::string Sustituye(const QString& texto, const Entradas& entradas);

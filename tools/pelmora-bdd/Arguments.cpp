@@ -12,7 +12,7 @@ const std::vector<std::string>& Arguments::values(const std::string& name) const
 
 Arguments parseArguments(int argc, char** argv, const std::vector<std::string>& valued,
                          const std::vector<std::string>& flags) {
-    if (argc < 2) throw UsageError("falta la orden");
+    if (argc < 2) throw ErrorUso("falta la orden");
     Arguments args;
     args.command = argv[1];
     const auto among = [](const std::vector<std::string>& names, const std::string& name) {
@@ -25,10 +25,10 @@ Arguments parseArguments(int argc, char** argv, const std::vector<std::string>& 
         } else if (among(flags, arg)) {
             args.options[arg];
         } else if (among(valued, arg)) {
-            if (i + 1 >= argc) throw UsageError("falta el valor de " + arg);
+            if (i + 1 >= argc) throw ErrorUso("falta el valor de " + arg);
             args.options[arg].push_back(argv[++i]);
         } else {
-            throw UsageError("opción desconocida: " + arg);
+            throw ErrorUso("opción desconocida: " + arg);
         }
     }
     return args;
@@ -36,14 +36,14 @@ Arguments parseArguments(int argc, char** argv, const std::vector<std::string>& 
 
 void expectPositional(const Arguments& args, size_t least, size_t most) {
     const size_t n = args.positional.size();
-    if (n < least) throw UsageError("faltan argumentos para «" + args.command + "»");
-    if (n > most) throw UsageError("sobran argumentos para «" + args.command + "»");
+    if (n < least) throw ErrorUso("faltan argumentos para «" + args.command + "»");
+    if (n > most) throw ErrorUso("sobran argumentos para «" + args.command + "»");
 }
 
 std::pair<std::string, std::string> splitAssignment(const std::string& text) {
     const size_t equals = text.find('=');
     if (equals == std::string::npos || equals == 0)
-        throw UsageError("se esperaba CAMPO=VALOR y no «" + text + "»");
+        throw ErrorUso("se esperaba CAMPO=VALOR y no «" + text + "»");
     return {text.substr(0, equals), text.substr(equals + 1)};
 }
 

@@ -1,18 +1,14 @@
 // The command line of pelmora-bdd: the command, its positional arguments and
-// its options, and the usage error that ends the tool with exit code 2.
+// its options; what is wrong in them is an ErrorUso (exit code 2).
 #pragma once
 
 #include <map>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-namespace pelmora::bdd {
+#include "cli/Programa.h"
 
-class UsageError : public std::runtime_error {
-  public:
-    explicit UsageError(const std::string& message) : std::runtime_error(message) {}
-};
+namespace pelmora::bdd {
 
 struct Arguments {
     std::string command;
@@ -27,7 +23,7 @@ struct Arguments {
 Arguments parseArguments(int argc, char** argv, const std::vector<std::string>& valued,
                          const std::vector<std::string>& flags);
 
-// Throws UsageError unless the command has between `least` and `most` positional arguments.
+// Throws ErrorUso unless the command has between `least` and `most` positional arguments.
 void expectPositional(const Arguments& args, size_t least, size_t most);
 
 // "COL=VALUE" split at the first '='.

@@ -43,7 +43,7 @@ std::string typeList() {
 engine::Column parseColumnSpec(const std::string& text) {
     const std::vector<std::string> parts = split(text);
     if (parts.size() < 2 || parts[0].empty())
-        throw UsageError("se esperaba CAMPO:TIPO[:TAMAÑO] y no «" + text + "»");
+        throw ErrorUso("se esperaba CAMPO:TIPO[:TAMAÑO] y no «" + text + "»");
     engine::Column column;
     column.name = parts[0];
     bool known = false;
@@ -53,8 +53,8 @@ engine::Column parseColumnSpec(const std::string& text) {
             known = true;
         }
     if (!known)
-        throw UsageError("tipo desconocido «" + parts[1] + "» en «" + text +
-                         "» (tipos: " + typeList() + ")");
+        throw ErrorUso("tipo desconocido «" + parts[1] + "» en «" + text +
+                       "» (tipos: " + typeList() + ")");
     for (size_t i = 2; i < parts.size(); ++i) {
         const std::string& part = parts[i];
         char* end = nullptr;
@@ -68,10 +68,10 @@ engine::Column parseColumnSpec(const std::string& text) {
         else if (i == 2 && !part.empty() && *end == '\0' && size > 0 && size <= 255)
             column.size = column.type == Type::Text ? static_cast<int>(size) : 0;
         else
-            throw UsageError("«" + part +
-                             "» no es un tamaño (1 a 255) ni una propiedad "
-                             "(allowzerolength, required, autonumber) en «" +
-                             text + "»");
+            throw ErrorUso("«" + part +
+                           "» no es un tamaño (1 a 255) ni una propiedad "
+                           "(allowzerolength, required, autonumber) en «" +
+                           text + "»");
     }
     return column;
 }

@@ -9,7 +9,7 @@
 
 namespace pelmora::bdd {
 
-// Throws UsageError when the text is not a column of a known type.
+// Throws ErrorUso when the text is not a column of a known type.
 engine::Column parseColumnSpec(const std::string& text);
 
 // The column in the same form, default value left out.

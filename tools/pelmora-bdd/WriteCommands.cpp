@@ -100,7 +100,7 @@ int runInsert(const Arguments& args, std::istream& in, std::ostream& out) {
 
 int runUpdate(const Arguments& args, std::ostream& out) {
     expectPositional(args, 2, 2);
-    if (args.values("--set").empty()) throw UsageError("«update» necesita al menos un --set");
+    if (args.values("--set").empty()) throw ErrorUso("«update» necesita al menos un --set");
     std::vector<std::pair<std::string, std::string>> sets, wheres;
     for (const std::string& text : args.values("--set")) sets.push_back(splitAssignment(text));
     for (const std::string& text : args.values("--where")) wheres.push_back(splitAssignment(text));

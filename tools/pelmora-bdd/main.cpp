@@ -10,7 +10,8 @@ namespace {
 
 using pelmora::bdd::Arguments;
 
-const char* const kUsage =
+const pelmora::Programa kPrograma{
+    "pelmora-bdd",
     "Uso: pelmora-bdd ORDEN FICHERO [argumentos]\n"
     "  tables FICHERO [--system]                 tablas, en el orden del motor\n"
     "  schema FICHERO TABLA                      campos: CAMPO:TIPO[:TAMAÑO]...\n"
@@ -25,7 +26,7 @@ const char* const kUsage =
     "TIPO: boolean, byte, integer, long, currency, single, double, datetime, text, memo,\n"
     "      binary, longbinary, guid, decimal; tras el tamaño se admiten allowzerolength,\n"
     "      required y autonumber (long o guid).\n"
-    "VALOR: un valor JSON (5, true, null, \"texto\") o un texto.\n";
+    "VALOR: un valor JSON (5, true, null, \"texto\") o un texto.\n"};
 
 struct Command {
     const char* name;
@@ -56,17 +57,17 @@ const std::vector<Command>& commands() {
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
     try {
-        const std::string name = argc > 1 ? argv[1] : "";
-        for (const Command& command : commands())
-            if (name == command.name)
-                return command.run(
-                    pelmora::bdd::parseArguments(argc, argv, command.valued, command.flags));
-        throw pelmora::bdd::UsageError(name.empty() ? "falta la orden"
-                                                    : "orden desconocida «" + name + "»");
-    } catch (const pelmora::bdd::UsageError& e) {
-        std::cerr << "pelmora-bdd: " << e.what() << "\n" << kUsage;
-        return 2;
+        return pelmora::ejecutaPrograma(kPrograma, arguments, std::cout, std::cerr, [&] {
+            const std::string name = argc > 1 ? argv[1] : "";
+            for (const Command& command : commands())
+                if (name == command.name)
+                    return command.run(
+                        pelmora::bdd::parseArguments(argc, argv, command.valued, command.flags));
+            throw pelmora::ErrorUso(name.empty() ? "falta la orden"
+                                                 : "orden desconocida «" + name + "»");
+        });
     } catch (const std::exception& e) {
         std::cout.flush();
         std::cerr << "pelmora-bdd: " << e.what() << "\n";

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <stdexcept>
 
+#include "cli/Programa.h"
 #include "tools/pelmora-hoja/BasesDeDatos.h"
 #include "tools/pelmora-hoja/EscribeEsperado.h"
 
@@ -14,7 +15,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* kUso =
+const pelmora::Programa kPrograma{
+    "pelmora-hoja",
     "Uso: pelmora-hoja --salida CARPETA [opciones]\n"
     "  --nombre N          nombre base de la hoja (por omisión: hoja)\n"
     "  --elementos N       elementos gráficos (por omisión: 1000)\n"
@@ -26,11 +28,9 @@ const char* kUso =
     "  --plantilla F.mdb   base de datos de Access vacía de la que parten las .mdb\n"
     "  --sin-problemas     ningún problema: contadores a cero y una sola hoja BIN\n"
     "  --sin-noasignar     sin tabla NoAsignar en las bases de datos\n"
-    "  --reemplaza         sobrescribe los ficheros de una hoja anterior\n";
+    "  --reemplaza         sobrescribe los ficheros de una hoja anterior\n"};
 
-struct ErrorUso : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
+using pelmora::ErrorUso;
 
 int64_t numero(const std::string& opcion, const char* texto) {
     int64_t n = 0;
@@ -78,9 +78,9 @@ Opciones leeOpciones(int argc, char** argv) {
         else if (a == "--reemplaza")
             o.reemplaza = true;
         else
-            throw ErrorUso("Opción desconocida: «" + a + "»");
+            throw ErrorUso("opción desconocida: «" + a + "»");
     }
-    if (o.salida.empty()) throw ErrorUso("Falta --salida");
+    if (o.salida.empty()) throw ErrorUso("falta --salida");
     if (o.nombre.empty() || o.nombre.find('/') != std::string::npos)
         throw ErrorUso("--nombre debe ser un nombre de fichero sin carpetas");
     if (o.formato != "sqlite" && o.formato != "mdb")
@@ -135,22 +135,25 @@ void escribeHoja(const Opciones& o, const Ficheros& f, const Hoja& hoja, const E
     }
 }
 
+// Writes the sheet and says where; returns the exit code.
+int generaHoja(int argc, char** argv) {
+    Opciones o = leeOpciones(argc, argv);
+    Ficheros f = nombres(o);
+    Hoja hoja = planificaHoja(o);
+    Esperado esperado = calculaEsperado(hoja);
+    preparaCarpeta(o, f);
+    escribeHoja(o, f, hoja, esperado);
+    std::cout << "Hoja escrita en " << o.salida << ": " << hoja.elementos.size() << " elementos, "
+              << hoja.atributos.size() << " ATR\n";
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     try {
-        Opciones o = leeOpciones(argc, argv);
-        Ficheros f = nombres(o);
-        Hoja hoja = planificaHoja(o);
-        Esperado esperado = calculaEsperado(hoja);
-        preparaCarpeta(o, f);
-        escribeHoja(o, f, hoja, esperado);
-        std::cout << "Hoja escrita en " << o.salida << ": " << hoja.elementos.size()
-                  << " elementos, " << hoja.atributos.size() << " ATR\n";
-        return 0;
-    } catch (const ErrorUso& e) {
-        std::cerr << e.what() << "\n" << kUso;
-        return 2;
+        return pelmora::ejecutaPrograma(kPrograma, {argv + 1, argv + argc}, std::cout, std::cerr,
+                                        [&] { return generaHoja(argc, argv); });
     } catch (const std::exception& e) {
         std::cerr << e.what() << "\n";
         return 1;
