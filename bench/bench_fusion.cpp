@@ -34,7 +34,7 @@ void CreaVias(const fs::path& ruta, int n, int paso, bool particular) {
 
 int64_t Cuenta(const fs::path& ruta) {
     auto bdd = engine::openDatabase(ruta.string());
-    auto filas = bdd->backend().select(engine::parseStatement("Select Vias.* from Vias;"));
+    auto filas = bdd->select(engine::parseStatement("Select Vias.* from Vias;"));
     int64_t n = 0;
     while (filas->next()) ++n;
     return n;

@@ -38,11 +38,11 @@ void appendErrorRows(benchmark::State& state) {
         const std::string path = freshCopy();
         {
             auto db = openDatabase(path);
-            db->backend().createTable(TableSchema{"ERRORES", {field("DescripcionError", Type::Text),
+            db->createTable(TableSchema{"ERRORES", {field("DescripcionError", Type::Text),
                                                               field("EntitynumError", Type::Long),
                                                               field("Fecha", Type::DateTime)}});
             for (int i = 0; i < rows; ++i)
-                db->backend().insert("ERRORES", {Value::text("No existe Registro " + std::to_string(i)),
+                db->insert("ERRORES", {Value::text("No existe Registro " + std::to_string(i)),
                                                  Value::longInt(i), Value::dateTime(46000)});
         }
         fs::remove(path);
@@ -54,20 +54,20 @@ void markEveryRow(benchmark::State& state) {
     const int rows = static_cast<int>(state.range(0));
     const std::string path = freshCopy();
     auto db = openDatabase(path);
-    db->backend().createTable(TableSchema{"Parcela", {field("mslink", Type::Long), field("tcorrelate", Type::Boolean)}});
-    db->backend().beginWrites();
-    for (int i = 0; i < rows; ++i) db->backend().insert("Parcela", {Value::longInt(i), Value::boolean(false)});
-    db->backend().endWrites();
+    db->createTable(TableSchema{"Parcela", {field("mslink", Type::Long), field("tcorrelate", Type::Boolean)}});
+    db->beginWrites();
+    for (int i = 0; i < rows; ++i) db->insert("Parcela", {Value::longInt(i), Value::boolean(false)});
+    db->endWrites();
     bool mark = true;
     for (auto _ : state) {
-        db->backend().beginWrites();
+        db->beginWrites();
         auto rs = db->openRecordset("Select Parcela.* from Parcela;", OpenMode::Dynaset);
         for (; !rs->eof(); rs->moveNext()) {
             rs->edit();
             rs->set("Tcorrelate", Value::boolean(mark));
             rs->update();
         }
-        db->backend().endWrites();
+        db->endWrites();
         mark = !mark;
     }
     state.SetItemsProcessed(state.iterations() * rows);
@@ -82,7 +82,7 @@ void appendIndexedRows(benchmark::State& state) {
         const std::string path = freshCopy("bigIndexTestV2000.mdb");
         {
             auto db = openDatabase(path);
-            db->backend().beginWrites();
+            db->beginWrites();
             auto rs = db->openRecordset("Table1", OpenMode::Dynaset);
             for (int i = 0; i < rows; ++i) {
                 rs->addNew();
@@ -90,7 +90,7 @@ void appendIndexedRows(benchmark::State& state) {
                 rs->set("col2", Value::text("nueva"));
                 rs->update();
             }
-            db->backend().endWrites();
+            db->endWrites();
         }
         fs::remove(path);
     }

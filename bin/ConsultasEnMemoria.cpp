@@ -73,7 +73,7 @@ ConsultasEnMemoria::Tabla& ConsultasEnMemoria::TablaDe(const std::string& nombre
     if (encontrada != tablas_.end()) return encontrada->second;
     // The statement the lookup stands for, so that a name it could not hold fails alike.
     const engine::Query consulta = engine::parseStatement(SentenciaTabla(nombre));
-    Tabla tabla{bdd_->backend().schema(consulta.table), {}};
+    Tabla tabla{bdd_->schema(consulta.table), {}};
     return tablas_.emplace(nombre, std::move(tabla)).first->second;
 }
 
@@ -111,7 +111,7 @@ ConsultasEnMemoria::Consulta& ConsultasEnMemoria::ConsultaDe(
 void ConsultasEnMemoria::Construye(const Tabla& tabla, Consulta& consulta) {
     engine::Query todas;
     todas.table = tabla.esquema.name;
-    std::unique_ptr<engine::Cursor> cursor = bdd_->backend().select(todas);
+    std::unique_ptr<engine::Cursor> cursor = bdd_->select(todas);
     std::string clave;
     while (cursor->next()) {
         clave.clear();
@@ -159,7 +159,7 @@ ResultadoConsulta ConsultasEnMemoria::BuscaEnBdD(const Tabla& tabla, const Consu
     for (const Igualdad& condicion : condiciones)
         query.conditions.push_back(
             {condicion.columna, engine::Comparison::Equal, condicion.literal});
-    std::unique_ptr<engine::Cursor> cursor = bdd_->backend().select(query);
+    std::unique_ptr<engine::Cursor> cursor = bdd_->select(query);
     ResultadoConsulta resultado;
     resultado.campos = &consulta.campos;
     while (cursor->next())

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "db/engine/Backend.h"
+#include "db/engine/Cursor.h"
 #include "db/engine/Value.h"
 
 namespace pelmora {

@@ -21,9 +21,9 @@ namespace {
 PrimerosPorMslink::PrimerosPorMslink(engine::Database& bdd, const std::string& tabla) : bdd_(bdd) {
     // The statement the scan opens, so that a name the engine does not take fails alike.
     const engine::Query consulta = engine::parseStatement(SentenciaTabla(tabla));
-    tabla_ = bdd.backend().schema(consulta.table);
+    tabla_ = bdd.schema(consulta.table);
     const int columna = tabla_.find("mslink");
-    std::unique_ptr<engine::Cursor> cursor = bdd.backend().select(consulta);
+    std::unique_ptr<engine::Cursor> cursor = bdd.select(consulta);
     for (int64_t orden = 0; cursor->next(); ++orden) {
         if (columna < 0) faltaCampo(bdd_, tabla_, "mslink");
         const engine::Value valor = cursor->value(columna);
@@ -65,7 +65,7 @@ void PrimerosPorMslink::EscribeMarcas() {
     size_t escritas = 0;
     try {
         for (; escritas < pendientes_.size(); ++escritas)
-            bdd_.backend().updateColumn(tabla_.name, pendientes_[escritas], columnaMarca_,
+            bdd_.updateColumn(tabla_.name, pendientes_[escritas], columnaMarca_,
                                         engine::Value::boolean(true));
     } catch (...) {
         pendientes_.erase(pendientes_.begin(), pendientes_.begin() + escritas);

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "db/engine/Backend.h"
+#include "db/engine/Cursor.h"
 #include "db/engine/Schema.h"
 
 namespace pelmora {

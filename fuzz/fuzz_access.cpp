@@ -32,7 +32,7 @@ void convert(const Value& v) {
 }
 
 // Reads every value of every row the query selects, converting each.
-Visit readAll(Backend& backend, const Query& query, size_t columns) {
+Visit readAll(Database& backend, const Query& query, size_t columns) {
     Visit visit;
     auto cursor = backend.select(query);
     while (cursor->next()) {
@@ -67,7 +67,7 @@ std::optional<Value> literalOf(const Value& v) {
 
 // Reads the table in stored order, sorted by its first column (the same rows) and
 // where the first column equals the first row's (that row at least).
-void readTable(Backend& backend, const std::string& table) {
+void readTable(Database& backend, const std::string& table) {
     const TableSchema schema = backend.schema(table);
     Query query;
     query.table = table;
@@ -87,8 +87,8 @@ void readTable(Backend& backend, const std::string& table) {
 
 void readDatabase(const std::string& path) {
     auto db = openDatabase(path);
-    for (const std::string& table : db->tableNames()) readTable(db->backend(), table);
-    db->backend().verify();
+    for (const std::string& table : db->tableNames()) readTable(*db, table);
+    db->verify();
 }
 
 bool isSqlite(const uint8_t* data, size_t size) {

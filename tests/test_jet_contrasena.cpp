@@ -77,12 +77,12 @@ TEST(JetContrasena, SeLeePeroNoSeEscribeNada) {
     const std::string before = contents(path);
     auto db = openDatabase(path);
     auto original = openDatabase(fixture("testV2000.mdb"));
-    const size_t columns = db->backend().schema("Table1").columns.size();
-    EXPECT_EQ(engineRows(db->backend(), "Table1", columns),
-              engineRows(original->backend(), "Table1", columns));
+    const size_t columns = db->schema("Table1").columns.size();
+    EXPECT_EQ(engineRows(*db, "Table1", columns),
+              engineRows(*original, "Table1", columns));
 
     const std::vector<std::function<void()>> writes = {
-        [&] { db->backend().insert("Table1", Row(columns)); },
+        [&] { db->insert("Table1", Row(columns)); },
         [&] {
             auto rs = db->openRecordset("Select Table1.* from Table1;", OpenMode::Dynaset);
             rs->edit();

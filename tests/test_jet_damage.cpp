@@ -25,15 +25,15 @@ std::string readEverything(const std::string& path) {
     try {
         auto db = openDatabase(path);
         for (const auto& table : db->tableNames()) {
-            const TableSchema schema = db->backend().schema(table);
+            const TableSchema schema = db->schema(table);
             Query q;
             q.table = table;
-            auto cursor = db->backend().select(q);
+            auto cursor = db->select(q);
             while (cursor->next())
                 for (size_t i = 0; i < schema.columns.size(); ++i)
                     cursor->value(static_cast<int>(i));
         }
-        db->backend().verify();
+        db->verify();
         return "";
     } catch (const Error& e) {
         return e.what();

@@ -33,7 +33,7 @@ TEST(JetIndex, EveryStoredEntryIsTheOneItsRowGives) {
     for (const auto& file : files) {
         SCOPED_TRACE(file);
         auto db = openDatabase(file);
-        const auto problems = db->backend().verify();
+        const auto problems = db->verify();
         for (const auto& p : problems) ADD_FAILURE() << p;
         // The check is not vacuous: count what it compared.
         JetFile jet(file);
@@ -80,7 +80,7 @@ TEST(JetIndex, DamagedEntriesAreReported) {
         f.seekp(static_cast<std::streamoff>(offset));
         f.put(static_cast<char>(old ^ 0x01));
     }
-    const auto problems = openDatabase(path)->backend().verify();
+    const auto problems = openDatabase(path)->verify();
     ASSERT_FALSE(problems.empty());
     EXPECT_NE(problems.front().find("tabla «Table1»"), std::string::npos) << problems.front();
 }
@@ -132,7 +132,7 @@ TEST(JetIndex, CheckCommandPassesOnEveryFixtureAndDumpReadsThem) {
             ASSERT_TRUE(runCommand("'" + tool + "' dump '" + file + "' '" + table + "'", out))
                 << table;
             size_t rows = 0;
-            auto rs = db->backend().select(Query{table, {}, {}});
+            auto rs = db->select(Query{table, {}, {}});
             while (rs->next()) ++rows;
             EXPECT_EQ(static_cast<size_t>(std::count(out.begin(), out.end(), '\n')), rows)
                 << file << " " << table;
@@ -170,7 +170,7 @@ TEST(JetIndex, ARepeatedKeyInAUniqueIndexIsReported) {
         f.seekp(static_cast<std::streamoff>(offset));
         f.write(first, 4);
     }
-    const auto problems = openDatabase(path)->backend().verify();
+    const auto problems = openDatabase(path)->verify();
     const bool reported = std::any_of(problems.begin(), problems.end(), [](const std::string& p) {
         return p.find("el índice es único y 2 filas tienen la clave") != std::string::npos;
     });
@@ -192,7 +192,7 @@ TEST(JetIndex, AnIndexMapThatDisagreesWithItsTreeIsReported) {
         pages.commit();
         group.end();
     }
-    const auto problems = openDatabase(path)->backend().verify();
+    const auto problems = openDatabase(path)->verify();
     const auto has = [&](const std::string& text) {
         return std::any_of(problems.begin(), problems.end(),
                            [&](const std::string& p) { return p.find(text) != std::string::npos; });

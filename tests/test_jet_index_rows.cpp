@@ -36,15 +36,15 @@ std::string copied(const pelmora::prueba::TempDir& dir, const std::string& name)
 }
 
 std::vector<std::string> problemsOf(const std::string& path) {
-    return openDatabase(path)->backend().verify();
+    return openDatabase(path)->verify();
 }
 
 // The engine's rows of a table in the oracles' plain form.
 std::vector<QJsonObject> engineRows(const std::string& path, const std::string& table) {
     auto db = openDatabase(path);
-    const TableSchema schema = db->backend().schema(table);
+    const TableSchema schema = db->schema(table);
     std::vector<QJsonObject> rows;
-    auto cursor = db->backend().select(Query{table, {}, {}});
+    auto cursor = db->select(Query{table, {}, {}});
     while (cursor->next()) {
         QJsonObject row;
         for (size_t i = 0; i < schema.columns.size(); ++i) {
@@ -102,21 +102,21 @@ TEST(JetIndexRows, InsertsAndKeyUpdatesKeepEveryIndexExact) {
     {
         auto db = openDatabase(related);
         for (int32_t id = 100; id < 400; ++id)
-            db->backend().insert(
+            db->insert(
                 "Table1", {Value::longInt(id), Value::longInt(id % 3), Value::longInt(10 + id % 3),
                            Value::text("dato " + std::to_string(id)), Value::longInt(id)});
         for (int32_t id = 100; id < 110; ++id)
-            db->backend().insert(
+            db->insert(
                 "Table2", {Value::longInt(id), Value::text("padre ñ " + std::to_string(id))});
         // Keys that change: the primary key, a foreign key to a new parent.
-        auto cursor = db->backend().select(Query{"Table1", {}, {}});
+        auto cursor = db->select(Query{"Table1", {}, {}});
         std::vector<RowId> ids;
         while (cursor->next()) ids.push_back(cursor->id());
         for (size_t i = 0; i < ids.size(); i += 7) {
-            Row row = db->backend().read("Table1", ids[i]);
+            Row row = db->read("Table1", ids[i]);
             row[0] = Value::longInt(row[0].rawInt() + 100000);
             row[1] = Value::longInt(100 + static_cast<int32_t>(i % 10));
-            db->backend().update("Table1", ids[i], row);
+            db->update("Table1", ids[i], row);
         }
     }
     for (const auto& p : problemsOf(related)) ADD_FAILURE() << p;
@@ -127,7 +127,7 @@ TEST(JetIndexRows, InsertsAndKeyUpdatesKeepEveryIndexExact) {
     const std::string users = copied(dir, "fixedTextTestV2000.mdb");
     {
         auto db = openDatabase(users);
-        const TableSchema schema = db->backend().schema("users");
+        const TableSchema schema = db->schema("users");
         std::mt19937 random(3);
         for (int n = 0; n < 500; ++n) {
             Row row;
@@ -147,7 +147,7 @@ TEST(JetIndexRows, InsertsAndKeyUpdatesKeepEveryIndexExact) {
                         break;
                 }
             }
-            db->backend().insert("users", row);
+            db->insert("users", row);
         }
     }
     for (const auto& p : problemsOf(users)) ADD_FAILURE() << p;
@@ -162,17 +162,17 @@ TEST(JetIndexRows, ARefusedRowLeavesTheFileAsItWas) {
     std::string before;
     {
         auto db = openDatabase(path);
-        db->backend().insert("Table1", {Value::longInt(500), Value::longInt(1), Value::longInt(11),
+        db->insert("Table1", {Value::longInt(500), Value::longInt(1), Value::longInt(11),
                                         Value::text("primero"), Value::longInt(0)});
         before = contents(path);
         std::string why = errorOf([&] {
-            db->backend().insert("Table1",
+            db->insert("Table1",
                                  {Value::longInt(500), Value::longInt(1), Value::longInt(11),
                                   Value::text("repetido"), Value::longInt(0)});
         });
         EXPECT_NE(why.find("ya existe"), std::string::npos) << why;
         why = errorOf([&] {
-            db->backend().insert("Table1",
+            db->insert("Table1",
                                  {Value::longInt(501), Value::longInt(999), Value::longInt(11),
                                   Value::text("huérfano"), Value::longInt(0)});
         });
@@ -194,7 +194,7 @@ TEST(JetIndexRows, TensOfThousandsOfAccentedKeysInRandomOrder) {
         auto db = openDatabase(path);
         for (int n = 0; n < kRows; ++n) {
             const std::string key = accentedWord(random, 20 + random() % 100);
-            db->backend().insert("Table1", {Value::text(key), Value::text(std::to_string(n))});
+            db->insert("Table1", {Value::text(key), Value::text(std::to_string(n))});
         }
     }
     for (const auto& p : problemsOf(path)) ADD_FAILURE() << p;

@@ -487,7 +487,7 @@ std::vector<std::string> rowTexts(const std::vector<QJsonObject>& rows,
 void expectSoundAndReadBack(const std::string& path, const std::string& table,
                             const std::vector<const char*>& columns,
                             std::vector<std::string> expected) {
-    for (const auto& p : openDatabase(path)->backend().verify()) ADD_FAILURE() << p;
+    for (const auto& p : openDatabase(path)->verify()) ADD_FAILURE() << p;
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(rowTexts(mdbtoolsRows(path, table), columns), expected) << "mdb-json";
     const auto dump = mdbReaderDump({path});
@@ -503,7 +503,7 @@ void indexYesNoColumn(const std::string& path, const std::string& table, const c
     Column yesNo;
     yesNo.name = column;
     yesNo.type = Type::Boolean;
-    openDatabase(path)->backend().addColumn(table, yesNo);
+    openDatabase(path)->addColumn(table, yesNo);
     uint64_t offset = 0;
     uint16_t number = 0;
     {
@@ -538,12 +538,12 @@ TEST(JetIndexWrite, ARunOfOneTextKeyTakesAnyOtherKey) {
         auto db = openDatabase(path);  // Table1: col1 (indexed), col2
         std::vector<RowId> ids;
         for (int n = 0; n < 1000; ++n)
-            ids.push_back(db->backend().insert(
+            ids.push_back(db->insert(
                 "Table1", {Value::text("misma clave"), Value::text(std::to_string(n))}));
         for (const Value& key : {Value::text("antes"), Value(), Value::text("zeta")})
-            db->backend().insert("Table1", {key, Value::text("otra")});
+            db->insert("Table1", {key, Value::text("otra")});
         for (size_t i = 0; i < ids.size(); i += 10)
-            db->backend().updateColumn("Table1", ids[i], 0, Value::text("cambiada"));
+            db->updateColumn("Table1", ids[i], 0, Value::text("cambiada"));
     }
     std::vector<std::string> expected{joined({"antes", "otra"}), joined({"Null", "otra"}),
                                       joined({"zeta", "otra"})};
@@ -562,16 +562,16 @@ TEST(JetIndexWrite, RowsMarkedOneAfterAnotherInAnIndexedYesNoColumn) {
     indexYesNoColumn(path, "Table1", "marca");
     {
         auto db = openDatabase(path);
-        const int marca = db->backend().schema("Table1").find("marca");
+        const int marca = db->schema("Table1").find("marca");
         ASSERT_EQ(JetFile(path).table("Table1")->definition.realIndexes[0].columns[0].column,
                   marca);
         std::vector<RowId> ids;
         for (int n = 0; n < 1449; ++n)
-            ids.push_back(db->backend().insert("Table1", {Value::text("fila " + std::to_string(n)),
+            ids.push_back(db->insert("Table1", {Value::text("fila " + std::to_string(n)),
                                                           Value(), Value::boolean(false)}));
-        for (RowId id : ids) db->backend().updateColumn("Table1", id, marca, Value::boolean(true));
+        for (RowId id : ids) db->updateColumn("Table1", id, marca, Value::boolean(true));
         for (size_t i = 0; i < ids.size(); i += 7)
-            db->backend().updateColumn("Table1", ids[i], marca, Value::boolean(false));
+            db->updateColumn("Table1", ids[i], marca, Value::boolean(false));
     }
     std::vector<std::string> expected;
     for (int n = 0; n < 1449; ++n)

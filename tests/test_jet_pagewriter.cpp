@@ -255,8 +255,8 @@ TEST(JetPageWriter, AFullPage1TurnsTheFreeMapIntoAReferenceMap) {
         db->appendTableDef(def);
         Row row;
         for (int c = 0; c < 8; ++c) row.push_back(Value::text(std::string(250, char('a' + c))));
-        for (int i = 0; i < kRows; ++i) db->backend().insert("Grande", row);
-        for (const auto& p : db->backend().verify()) ADD_FAILURE() << p;
+        for (int i = 0; i < kRows; ++i) db->insert("Grande", row);
+        for (const auto& p : db->verify()) ADD_FAILURE() << p;
     }
     PageFile file(path);
     readHeader(file);

@@ -131,7 +131,7 @@ TEST(JetQuery, SchemasCarryTheColumnProperties) {
         auto d = openDatabase(file);
         for (const auto& table : d->tableNames()) {
             const auto props = mdbProp(file, table);
-            const TableSchema schema = d->backend().schema(table);
+            const TableSchema schema = d->schema(table);
             // mdb-prop sometimes lists another table's properties (in testPromotionV2000.mdb,
             // jobDB1's for MSysAccessObjects): recognisable by columns the table lacks.
             bool another = false;
@@ -179,6 +179,6 @@ TEST(JetQuery, TheSameSemanticsAsOnSqlite) {
          {pelmora::prueba::checkQuerySemantics, pelmora::prueba::checkRecordsetBehaviour}) {
         auto db = openDatabase(dir.writableCopy(fixture("empty.mdb"), "copia.mdb"));
         check(*db);
-        for (const std::string& problem : db->backend().verify()) ADD_FAILURE() << problem;
+        for (const std::string& problem : db->verify()) ADD_FAILURE() << problem;
     }
 }

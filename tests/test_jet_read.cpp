@@ -35,14 +35,14 @@ TEST(JetRead, EveryTableMatchesMdbReader) {
         for (const auto& [name, t] : expected) {
             SCOPED_TRACE(name);
             if (!t.error.empty()) continue;  // a column type mdb-reader does not know; mdbtools reads it
-            const TableSchema schema = db->backend().schema(name);
+            const TableSchema schema = db->schema(name);
             ASSERT_EQ(schema.columns.size(), static_cast<size_t>(t.columns.size()));
             for (size_t i = 0; i < schema.columns.size(); ++i) {
                 const QJsonObject c = t.columns[static_cast<int>(i)].toObject();
                 EXPECT_EQ(schema.columns[i].name, c["name"].toString().toStdString());
                 EXPECT_STREQ(oracleType(schema.columns[i].type), c["type"].toString().toUtf8().data());
             }
-            compareRows(file, name, schema, engineRows(db->backend(), name, schema.columns.size()),
+            compareRows(file, name, schema, engineRows(*db, name, schema.columns.size()),
                         t.rows,
                         [](const Value& v, const QJsonObject& row, const QString& key) {
                             return sameAsMdbReader(v, row[key]);
@@ -62,8 +62,8 @@ TEST(JetRead, EveryTableMatchesMdbtools) {
         auto db = openDatabase(file);
         for (const auto& name : db->tableNames()) {
             SCOPED_TRACE(name);
-            const TableSchema schema = db->backend().schema(name);
-            compareRows(file, name, schema, engineRows(db->backend(), name, schema.columns.size()),
+            const TableSchema schema = db->schema(name);
+            compareRows(file, name, schema, engineRows(*db, name, schema.columns.size()),
                         mdbtoolsRows(file, name), sameAsMdbtools, "mdbtools");
         }
     }
@@ -75,7 +75,7 @@ TEST(JetRead, MovedRowsKeepTheirPlace) {
     auto db = openDatabase(file);
     ASSERT_TRUE(hasMovedRows(file, "Table1"));
     std::vector<std::string> first;
-    for (const auto& row : engineRows(db->backend(), "Table1", 9))
+    for (const auto& row : engineRows(*db, "Table1", 9))
         first.push_back(row[0].isNull() ? row[1].rawText() : row[0].rawText());
     // Each row's values name the row; rows 3, 5 and 6 were moved by updates.
     EXPECT_EQ(first, (std::vector<std::string>{"row1col1", "row2col1", "row3col3", "row4col1",

@@ -47,14 +47,14 @@ bool haveFixtures() {
 }
 
 void expectSound(const std::string& path) {
-    auto problems = openDatabase(path)->backend().verify();
+    auto problems = openDatabase(path)->verify();
     for (const auto& p : problems) ADD_FAILURE() << p;
 }
 
 std::vector<std::string> firstColumn(const std::string& path, const std::string& table) {
     std::vector<std::string> out;
     auto db = openDatabase(path);
-    for (const auto& row : engineRows(db->backend(), table, 1))
+    for (const auto& row : engineRows(*db, table, 1))
         out.push_back(row[0].isNull() ? "-" : row[0].rawText());
     return out;
 }
@@ -101,7 +101,7 @@ TEST(JetRowWriter, LongValuesAndDecimalsOfEverySize) {
         "corto", std::string(64, 'a'), std::string(65, 'b'), std::string(1500, 'c'),
         big,     "€ Ω sin comprimir"};
     for (size_t i = 0; i < memos.size(); ++i)
-        db->backend().insert(
+        db->insert(
             "test", {Value::text(memos[i], Type::Memo), Value::decimal("-12345678901234567"),
                      Value::decimal("0"), Value::decimal(std::to_string(i)), Value(),
                      Value::decimal("999999999999999999"), Value::decimal("-1")});
@@ -115,7 +115,7 @@ TEST(JetRowWriter, LongValuesAndDecimalsOfEverySize) {
         }
     }
     db.reset();
-    auto rows = engineRows(openDatabase(copy.path())->backend(), "test", 7);
+    auto rows = engineRows(*openDatabase(copy.path()), "test", 7);
     ASSERT_EQ(rows.size(), 1 + memos.size());
     for (size_t i = 0; i < memos.size(); ++i)
         EXPECT_EQ(rows[1 + i][0].rawText(), memos[memos.size() - 1 - i]) << i;
@@ -135,9 +135,9 @@ TEST(JetRowWriter, TinyRowsNeverOutnumberWhatARowPointerCounts) {
         mslink.type = Type::Long;
         mark.name = "tcorrelate";
         mark.type = Type::Boolean;
-        db->backend().createTable(TableSchema{"Parcela", {mslink, mark}});
+        db->createTable(TableSchema{"Parcela", {mslink, mark}});
         for (int i = 0; i < 700; ++i)
-            db->backend().insert("Parcela", {Value::longInt(i), Value::boolean(false)});
+            db->insert("Parcela", {Value::longInt(i), Value::boolean(false)});
         auto rs = db->openRecordset("Select Parcela.* from Parcela;", OpenMode::Dynaset);
         for (; !rs->eof(); rs->moveNext()) {
             rs->edit();
@@ -195,14 +195,14 @@ TEST(JetRowWriter, MarksOnRowsOlderAndNewerThanTheirColumn) {
     Column marca;
     marca.name = "marca";
     marca.type = Type::Boolean;
-    db->backend().addColumn("Table1", marca);
-    const int column = static_cast<int>(db->backend().schema("Table1").columns.size()) - 1;
+    db->addColumn("Table1", marca);
+    const int column = static_cast<int>(db->schema("Table1").columns.size()) - 1;
     std::vector<RowId> ids;
-    for (auto c = db->backend().select(parseStatement("Table1")); c->next();) ids.push_back(c->id());
+    for (auto c = db->select(parseStatement("Table1")); c->next();) ids.push_back(c->id());
     ASSERT_GE(ids.size(), 4u);
     auto markEveryOther = [&](bool first) {
         for (size_t i = 0; i < ids.size(); ++i)
-            db->backend().updateColumn("Table1", ids[i], column, Value::boolean((i % 2 == 0) == first));
+            db->updateColumn("Table1", ids[i], column, Value::boolean((i % 2 == 0) == first));
     };
     markEveryOther(true);  // the rows predate the column: rewritten whole
     db.reset();
@@ -216,7 +216,7 @@ TEST(JetRowWriter, MarksOnRowsOlderAndNewerThanTheirColumn) {
     db = openDatabase(copy.path());
     markEveryOther(false);
     size_t row = 0;
-    for (auto c = db->backend().select(parseStatement("Table1")); c->next(); ++row)
+    for (auto c = db->select(parseStatement("Table1")); c->next(); ++row)
         EXPECT_EQ(c->value(column), Value::boolean(row % 2 == 1)) << "fila " << row;
     db.reset();
     expectReadersAgree(copy.path(), "Table1");
@@ -229,7 +229,7 @@ TEST(JetRowWriter, IndexedTablesKeepTheirIndexesExact) {
     {
         auto db = openDatabase(copy.path());
         for (int i = 0; i < 600; ++i)
-            db->backend().insert(
+            db->insert(
                 "Table1",
                 {Value::longInt(10 + i * 7 % 600), Value::longInt(1 + i % 2), Value::longInt(11),
                  Value::text("dato ñ " + std::to_string(i)), Value::longInt(i)});
@@ -258,13 +258,13 @@ TEST(JetRowWriter, RefusalsLeaveTheFileAsItWas) {
         for (auto& v : tooLong)
             v = Value::text("€" + std::string(49, 'x'));  // UCS-2: 100 bytes each
         Row fits = tooLong;
-        EXPECT_NO_THROW(db->backend().insert("Table1", fits)) << "900 bytes caben";
+        EXPECT_NO_THROW(db->insert("Table1", fits)) << "900 bytes caben";
     }
     const std::string grown = copy.bytes();
     {
         auto db = openDatabase(copy.path());
         try {
-            db->backend().insert("Table1", Row(9, Value::text(std::string(51, 'x'))));
+            db->insert("Table1", Row(9, Value::text(std::string(51, 'x'))));
             FAIL() << "un texto más largo que el campo";
         } catch (const Error& e) {
             EXPECT_NE(std::string(e.what()).find("data1"), std::string::npos) << e.what();
@@ -284,7 +284,7 @@ TEST(JetRowWriter, RefusalsLeaveTheFileAsItWas) {
     };
     for (const Row& bad : {row(1, 1), row(1000, 99)}) {
         try {
-            db->backend().insert("Table1", bad);
+            db->insert("Table1", bad);
             FAIL() << "una clave repetida o sin fila relacionada";
         } catch (const Error& e) {
             EXPECT_NE(std::string(e.what()).find("Table1"), std::string::npos) << e.what();
@@ -296,7 +296,7 @@ TEST(JetRowWriter, RefusalsLeaveTheFileAsItWas) {
     const std::string jet3Bytes = jet3.bytes();
     auto old = openDatabase(jet3.path());
     try {
-        old->backend().insert("Table1", Row(old->backend().schema("Table1").columns.size()));
+        old->insert("Table1", Row(old->schema("Table1").columns.size()));
         FAIL() << "se escribe en un fichero de Access 97";
     } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find("Access 97"), std::string::npos) << e.what();
@@ -325,7 +325,7 @@ TEST(JetRowWriter, AFullDiskLeavesTheFileAsSoundAsBefore) {
         auto db = openDatabase(copy.path());
         try {
             for (; added < 1000; ++added)
-                db->backend().insert(
+                db->insert(
                     "Table1", Row{Value::text(std::string(50, 'a' + added % 26)), Value(), Value(),
                                   Value(), Value(), Value(), Value(), Value(), Value()});
         } catch (const Error& e) {

@@ -42,7 +42,7 @@ Column field(const std::string& name, Type type, int size = 0) {
 }
 
 void expectSound(const std::string& path) {
-    for (const auto& p : openDatabase(path)->backend().verify()) ADD_FAILURE() << path << ": " << p;
+    for (const auto& p : openDatabase(path)->verify()) ADD_FAILURE() << path << ": " << p;
 }
 
 // The two log tables, created field by field as the program creates them.
@@ -114,7 +114,7 @@ TEST(JetSchemaWriter, LogTablesInEveryEmptyDatabase) {
         EXPECT_NE(props.find("name: BdDMdb_G\n\tAllowZeroLength: yes"), std::string::npos) << props;
         EXPECT_EQ(props.find("name: Proceso"), std::string::npos) << props;
         auto db = openDatabase(path);
-        const TableSchema control = db->backend().schema("ControlFicherosProcesados");
+        const TableSchema control = db->schema("ControlFicherosProcesados");
         EXPECT_TRUE(control.columns[1].allowZeroLength);
         EXPECT_FALSE(control.columns[0].allowZeroLength);
         EXPECT_EQ(control.columns[0].size, 255);
@@ -144,7 +144,7 @@ TEST(JetSchemaWriter, TheMarkColumnOnATableWithRows) {
             rs->update();
         }
         EXPECT_EQ(n, 4);
-        db->backend().insert("Table1", {Value::longInt(50), Value::longInt(1), Value::longInt(11),
+        db->insert("Table1", {Value::longInt(50), Value::longInt(1), Value::longInt(11),
                                         Value::text("nueva"), Value(), Value()});
     }
     const std::string props = command("mdb-prop '" + path + "' Table1");
@@ -152,7 +152,7 @@ TEST(JetSchemaWriter, TheMarkColumnOnATableWithRows) {
     expectReadersAgree(path, "Table1");
     auto db = openDatabase(path);
     std::vector<bool> marks;
-    for (const auto& row : engineRows(db->backend(), "Table1", 6))
+    for (const auto& row : engineRows(*db, "Table1", 6))
         marks.push_back(row[5].rawInt() != 0);
     EXPECT_EQ(marks, (std::vector<bool>{false, true, false, true, false}));
     db.reset();
@@ -171,7 +171,7 @@ TEST(JetSchemaWriter, BadNamesAreRefusedAndNothingIsWritten) {
     auto db = openDatabase(path);
     const auto tableNamed = [&](const std::string& name, const std::string& column) {
         TableSchema t{name, {field(column, Type::Long)}};
-        db->backend().createTable(t);
+        db->createTable(t);
     };
     for (const auto& [name, column] :
          std::vector<std::pair<std::string, std::string>>{{"errores", "a"},
@@ -183,11 +183,11 @@ TEST(JetSchemaWriter, BadNamesAreRefusedAndNothingIsWritten) {
                                                           {"nueva", "a!b"},
                                                           {" nueva", "a"}})
         EXPECT_THROW(tableNamed(name, column), Error) << "«" << name << "» «" << column << "»";
-    EXPECT_THROW(db->backend().createTable(
+    EXPECT_THROW(db->createTable(
                      TableSchema{"dos", {field("a", Type::Long), field("A", Type::Text)}}),
                  Error);
-    EXPECT_THROW(db->backend().addColumn("ERRORES", field("hora", Type::Long)), Error);
-    EXPECT_THROW(db->backend().addColumn("ERRORES", field("larga", Type::Text, 256)), Error);
+    EXPECT_THROW(db->addColumn("ERRORES", field("hora", Type::Long)), Error);
+    EXPECT_THROW(db->addColumn("ERRORES", field("larga", Type::Text, 256)), Error);
     db.reset();
     EXPECT_EQ(contents(path), before);
 }
@@ -199,10 +199,10 @@ TEST(JetSchemaWriter, AHundredTablesSplitTheCatalogIndexes) {
     {
         auto db = openDatabase(path);
         for (int i = 0; i < 100; ++i)
-            db->backend().createTable(
+            db->createTable(
                 TableSchema{"Tabla número " + std::to_string(i) + " ñ",
                             {field("mslink", Type::Long), field("tcorrelate", Type::Boolean)}});
-        db->backend().insert("Tabla número 57 ñ", {Value::longInt(1), Value::boolean(true)});
+        db->insert("Tabla número 57 ñ", {Value::longInt(1), Value::boolean(true)});
     }
     auto db = openDatabase(path);
     EXPECT_EQ(db->tableNames().size(),

@@ -70,7 +70,7 @@ class Valores {
         std::string out;
         EXPECT_TRUE(runCommand(
             "mdb-export -H -Q -d '|' -T '%Y-%m-%d %H:%M:%S' '" + path_ + "' Valores", out));
-        const int column = openDatabase(path_)->backend().schema("Valores").find(field);
+        const int column = openDatabase(path_)->schema("Valores").find(field);
         std::vector<std::string> values;
         std::istringstream lines(out);
         for (std::string line; std::getline(lines, line);) {
@@ -148,8 +148,8 @@ TEST(JetValores, HorasComoLasGuardaAccess) {
         auto db = openDatabase(path);
         for (const std::string& table : db->tableNames()) {
             if (table.rfind("MSys", 0) == 0) continue;
-            const TableSchema schema = db->backend().schema(table);
-            auto rows = db->backend().select(parseStatement(table));
+            const TableSchema schema = db->schema(table);
+            auto rows = db->select(parseStatement(table));
             while (rows->next())
                 for (size_t i = 0; i < schema.columns.size(); ++i) {
                     const Value v = rows->value(static_cast<int>(i));
@@ -291,19 +291,19 @@ TEST(JetValores, EmojisEnUnCampoDeTextoIndexado) {
     };
     {
         auto db = openDatabase(path);
-        for (const Row& row : rows) db->backend().insert("Table1", row);
+        for (const Row& row : rows) db->insert("Table1", row);
     }
     auto db = openDatabase(path);
-    const std::vector<Row> read = engineRows(db->backend(), "Table1", 2);
+    const std::vector<Row> read = engineRows(*db, "Table1", 2);
     ASSERT_GE(read.size(), rows.size());
     EXPECT_TRUE(std::equal(rows.begin(), rows.end(), read.end() - rows.size()));
-    for (const std::string& problem : db->backend().verify()) ADD_FAILURE() << problem;
+    for (const std::string& problem : db->verify()) ADD_FAILURE() << problem;
     std::string exported;
     ASSERT_TRUE(runCommand("mdb-export -H '" + path + "' Table1 | wc -l", exported));
     EXPECT_EQ(std::stoul(exported), read.size());
     const std::string before = contents(path);
     expectNamed(errorOf([&] {
-                    db->backend().insert("Table1", {Value::text(longest + "😀"), Value()});
+                    db->insert("Table1", {Value::text(longest + "😀"), Value()});
                 }),
                 "col1", "tiene 256 caracteres");
     db.reset();
@@ -328,16 +328,16 @@ TEST(JetValores, IdDeReplicaConGenGuidTomaUnoNuevo) {
     const std::string given = "{01234567-89AB-CDEF-0123-456789ABCDEF}";
     {
         auto db = openDatabase(path);
-        const Column& data = db->backend().schema("Table4").columns.at(1);
+        const Column& data = db->schema("Table4").columns.at(1);
         EXPECT_TRUE(data.autoNumber);
         EXPECT_FALSE(data.defaultValue.has_value());
-        db->backend().insert("Table4", {Value::text("uno"), Value()}, {true, false});
-        db->backend().insert("Table4", {Value::text("dos"), Value()}, {true, true});
-        db->backend().insert("Table4", {Value::text("tres"), Value::text(given)}, {true, true});
+        db->insert("Table4", {Value::text("uno"), Value()}, {true, false});
+        db->insert("Table4", {Value::text("dos"), Value()}, {true, true});
+        db->insert("Table4", {Value::text("tres"), Value::text(given)}, {true, true});
     }
     auto db = openDatabase(path);
     std::map<std::string, std::string> guids;
-    for (const Row& row : engineRows(db->backend(), "Table4", 2))
+    for (const Row& row : engineRows(*db, "Table4", 2))
         guids[row[0].rawText()] = row[1].isNull() ? "" : row[1].rawText();
     ASSERT_EQ(guids.size(), 3u);
     EXPECT_EQ(guids["tres"], given);
@@ -346,12 +346,12 @@ TEST(JetValores, IdDeReplicaConGenGuidTomaUnoNuevo) {
         const std::string& g = guids[name];
         ASSERT_EQ(g.size(), 38u) << g;
         EXPECT_EQ(fitToColumn(Value::text(g),
-                              {path, "Table4", db->backend().schema("Table4").columns[1]}),
+                              {path, "Table4", db->schema("Table4").columns[1]}),
                   Value::guid(g));
         EXPECT_EQ(g[15], '4') << g;  // version 4: random
         EXPECT_NE(std::string("89AB").find(g[20]), std::string::npos) << g;
     }
-    for (const std::string& problem : db->backend().verify()) ADD_FAILURE() << problem;
+    for (const std::string& problem : db->verify()) ADD_FAILURE() << problem;
 
     // mdb-reader shows a GUID in lower case without braces, mdb-export leaves out
     // its last hyphen: compared as their hexadecimal digits.

@@ -327,7 +327,7 @@ TEST(PelmoraBdd, FechaDeUnRegistroDanadoEsUnErrorQueNombraElCampo) {
         file.write(reinterpret_cast<const char*>(&farAway), sizeof farAway);
     }
     auto db = pelmora::engine::openDatabase(path);
-    pelmora::engine::Backend& backend = db->backend();
+    pelmora::engine::Database& backend = *db;
     pelmora::engine::Query query;
     query.table = "Table1";
     auto cursor = backend.select(query);

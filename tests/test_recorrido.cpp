@@ -135,7 +135,7 @@ TEST_P(Recorrido, CorrelateCuentaAnotaMarcaYSenalaCadaProblema) {
     EXPECT_EQ(errores.substr(36, 12), Le32(100) + Le32(8) + Le32(0));
 
     EXPECT_EQ(LeeFichero(rutaBin), bin.bytes());  // Correlate never writes the BIN file
-    EXPECT_TRUE(estado.BdDParticular->backend().verify().empty());
+    EXPECT_TRUE(estado.BdDParticular->verify().empty());
     if (GetParam() == Motor::Jet) {  // read back by another reader of Access files
         EXPECT_EQ(ExportaMdb(estado.NombreBdDParticular, "VIAS"),
                   "mslink,clasific,tmapa,tcomplet,tfeature,Tcorrelate\n"

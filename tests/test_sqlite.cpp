@@ -160,7 +160,7 @@ TEST(Sqlite, ElFicheroComoLoVeSQLite) {
     EXPECT_EQ(rs->field("cbinario"), Value::binary(std::string("\x00\xff", 2)));
     EXPECT_EQ(rs->field("cdecimal"), Value::decimal("-123.45"));
     EXPECT_TRUE(rs->field("vacio").isNull());
-    EXPECT_TRUE(db->backend().verify().empty());
+    EXPECT_TRUE(db->verify().empty());
 }
 
 TEST(Sqlite, TablasDeOtrasHerramientasPorAfinidad) {
@@ -383,9 +383,9 @@ TEST(Sqlite, VerificacionDetectaValoresYPaginasDanadas) {
     auto db = createSqliteDatabase(path);
     createParcela(*db);
     addParcela(*db, 1, "uno");
-    EXPECT_TRUE(db->backend().verify().empty());
+    EXPECT_TRUE(db->verify().empty());
     raw(path, "UPDATE Parcela SET nombre = 'mucho más de diez', hecho = 5");
-    auto problems = db->backend().verify();
+    auto problems = db->verify();
     ASSERT_EQ(problems.size(), 2u);
     expectMentions(problems[0], {"«Parcela»", "«nombre»"});
     expectMentions(problems[1], {"«Parcela»", "«hecho»"});
@@ -473,8 +473,8 @@ TEST(Sqlite, ValorPredeterminadoEnTablasAjenasSinTocarNadaMas) {
     for (size_t i = 0; i < defaults.size(); ++i)
         EXPECT_EQ(schema.columns[i].defaultValue, defaults[i].second) << i;
     EXPECT_FALSE(schema.columns[3].allowZeroLength);
-    EXPECT_TRUE(db->backend().verify().empty());
-    db->backend().insert("x(y)", Row(5), Given(5, false));
+    EXPECT_TRUE(db->verify().empty());
+    db->insert("x(y)", Row(5), Given(5, false));
     EXPECT_EQ(raw(path, "SELECT quote(\"a,b\") || quote([c(d)]) || e || f || g FROM \"x(y)\""),
               (std::vector<std::string>{"'x,y'3-5antes0", "'O''Brien'7-3nuevo-1"}));
     raw(path, "INSERT INTO \"x(y)\" (e) VALUES (-20)");
@@ -492,9 +492,9 @@ std::vector<Value> columnValues(Database& db, const std::string& table, const st
     Query query;
     query.table = table;
     if (equal) query.conditions.push_back({field, Comparison::Equal, *equal});
-    const int column = db.backend().schema(table).find(field);
+    const int column = db.schema(table).find(field);
     std::vector<Value> out;
-    for (auto cursor = db.backend().select(query); cursor->next();)
+    for (auto cursor = db.select(query); cursor->next();)
         out.push_back(cursor->value(column));
     return out;
 }
@@ -520,20 +520,20 @@ TEST(Sqlite, MonedaExactaEnteraYColumnasAntiguasEnUnidades) {
                                          4503599627370497, 3000,      -1};
     {
         auto db = createSqliteDatabase(path);
-        db->backend().createTable({"Nuevo", {{"importe", Type::Currency}}});
-        for (const Value& v : written) db->backend().insert("Nuevo", {v});
-        db->backend().addColumn("Nuevo", {"otro", Type::Currency});
-        db->backend().setDefaultValue("Nuevo", "otro", Value::currency(INT64_MAX));
-        db->backend().insert("Nuevo", {Value::currency(7), Value()}, {true, false});
+        db->createTable({"Nuevo", {{"importe", Type::Currency}}});
+        for (const Value& v : written) db->insert("Nuevo", {v});
+        db->addColumn("Nuevo", {"otro", Type::Currency});
+        db->tableDef("Nuevo").setDefaultValue("otro", Value::currency(INT64_MAX));
+        db->insert("Nuevo", {Value::currency(7), Value()}, {true, false});
     }
     std::vector<std::string> raws;
     for (int64_t n : stored) raws.push_back("integer " + std::to_string(n));
     raws.push_back("integer 7");
     EXPECT_EQ(raw(path, "SELECT typeof(importe) || ' ' || importe FROM Nuevo"), raws);
     auto db = openDatabase(path);
-    const Column otro = db->backend().schema("Nuevo").columns.at(1);
+    const Column otro = db->schema("Nuevo").columns.at(1);
     EXPECT_EQ(otro.defaultValue, Value::currency(INT64_MAX));
-    EXPECT_EQ(db->backend().read("Nuevo", 7).at(1), Value::currency(INT64_MAX));
+    EXPECT_EQ(db->read("Nuevo", 7).at(1), Value::currency(INT64_MAX));
     const std::vector<Value> read = columnValues(*db, "Nuevo", "importe");
     ASSERT_EQ(read.size(), stored.size() + 1);
     for (size_t i = 0; i < stored.size(); ++i) EXPECT_EQ(read[i], Value::currency(stored[i])) << i;
@@ -544,12 +544,12 @@ TEST(Sqlite, MonedaExactaEnteraYColumnasAntiguasEnUnidades) {
         EXPECT_EQ(columnValues(*db, "Nuevo", "importe", Value::text("450359962737.0497")),
                   std::vector<Value>{Value::currency(4503599627370497)});
     }
-    EXPECT_TRUE(db->backend().verify().empty());
+    EXPECT_TRUE(db->verify().empty());
 
     raw(path, "CREATE TABLE Viejo (n LONG, importe CURRENCY DEFAULT 2.5)");
     raw(path, "INSERT INTO Viejo VALUES (1, 12.5), (2, 7), (3, 450000000000.1234)");
-    db->backend().insert("Viejo", {Value::longInt(4), Value::currency(12345)});
-    db->backend().insert("Viejo", {Value::longInt(5), Value()}, {true, false});
+    db->insert("Viejo", {Value::longInt(4), Value::currency(12345)});
+    db->insert("Viejo", {Value::longInt(5), Value()}, {true, false});
     EXPECT_EQ(columnValues(*db, "Viejo", "importe"),
               (std::vector<Value>{Value::currency(125000), Value::currency(70000),
                                   Value::currency(4500000000001234), Value::currency(12345),
@@ -558,12 +558,12 @@ TEST(Sqlite, MonedaExactaEnteraYColumnasAntiguasEnUnidades) {
               std::vector<std::string>{"real 1.2345"});
     EXPECT_EQ(columnValues(*db, "Viejo", "importe", Value::dbl(12.5)),
               std::vector<Value>{Value::currency(125000)});
-    db->backend().setDefaultValue("Viejo", "importe", Value::currency(-5));
-    EXPECT_EQ(db->backend().schema("Viejo").columns.at(1).defaultValue, Value::currency(-5));
-    EXPECT_TRUE(db->backend().verify().empty());
+    db->tableDef("Viejo").setDefaultValue("importe", Value::currency(-5));
+    EXPECT_EQ(db->schema("Viejo").columns.at(1).defaultValue, Value::currency(-5));
+    EXPECT_TRUE(db->verify().empty());
 
     raw(path, "INSERT INTO Nuevo (importe) VALUES (1.5)");  // another tool's mistake
-    const std::vector<std::string> problems = db->backend().verify();
+    const std::vector<std::string> problems = db->verify();
     ASSERT_EQ(problems.size(), 1u);
     expectMentions(problems[0], {"«Nuevo»", "«importe»"});
 }

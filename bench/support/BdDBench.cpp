@@ -50,16 +50,16 @@ void LlenaSqlite(const fs::path& ruta, const std::string& tabla, bool conTcorrel
 void LlenaAccess(const fs::path& ruta, const std::string& tabla, bool conTcorrelate, int n,
                  const std::function<FilaVias(int)>& fila) {
     auto bdd = engine::openDatabase(ruta.string());
-    bdd->backend().beginWrites();
+    bdd->beginWrites();
     for (int i = 0; i < n; ++i) {
         const FilaVias f = fila(i);
         engine::Row valores = {engine::Value::longInt(f.mslink), engine::Value::longInt(f.clasific),
                                engine::Value(), engine::Value::text(f.tcomplet),
                                engine::Value::longInt(f.tfeature)};
         if (conTcorrelate) valores.push_back(engine::Value::boolean(f.marcada));
-        bdd->backend().insert(tabla, valores);
+        bdd->insert(tabla, valores);
     }
-    bdd->backend().endWrites();
+    bdd->endWrites();
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// What a storage backend (Jet, SQLite) offers to the engine's front: tables,
+// What a storage backend (Jet, SQLite) offers to the engine's front (private to
+// the engine: the program goes through Database.h): tables,
 // their schemas, matching rows of a query, and row writes. Rows are vectors of
 // values in the table's column order; a RowId is the backend's own locator.
 // Every write lands whole before the call returns, except inside a group of
@@ -11,30 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "db/engine/Cursor.h"
 #include "db/engine/Query.h"
 #include "db/engine/Schema.h"
 
 namespace pelmora::engine {
 
-using RowId = int64_t;
-using Row = std::vector<Value>;
-// For a new row, which columns were given a value, an explicit Null included.
-using Given = std::vector<bool>;
-
 // The message for a column index a table does not have.
 std::string columnMissing(const std::string& path, const std::string& table, int column);
-
-// The rows a query selected, visited one at a time; values are decoded only
-// when asked for, so a scan costs no allocation per row beyond them.
-class Cursor {
-  public:
-    virtual ~Cursor() = default;
-    // Moves to the next selected row (the first, on the first call); false at the end.
-    virtual bool next() = 0;
-    virtual RowId id() const = 0;
-    // A value of the current row, by column index in schema order.
-    virtual Value value(int column) = 0;
-};
 
 class Backend {
   public:

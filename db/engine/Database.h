@@ -1,16 +1,20 @@
 // The engine's public face: an open database file and the table definitions,
 // fields and recordsets the program works through, shaped after the Access
-// engine's object model. Backends plug in underneath (Backend.h).
+// engine's object model, with the rows, writes and write groups beneath them.
+// Backends plug in underneath, private to the engine (Backend.h, Opener.cpp).
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "db/engine/Backend.h"
+#include "db/engine/Cursor.h"
+#include "db/engine/Query.h"
+#include "db/engine/Schema.h"
 
 namespace pelmora::engine {
 
+class Backend;
 class Recordset;
 
 enum class OpenMode {
@@ -43,10 +47,10 @@ private:
 
 class Database {
 public:
-    const std::string& path() const { return backend_->path(); }
+    const std::string& path() const;
 
     // Every table name, system tables included, in the engine's order.
-    std::vector<std::string> tableNames() { return backend_->tableNames(); }
+    std::vector<std::string> tableNames();
     TableDef tableDef(const std::string& name);
     TableDef createTableDef(const std::string& name) const;
     void appendTableDef(const TableDef& def);
@@ -54,7 +58,43 @@ public:
     // A statement of the forms in Query.h, or a bare table name.
     std::unique_ptr<Recordset> openRecordset(const std::string& source, OpenMode mode);
 
-    Backend& backend() { return *backend_; }
+    // The table's columns; throws Error naming the table when it does not exist.
+    TableSchema schema(const std::string& table);
+    void createTable(const TableSchema& table);
+    // A new column on an existing table; rows already there read the column's
+    // default (false for yes/no), or Null.
+    void addColumn(const std::string& table, const Column& column);
+
+    // The rows that satisfy the query, in stored order or in the query's order.
+    std::unique_ptr<Cursor> select(const Query& query);
+    // One whole row by its locator.
+    Row read(const std::string& table, RowId id);
+    // Writes a whole row (every column, in schema order).
+    void update(const std::string& table, RowId id, const Row& row);
+    // Sets one column of a row (by index in schema order), the others as stored.
+    void updateColumn(const std::string& table, RowId id, int column, const Value& value);
+    // Appends a row. A column not given takes its default value (or the next
+    // autonumber); a column given Null stays Null, except a yes/no, which is never
+    // Null (false), and an autonumber, which takes the next number.
+    RowId insert(const std::string& table, const Row& row, const Given& given);
+    // Appends a row whose every column is given.
+    RowId insert(const std::string& table, const Row& row);
+
+    // A group of writes stored together: the writes between beginWrites() and the
+    // matching endWrites() reach the file as one, whatever kills the process. Calls
+    // nest; the outermost endWrites() stores. The outermost beginWrites() takes the
+    // file's writer lock (waiting a bounded time for another writer) before anything
+    // the group reads, and holds it until the group ends. A write that fails inside
+    // a group leaves no trace in it; the writes before it stay in the group.
+    void beginWrites();
+    void endWrites();
+
+    // Whether opening the file put back a group of writes that a killed process
+    // left unfinished (the file is then as it was before that group).
+    bool restoredOnOpen() const;
+    // Checks the file's structure (and, where the format has them, every index
+    // against the rows). Returns one Spanish line per problem; empty when sound.
+    std::vector<std::string> verify();
 
 private:
     friend std::shared_ptr<Database> openDatabase(const std::string& path);

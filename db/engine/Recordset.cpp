@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "db/engine/Backend.h"
 #include "db/engine/Error.h"
 
 namespace pelmora::engine {

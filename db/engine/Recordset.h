@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 
-#include "db/engine/Backend.h"
 #include "db/engine/Database.h"
 
 namespace pelmora::engine {

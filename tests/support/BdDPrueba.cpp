@@ -99,7 +99,7 @@ bool BdDPrueba::Ejecuta(const std::function<void()>& paso) {
 void BdDPrueba::CompruebaPorFuera(engine::Database& bdd, const std::vector<std::string>& tablas) {
     if (GetParam() != Motor::Jet) return;
     std::string problemas;
-    for (const std::string& p : bdd.backend().verify()) problemas += p + "\n";
+    for (const std::string& p : bdd.verify()) problemas += p + "\n";
     EXPECT_TRUE(problemas.empty()) << bdd.path() << ":\n" << problemas;
     for (const std::string& tabla : tablas) test::expectReadersAgree(bdd.path(), tabla);
 }

@@ -191,7 +191,7 @@ void checkValues(Database& db) {
     EXPECT_EQ(count("si=0"), 1);
 
     // One column written by its locator: fitted as in a whole row, the others kept.
-    Backend& backend = db.backend();
+    Database& backend = db;
     auto rows = backend.select(parseStatement("Select Valores.* from Valores;"));
     ASSERT_TRUE(rows->next());
     const RowId first = rows->id();

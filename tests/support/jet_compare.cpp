@@ -39,7 +39,7 @@ std::string show(const QJsonValue& v) {
 
 std::string show(const Value& v) { return v.isNull() ? "Null" : show(plain(v)); }
 
-std::vector<Row> engineRows(Backend& backend, const std::string& table, size_t columns) {
+std::vector<Row> engineRows(Database& backend, const std::string& table, size_t columns) {
     std::vector<Row> rows;
     Query q;
     q.table = table;
@@ -147,8 +147,8 @@ bool sameAsMdbtools(const Value& v, const QJsonObject& row, const QString& key) 
 void expectReadersAgree(const std::string& file, const std::string& table) {
     SCOPED_TRACE(file + " / " + table);
     auto db = openDatabase(file);
-    const TableSchema schema = db->backend().schema(table);
-    const auto rows = engineRows(db->backend(), table, schema.columns.size());
+    const TableSchema schema = db->schema(table);
+    const auto rows = engineRows(*db, table, schema.columns.size());
     compareRows(file, table, schema, rows, mdbtoolsRows(file, table), sameAsMdbtools, "mdbtools");
     const auto oracle = mdbReaderDump({file});
     if (oracle.empty()) return;

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "db/engine/Backend.h"
+#include "db/engine/Database.h"
 #include "jet_oracles.h"
 
 namespace pelmora::test {
@@ -31,7 +31,7 @@ std::string show(const QJsonValue& v);
 std::string show(const engine::Value& v);
 
 // Every row of a table through the engine, in its order.
-std::vector<engine::Row> engineRows(engine::Backend& backend, const std::string& table, size_t columns);
+std::vector<engine::Row> engineRows(engine::Database& backend, const std::string& table, size_t columns);
 // Whether any row of the table was moved elsewhere (its slot points to its data).
 bool hasMovedRows(const std::string& file, const std::string& table);
 // Columns of a type neither reader knows (0x11, which Access keeps in MSysAccessObjects):

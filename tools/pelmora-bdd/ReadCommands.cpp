@@ -28,7 +28,7 @@ int runTables(const Arguments& args, std::ostream& out) {
 int runSchema(const Arguments& args, std::ostream& out) {
     expectPositional(args, 2, 2);
     auto db = engine::openDatabase(args.positional[0]);
-    for (const engine::Column& column : db->backend().schema(args.positional[1]).columns) {
+    for (const engine::Column& column : db->schema(args.positional[1]).columns) {
         out << formatColumnSpec(column);
         if (column.defaultValue) out << " default=" << valueToJson(*column.defaultValue);
         out << '\n';
@@ -39,7 +39,7 @@ int runSchema(const Arguments& args, std::ostream& out) {
 int runDump(const Arguments& args, std::ostream& out) {
     expectPositional(args, 2, 2);
     auto db = engine::openDatabase(args.positional[0]);
-    engine::Backend& backend = db->backend();
+    engine::Database& backend = *db;
     const engine::TableSchema schema = backend.schema(args.positional[1]);
     engine::Query query;
     query.table = schema.name;
@@ -60,11 +60,11 @@ int runDump(const Arguments& args, std::ostream& out) {
 int runCheck(const Arguments& args, std::ostream& out) {
     expectPositional(args, 1, 1);
     auto db = engine::openDatabase(args.positional[0]);
-    if (db->backend().restoredOnOpen())
+    if (db->restoredOnOpen())
         out << "La base de datos «" << db->path() << "» tenía un grupo de escrituras sin "
             << "terminar (el proceso que escribía se interrumpió): ha vuelto a como estaba "
             << "antes de él\n";
-    const std::vector<std::string> problems = db->backend().verify();
+    const std::vector<std::string> problems = db->verify();
     for (const std::string& problem : problems) out << problem << '\n';
     if (problems.empty()) out << "La base de datos «" << db->path() << "» está en buen estado\n";
     return problems.empty() ? 0 : 1;

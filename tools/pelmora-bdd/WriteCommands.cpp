@@ -77,7 +77,7 @@ int runAddColumn(const Arguments& args, std::ostream&) {
 int runInsert(const Arguments& args, std::istream& in, std::ostream& out) {
     expectPositional(args, 2, 2);
     auto db = engine::openDatabase(args.positional[0]);
-    engine::Backend& backend = db->backend();
+    engine::Database& backend = *db;
     EscriturasAgrupadas group(db);
     const engine::TableSchema schema = backend.schema(args.positional[1]);
     int lineNumber = 0, added = 0;
@@ -106,7 +106,7 @@ int runUpdate(const Arguments& args, std::ostream& out) {
     for (const std::string& text : args.values("--where")) wheres.push_back(splitAssignment(text));
 
     auto db = engine::openDatabase(args.positional[0]);
-    engine::Backend& backend = db->backend();
+    engine::Database& backend = *db;
     EscriturasAgrupadas group(db);
     const engine::TableSchema schema = backend.schema(args.positional[1]);
     std::vector<std::pair<int, engine::Value>> changes;
