@@ -18,8 +18,9 @@ struct Codes97 {
 
 // From the table "Table1" of testIndexCodesV1997.mdb, whose row "rowN" was meant
 // to hold "AA", the character of byte N, "AA", under an ascending index on that
-// text. The rows of 0x1A and 0x80-0x9F hold "-" or "?" instead: those bytes are
-// left out (fromEntries false). Kind G (significant) is not decided yet.
+// text. The rows of 0x1A and of the 27 bytes whose characters lie above U+00FF
+// hold "-" or "?" instead: those bytes are left out (fromEntries false). Kind G
+// (significant) is not decided yet.
 Codes97 readCodes97(const std::string& mdbPath);
 
 // Fills the bytes left out from `list` (Jackcess's index_codes_gen_97.txt), then

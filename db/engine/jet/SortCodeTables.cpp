@@ -5,8 +5,9 @@
 // Jackcess project's index_codes_genleg.txt and index_codes_ext_genleg.txt.
 // Access 97: the 256 Windows-1252 characters, and the characters above 0xFF that the
 // code page holds, by the Windows-1252 byte that stands for them. Source: the entries
-// Access wrote in testIndexCodesV1997.mdb, but for 0x1A and 0x80-0x9F, which its rows
-// lost, from Jackcess's index_codes_gen_97.txt; G marks base letters of accented ones.
+// Access wrote in testIndexCodesV1997.mdb, but for 0x1A and the 27 bytes whose characters
+// lie above U+00FF, which its rows lost, from Jackcess's index_codes_gen_97.txt; G marks
+// the base letters of accented ones.
 // Regenerate (tools/codigos-orden; F: the Jet fixtures, J: the Jackcess source's folder
 // src/main/resources/com/healthmarketscience/jackcess):
 //   build/bin/codigos-orden $F/testIndexCodesV1997.mdb $J > db/engine/jet/SortCodeTables.cpp
