@@ -90,6 +90,7 @@ TEST_P(Catalogos, NoAsignarAusenteAvisaYVacioNoMarcaNada) {
     pantalla.llamadas.clear();
     ASSERT_TRUE(Ejecuta([&] { ChequeaTablasMsCatalogFeature(estado); }));
     EXPECT_TRUE(pantalla.llamadas.empty());
+    ASSERT_FALSE(estado.ListaFeature.empty());
     EXPECT_FALSE(estado.ListaFeature[0].NoAsignar);
 }
 
@@ -116,7 +117,7 @@ TEST_P(Catalogos, UnValorQueNoConvierteNombraBaseTablaRegistroYColumna) {
         prepara(*bdd);
         estado.BdDParticular = estado.BdDGeneral = bdd;
         EXPECT_FALSE(Ejecuta(carga));
-        return pantalla.mensajes.back();
+        return pantalla.mensajes.empty() ? std::string() : pantalla.mensajes.back();
     };
     const auto conFeature = [](const Fila& mala) {
         return [mala](engine::Database& bdd) { CreaFeature(bdd, {{T("Vias"), L(1), L(1)}, mala}); };
@@ -154,6 +155,7 @@ TEST_P(Catalogos, NoAsignarSoloSeLeeCuandoHayQueMarcar) {
     EXPECT_TRUE(Ejecuta([&] { ChequeaTablasMsCatalogFeature(estado); }));
     Inserta(*bdd, "NoAsignar", {"codigo"}, {{T("5")}});
     EXPECT_FALSE(Ejecuta([&] { ChequeaTablasMsCatalogFeature(estado); }));
+    ASSERT_FALSE(pantalla.mensajes.empty());
     EXPECT_NE(pantalla.mensajes.back().find("mslink"), std::string::npos);
 
     // A text column: a value that is not a number matters only to an entry that
@@ -166,9 +168,11 @@ TEST_P(Catalogos, NoAsignarSoloSeLeeCuandoHayQueMarcar) {
     estado.BdDParticular = textos;
     pantalla.llamadas.clear();
     ASSERT_TRUE(Ejecuta([&] { ChequeaTablasMsCatalogFeature(estado); }));
+    ASSERT_FALSE(estado.ListaFeature.empty());
     EXPECT_TRUE(estado.ListaFeature[0].NoAsignar);
     Inserta(*textos, "Feature", {"tablename", "mslink", "ftype"}, {{T("Rios"), L(7), L(1)}});
     EXPECT_FALSE(Ejecuta([&] { ChequeaTablasMsCatalogFeature(estado); }));
+    ASSERT_FALSE(pantalla.mensajes.empty());
     EXPECT_NE(pantalla.mensajes.back().find("tabla «NoAsignar», registro 2, columna «mslink»"),
               std::string::npos)
         << pantalla.mensajes.back();
@@ -184,6 +188,7 @@ TEST_P(Catalogos, AbreLasDosBasesEnSusManejadores) {
     const std::string texto = (carpeta / "notas.mdb").string();
     std::ofstream(texto) << "esto no es una base de datos";
     EXPECT_FALSE(Ejecuta([&] { AbreBdDGeneralYParticular(estado, general->path(), texto); }));
+    ASSERT_FALSE(pantalla.mensajes.empty());
     EXPECT_NE(pantalla.mensajes.back().find(texto), std::string::npos);
     EXPECT_TRUE(pantalla.terminado);
 }

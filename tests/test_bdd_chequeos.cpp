@@ -129,6 +129,7 @@ TEST_P(Chequeos, LosProcedimientosSueltos) {
     // creation order and in name order alike).
     CreaTabla(*bdd, "Zanjas", ColumnasOcurrencias(false));
     EXPECT_FALSE(Ejecuta([&] { ChequeaExistenciaTabla(estado, "ZANJAS"); }));
+    ASSERT_FALSE(pantalla.mensajes.empty());
     EXPECT_EQ(pantalla.mensajes.back(), "No existe la Tabla : ZANJAS");
 }
 

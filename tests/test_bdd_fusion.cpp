@@ -165,6 +165,7 @@ TEST_P(Fusion, UnValorQueNoSirveNombraBaseTablaRegistroYColumna) {
     // B lies after it.
     Inserta(*estado.BdDParticular, "Vias", kParticular, {{B(true), T("B"), Nulo(), T("5"), L(1)}});
     EXPECT_FALSE(Fusiona());
+    ASSERT_FALSE(pantalla.mensajes.empty());
     EXPECT_NE(pantalla.mensajes.back().find(
                   "Valor no válido en la base de datos «" + estado.NombreBdDGeneral +
                   "», tabla «Vias», registro 2 (mslink 2), columna «Clasific»"),
@@ -181,12 +182,14 @@ TEST_P(Fusion, UnValorQueNoSirveNombraBaseTablaRegistroYColumna) {
             {{B(false), Nulo(), Nulo(), T("1"), L(1)}, {B(true), Nulo(), Nulo(), T("1"), L(1)}});
     estado.CatalogoParticular = {{"Rios", 2}};
     EXPECT_FALSE(Fusiona());
+    ASSERT_FALSE(pantalla.mensajes.empty());
     EXPECT_NE(pantalla.mensajes.back().find("«" + estado.NombreBdDParticular +
                                             "», tabla «Rios», registro 1, columna «Clasific»"),
               std::string::npos)
         << pantalla.mensajes.back();
     estado.CatalogoParticular = {{"lagos", 3}};
     EXPECT_FALSE(Fusiona());
+    ASSERT_FALSE(pantalla.mensajes.empty());
     EXPECT_NE(pantalla.mensajes.back().find("tabla «Lagos», registro 2, columna «Tmapa»"),
               std::string::npos)
         << pantalla.mensajes.back();

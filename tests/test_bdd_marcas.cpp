@@ -35,6 +35,7 @@ TEST_P(Marcas, SeCreaLaColumnaOSePoneAFalsoEnTodos) {
     EXPECT_EQ(estado.NombreTabla, "Rios");  // as the catalog holds it
 
     const engine::TableDef vias = bdd->tableDef("Vias");
+    ASSERT_FALSE(vias.fields().empty());
     const engine::Column& nueva = vias.fields().back();
     EXPECT_EQ(nueva.name, "tcorrelate");
     EXPECT_EQ(nueva.type, Type::Boolean);
@@ -42,6 +43,7 @@ TEST_P(Marcas, SeCreaLaColumnaOSePoneAFalsoEnTodos) {
     EXPECT_EQ(*nueva.defaultValue, B(false));
     EXPECT_EQ(LeeMarcas("Vias"), (std::vector<Fila>{{L(1), B(false)}, {L(2), B(false)}}));
 
+    ASSERT_FALSE(bdd->tableDef("Rios").fields().empty());
     EXPECT_EQ(bdd->tableDef("Rios").fields().back().name, "TCORRELATE");
     EXPECT_EQ(LeeMarcas("Rios"),
               (std::vector<Fila>{{L(1), B(false)}, {L(2), B(false)}, {L(3), B(false)}}));
@@ -52,7 +54,9 @@ TEST_P(Marcas, SeCreaLaColumnaOSePoneAFalsoEnTodos) {
     Inserta(*bdd, "Vias", {"mslink", "tcorrelate"}, {{L(3), B(true)}});
     ASSERT_TRUE(Ejecuta([&] { PreparaTcorrelate(estado, ""); }));
     EXPECT_EQ(bdd->tableDef("Vias").fields().size(), ColumnasOcurrencias(true).size());
-    EXPECT_EQ(LeeMarcas("Vias").back(), (Fila{L(3), B(false)}));
+    const std::vector<Fila> marcas = LeeMarcas("Vias");
+    ASSERT_FALSE(marcas.empty());
+    EXPECT_EQ(marcas.back(), (Fila{L(3), B(false)}));
     CompruebaPorFuera(*bdd, {"Vias", "Rios", "Maps"});
 }
 
@@ -60,6 +64,7 @@ TEST_P(Marcas, UnaTablaDelCatalogoQueNoExisteTerminaConElErrorDelMotor) {
     estado.BdDParticular = NuevaBdD("particular");
     estado.CatalogoParticular = {{"NoHay", 1}};
     EXPECT_FALSE(Ejecuta([&] { PreparaTcorrelate(estado, ""); }));
+    ASSERT_FALSE(pantalla.mensajes.empty());
     EXPECT_NE(pantalla.mensajes.back().find("NoHay"), std::string::npos)
         << pantalla.mensajes.back();
 }

@@ -309,6 +309,7 @@ TEST(PelmoraHoja, LaHojaTieneLoQueDiceEsperado) {
     EXPECT_EQ(comoTexto(sinFilasDeLaGeneral(adaptacion["errores"].toArray())),
               comoTexto(a.errores));
     compruebaMarcadores(adaptacion, a, bytesA);
+    ASSERT_FALSE(adaptacion["mensajes"].toArray().isEmpty());
     EXPECT_EQ(s(adaptacion["mensajes"].toArray()[0].toObject()["titulo"]),
               "Consistencia entre nombres");
 
@@ -392,6 +393,7 @@ TEST(PelmoraHoja, SinNoAsignarYOpciones) {
         "No existe la tabla NoAsignar\rSe asignarán todos los elementos que se encuentren en la "
         "tabla "
         "FEATURE, excepto los centroides (ftype=4)";
+    ASSERT_FALSE(esperado["correlate"].toObject()["mensajes"].toArray().isEmpty());
     EXPECT_EQ(s(esperado["correlate"].toObject()["mensajes"].toArray()[0].toObject()["texto"]),
               aviso);
     EXPECT_EQ(s(esperado["adaptacion"].toObject()["mensajes"].toArray()[1].toObject()["texto"]),

@@ -115,6 +115,7 @@ TEST(JetSchemaWriter, LogTablesInEveryEmptyDatabase) {
         EXPECT_EQ(props.find("name: Proceso"), std::string::npos) << props;
         auto db = openDatabase(path);
         const TableSchema control = db->schema("ControlFicherosProcesados");
+        ASSERT_GE(control.columns.size(), 2u);
         EXPECT_TRUE(control.columns[1].allowZeroLength);
         EXPECT_FALSE(control.columns[0].allowZeroLength);
         EXPECT_EQ(control.columns[0].size, 255);

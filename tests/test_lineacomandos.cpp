@@ -127,6 +127,7 @@ TEST(LineaComandos, CodigosDeSalida) {
         ejecuta({"fusion", "--general", "/p/G.mdb", "--particular", "/h/H1.mdb"}, procesos);
     EXPECT_EQ(detenido.codigo, salida::Detenido);
     EXPECT_EQ(detenido.errores.str(), "MENSAJE: Las tablas son distintas\n");
+    ASSERT_FALSE(corridas.empty());
     EXPECT_EQ(corridas.back(), "FUSION ");
 
     comportamiento = [](Estado&) -> bool { throw FinPrograma{"Fichero Corrupto", 16, true}; };

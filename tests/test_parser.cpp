@@ -4,6 +4,7 @@
 
 #include "db/engine/Error.h"
 #include "db/engine/Query.h"
+#include "tests/support/ValuePrint.h"
 
 using namespace pelmora::engine;
 
@@ -61,15 +62,18 @@ TEST(Parser, OperadoresParentesisYPalabrasClaveEnCualquierCaja) {
     EXPECT_EQ(q.orderBy, "G");
 
     q = parseStatement("Select T.* from T WHERE T.mslink=-12 ORDER BY T.mslink ASC;");
+    ASSERT_GE(q.conditions.size(), 1u);
     EXPECT_EQ(q.conditions[0].column, "mslink");
     EXPECT_EQ(q.conditions[0].literal, Value::longInt(-12));
     EXPECT_EQ(q.orderBy, "mslink");
 
     q = parseStatement("Select T.* from T WHERE x = 3000000000 AND y = 2.5");
+    ASSERT_GE(q.conditions.size(), 2u);
     EXPECT_EQ(q.conditions[0].literal, Value::dbl(3e9));
     EXPECT_EQ(q.conditions[1].literal, Value::dbl(2.5));
 
     q = parseStatement("Select T.* from T WHERE a = Null AND b<>NULL AND c='Null'");
+    ASSERT_GE(q.conditions.size(), 3u);
     EXPECT_TRUE(q.conditions[0].literal.isNull());
     EXPECT_TRUE(q.conditions[1].literal.isNull());
     EXPECT_EQ(q.conditions[2].literal, Value::text("Null"));
@@ -77,10 +81,12 @@ TEST(Parser, OperadoresParentesisYPalabrasClaveEnCualquierCaja) {
 
 TEST(Parser, ComillasYTextos) {
     Query q = parseStatement("Select T.* from T WHERE a='O''Brien' AND b='' AND c='x = 1 AND'");
+    ASSERT_GE(q.conditions.size(), 3u);
     EXPECT_EQ(q.conditions[0].literal, Value::text("O'Brien"));
     EXPECT_EQ(q.conditions[1].literal, Value::text(""));
     EXPECT_EQ(q.conditions[2].literal, Value::text("x = 1 AND"));
     q = parseStatement("Select T.* from T WHERE a='camión ''ñ'' ;'");
+    ASSERT_GE(q.conditions.size(), 1u);
     EXPECT_EQ(q.conditions[0].literal, Value::text("camión 'ñ' ;"));
 }
 
@@ -88,12 +94,15 @@ TEST(Parser, NombresQueEmpiezanPorCifraYConAcentos) {
     Query q = parseStatement(
         "Select 199ETIQUETAS.* from 199ETIQUETAS WHERE (tcomplet='V' AND tmapa='K');");
     EXPECT_EQ(q.table, "199ETIQUETAS");
+    ASSERT_GE(q.conditions.size(), 2u);
     EXPECT_EQ(q.conditions[1].column, "tmapa");
     q = parseStatement("Select 199etiquetas.* from 199ETIQUETAS WHERE 2campo=5;");
     EXPECT_EQ(q.table, "199etiquetas");
+    ASSERT_GE(q.conditions.size(), 1u);
     EXPECT_EQ(q.conditions[0].column, "2campo");
     q = parseStatement("Select Camión.* from CAMIÓN WHERE Año=2024;");
     EXPECT_EQ(q.table, "Camión");
+    ASSERT_GE(q.conditions.size(), 1u);
     EXPECT_EQ(q.conditions[0].column, "Año");
     EXPECT_EQ(parseStatement("199ETIQUETAS").table, "199ETIQUETAS");
 }

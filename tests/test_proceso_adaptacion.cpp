@@ -68,6 +68,7 @@ TEST_P(ProcesoAdaptacionPrueba, RecorridoCompleto) {
                      "Label13=Encontrado más de una correspondencia entre el gráfico y el "
                      "alfanumérico : 0",
                      "Label6=PROCESO DE ADAPTACION DE OCURRENCIAS TERMINADO"}));
+    ASSERT_FALSE(pantalla.llamadas.empty());
     EXPECT_EQ(pantalla.llamadas.front(), "ocupado");  // the General database's checks
     EXPECT_FALSE(pantalla.ocupado);
 

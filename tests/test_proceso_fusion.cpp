@@ -48,7 +48,9 @@ TEST_P(ProcesoFusionPrueba, MismasTablasRegistraFusionaYTermina) {
     ASSERT_TRUE(Corre(ProcesoFusion, &alFinal));
     EXPECT_TRUE(alFinal);
     EXPECT_EQ(Etiquetas(), std::vector<std::string>{"Label6=PROCESO TERMINADO"});
-    EXPECT_EQ(Textos(*particular, "ControlFicherosProcesados", kControl).back(),
+    const auto control = Textos(*particular, "ControlFicherosProcesados", kControl);
+    ASSERT_FALSE(control.empty());
+    EXPECT_EQ(control.back(),
               (std::vector<std::string>{"Anexa", "", particular->path(), general->path()}));
     EXPECT_EQ(EdificiosGeneral().size(), 2u);
 }

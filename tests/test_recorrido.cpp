@@ -201,6 +201,7 @@ TEST_P(Recorrido, FicheroCorruptoTerminaTrasLoYaAnotado) {
         Bin(otro);
         pantalla.llamadas.clear();
         EXPECT_FALSE(Recorre("CORRELATE"));
+        ASSERT_FALSE(pantalla.mensajes.empty());
         EXPECT_EQ(pantalla.mensajes.back(), "Fichero Corrupto");
     }
 }
@@ -217,6 +218,7 @@ TEST_P(Recorrido, TablaIlegibleTerminaConservandoLasMarcas) {
     bin.Elemento("C=", "200", 1, {{30, 1}});
     Bin(bin);
     EXPECT_FALSE(Recorre("CORRELATE"));
+    ASSERT_FALSE(pantalla.mensajes.empty());
     const std::string& mensaje = pantalla.mensajes.back();
     EXPECT_NE(mensaje.find("mslink"), std::string::npos) << mensaje;
     EXPECT_NE(mensaje.find("Rios"), std::string::npos) << mensaje;
@@ -236,6 +238,7 @@ TEST_P(Recorrido, CodigoDeFeatureQueNoEsNumero) {
     bin.Elemento("C=", "1x", 1, {});
     Bin(bin);
     EXPECT_FALSE(Recorre("CORRELATE"));
+    ASSERT_FALSE(pantalla.mensajes.empty());
     const std::string& mensaje = pantalla.mensajes.back();
     EXPECT_NE(mensaje.find(rutaBin), std::string::npos) << mensaje;
     EXPECT_NE(mensaje.find("posición 60"), std::string::npos) << mensaje;
@@ -253,6 +256,7 @@ TEST_P(Recorrido, FicheroQueNoExiste) {
     Particular({});
     estado.NombreFicheroBin = rutaBin = (carpeta / "no_esta.bin").string();
     EXPECT_FALSE(Recorre("CORRELATE"));
+    ASSERT_FALSE(pantalla.mensajes.empty());
     EXPECT_NE(pantalla.mensajes.back().find("no_esta.bin"), std::string::npos);
     EXPECT_NE(pantalla.mensajes.back().find("no existe"), std::string::npos);
 }
@@ -338,6 +342,7 @@ TEST_P(Adaptacion, ReescribeElMslinkDeCadaAtrQueTieneSuRegistroGeneral) {
     EXPECT_EQ(pantalla.llamadas, (std::vector<std::string>{
                                      "ocupado", "mensaje|0|Pelmora|" + kYaAdaptado, "terminar"}));
     EXPECT_EQ(Contadores(), (Cuentas{0, 0, 0, 0, 0, 1, 0}));
+    ASSERT_FALSE(Errores().empty());
     EXPECT_EQ(Errores().back(),
               Error("No hay correspondencia entre el gráfico y el alfanumérico", 10, 501, rutaBin));
     EXPECT_EQ(LeeFichero(rutaBin), esperado);

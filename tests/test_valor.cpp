@@ -10,6 +10,7 @@
 #include "db/engine/Error.h"
 #include "db/engine/Text.h"
 #include "db/engine/Value.h"
+#include "tests/support/ValuePrint.h"
 
 using namespace pelmora::engine;
 

@@ -16,6 +16,7 @@
 #include "db/engine/Database.h"
 #include "db/engine/Value.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ValuePrint.h"
 
 namespace pelmora::prueba {
 

@@ -201,6 +201,7 @@ void checkValues(Database& db) {
     EXPECT_THROW(backend.updateColumn("Valores", first, 0, Value::text("once letras")), Error);
     EXPECT_THROW(backend.updateColumn("Valores", first, 4, Value()), Error);
     const Row row = backend.read("Valores", first);
+    ASSERT_GE(row.size(), 3u);
     EXPECT_EQ(row[0], Value::text("42"));
     EXPECT_EQ(row[1], Value::boolean(false));
     EXPECT_EQ(row[2], Value::dateTime(day));

@@ -1,4 +1,5 @@
-// How GoogleTest shows an engine value in a failure: its type and its text.
+// How GoogleTest shows engine values in a failure: a value as its type and its
+// text, a row (a vector of values) value by value, a type by its name.
 #pragma once
 
 #include <ostream>
@@ -14,5 +15,7 @@ inline void PrintTo(const Value& value, std::ostream* out) {
     }
     *out << typeName(value.type()) << " «" << value.toText() << "»";
 }
+
+inline void PrintTo(Type type, std::ostream* out) { *out << typeName(type); }
 
 }  // namespace pelmora::engine

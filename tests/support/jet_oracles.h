@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "db/engine/Value.h"
+#include "tests/support/ValuePrint.h"
 
 namespace pelmora::test {
 

@@ -1,9 +1,16 @@
 // Generated data: the code of every character in the General sort order, as
 // Access writes text into index entries (see SortCodes.h for what the fields mean).
 // Access 2000-2003: runs of consecutive UTF-16 characters (surrogates are computed);
-// within a run the inline code grows by one from character to character.
+// within a run the inline code grows by one from character to character. Source: the
+// Jackcess project's index_codes_genleg.txt and index_codes_ext_genleg.txt.
 // Access 97: the 256 Windows-1252 characters, and the characters above 0xFF that the
-// code page holds, by the Windows-1252 byte that stands for them.
+// code page holds, by the Windows-1252 byte that stands for them. Source: the entries
+// Access wrote in testIndexCodesV1997.mdb, but for 0x1A and the 27 bytes whose characters
+// lie above U+00FF, which its rows lost, from Jackcess's index_codes_gen_97.txt; G marks
+// the base letters of accented ones.
+// Regenerate (tools/codigos-orden; F: the Jet fixtures, J: the Jackcess source's folder
+// src/main/resources/com/healthmarketscience/jackcess):
+//   build/bin/codigos-orden $F/testIndexCodesV1997.mdb $J > db/engine/jet/SortCodeTables.cpp
 // clang-format off
 #include "db/engine/jet/SortCodes.h"
 
