@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "bin/IndicesRecorrido.h"
+#include "db/consultas/IndicesRecorrido.h"
 #include "core/Estado.h"
 
 namespace pelmora {

@@ -9,7 +9,7 @@
 #include "bin/Busquedas.h"
 #include "bin/Elemento.h"
 #include "bin/FicheroBinario.h"
-#include "bin/IndicesRecorrido.h"
+#include "db/consultas/IndicesRecorrido.h"
 #include "bin/Modulo_Bin.h"
 #include "core/FinPrograma.h"
 #include "db/EscriturasAgrupadas.h"

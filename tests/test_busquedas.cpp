@@ -6,10 +6,10 @@
 #include <map>
 
 #include "bin/Busquedas.h"
-#include "bin/ConsultasEnMemoria.h"
-#include "bin/FilaCompacta.h"
-#include "bin/IndiceDeClaves.h"
-#include "bin/PrimerosPorMslink.h"
+#include "db/consultas/ConsultasEnMemoria.h"
+#include "db/consultas/FilaCompacta.h"
+#include "db/consultas/IndiceDeClaves.h"
+#include "db/consultas/PrimerosPorMslink.h"
 #include "db/Lectura.h"
 #include "db/engine/Error.h"
 #include "db/engine/Recordset.h"

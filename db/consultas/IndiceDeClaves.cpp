@@ -1,4 +1,4 @@
-#include "bin/IndiceDeClaves.h"
+#include "db/consultas/IndiceDeClaves.h"
 
 #include <cstring>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "bin/IndicesRecorrido.h"
+#include "db/consultas/IndicesRecorrido.h"
 
 #include "db/Lectura.h"
 #include "db/engine/Text.h"

@@ -1,4 +1,4 @@
-#include "bin/PrimerosPorMslink.h"
+#include "db/consultas/PrimerosPorMslink.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
-#include "bin/ConsultasEnMemoria.h"
+#include "db/consultas/ConsultasEnMemoria.h"
 
 #include <cmath>
 #include <limits>
 
-#include "bin/FilaCompacta.h"
+#include "db/consultas/FilaCompacta.h"
 #include "db/Lectura.h"
 #include "db/engine/Text.h"
 

@@ -14,7 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "bin/IndiceDeClaves.h"
+#include "db/consultas/IndiceDeClaves.h"
 #include "db/engine/Database.h"
 
 namespace pelmora {

@@ -1,4 +1,4 @@
-#include "bin/RegistroLeido.h"
+#include "db/consultas/RegistroLeido.h"
 
 #include "db/Lectura.h"
 #include "db/engine/Error.h"

@@ -1,4 +1,4 @@
-#include "bin/FilaCompacta.h"
+#include "db/consultas/FilaCompacta.h"
 
 #include <cstring>
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <unordered_map>
 
-#include "bin/ConsultasEnMemoria.h"
-#include "bin/PrimerosPorMslink.h"
-#include "bin/RegistroLeido.h"
+#include "db/consultas/ConsultasEnMemoria.h"
+#include "db/consultas/PrimerosPorMslink.h"
+#include "db/consultas/RegistroLeido.h"
 #include "core/Estado.h"
 
 namespace pelmora {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "bin/TablaPorMslink.h"
+#include "db/consultas/TablaPorMslink.h"
 #include "db/engine/Database.h"
 
 namespace pelmora {
