@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "bin/Modulo_Bin.h"
-#include "bin/Modulo_tipo.h"
+#include "ficherobin/Modulo_Bin.h"
+#include "ficherobin/Modulo_tipo.h"
 #include "core/PantallaGuion.h"
 
 using namespace pelmora;

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "bench/support/BdDBench.h"
-#include "bin/RecorreFicheroBin.h"
+#include "ficherobin/RecorreFicheroBin.h"
 #include "core/PantallaGuion.h"
 #include "db/Marcas.h"
 #include "db/TablasControl.h"

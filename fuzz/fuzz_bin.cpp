@@ -4,9 +4,9 @@
 // and as both read elements by the same rule, they must agree on a corrupt file.
 #include <functional>
 
-#include "bin/FicheroBinario.h"
-#include "bin/Modulo_Bin.h"
-#include "bin/RecorreFicheroBin.h"
+#include "ficherobin/FicheroBinario.h"
+#include "ficherobin/Modulo_Bin.h"
+#include "ficherobin/RecorreFicheroBin.h"
 #include "core/FinPrograma.h"
 #include "core/PantallaGuion.h"
 #include "fuzz/FuzzTarget.h"

@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "bin/BinAdaptado.h"
-#include "bin/FicheroBinario.h"
-#include "bin/Modulo_Bin.h"
+#include "ficherobin/BinAdaptado.h"
+#include "ficherobin/FicheroBinario.h"
+#include "ficherobin/Modulo_Bin.h"
 #include "db/engine/Database.h"
 #include "db/engine/Error.h"
 #include "db/engine/Recordset.h"

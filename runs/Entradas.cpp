@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <vector>
 
-#include "bin/FicheroBinario.h"
+#include "ficherobin/FicheroBinario.h"
 #include "db/engine/Files.h"
 
 namespace pelmora {

@@ -8,8 +8,8 @@
 // together (AdaptacionEnCurso.h).
 #include <filesystem>
 
-#include "bin/BinAdaptado.h"
-#include "bin/RecorreFicheroBin.h"
+#include "ficherobin/BinAdaptado.h"
+#include "ficherobin/RecorreFicheroBin.h"
 #include "db/Apertura.h"
 #include "db/Catalogos.h"
 #include "db/Comparacion.h"

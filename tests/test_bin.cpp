@@ -6,10 +6,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "bin/Elemento.h"
-#include "bin/FicheroBinario.h"
-#include "bin/Modulo_Bin.h"
-#include "bin/Modulo_tipo.h"
+#include "ficherobin/Elemento.h"
+#include "ficherobin/FicheroBinario.h"
+#include "ficherobin/Modulo_Bin.h"
+#include "ficherobin/Modulo_tipo.h"
 #include "core/PantallaGuion.h"
 #include "tests/support/TempDir.h"
 

@@ -5,7 +5,7 @@
 
 #include <map>
 
-#include "bin/Busquedas.h"
+#include "ficherobin/Busquedas.h"
 #include "db/consultas/ConsultasEnMemoria.h"
 #include "db/consultas/FilaCompacta.h"
 #include "db/consultas/IndiceDeClaves.h"

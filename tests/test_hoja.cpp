@@ -14,8 +14,8 @@
 #include <map>
 #include <set>
 
-#include "bin/Elemento.h"
-#include "bin/Modulo_Bin.h"
+#include "ficherobin/Elemento.h"
+#include "ficherobin/Modulo_Bin.h"
 #include "core/PantallaGuion.h"
 #include "db/engine/Database.h"
 #include "db/engine/Recordset.h"

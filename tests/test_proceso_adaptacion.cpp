@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "bin/Modulo_Bin.h"
+#include "ficherobin/Modulo_Bin.h"
 #include "runs/Procesos.h"
 #include "tests/support/BinPrueba.h"
 #include "tests/support/HojaPrueba.h"

@@ -5,7 +5,7 @@
 // checked before anything is written.
 #include <filesystem>
 
-#include "bin/Modulo_Bin.h"
+#include "ficherobin/Modulo_Bin.h"
 #include "runs/Procesos.h"
 #include "tests/support/BinPrueba.h"
 #include "tests/support/CarpetaCerrada.h"

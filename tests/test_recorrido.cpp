@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include "bin/Modulo_Bin.h"
-#include "bin/RecorreFicheroBin.h"
+#include "ficherobin/Modulo_Bin.h"
+#include "ficherobin/RecorreFicheroBin.h"
 #include "core/TiposBdD.h"
 #include "tests/support/RecorridoPrueba.h"
 

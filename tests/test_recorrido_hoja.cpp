@@ -10,8 +10,8 @@
 #include <QJsonObject>
 #include <cstdlib>
 
-#include "bin/Modulo_Bin.h"
-#include "bin/RecorreFicheroBin.h"
+#include "ficherobin/Modulo_Bin.h"
+#include "ficherobin/RecorreFicheroBin.h"
 #include "core/FinPrograma.h"
 #include "db/Modulo_BdD.h"
 #include "tests/support/RecorridoPrueba.h"

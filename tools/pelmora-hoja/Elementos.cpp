@@ -1,5 +1,5 @@
 // The bytes of the sheet's elements and the BIN files that hold them.
-#include "bin/FicheroBinario.h"
+#include "ficherobin/FicheroBinario.h"
 #include "tools/pelmora-hoja/Azar.h"
 #include "tools/pelmora-hoja/Hoja.h"
 

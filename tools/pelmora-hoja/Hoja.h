@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "bin/Modulo_tipo.h"
+#include "ficherobin/Modulo_tipo.h"
 
 namespace pelmora::hoja {
 

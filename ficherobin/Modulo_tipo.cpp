@@ -1,6 +1,6 @@
 // Byte encoding of the BIN records: little-endian integers whatever the host,
 // texts copied byte for byte.
-#include "bin/Modulo_tipo.h"
+#include "ficherobin/Modulo_tipo.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // The element extent rule and the corrupt-file ending.
-#include "bin/Elemento.h"
+#include "ficherobin/Elemento.h"
 
 namespace pelmora {
 

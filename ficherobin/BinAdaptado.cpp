@@ -1,4 +1,4 @@
-#include "bin/BinAdaptado.h"
+#include "ficherobin/BinAdaptado.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "bin/FicheroBinario.h"
+#include "ficherobin/FicheroBinario.h"
 
 namespace pelmora {
 

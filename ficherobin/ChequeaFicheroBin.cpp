@@ -1,7 +1,7 @@
 // The integrity check of a BIN file: every header, from the first byte to the end,
 // must start a sound element.
-#include "bin/Elemento.h"
-#include "bin/Modulo_Bin.h"
+#include "ficherobin/Elemento.h"
+#include "ficherobin/Modulo_Bin.h"
 
 namespace pelmora {
 

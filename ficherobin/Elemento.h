@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "bin/FicheroBinario.h"
-#include "bin/Modulo_tipo.h"
+#include "ficherobin/FicheroBinario.h"
+#include "ficherobin/Modulo_tipo.h"
 #include "core/FinPrograma.h"
 
 namespace pelmora {

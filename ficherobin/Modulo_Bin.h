@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "bin/FicheroBinario.h"
+#include "ficherobin/FicheroBinario.h"
 #include "core/Estado.h"
 
 namespace pelmora {

@@ -1,6 +1,6 @@
 // The lookups both runs share (an element's feature code, an ATR's entity number)
 // and the Correlate run's record lookup with its mark.
-#include "bin/Busquedas.h"
+#include "ficherobin/Busquedas.h"
 #include "db/Lectura.h"
 #include "db/TablasControl.h"
 #include "db/engine/Error.h"

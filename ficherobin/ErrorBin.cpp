@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "bin/Modulo_Bin.h"
-#include "bin/Modulo_tipo.h"
+#include "ficherobin/Modulo_Bin.h"
+#include "ficherobin/Modulo_tipo.h"
 
 namespace pelmora {
 namespace {

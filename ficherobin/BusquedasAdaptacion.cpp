@@ -1,6 +1,6 @@
 // The Adaptation run's two lookups: the ATR's Particular record and its key values,
 // then the General record with the same key, whose mslink the ATR takes.
-#include "bin/Busquedas.h"
+#include "ficherobin/Busquedas.h"
 #include "core/FinPrograma.h"
 #include "db/Lectura.h"
 #include "db/engine/Error.h"

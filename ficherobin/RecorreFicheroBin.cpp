@@ -1,16 +1,16 @@
 // The element walk: each element's extent, the element without ATR, the ATRs that
 // repeat a table, and each ATR's lookups as the run kind asks; in the Adaptation
 // run the ATRs whose mslink changes are noted for the adapted copy (BinAdaptado.h).
-#include "bin/RecorreFicheroBin.h"
+#include "ficherobin/RecorreFicheroBin.h"
 
 #include <array>
 
-#include "bin/BinAdaptado.h"
-#include "bin/Busquedas.h"
-#include "bin/Elemento.h"
-#include "bin/FicheroBinario.h"
+#include "ficherobin/BinAdaptado.h"
+#include "ficherobin/Busquedas.h"
+#include "ficherobin/Elemento.h"
+#include "ficherobin/FicheroBinario.h"
 #include "db/consultas/IndicesRecorrido.h"
-#include "bin/Modulo_Bin.h"
+#include "ficherobin/Modulo_Bin.h"
 #include "core/FinPrograma.h"
 #include "db/EscriturasAgrupadas.h"
 

@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "bin/Modulo_Bin.h"
+#include "ficherobin/Modulo_Bin.h"
 #include "db/engine/Files.h"
 
 namespace pelmora {

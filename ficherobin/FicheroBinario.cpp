@@ -1,6 +1,6 @@
 // Binary files through POSIX descriptors, with one read window of the file in
 // memory that writes keep up to date.
-#include "bin/FicheroBinario.h"
+#include "ficherobin/FicheroBinario.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
