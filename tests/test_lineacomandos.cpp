@@ -63,6 +63,31 @@ TEST(LineaComandos, PuertoDeLineaDeOrdenes) {
     EXPECT_TRUE(con.terminado());
 }
 
+TEST(LineaComandos, AvanceEnUnaLineaDeErroresQueSeReescribe) {
+    std::ostringstream salida, errores;
+    PantallaLinea con(salida, errores, false, true);
+    con.progreso("Recorriendo «H1.bin»", 0, 400);
+    con.progreso("Recorriendo «H1.bin»", 3, 400);  // still 0 %: nothing new
+    con.progreso("Recorriendo «H1.bin»", 168, 400);
+    con.etiqueta("Label5", "Chequeado Fichero BIN");
+    // A message ends the line first; the next report starts a line of its own.
+    con.mensaje("No existe la tabla NoAsignar", 0, "");
+    con.progreso("Recorriendo «H1.bin»", 400, 400);
+    con.progreso("Fusionando «H1.mdb»", 2, 2);
+    EXPECT_EQ(salida.str(), "Chequeado Fichero BIN\n");
+    EXPECT_EQ(errores.str(),
+              "\rRecorriendo «H1.bin»: 0 %\rRecorriendo «H1.bin»: 42 %\n"
+              "MENSAJE: No existe la tabla NoAsignar\n"
+              "\rRecorriendo «H1.bin»: 100 %\n"
+              "\rFusionando «H1.mdb»: 100 %\n");
+
+    std::ostringstream salidaSin, erroresSin;
+    PantallaLinea sin(salidaSin, erroresSin, false);
+    sin.progreso("Recorriendo «H1.bin»", 200, 400);
+    sin.progreso("Recorriendo «H1.bin»", 400, 400);
+    EXPECT_EQ(salidaSin.str() + erroresSin.str(), "");
+}
+
 TEST(LineaComandos, Opciones) {
     Orden c = leeOrden({"correlate", "--bin", "h/H1.bin", "--particular=h/H1.mdb", "--si"});
     EXPECT_EQ(c.opcion, Opcion::Correlate);
