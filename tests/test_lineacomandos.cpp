@@ -106,6 +106,19 @@ TEST(LineaComandos, Opciones) {
         {"adaptacion", "--general", "/p/G.mdb", "--particular", "/h/H1.mdb", "--bin", "/h/H1.bin"});
     EXPECT_EQ(a.opcion, Opcion::Adaptacion);
 
+    // Progress: by default only on a terminal; the last of the two options decides.
+    const std::vector<std::string> fusion = {"fusion", "--general", "g", "--particular", "p"};
+    auto con = [&](std::vector<std::string> opciones, bool terminal) {
+        opciones.insert(opciones.begin(), fusion.begin(), fusion.end());
+        return leeOrden(opciones, terminal).progreso;
+    };
+    EXPECT_FALSE(con({}, false));
+    EXPECT_TRUE(con({}, true));
+    EXPECT_TRUE(con({"--progreso"}, false));
+    EXPECT_FALSE(con({"--sin-progreso"}, true));
+    EXPECT_FALSE(con({"--progreso", "--sin-progreso"}, false));
+    EXPECT_TRUE(leeOrden({"correlate", "--progreso", "--bin", "b", "--particular", "p"}).progreso);
+
     EXPECT_EQ(errorDeUso({"corre"}), "orden desconocida «corre»");
     EXPECT_EQ(errorDeUso({"correlate", "--bin", "x.bin"}), "falta la opción --particular");
     EXPECT_EQ(errorDeUso({"correlate", "--particular", "x.mdb", "--bin"}),
