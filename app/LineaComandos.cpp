@@ -24,6 +24,9 @@ const Programa kPelmora{
     "  --particular P  BdD Particular de la hoja\n"
     "  --si            responde Sí si no coinciden los nombres del fichero BIN\n"
     "                  y de la BdD Particular (sin --si el proceso no sigue)\n"
+    "  --progreso      muestra el avance del proceso en la salida de errores\n"
+    "                  (por omisión, cuando esa salida es un terminal)\n"
+    "  --sin-progreso  no muestra el avance\n"
     "\n"
     "Salida: 0 proceso terminado, 1 terminado por un error, 2 uso incorrecto,\n"
     "3 detenido sin terminar.\n"};
@@ -54,7 +57,7 @@ std::string absoluta(const std::string& ruta) {
 
 }  // namespace
 
-Orden leeOrden(const std::vector<std::string>& argumentos) {
+Orden leeOrden(const std::vector<std::string>& argumentos, bool errorEsTerminal) {
     const auto& lista = subordenes();
     auto sub = std::find_if(lista.begin(), lista.end(),
                             [&](const Suborden& s) { return argumentos.at(0) == s.nombre; });
@@ -63,6 +66,7 @@ Orden leeOrden(const std::vector<std::string>& argumentos) {
 
     Orden orden;
     orden.opcion = sub->opcion;
+    orden.progreso = errorEsTerminal;
     std::map<std::string, std::string> valores;
     for (size_t i = 1; i < argumentos.size(); ++i) {
         // "--bin B" or "--bin=B"
@@ -73,6 +77,10 @@ Orden leeOrden(const std::vector<std::string>& argumentos) {
         if (conIgual) opcion.resize(igual);
         if (opcion == "--si" && admiteSi && !conIgual) {
             orden.si = true;
+            continue;
+        }
+        if ((opcion == "--progreso" || opcion == "--sin-progreso") && !conIgual) {
+            orden.progreso = opcion == "--progreso";
             continue;
         }
         if (!contiene(sub->obligatorias, opcion) && !contiene(sub->opcionales, opcion))
@@ -96,7 +104,7 @@ Orden leeOrden(const std::vector<std::string>& argumentos) {
 
 int ejecutaOrden(const Orden& orden, const Procesos& procesos, std::ostream& salida,
                  std::ostream& errores) {
-    PantallaLinea pantalla(salida, errores, orden.si);
+    PantallaLinea pantalla(salida, errores, orden.si, orden.progreso);
     Estado estado(pantalla);
     estado.NombreBdDGeneral = orden.general;
     estado.NombreFicheroBin = orden.bin;
@@ -115,9 +123,9 @@ int ejecutaOrden(const Orden& orden, const Procesos& procesos, std::ostream& sal
 }
 
 int lineaComandos(const std::vector<std::string>& argumentos, const Procesos& procesos,
-                  std::ostream& salida, std::ostream& errores) {
+                  std::ostream& salida, std::ostream& errores, bool errorEsTerminal) {
     return ejecutaPrograma(kPelmora, argumentos, salida, errores, [&] {
-        return ejecutaOrden(leeOrden(argumentos), procesos, salida, errores);
+        return ejecutaOrden(leeOrden(argumentos, errorEsTerminal), procesos, salida, errores);
     });
 }
 

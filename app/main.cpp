@@ -1,5 +1,7 @@
 // Entry point: with no arguments the main window opens; a run's name runs it
 // without windows (see LineaComandos.h).
+#include <unistd.h>
+
 #include <iostream>
 #include <string>
 #include <vector>
@@ -10,5 +12,6 @@
 int main(int argc, char** argv) {
     if (argc < 2) return pelmora::abrePrincipal(argc, argv);
     std::vector<std::string> argumentos(argv + 1, argv + argc);
-    return pelmora::lineaComandos(argumentos, pelmora::procesosDisponibles(), std::cout, std::cerr);
+    return pelmora::lineaComandos(argumentos, pelmora::procesosDisponibles(), std::cout, std::cerr,
+                                  isatty(STDERR_FILENO) == 1);
 }

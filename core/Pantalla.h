@@ -1,9 +1,10 @@
 // The one port through which everything below the windows talks to the user:
-// message boxes, the mouse pointer, the run window's labels, the main window's
-// focus and the end of the program. Implemented by the Qt windows, the command
-// line and the scripted port of the tests.
+// message boxes, the mouse pointer, the run window's labels, the progress of a
+// long loop, the main window's focus and the end of the program. Implemented by
+// the Qt windows, the command line and the scripted port of the tests.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace pelmora {
@@ -36,6 +37,10 @@ public:
     virtual void punteroNormal() = 0;
     // Sets a label of the run window in hand (by its name, "Label3") and repaints it.
     virtual void etiqueta(const std::string& nombre, const std::string& texto) = 0;
+    // A long loop has done `hecho` of `total` (at least 1) units of `tarea` ("Recorriendo
+    // «h.bin»"); called at a bounded rate (Avance.h), last with hecho == total. The windows
+    // show nothing new but stay painted; the command line may show a percentage.
+    virtual void progreso(const std::string& tarea, int64_t hecho, int64_t total) = 0;
     // Gives the main window the keyboard focus.
     virtual void enfocaPrincipal() = 0;
     // Ends the program. The scripted port of the tests only records it and returns.

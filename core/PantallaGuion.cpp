@@ -26,6 +26,10 @@ void PantallaGuion::etiqueta(const std::string& nombre, const std::string& texto
     llamadas.push_back("etiqueta|" + nombre + "|" + texto);
 }
 
+void PantallaGuion::progreso(const std::string& tarea, int64_t hecho, int64_t total) {
+    progresos.push_back({tarea, hecho, total});
+}
+
 void PantallaGuion::enfocaPrincipal() { llamadas.push_back("enfoca"); }
 
 void PantallaGuion::terminar() {

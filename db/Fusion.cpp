@@ -1,7 +1,9 @@
 #include "db/Fusion.h"
 
+#include <filesystem>
 #include <optional>
 
+#include "core/Avance.h"
 #include "core/FinPrograma.h"
 #include "db/EscriturasAgrupadas.h"
 #include "db/Lectura.h"
@@ -74,16 +76,25 @@ void FusionaTabla(Estado& estado, const std::string& tabla) {
     grupo.Termina();
 }
 
+std::string TareaFusion(const Estado& estado) {
+    return "Fusionando «" + std::filesystem::path(estado.NombreBdDParticular).filename().string() +
+           "»";
+}
+
 }  // namespace
 
+// Progress goes table by table.
 void FusionaBdD(Estado& estado) {
     const size_t n = estado.CatalogoParticular.size();
+    Avance avance(estado.pantalla, TareaFusion(estado), static_cast<int64_t>(n));
     for (size_t i = 0; i < n; ++i) {
+        avance.anota(static_cast<int64_t>(i));
         estado.NombreTabla = engine::upperCase(estado.CatalogoParticular[i].tablename);
         const std::string& t = estado.NombreTabla;
         if (t == "CATEGORY" || t == "FEATURE" || t == "MAPS" || t == "MSCATALOG") continue;
         FusionaTabla(estado, t);
     }
+    avance.termina();
 }
 
 }  // namespace pelmora

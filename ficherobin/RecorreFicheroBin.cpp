@@ -4,6 +4,7 @@
 #include "ficherobin/RecorreFicheroBin.h"
 
 #include <array>
+#include <filesystem>
 
 #include "ficherobin/BinAdaptado.h"
 #include "ficherobin/Busquedas.h"
@@ -11,6 +12,7 @@
 #include "ficherobin/FicheroBinario.h"
 #include "db/consultas/IndicesRecorrido.h"
 #include "ficherobin/Modulo_Bin.h"
+#include "core/Avance.h"
 #include "core/FinPrograma.h"
 #include "db/EscriturasAgrupadas.h"
 
@@ -29,8 +31,12 @@ class Recorrido {
 
     void Recorre() {
         estado_.pantalla.punteroOcupado();
-        do RecorreElemento();
-        while (quedaElemento(bin_.posicion(), bin_.longitud()));
+        Avance avance(estado_.pantalla, TareaRecorrido(RutaBin_), bin_.longitud());
+        do {
+            RecorreElemento();
+            avance.anota(bin_.posicion());
+        } while (quedaElemento(bin_.posicion(), bin_.longitud()));
+        avance.termina();
         indices_.EscribeMarcas();
         escrituras_.Termina();
         bin_.cierra();
@@ -38,6 +44,10 @@ class Recorrido {
     }
 
   private:
+    static std::string TareaRecorrido(const std::string& RutaBin) {
+        return "Recorriendo «" + std::filesystem::path(RutaBin).filename().string() + "»";
+    }
+
     void RecorreElemento() {
         InicioElemento = bin_.posicion();
         CabeceraElemento Cabecera;

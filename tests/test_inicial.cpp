@@ -1,6 +1,7 @@
 // The main window driven through its real widgets: layout, the enabling and
-// colour of the input rows, the "Examinar ..." buttons, the checks of "Procesar"
-// and the one-instance rule of the run windows.
+// colour of the input rows, the "Examinar ..." buttons, the checks of "Procesar",
+// the one-instance rule of the run windows and a main window that starts nothing
+// while a run goes on.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -13,6 +14,8 @@
 #include <QStyle>
 #include <QTest>
 #include <deque>
+#include <functional>
+#include <utility>
 
 #include "core/PantallaGuion.h"
 #include "ui/Inicial.h"
@@ -33,6 +36,7 @@ struct Banco {
     std::deque<std::string> respuestasDialogo;
     std::vector<std::pair<std::string, std::string>> dialogos;  // title, filter
     std::vector<std::string> corridas;                          // TipoProceso seen by each run
+    std::function<void()> durante;                              // done inside the next run
     std::unique_ptr<Inicial> inicial;
 
     Banco() {
@@ -41,6 +45,7 @@ struct Banco {
             VentanaProceso* enCurso = VentanaProceso::enCurso();
             EXPECT_TRUE(enCurso && enCurso->isVisible());
             EXPECT_EQ(enCurso->findChild<QLabel*>("Label6")->text(), "");
+            if (auto hacer = std::exchange(durante, nullptr)) hacer();
             enCurso->etiqueta("Label6", "hecho");
             return true;
         };
@@ -368,6 +373,31 @@ TEST(Inicial, CadaVentanaDeProcesoUnaVez) {
     b.procesar();
     EXPECT_EQ(b.corridas, (std::vector<std::string>{"CORRELATE", "ADAPTACION", "CORRELATE"}));
     EXPECT_TRUE(b.inicial->ventana(Opcion::Correlate)->isVisible());
+}
+
+TEST(Inicial, DuranteUnProcesoNadaCambiaSusEntradasNiEmpiezaOtro) {
+    Banco b;
+    b.opcion(3);
+    b.elige("Command1", "/proyecto/General.mdb");
+    b.elige("Command2", "/hojas/H123.bin");
+    b.elige("Command3", "/hojas/H123.mdb");
+    b.opcion(1);
+    b.durante = [&b] {
+        b.opcion(2);
+        b.procesar();
+        b.elige("Command3", "/hojas/otra.mdb");
+        EXPECT_EQ(b.estado.TipoProceso, "CORRELATE");
+    };
+    b.procesar();
+    EXPECT_EQ(b.corridas, std::vector<std::string>{"CORRELATE"});
+    EXPECT_EQ(b.inicial->ventana(Opcion::Fusion), nullptr);
+    EXPECT_EQ(b.dialogos.size(), 3u);
+    EXPECT_EQ(b.estado.NombreBdDParticular, "/hojas/H123.mdb");
+    EXPECT_TRUE(b.pantalla.mensajes.empty());
+
+    // Once the run has ended the same buttons work again.
+    b.procesar();
+    EXPECT_EQ(b.corridas, (std::vector<std::string>{"CORRELATE", "FUSION"}));
 }
 
 TEST(Inicial, FiltrosDelDialogoEnFormaQt) {

@@ -63,6 +63,31 @@ TEST(LineaComandos, PuertoDeLineaDeOrdenes) {
     EXPECT_TRUE(con.terminado());
 }
 
+TEST(LineaComandos, AvanceEnUnaLineaDeErroresQueSeReescribe) {
+    std::ostringstream salida, errores;
+    PantallaLinea con(salida, errores, false, true);
+    con.progreso("Recorriendo «H1.bin»", 0, 400);
+    con.progreso("Recorriendo «H1.bin»", 3, 400);  // still 0 %: nothing new
+    con.progreso("Recorriendo «H1.bin»", 168, 400);
+    con.etiqueta("Label5", "Chequeado Fichero BIN");
+    // A message ends the line first; the next report starts a line of its own.
+    con.mensaje("No existe la tabla NoAsignar", 0, "");
+    con.progreso("Recorriendo «H1.bin»", 400, 400);
+    con.progreso("Fusionando «H1.mdb»", 2, 2);
+    EXPECT_EQ(salida.str(), "Chequeado Fichero BIN\n");
+    EXPECT_EQ(errores.str(),
+              "\rRecorriendo «H1.bin»: 0 %\rRecorriendo «H1.bin»: 42 %\n"
+              "MENSAJE: No existe la tabla NoAsignar\n"
+              "\rRecorriendo «H1.bin»: 100 %\n"
+              "\rFusionando «H1.mdb»: 100 %\n");
+
+    std::ostringstream salidaSin, erroresSin;
+    PantallaLinea sin(salidaSin, erroresSin, false);
+    sin.progreso("Recorriendo «H1.bin»", 200, 400);
+    sin.progreso("Recorriendo «H1.bin»", 400, 400);
+    EXPECT_EQ(salidaSin.str() + erroresSin.str(), "");
+}
+
 TEST(LineaComandos, Opciones) {
     Orden c = leeOrden({"correlate", "--bin", "h/H1.bin", "--particular=h/H1.mdb", "--si"});
     EXPECT_EQ(c.opcion, Opcion::Correlate);
@@ -80,6 +105,19 @@ TEST(LineaComandos, Opciones) {
     Orden a = leeOrden(
         {"adaptacion", "--general", "/p/G.mdb", "--particular", "/h/H1.mdb", "--bin", "/h/H1.bin"});
     EXPECT_EQ(a.opcion, Opcion::Adaptacion);
+
+    // Progress: by default only on a terminal; the last of the two options decides.
+    const std::vector<std::string> fusion = {"fusion", "--general", "g", "--particular", "p"};
+    auto con = [&](std::vector<std::string> opciones, bool terminal) {
+        opciones.insert(opciones.begin(), fusion.begin(), fusion.end());
+        return leeOrden(opciones, terminal).progreso;
+    };
+    EXPECT_FALSE(con({}, false));
+    EXPECT_TRUE(con({}, true));
+    EXPECT_TRUE(con({"--progreso"}, false));
+    EXPECT_FALSE(con({"--sin-progreso"}, true));
+    EXPECT_FALSE(con({"--progreso", "--sin-progreso"}, false));
+    EXPECT_TRUE(leeOrden({"correlate", "--progreso", "--bin", "b", "--particular", "p"}).progreso);
 
     EXPECT_EQ(errorDeUso({"corre"}), "orden desconocida «corre»");
     EXPECT_EQ(errorDeUso({"correlate", "--bin", "x.bin"}), "falta la opción --particular");

@@ -1,6 +1,7 @@
 // The run windows: their captions and labels, a load step that shows the window
-// before its run, labels repainted as the run sets them through the Qt port, and
-// a fatal ending shown before the program is ended.
+// before its run, labels repainted as the run sets them through the Qt port, a
+// window that keeps painting through a long loop and cannot be closed meanwhile,
+// and a fatal ending shown before the program is ended.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -112,6 +113,13 @@ TEST(VentanasProceso, LaCargaCorreElProcesoEnPantalla) {
         // Set and painted before the run goes on.
         EXPECT_EQ(label1->text(), "Encontrada Tabla : MsCatalog");
         EXPECT_GE(pinturas.cuenta, 1);
+        // A long loop's progress lets pending paints through, and nothing else changes.
+        const int pintadas = pinturas.cuenta;
+        label1->update();
+        e.pantalla.progreso("Recorriendo «H1.bin»", 1, 2);
+        EXPECT_GT(pinturas.cuenta, pintadas);
+        EXPECT_EQ(label1->text(), "Encontrada Tabla : MsCatalog");
+        EXPECT_FALSE(ventana->close());
         e.pantalla.punteroNormal();
         e.pantalla.etiqueta("Label13",
                             "Encontrado más de una correspondencia entre el gráfico y el "

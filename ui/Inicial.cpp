@@ -131,7 +131,10 @@ void Inicial::ponFila(const Fila& fila, bool enUso) {
 
 // A cancelled dialog leaves the earlier choice in place, so the variable and its
 // box always agree.
+// While a run goes on (its window lets paints through, and a click may slip in
+// with them), the buttons that would change its inputs or start another run do nothing.
 void Inicial::examina(Fila& fila) {
+    if (VentanaProceso::enCurso()) return;
     std::string elegido = SeleccionaFichero(fila.titulo, fila.filtro);
     if (elegido.empty()) return;
     estado_.*fila.variable = elegido;
@@ -149,6 +152,7 @@ Opcion Inicial::opcionSeleccionada() const {
 }
 
 void Inicial::Command4_Click() {
+    if (VentanaProceso::enCurso()) return;
     Opcion opcion = opcionSeleccionada();
     if (PreparaProceso(opcion, estado_)) abreVentana(opcion);
 }

@@ -100,7 +100,7 @@ void PantallaQt::punteroOcupado() {
     if (ocupado_) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ocupado_ = true;
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    atiendePantalla();
 }
 
 void PantallaQt::punteroNormal() {
@@ -113,6 +113,11 @@ void PantallaQt::etiqueta(const std::string& nombre, const std::string& texto) {
     VentanaProceso* ventana = VentanaProceso::enCurso();
     if (!ventana) throw std::logic_error("No hay ventana de proceso para la etiqueta " + nombre);
     ventana->etiqueta(nombre, texto);
+}
+
+// The windows show no percentage; they only keep painting while the loop goes on.
+void PantallaQt::progreso(const std::string&, int64_t, int64_t) {
+    atiendePantalla();
 }
 
 void PantallaQt::enfocaPrincipal() {

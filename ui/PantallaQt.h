@@ -1,6 +1,7 @@
 // The UI port on Qt widgets: modal message boxes shaped by their style number,
-// the application-wide busy pointer, the labels of the run window in hand, the
-// main window's focus and the end of the program.
+// the application-wide busy pointer, the labels of the run window in hand, a
+// long loop's progress as a chance to repaint, the main window's focus and the
+// end of the program.
 #pragma once
 
 #include <QPointer>
@@ -36,6 +37,7 @@ class PantallaQt : public Pantalla {
     void punteroOcupado() override;
     void punteroNormal() override;
     void etiqueta(const std::string& nombre, const std::string& texto) override;
+    void progreso(const std::string& tarea, int64_t hecho, int64_t total) override;
     void enfocaPrincipal() override;
     void terminar() override;
 

@@ -18,13 +18,11 @@ namespace {
 // The client area of every window of the program, 14055 x 4995 twips.
 constexpr QRect kArea = twips(0, 0, 14055, 4995);
 
-// While the run holds the event loop, only drawing and window-system events are
-// handled: clicks and keys wait until the run has ended.
+}  // namespace
+
 void atiendePantalla() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
-
-}  // namespace
 
 VentanaProceso::VentanaProceso(Estado& estado, Proceso proceso, const char* nombre,
                                const char* titulo, const std::vector<EtiquetaProceso>& etiquetas)

@@ -13,6 +13,10 @@
 
 namespace pelmora {
 
+// While a run holds the event loop, handles only drawing and window-system events:
+// clicks and keys wait until the run has ended.
+void atiendePantalla();
+
 // One label of a run window: its name and position in twips.
 struct EtiquetaProceso {
     const char* nombre;
