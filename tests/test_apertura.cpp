@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "db/engine/Database.h"
-#include "db/engine/Error.h"
+#include "tests/support/Fallo.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/Tuberia.h"
 
@@ -18,12 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string errorOf(const std::string& path) {
-    try {
-        openDatabase(path);
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "";
+    return pelmora::prueba::errorOf([&] { openDatabase(path); });
 }
 
 TEST(Apertura, LoQueNoEsUnFicheroNormalSeRechazaSinAbrirlo) {

@@ -52,11 +52,6 @@ std::string protectedCopy(const pelmora::prueba::TempDir& dir, const std::u16str
     return path;
 }
 
-void expectMentions(const std::string& message, std::initializer_list<std::string> words) {
-    EXPECT_FALSE(message.empty());
-    for (const std::string& w : words) EXPECT_NE(message.find(w), std::string::npos) << message;
-}
-
 bool haveFixtures() {
     return fs::exists(fixture("testV2000.mdb"));
 }

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 
 #include "db/engine/Database.h"
@@ -82,50 +83,43 @@ TEST(JetDamage, EachDamageGivesAClearError) {
     if (!fs::exists(fixture("testV2000.mdb")))
         GTEST_SKIP() << "Faltan las bases de datos de prueba";
     const uint32_t jet4 = 4096, jet3 = 2048;
-    {
-        Damaged d("testV2000.mdb", "truncado.mdb");
-        d.truncate(5000);
-        expectClearError(d.path(), "truncado");
-    }
-    {
-        Damaged d("indexTestV2000.mdb", "cortado.mdb");
-        d.truncate(fs::file_size(d.path()) / 2);
-        expectClearError(d.path(), "más allá del final del fichero");
-    }
-    {  // the catalog's definition page is not a definition
-        Damaged d("testV1997.mdb", "tipo.mdb");
-        d.write(2 * jet3, {0x01});
-        expectClearError(d.path(), "definición de tabla");
-    }
-    {  // a table's definition continues on itself
-        Damaged d("testV2000.mdb", "ciclo.mdb");
-        const uint32_t page = definitionPage(d.path(), "Table1");
-        d.write32(uint64_t(page) * jet4 + 4, page);
-        expectClearError(d.path(), "ciclo");
-    }
-    {  // a table's usage map points past the end of the file
-        Damaged d("testV2000.mdb", "lejos.mdb");
-        const uint32_t page = definitionPage(d.path(), "Table2");
-        d.write32(uint64_t(page) * jet4 + 55, 0x7FFFFF00);
-        expectClearError(d.path(), "más allá del final del fichero");
-    }
-    {  // an absurd column count
-        Damaged d("testV1997.mdb", "columnas.mdb");
-        const uint32_t page = definitionPage(d.path(), "Table1");
-        d.write(uint64_t(page) * jet3 + 25, {0xFF, 0xFF});
-        expectClearError(d.path(), "columnas");
-    }
-    {  // the catalog's first row runs past its page
-        Damaged d("testV2000.mdb", "fila.mdb");
-        pelmora::engine::jet::JetFile jet(d.path());
-        const uint32_t first = jet.catalog().tables().front().row.page;
-        d.write(uint64_t(first) * jet4 + 14, {0xF0, 0x1F});
-        expectClearError(d.path(), "fuera de la zona de datos");
-    }
-    {  // a file that only says it is an Access file
-        Damaged d("testV2000.mdb", "cabecera.mdb");
-        d.truncate(200);
-        expectClearError(d.path(), "dañada");
+    struct Case {
+        const char *fixture, *copy, *mentions;
+        std::function<void(Damaged&)> damage;
+    };
+    const std::vector<Case> cases = {
+        {"testV2000.mdb", "truncado.mdb", "truncado", [](Damaged& d) { d.truncate(5000); }},
+        {"indexTestV2000.mdb", "cortado.mdb", "más allá del final del fichero",
+         [](Damaged& d) { d.truncate(fs::file_size(d.path()) / 2); }},
+        // the catalog's definition page is not a definition
+        {"testV1997.mdb", "tipo.mdb", "definición de tabla",
+         [&](Damaged& d) { d.write(2 * jet3, {0x01}); }},
+        // a table's definition continues on itself
+        {"testV2000.mdb", "ciclo.mdb", "ciclo", [&](Damaged& d) {
+             const uint32_t page = definitionPage(d.path(), "Table1");
+             d.write32(uint64_t(page) * jet4 + 4, page);
+         }},
+        // a table's usage map points past the end of the file
+        {"testV2000.mdb", "lejos.mdb", "más allá del final del fichero", [&](Damaged& d) {
+             d.write32(uint64_t(definitionPage(d.path(), "Table2")) * jet4 + 55, 0x7FFFFF00);
+         }},
+        // an absurd column count
+        {"testV1997.mdb", "columnas.mdb", "columnas", [&](Damaged& d) {
+             d.write(uint64_t(definitionPage(d.path(), "Table1")) * jet3 + 25, {0xFF, 0xFF});
+         }},
+        // the catalog's first row runs past its page
+        {"testV2000.mdb", "fila.mdb", "fuera de la zona de datos", [&](Damaged& d) {
+             pelmora::engine::jet::JetFile jet(d.path());
+             d.write(uint64_t(jet.catalog().tables().front().row.page) * jet4 + 14, {0xF0, 0x1F});
+         }},
+        // a file that only says it is an Access file
+        {"testV2000.mdb", "cabecera.mdb", "dañada", [](Damaged& d) { d.truncate(200); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.copy);
+        Damaged d(c.fixture, c.copy);
+        c.damage(d);
+        expectClearError(d.path(), c.mentions);
     }
 }
 

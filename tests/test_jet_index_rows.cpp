@@ -1,28 +1,18 @@
 // Rows written through the Jet backend into Access files with indexes: every
 // index stays exact (the check re-derives every entry from its row), the rows
-// read back the same through mdbtools and mdb-reader, a key that would repeat
-// or a foreign key without its parent row is refused with the file left as it
-// was, and tens of thousands of accented text keys added in random order grow
-// a tree of several levels. (Debian's mdbtools is built without the library its
+// read back the same through mdbtools and mdb-reader, and tens of thousands of
+// accented text keys added in random order grow a tree of several levels. (Debian's mdbtools is built without the library its
 // index reading needs, so its use_index option reads by scanning there.)
 #include <gtest/gtest.h>
 
-#include <QJsonObject>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 
 #include "db/engine/Database.h"
-#include "db/engine/Error.h"
 #include "db/engine/jet/IndexPages.h"
 #include "db/engine/jet/JetFile.h"
-#include "support/jet_oracles.h"
+#include "support/jet_compare.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/Fallo.h"
-
-using pelmora::prueba::contents;
-using pelmora::prueba::errorOf;
 
 using namespace pelmora::engine;
 using namespace pelmora::test;
@@ -30,49 +20,6 @@ namespace fs = std::filesystem;
 namespace jet = pelmora::engine::jet;
 
 namespace {
-
-std::string copied(const pelmora::prueba::TempDir& dir, const std::string& name) {
-    return dir.writableCopy(fixture(name), name);
-}
-
-std::vector<std::string> problemsOf(const std::string& path) {
-    return openDatabase(path)->verify();
-}
-
-// The engine's rows of a table in the oracles' plain form.
-std::vector<QJsonObject> engineRows(const std::string& path, const std::string& table) {
-    auto db = openDatabase(path);
-    const TableSchema schema = db->schema(table);
-    std::vector<QJsonObject> rows;
-    auto cursor = db->select(Query{table, {}, {}});
-    while (cursor->next()) {
-        QJsonObject row;
-        for (size_t i = 0; i < schema.columns.size(); ++i) {
-            const Value v = cursor->value(static_cast<int>(i));
-            if (!v.isNull()) row[QString::fromStdString(schema.columns[i].name)] = plain(v);
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-// The same rows read by mdbtools (mdb-json) and by mdb-reader, when they are installed.
-void expectOraclesAgree(const std::string& path, const std::string& table) {
-    const auto ours = engineRows(path, table);
-    const auto mdbtools = mdbtoolsRows(path, table);
-    EXPECT_EQ(mdbtools.size(), ours.size()) << "mdb-json: " << table;
-    for (size_t i = 0; i < std::min(ours.size(), mdbtools.size()); ++i)
-        for (auto it = ours[i].begin(); it != ours[i].end(); ++it)
-            if (it.value().isString()) {
-                ASSERT_EQ(mdbtools[i][it.key()].toString(), it.value().toString())
-                    << table << " fila " << i;
-            }
-    const auto dump = mdbReaderDump({path});
-    if (dump.empty()) return;
-    const auto& read = dump.at(path).at(table);
-    EXPECT_TRUE(read.error.empty()) << read.error;
-    EXPECT_EQ(read.rows.size(), ours.size()) << "mdb-reader: " << table;
-}
 
 std::string accentedWord(std::mt19937& random, size_t length) {
     static const char* parts[] = {"ca", "ñu", "mi", "ón", "Á", "to", "pe", "ré", "güe", "lla",
@@ -98,7 +45,7 @@ TEST(JetIndexRows, InsertsAndKeyUpdatesKeepEveryIndexExact) {
         GTEST_SKIP() << "Faltan las bases de datos de prueba";
     pelmora::prueba::TempDir dir;
     // Table1: id (primary key), otherfk1 -> Table2.id, otherfk2 -> Table3.id, data, otherfk3.
-    const std::string related = copied(dir, "indexTestV2000.mdb");
+    const std::string related = fixtureCopy(dir, "indexTestV2000.mdb");
     {
         auto db = openDatabase(related);
         for (int32_t id = 100; id < 400; ++id)
@@ -119,12 +66,12 @@ TEST(JetIndexRows, InsertsAndKeyUpdatesKeepEveryIndexExact) {
             db->update("Table1", ids[i], row);
         }
     }
-    for (const auto& p : problemsOf(related)) ADD_FAILURE() << p;
-    expectOraclesAgree(related, "Table1");
-    expectOraclesAgree(related, "Table2");
+    expectSound(related);
+    expectReadersAgree(related, "Table1");
+    expectReadersAgree(related, "Table2");
 
     // Many single-column indexes: text, date, long.
-    const std::string users = copied(dir, "fixedTextTestV2000.mdb");
+    const std::string users = fixtureCopy(dir, "fixedTextTestV2000.mdb");
     {
         auto db = openDatabase(users);
         const TableSchema schema = db->schema("users");
@@ -150,36 +97,8 @@ TEST(JetIndexRows, InsertsAndKeyUpdatesKeepEveryIndexExact) {
             db->insert("users", row);
         }
     }
-    for (const auto& p : problemsOf(users)) ADD_FAILURE() << p;
-    expectOraclesAgree(users, "users");
-}
-
-TEST(JetIndexRows, ARefusedRowLeavesTheFileAsItWas) {
-    if (!fs::exists(fixture("indexTestV2000.mdb")))
-        GTEST_SKIP() << "Faltan las bases de datos de prueba";
-    pelmora::prueba::TempDir dir;
-    const std::string path = copied(dir, "indexTestV2000.mdb");
-    std::string before;
-    {
-        auto db = openDatabase(path);
-        db->insert("Table1", {Value::longInt(500), Value::longInt(1), Value::longInt(11),
-                                        Value::text("primero"), Value::longInt(0)});
-        before = contents(path);
-        std::string why = errorOf([&] {
-            db->insert("Table1",
-                                 {Value::longInt(500), Value::longInt(1), Value::longInt(11),
-                                  Value::text("repetido"), Value::longInt(0)});
-        });
-        EXPECT_NE(why.find("ya existe"), std::string::npos) << why;
-        why = errorOf([&] {
-            db->insert("Table1",
-                                 {Value::longInt(501), Value::longInt(999), Value::longInt(11),
-                                  Value::text("huérfano"), Value::longInt(0)});
-        });
-        EXPECT_NE(why.find("no existe en la tabla relacionada"), std::string::npos) << why;
-        EXPECT_EQ(contents(path), before) << "un registro rechazado no escribe nada";
-    }
-    for (const auto& p : problemsOf(path)) ADD_FAILURE() << p;
+    expectSound(users);
+    expectReadersAgree(users, "users");
 }
 
 TEST(JetIndexRows, TensOfThousandsOfAccentedKeysInRandomOrder) {
@@ -187,7 +106,7 @@ TEST(JetIndexRows, TensOfThousandsOfAccentedKeysInRandomOrder) {
         GTEST_SKIP() << "Faltan las bases de datos de prueba";
     pelmora::prueba::TempDir dir;
     // Table1: col1 and col2, text of 255 characters; col1 indexed.
-    const std::string path = copied(dir, "bigIndexTestV2000.mdb");
+    const std::string path = fixtureCopy(dir, "bigIndexTestV2000.mdb");
     std::mt19937 random(11);
     constexpr int kRows = 30000;
     {
@@ -197,7 +116,7 @@ TEST(JetIndexRows, TensOfThousandsOfAccentedKeysInRandomOrder) {
             db->insert("Table1", {Value::text(key), Value::text(std::to_string(n))});
         }
     }
-    for (const auto& p : problemsOf(path)) ADD_FAILURE() << p;
+    expectSound(path);
     // Several levels: the root's first children are nodes too.
     jet::JetFile file(path);
     const auto table = file.table("Table1");

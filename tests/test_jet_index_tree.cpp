@@ -134,6 +134,34 @@ std::vector<std::string> readBack(const MemoryStore& store, const RealIndex& ind
     return entries;
 }
 
+std::string keyOf(const std::string& entry) {
+    return entry.substr(0, entry.size() - 4);
+}
+
+uint32_t placeOf(const std::string& entry) {
+    uint32_t place = 0;
+    for (size_t i = entry.size() - 4; i < entry.size(); ++i)
+        place = place << 8 | static_cast<uint8_t>(entry[i]);
+    return place;
+}
+
+// An empty tree in memory, with a folder to save it in for the reader.
+struct EmptyTree {
+    pelmora::prueba::TempDir dir;
+    MemoryStore store{kJet4};
+    RealIndex index = emptyIndex(store);
+    IndexTree tree{store, index, kTable, "índice"};
+
+    // The tree read back holds exactly `expected` (sorted), soundly; its shape.
+    TreeShape expect(const std::vector<std::string>& expected) {
+        std::vector<std::string> problems;
+        TreeShape shape;
+        EXPECT_EQ(readBack(store, index, dir.root().string(), problems, shape), expected);
+        for (const auto& p : problems) ADD_FAILURE() << p;
+        return shape;
+    }
+};
+
 }  // namespace
 
 TEST(JetIndexTree, AccessPagesEncodeToTheSameBytes) {
@@ -187,11 +215,7 @@ TEST(JetIndexTree, AccessPagesEncodeToTheSameBytes) {
 }
 
 TEST(JetIndexTree, RandomAccentedKeysGrowAndShrinkASoundTree) {
-    pelmora::prueba::TempDir dir;
-    MemoryStore store(kJet4);
-    RealIndex index = emptyIndex(store);
-    IndexTree tree(store, index, kTable, "índice de prueba");
-
+    EmptyTree t;
     std::mt19937 random(20261207);
     std::vector<std::string> inserted;
     std::set<std::string> words;
@@ -199,68 +223,49 @@ TEST(JetIndexTree, RandomAccentedKeysGrowAndShrinkASoundTree) {
         std::string word = randomWord(random);
         words.insert(word);
         inserted.push_back(entryFor(word, row));
-        tree.insert(inserted.back());
-        tree.commit();
+        t.tree.insert(inserted.back());
+        t.tree.commit();
     }
-    std::vector<std::string> problems;
-    TreeShape shape;
-    auto entries = readBack(store, index, dir.root().string(), problems, shape);
-    for (const auto& p : problems) ADD_FAILURE() << p;
     std::vector<std::string> expected = inserted;
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(entries, expected);
+    const TreeShape shape = t.expect(expected);
     EXPECT_GE(shape.depth, 3u) << "el árbol debe tener varios niveles";
     EXPECT_GT(shape.pages, 100u);
 
     // Lookups by key: a word present, with and without its own row excluded; one absent.
-    const std::string some = *words.begin();
-    std::string key = "\x7F";
-    appendGeneralText(some, true, key);
-    EXPECT_TRUE(tree.containsKey(key));
-    std::string absent = "\x7F";
-    appendGeneralText("palabra que no está", true, absent);
-    EXPECT_FALSE(tree.containsKey(absent));
+    const std::string key = keyOf(entryFor(*words.begin(), 0));
+    EXPECT_TRUE(t.tree.containsKey(key));
+    EXPECT_FALSE(t.tree.containsKey(keyOf(entryFor("palabra que no está", 0))));
     size_t rowsWithKey = 0;
     uint32_t onlyRow = 0;
     for (const auto& e : inserted)
-        if (e.compare(0, key.size(), key) == 0 && e.size() == key.size() + 4) {
+        if (keyOf(e) == key) {
             ++rowsWithKey;
-            onlyRow = static_cast<uint32_t>(static_cast<uint8_t>(e[e.size() - 4])) << 24 |
-                      static_cast<uint8_t>(e[e.size() - 3]) << 16 |
-                      static_cast<uint8_t>(e[e.size() - 2]) << 8 | static_cast<uint8_t>(e.back());
+            onlyRow = placeOf(e);
         }
     if (rowsWithKey == 1) {
-        EXPECT_FALSE(tree.containsKey(key, onlyRow));
+        EXPECT_FALSE(t.tree.containsKey(key, onlyRow));
     }
 
     // Half of the entries leave in random order, then the rest: pages go back as they empty.
     std::shuffle(inserted.begin(), inserted.end(), random);
     const size_t half = inserted.size() / 2;
     for (size_t i = 0; i < half; ++i) {
-        ASSERT_TRUE(tree.remove(inserted[i]));
-        tree.commit();
+        ASSERT_TRUE(t.tree.remove(inserted[i]));
+        t.tree.commit();
     }
-    EXPECT_FALSE(tree.remove(inserted.front()));
-    problems.clear();
-    entries = readBack(store, index, dir.root().string(), problems, shape);
-    for (const auto& p : problems) ADD_FAILURE() << p;
+    EXPECT_FALSE(t.tree.remove(inserted.front()));
     expected.assign(inserted.begin() + static_cast<long>(half), inserted.end());
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(entries, expected);
-    for (size_t i = half; i < inserted.size(); ++i) ASSERT_TRUE(tree.remove(inserted[i]));
-    tree.commit();
-    problems.clear();
-    entries = readBack(store, index, dir.root().string(), problems, shape);
-    EXPECT_TRUE(entries.empty());
-    EXPECT_TRUE(problems.empty());
-    EXPECT_TRUE(store.owned.empty()) << store.owned.size() << " páginas no se devolvieron";
+    t.expect(expected);
+    for (size_t i = half; i < inserted.size(); ++i) ASSERT_TRUE(t.tree.remove(inserted[i]));
+    t.tree.commit();
+    t.expect({});
+    EXPECT_TRUE(t.store.owned.empty()) << t.store.owned.size() << " páginas no se devolvieron";
 }
 
 TEST(JetIndexTree, EntriesAddedInOrderFillTheirPages) {
-    pelmora::prueba::TempDir dir;
-    MemoryStore store(kJet4);
-    RealIndex index = emptyIndex(store);
-    IndexTree tree(store, index, kTable, "índice");
+    EmptyTree t;
     std::vector<std::string> inserted;
     for (uint32_t row = 0; row < 20000; ++row) {
         std::string entry = "\x7F";
@@ -269,15 +274,11 @@ TEST(JetIndexTree, EntriesAddedInOrderFillTheirPages) {
         entry += std::string{0, static_cast<char>(row >> 16), static_cast<char>(row >> 8),
                              static_cast<char>(row)};
         inserted.push_back(entry);
-        tree.insert(entry);
+        t.tree.insert(entry);
     }
-    tree.commit();
-    std::vector<std::string> problems;
-    TreeShape shape;
-    EXPECT_EQ(readBack(store, index, dir.root().string(), problems, shape), inserted);
-    EXPECT_TRUE(problems.empty());
+    t.tree.commit();
     // Sequential keys leave every leaf but the last nearly full.
-    EXPECT_LT(shape.pages, 20000u / 500u);
+    EXPECT_LT(t.expect(inserted).pages, 20000u / 500u);
 }
 
 namespace {
@@ -301,27 +302,6 @@ std::vector<std::string> repeatedKeys(uint32_t count, std::mt19937& random) {
     return entries;
 }
 
-std::string keyOf(const std::string& entry) {
-    return entry.substr(0, entry.size() - 4);
-}
-
-uint32_t placeOf(const std::string& entry) {
-    uint32_t place = 0;
-    for (size_t i = entry.size() - 4; i < entry.size(); ++i)
-        place = place << 8 | static_cast<uint8_t>(entry[i]);
-    return place;
-}
-
-// The tree read back holds exactly `expected` (sorted), soundly; its shape.
-TreeShape expectTree(const MemoryStore& store, const RealIndex& index, const std::string& dir,
-                     const std::vector<std::string>& expected) {
-    std::vector<std::string> problems;
-    TreeShape shape;
-    EXPECT_EQ(readBack(store, index, dir, problems, shape), expected);
-    for (const auto& p : problems) ADD_FAILURE() << p;
-    return shape;
-}
-
 }  // namespace
 
 // Keys that repeat hundreds of times, added in ascending, descending and random
@@ -329,7 +309,6 @@ TreeShape expectTree(const MemoryStore& store, const RealIndex& index, const std
 // at every level, and every entry stays in order of key, then row. Lookups and
 // removals then find the entries that splits moved to other pages.
 TEST(JetIndexTree, RepeatedKeysInAnyOrderGrowATreeOfSeveralLevels) {
-    pelmora::prueba::TempDir dir;
     std::mt19937 random(77);
     const std::vector<std::string> sorted = repeatedKeys(30000, random);
     for (const std::string order : {"ascendente", "descendente", "aleatorio"}) {
@@ -337,13 +316,10 @@ TEST(JetIndexTree, RepeatedKeysInAnyOrderGrowATreeOfSeveralLevels) {
         std::vector<std::string> entries = sorted;
         if (order == "descendente") std::reverse(entries.begin(), entries.end());
         if (order == "aleatorio") std::shuffle(entries.begin(), entries.end(), random);
-        MemoryStore store(kJet4);
-        RealIndex index = emptyIndex(store);
-        IndexTree tree(store, index, kTable, "índice");
-        for (const auto& e : entries) tree.insert(e);
-        tree.commit();
-        const TreeShape shape = expectTree(store, index, dir.root().string(), sorted);
-        EXPECT_GE(shape.depth, 3u);
+        EmptyTree t;
+        for (const auto& e : entries) t.tree.insert(e);
+        t.tree.commit();
+        EXPECT_GE(t.expect(sorted).depth, 3u);
 
         // The first key's entries but its last leave, then a random third of the others.
         const std::string key = keyOf(sorted.front());
@@ -355,40 +331,37 @@ TEST(JetIndexTree, RepeatedKeysInAnyOrderGrowATreeOfSeveralLevels) {
         const size_t third = kept.size() / 3;
         gone.insert(gone.end(), kept.end() - static_cast<long>(third), kept.end());
         kept.resize(kept.size() - third);
-        for (const auto& e : gone) ASSERT_TRUE(tree.remove(e));
-        tree.commit();
-        EXPECT_TRUE(tree.containsKey(key));
-        EXPECT_FALSE(tree.containsKey(key, placeOf(kept.front())));
+        for (const auto& e : gone) ASSERT_TRUE(t.tree.remove(e));
+        t.tree.commit();
+        EXPECT_TRUE(t.tree.containsKey(key));
+        EXPECT_FALSE(t.tree.containsKey(key, placeOf(kept.front())));
         std::sort(kept.begin(), kept.end());
         // A key of many rows is found past the first of them.
         const std::string last = keyOf(kept.back());
         const auto first = std::find_if(kept.begin(), kept.end(),
                                         [&](const std::string& e) { return keyOf(e) == last; });
-        EXPECT_TRUE(tree.containsKey(last, placeOf(*first)));
-        expectTree(store, index, dir.root().string(), kept);
+        EXPECT_TRUE(t.tree.containsKey(last, placeOf(*first)));
+        t.expect(kept);
     }
 }
 
 // Pages full of one key take a smaller key, Null, a larger key and the same key.
 TEST(JetIndexTree, PagesFullOfOneKeyTakeAnyOtherKey) {
-    pelmora::prueba::TempDir dir;
-    MemoryStore store(kJet4);
-    RealIndex index = emptyIndex(store);
-    IndexTree tree(store, index, kTable, "índice");
+    EmptyTree t;
     std::vector<std::string> entries;
     for (uint32_t row = 0; row < 5000; ++row) entries.push_back(entryFor("misma clave", row));
-    for (const auto& e : entries) tree.insert(e);
-    tree.commit();
+    for (const auto& e : entries) t.tree.insert(e);
+    t.tree.commit();
     const std::string null(1, '\0');
     for (const auto& e : {entryFor("a", 9000), null + placeFor(9001), entryFor("zz", 9002),
                           entryFor("misma clave", 9003)}) {
         entries.push_back(e);
-        tree.insert(e);
-        tree.commit();
+        t.tree.insert(e);
+        t.tree.commit();
     }
     std::sort(entries.begin(), entries.end());
-    expectTree(store, index, dir.root().string(), entries);
-    EXPECT_TRUE(tree.containsKey(null));
+    t.expect(entries);
+    EXPECT_TRUE(t.tree.containsKey(null));
 }
 
 // Rows whose yes/no key turns from false to true one after another, in row order:
@@ -396,24 +369,21 @@ TEST(JetIndexTree, PagesFullOfOneKeyTakeAnyOtherKey) {
 // of a leaf full of false. The true entries fill pages instead of splitting one
 // page per row.
 TEST(JetIndexTree, KeysMarkedOneAfterAnotherFillPages) {
-    pelmora::prueba::TempDir dir;
-    MemoryStore store(kJet4);
-    RealIndex index = emptyIndex(store);
-    IndexTree tree(store, index, kTable, "índice");
+    EmptyTree t;
     const std::string no = "\x7F\xFF", yes = std::string("\x7F") + '\0';
     std::vector<std::string> entries;
     for (uint32_t row = 0; row < 3000; ++row) entries.push_back(no + placeFor(row));
-    for (const auto& e : entries) tree.insert(e);
-    tree.commit();
-    const size_t before = expectTree(store, index, dir.root().string(), entries).pages;
+    for (const auto& e : entries) t.tree.insert(e);
+    t.tree.commit();
+    const size_t before = t.expect(entries).pages;
     entries.clear();
     for (uint32_t row = 0; row < 3000; ++row) {
-        ASSERT_TRUE(tree.remove(no + placeFor(row)));
-        tree.insert(yes + placeFor(row));
-        tree.commit();
+        ASSERT_TRUE(t.tree.remove(no + placeFor(row)));
+        t.tree.insert(yes + placeFor(row));
+        t.tree.commit();
         entries.push_back(yes + placeFor(row));
     }
-    EXPECT_LE(expectTree(store, index, dir.root().string(), entries).pages, before + 2);
+    EXPECT_LE(t.expect(entries).pages, before + 2);
 }
 
 // Long keys that share 600 bytes take little room on a node (its entries store
@@ -422,10 +392,7 @@ TEST(JetIndexTree, KeysMarkedOneAfterAnotherFillPages) {
 // key, its entries share nothing any more and outgrow the page: the removal
 // splits the node. The tree stays exact after every removal.
 TEST(JetIndexTree, ANodeThatLosesItsSharedPrefixOnARemovalSplits) {
-    pelmora::prueba::TempDir dir;
-    MemoryStore store(kJet4);
-    RealIndex index = emptyIndex(store);
-    IndexTree tree(store, index, kTable, "índice");
+    EmptyTree t;
     std::mt19937 random(5);
     const std::string shared(600, 'm');
     std::vector<std::string> entries{entryFor("a", 0)};
@@ -435,13 +402,13 @@ TEST(JetIndexTree, ANodeThatLosesItsSharedPrefixOnARemovalSplits) {
         entries.push_back(key + placeFor(row));
     }
     std::sort(entries.begin() + 1, entries.end());
-    for (const auto& e : entries) tree.insert(e);
-    tree.commit();
-    EXPECT_GE(expectTree(store, index, dir.root().string(), entries).depth, 2u);
+    for (const auto& e : entries) t.tree.insert(e);
+    t.tree.commit();
+    EXPECT_GE(t.expect(entries).depth, 2u);
     while (entries.size() > 1) {
-        ASSERT_TRUE(tree.remove(entries[1]));
-        tree.commit();
+        ASSERT_TRUE(t.tree.remove(entries[1]));
+        t.tree.commit();
         entries.erase(entries.begin() + 1);
-        expectTree(store, index, dir.root().string(), entries);
+        t.expect(entries);
     }
 }

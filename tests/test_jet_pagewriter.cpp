@@ -16,18 +16,16 @@
 #include "db/engine/jet/PageWriter.h"
 #include "db/engine/jet/UsageMap.h"
 #include "support/jet_oracles.h"
+#include "tests/support/Fallo.h"
 #include "tests/support/TempDir.h"
 
+using pelmora::prueba::errorOf;
 using namespace pelmora::engine;
 using namespace pelmora::engine::jet;
 using namespace pelmora::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string copyOf(const pelmora::prueba::TempDir& dir, const std::string& name) {
-    return dir.writableCopy(fixture(name), name);
-}
 
 bool freeInMap(PageFile& file, uint32_t number) {
     PageRef map = file.page(1);
@@ -43,7 +41,7 @@ bool freeInMap(PageFile& file, uint32_t number) {
 TEST(JetPageWriter, AllocatesFromTheFreeMapThenAtTheEndAndWritesAtOnce) {
     if (!fs::exists(fixture("empty2003.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
     pelmora::prueba::TempDir dir;
-    const std::string path = copyOf(dir, "empty2003.mdb");  // pages 15, 16, 40-45 free
+    const std::string path = fixtureCopy(dir, "empty2003.mdb");  // pages 15, 16, 40-45 free
     const std::string ldb = dir.path("empty2003.ldb");
     {
         PageFile file(path);
@@ -90,7 +88,7 @@ TEST(JetPageWriter, AllocatesFromTheFreeMapThenAtTheEndAndWritesAtOnce) {
 TEST(JetPageWriter, GrowsTheFreeMapPastItsRange) {
     if (!fs::exists(fixture("empty.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
     pelmora::prueba::TempDir dir;
-    const std::string path = copyOf(dir, "empty.mdb");  // map of 512 pages, 24 in the file
+    const std::string path = fixtureCopy(dir, "empty.mdb");  // map of 512 pages, 24 in the file
     PageFile file(path);
     readHeader(file);
     WriteGroup group(file);
@@ -109,7 +107,7 @@ TEST(JetPageWriter, GrowsTheFreeMapPastItsRange) {
 TEST(JetPageWriter, AFailedNestedGroupLeavesNoTraceInTheGroupAroundIt) {
     if (!fs::exists(fixture("empty.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
     pelmora::prueba::TempDir dir;
-    const std::string path = copyOf(dir, "empty.mdb");
+    const std::string path = fixtureCopy(dir, "empty.mdb");
     uint32_t kept = 0, pages = 0;
     {
         PageFile file(path);
@@ -148,37 +146,24 @@ TEST(JetPageWriter, AFailedNestedGroupLeavesNoTraceInTheGroupAroundIt) {
 TEST(JetPageWriter, ALockedOrReadOnlyFileIsRefusedClearly) {
     if (!fs::exists(fixture("empty.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
     pelmora::prueba::TempDir dir;
-    const std::string path = copyOf(dir, "empty.mdb");
+    const std::string path = fixtureCopy(dir, "empty.mdb");
     PageFile first(path), second(path);
     readHeader(first);
     readHeader(second);
     setenv("PELMORA_ESPERA_BLOQUEO", "0.2", 1);
     first.beginGroup();
-    try {
-        second.beginGroup();
-        FAIL() << "dos escritores a la vez";
-    } catch (const Error& e) {
-        EXPECT_NE(std::string(e.what()).find("está ocupada: la está usando"), std::string::npos)
-            << e.what();
-        EXPECT_NE(std::string(e.what()).find("se esperó 0,2 segundos"), std::string::npos)
-            << e.what();
-        EXPECT_NE(std::string(e.what()).find(path), std::string::npos);
-    }
+    expectMentions(errorOf([&] { second.beginGroup(); }),
+                   {"está ocupada: la está usando", "se esperó 0,2 segundos", path});
     first.endGroup();
     EXPECT_TRUE(second.beginGroup()) << "el cerrojo se suelta al acabar el grupo";
     second.endGroup();
     unsetenv("PELMORA_ESPERA_BLOQUEO");
 
-    const std::string readOnly = copyOf(dir, "emptyJet4.mdb");
+    const std::string readOnly = fixtureCopy(dir, "emptyJet4.mdb");
     fs::permissions(readOnly, fs::perms::owner_read);
     PageFile file(readOnly);
     readHeader(file);
-    try {
-        WriteGroup group(file);
-        FAIL() << "se escribe en un fichero de solo lectura";
-    } catch (const Error& e) {
-        EXPECT_NE(std::string(e.what()).find("solo lectura"), std::string::npos) << e.what();
-    }
+    expectMentions(errorOf([&] { WriteGroup group(file); }), {"solo lectura"});
 }
 
 // Another user's lock file: while a live user holds it, nothing is written and
@@ -186,7 +171,7 @@ TEST(JetPageWriter, ALockedOrReadOnlyFileIsRefusedClearly) {
 TEST(JetPageWriter, AnotherUsersLockFileIsRespected) {
     if (!fs::exists(fixture("empty.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
     pelmora::prueba::TempDir dir;
-    const std::string path = copyOf(dir, "empty.mdb");
+    const std::string path = fixtureCopy(dir, "empty.mdb");
     const std::string ldb = dir.path("empty.ldb");
     std::string record(64, '\0');
     record.replace(0, 8, "PCREMOTO");
@@ -203,14 +188,8 @@ TEST(JetPageWriter, AnotherUsersLockFileIsRespected) {
         ASSERT_EQ(::fcntl(held, F_OFD_SETLK, &lock), 0);
         PageFile file(path);
         readHeader(file);
-        try {
-            WriteGroup group(file);
-            FAIL() << "se escribe en una base abierta por otro usuario";
-        } catch (const Error& e) {
-            EXPECT_NE(std::string(e.what()).find("está abierta en Access por «ana» en el equipo «PCREMOTO»"),
-                      std::string::npos)
-                << e.what();
-        }
+        expectMentions(errorOf([&] { WriteGroup group(file); }),
+                       {"está abierta en Access por «ana» en el equipo «PCREMOTO»"});
         ::close(held);
     }
     EXPECT_EQ(fs::last_write_time(path), before);
@@ -223,8 +202,7 @@ TEST(JetPageWriter, AnotherUsersLockFileIsRespected) {
         writer.commit();
         group.end();
     }
-    std::ifstream in(ldb, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), record)
+    EXPECT_EQ(pelmora::prueba::contents(ldb), record)
         << "el fichero de bloqueo ajeno sigue como estaba";
 }
 
@@ -235,7 +213,7 @@ TEST(JetPageWriter, AnotherUsersLockFileIsRespected) {
 TEST(JetPageWriter, AFullPage1TurnsTheFreeMapIntoAReferenceMap) {
     if (!fs::exists(fixture("empty.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
     pelmora::prueba::TempDir dir;
-    const std::string path = copyOf(dir, "empty.mdb");
+    const std::string path = fixtureCopy(dir, "empty.mdb");
     {
         PageFile file(path);
         readHeader(file);

@@ -3,21 +3,14 @@
 // (where they disagree with the engine, and why: support/jet_compare.h).
 #include <gtest/gtest.h>
 
-#include <QJsonDocument>
-#include <algorithm>
-#include <cmath>
 #include <filesystem>
 #include <set>
 
 #include "db/engine/Database.h"
-#include "db/engine/jet/JetFile.h"
-#include "db/engine/jet/TableScan.h"
 #include "support/jet_compare.h"
-#include "support/jet_oracles.h"
 
 using namespace pelmora::engine;
 using namespace pelmora::test;
-
 
 TEST(JetRead, EveryTableMatchesMdbReader) {
     const auto files = jetFixtures();

@@ -23,26 +23,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string copyOf(const pelmora::prueba::TempDir& dir, const std::string& name) {
-    return dir.writableCopy(fixture(name), name);
-}
-
 std::string command(const std::string& line) {
     std::string out;
     runCommand(line + " 2>&1", out);
     return out;
-}
-
-Column field(const std::string& name, Type type, int size = 0) {
-    Column c;
-    c.name = name;
-    c.type = type;
-    c.size = size;
-    return c;
-}
-
-void expectSound(const std::string& path) {
-    for (const auto& p : openDatabase(path)->verify()) ADD_FAILURE() << path << ": " << p;
 }
 
 // The two log tables, created field by field as the program creates them.
@@ -74,7 +58,7 @@ TEST(JetSchemaWriter, LogTablesInEveryEmptyDatabase) {
     pelmora::prueba::TempDir dir;
     for (const char* name : {"empty.mdb", "empty2003.mdb", "emptyJet4.mdb", "adox_jet4.mdb"}) {
         SCOPED_TRACE(name);
-        const std::string path = copyOf(dir, name);
+        const std::string path = fixtureCopy(dir, name);
         {
             auto db = openDatabase(path);
             createLogTables(*db);
@@ -130,7 +114,7 @@ TEST(JetSchemaWriter, TheMarkColumnOnATableWithRows) {
     if (!fs::exists(fixture("indexTestV2000.mdb")))
         GTEST_SKIP() << "sin ficheros de Access de prueba";
     pelmora::prueba::TempDir dir;
-    const std::string path = copyOf(dir, "indexTestV2000.mdb");
+    const std::string path = fixtureCopy(dir, "indexTestV2000.mdb");
     {
         auto db = openDatabase(path);
         TableDef t = db->tableDef("Table1");
@@ -163,7 +147,7 @@ TEST(JetSchemaWriter, TheMarkColumnOnATableWithRows) {
 TEST(JetSchemaWriter, BadNamesAreRefusedAndNothingIsWritten) {
     if (!fs::exists(fixture("empty.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
     pelmora::prueba::TempDir dir;
-    const std::string path = copyOf(dir, "empty.mdb");
+    const std::string path = fixtureCopy(dir, "empty.mdb");
     {
         auto db = openDatabase(path);
         createLogTables(*db);
@@ -171,7 +155,7 @@ TEST(JetSchemaWriter, BadNamesAreRefusedAndNothingIsWritten) {
     const std::string before = contents(path);
     auto db = openDatabase(path);
     const auto tableNamed = [&](const std::string& name, const std::string& column) {
-        TableSchema t{name, {field(column, Type::Long)}};
+        TableSchema t{name, {Column{column, Type::Long}}};
         db->createTable(t);
     };
     for (const auto& [name, column] :
@@ -185,10 +169,10 @@ TEST(JetSchemaWriter, BadNamesAreRefusedAndNothingIsWritten) {
                                                           {" nueva", "a"}})
         EXPECT_THROW(tableNamed(name, column), Error) << "«" << name << "» «" << column << "»";
     EXPECT_THROW(db->createTable(
-                     TableSchema{"dos", {field("a", Type::Long), field("A", Type::Text)}}),
+                     TableSchema{"dos", {Column{"a", Type::Long}, Column{"A", Type::Text}}}),
                  Error);
-    EXPECT_THROW(db->addColumn("ERRORES", field("hora", Type::Long)), Error);
-    EXPECT_THROW(db->addColumn("ERRORES", field("larga", Type::Text, 256)), Error);
+    EXPECT_THROW(db->addColumn("ERRORES", Column{"hora", Type::Long}), Error);
+    EXPECT_THROW(db->addColumn("ERRORES", Column{"larga", Type::Text, 256}), Error);
     db.reset();
     EXPECT_EQ(contents(path), before);
 }
@@ -196,13 +180,13 @@ TEST(JetSchemaWriter, BadNamesAreRefusedAndNothingIsWritten) {
 TEST(JetSchemaWriter, AHundredTablesSplitTheCatalogIndexes) {
     if (!fs::exists(fixture("empty.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
     pelmora::prueba::TempDir dir;
-    const std::string path = copyOf(dir, "empty.mdb");
+    const std::string path = fixtureCopy(dir, "empty.mdb");
     {
         auto db = openDatabase(path);
         for (int i = 0; i < 100; ++i)
             db->createTable(
                 TableSchema{"Tabla número " + std::to_string(i) + " ñ",
-                            {field("mslink", Type::Long), field("tcorrelate", Type::Boolean)}});
+                            {Column{"mslink", Type::Long}, Column{"tcorrelate", Type::Boolean}}});
         db->insert("Tabla número 57 ñ", {Value::longInt(1), Value::boolean(true)});
     }
     auto db = openDatabase(path);

@@ -42,20 +42,12 @@ TEST(JetStructureCheck, AccessFilesPassAndDamageIsNamed) {
 
     pelmora::prueba::TempDir dir;
     // overflowTestV2000: Table1's definition on page 24, its rows on pages 27, 28 and 31.
-    std::string p = damaged(dir, "overflowTestV2000.mdb", 27 * 4096 + 2, {0x00, 0x01});
-    EXPECT_NE(problems(p).find("página 27: dice tener 256 bytes libres y tiene 3840"),
-              std::string::npos)
-        << problems(p);
-    p = damaged(dir, "overflowTestV2000.mdb", 24 * 4096 + 16, {9});
-    EXPECT_NE(problems(p).find("tabla «Table1»: su definición dice tener 9 filas y tiene 7"),
-              std::string::npos)
-        << problems(p);
-    p = damaged(dir, "overflowTestV2000.mdb", 31 * 4096 + 4,
-                {15});  // page 31 now says it is MSysObjects'
-    EXPECT_NE(problems(p).find("su mapa de páginas incluye la página 31, que no es de sus filas"),
-              std::string::npos)
-        << problems(p);
-    EXPECT_NE(problems(p).find("la página 31 tiene filas suyas y no está en su mapa de páginas"),
-              std::string::npos)
-        << problems(p);
+    expectMentions(problems(damaged(dir, "overflowTestV2000.mdb", 27 * 4096 + 2, {0x00, 0x01})),
+                   {"página 27: dice tener 256 bytes libres y tiene 3840"});
+    expectMentions(problems(damaged(dir, "overflowTestV2000.mdb", 24 * 4096 + 16, {9})),
+                   {"tabla «Table1»: su definición dice tener 9 filas y tiene 7"});
+    // page 31 now says it is MSysObjects'
+    expectMentions(problems(damaged(dir, "overflowTestV2000.mdb", 31 * 4096 + 4, {15})),
+                   {"su mapa de páginas incluye la página 31, que no es de sus filas",
+                    "la página 31 tiene filas suyas y no está en su mapa de páginas"});
 }

@@ -26,20 +26,14 @@ TEST(Valor, ConversionesComoElMotorDeAccess) {
     EXPECT_NE(Value(), Value::text(""));
 }
 
-TEST(Valor, FechasDesdeElDiaCeroDeAccess) {
+// Dates count days from 30 December 1899, Access's day zero. The dates Access
+// stores run from 1 January 100 to 31 December 9999; the text of a date never
+// overflows, whatever the number, and a time rounded up to midnight is the next
+// day on either side of day zero.
+TEST(Valor, FechasDentroDeLoQueAccessGuarda) {
+    EXPECT_EQ(oleDaysFromCivil(1900, 1, 1), 2.0);
     EXPECT_EQ(formatDateTime(0), "1899-12-30 00:00:00");
     EXPECT_EQ(formatDateTime(0.5), "1899-12-30 12:00:00");
-    double d;
-    ASSERT_TRUE(parseDateTime("2026-12-07 10:20:30", d));
-    EXPECT_EQ(formatDateTime(d), "2026-12-07 10:20:30");
-    EXPECT_EQ(oleDaysFromCivil(1900, 1, 1), 2.0);
-    EXPECT_FALSE(parseDateTime("7/12/2026", d));
-}
-
-// The dates Access stores run from 1 January 100 to 31 December 9999; the text
-// of a date never overflows, whatever the number, and a time rounded up to
-// midnight is the next day on either side of day zero.
-TEST(Valor, FechasDentroDeLoQueAccessGuarda) {
     EXPECT_EQ(oleDaysFromCivil(100, 1, 1), -657434.0);
     EXPECT_EQ(oleDaysFromCivil(10000, 1, 1), 2958466.0);
     EXPECT_TRUE(isStorableDate(oleDaysFromCivil(100, 1, 1, 23, 59, 59)));
@@ -56,12 +50,15 @@ TEST(Valor, FechasDentroDeLoQueAccessGuarda) {
     EXPECT_EQ(formatDateTime(-9.3e18), "-9.3e+18");
 
     double d = 0;
+    ASSERT_TRUE(parseDateTime("2026-12-07 10:20:30", d));
+    EXPECT_EQ(formatDateTime(d), "2026-12-07 10:20:30");
     EXPECT_TRUE(parseDateTime("2024-02-29", d));
     EXPECT_TRUE(parseDateTime("0099-12-31", d));  // a date, though not one Access stores
     EXPECT_FALSE(isStorableDate(d));
     for (const char* bad : {"2023-02-29", "2026-04-31", "2026-13-01", "2026-12-07 24:00:00",
                             "2026-12-07 10:20", "2026-12-07 10:20:30x", " 2026-12-07",
-                            "2026-12-07T10:20:30", "99999999999-01-01", "2026-+1-01", ""})
+                            "2026-12-07T10:20:30", "99999999999-01-01", "2026-+1-01", "7/12/2026",
+                            ""})
         EXPECT_FALSE(parseDateTime(bad, d)) << bad;
 }
 

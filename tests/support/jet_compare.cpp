@@ -144,6 +144,10 @@ bool sameAsMdbtools(const Value& v, const QJsonObject& row, const QString& key) 
 }
 
 
+void expectSound(const std::string& file) {
+    for (const auto& p : openDatabase(file)->verify()) ADD_FAILURE() << file << ": " << p;
+}
+
 void expectReadersAgree(const std::string& file, const std::string& table) {
     SCOPED_TRACE(file + " / " + table);
     auto db = openDatabase(file);

@@ -42,6 +42,9 @@ bool sameAsMdbReader(const engine::Value& v, const QJsonValue& want);
 // Key absent = Null or empty text.
 bool sameAsMdbtools(const engine::Value& v, const QJsonObject& row, const QString& key);
 
+// The engine's check finds nothing wrong with the file.
+void expectSound(const std::string& file);
+
 // The table as the engine reads it, against mdbtools and mdb-reader.
 void expectReadersAgree(const std::string& file, const std::string& table);
 

@@ -1,5 +1,7 @@
 #include "jet_oracles.h"
 
+#include <gtest/gtest.h>
+
 #include <QJsonDocument>
 #include <algorithm>
 #include <cstdio>
@@ -18,6 +20,16 @@ std::vector<std::string> jetFixtures() {
 
 std::string fixture(const std::string& name) {
     return std::string(PELMORA_FIXTURES) + "/" + name;
+}
+
+void expectMentions(const std::string& message, const std::vector<std::string>& parts) {
+    EXPECT_FALSE(message.empty());
+    for (const std::string& part : parts)
+        EXPECT_NE(message.find(part), std::string::npos) << "«" << part << "» en: " << message;
+}
+
+std::string fixtureCopy(const prueba::TempDir& dir, const std::string& name) {
+    return dir.writableCopy(fixture(name), name);
 }
 
 bool runCommand(const std::string& command, std::string& out) {

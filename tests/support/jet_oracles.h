@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "db/engine/Value.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/ValuePrint.h"
 
 namespace pelmora::test {
@@ -18,6 +19,8 @@ namespace pelmora::test {
 // Every .mdb in the fixtures folder, sorted; empty when the folder is absent.
 std::vector<std::string> jetFixtures();
 std::string fixture(const std::string& name);
+// A writable copy of the fixture `name`, under the same name, in `dir`.
+std::string fixtureCopy(const prueba::TempDir& dir, const std::string& name);
 
 // Output of a shell command (stdout), and whether it exited 0.
 bool runCommand(const std::string& command, std::string& out);
@@ -42,5 +45,8 @@ QJsonValue plain(const engine::Value& value);
 
 // Hex of bytes, lowercase.
 std::string hex(const std::string& bytes);
+
+// The message (of a refusal) is not empty and mentions each of `parts`.
+void expectMentions(const std::string& message, const std::vector<std::string>& parts);
 
 }  // namespace pelmora::test
