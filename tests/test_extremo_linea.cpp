@@ -22,6 +22,8 @@ struct Variante {
 
 const Variante kVariantes[] = {
     {"SQLite", false, {"--elementos", "400", "--semilla", "7"}},
+    {"SQLiteMasAtributos", false,
+     {"--elementos", "250", "--atributos", "3", "--tablas", "6", "--semilla", "7"}},
     {"SQLiteSinNoAsignar", false, {"--elementos", "150", "--semilla", "11", "--sin-noasignar"}},
     {"SQLiteSinProblemas", false, {"--elementos", "150", "--semilla", "5", "--sin-problemas"}},
     {"Mdb", true, {"--elementos", "300", "--semilla", "7", "--formato", "mdb"}},
