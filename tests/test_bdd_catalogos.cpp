@@ -178,13 +178,8 @@ TEST_P(Catalogos, NoAsignarSoloSeLeeCuandoHayQueMarcar) {
         << pantalla.mensajes.back();
 }
 
-TEST_P(Catalogos, AbreLasDosBasesEnSusManejadores) {
+TEST_P(Catalogos, UnaBaseQueNoSeAbreTerminaNombrandoElFichero) {
     auto general = NuevaBdD("general");
-    auto particular = NuevaBdD("particular");
-    AbreBdDGeneralYParticular(estado, general->path(), particular->path());
-    EXPECT_EQ(estado.BdDGeneral->path(), general->path());
-    EXPECT_EQ(estado.BdDParticular->path(), particular->path());
-
     const std::string texto = (carpeta / "notas.mdb").string();
     std::ofstream(texto) << "esto no es una base de datos";
     EXPECT_FALSE(Ejecuta([&] { AbreBdDGeneralYParticular(estado, general->path(), texto); }));
