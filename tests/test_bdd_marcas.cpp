@@ -64,9 +64,7 @@ TEST_P(Marcas, UnaTablaDelCatalogoQueNoExisteTerminaConElErrorDelMotor) {
     estado.BdDParticular = NuevaBdD("particular");
     estado.CatalogoParticular = {{"NoHay", 1}};
     EXPECT_FALSE(Ejecuta([&] { PreparaTcorrelate(estado, ""); }));
-    ASSERT_FALSE(pantalla.mensajes.empty());
-    EXPECT_NE(pantalla.mensajes.back().find("NoHay"), std::string::npos)
-        << pantalla.mensajes.back();
+    EXPECT_TRUE(UltimoMensajeDice("NoHay"));
 }
 
 }  // namespace

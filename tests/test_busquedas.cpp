@@ -19,17 +19,12 @@ namespace pelmora::prueba {
 namespace {
 
 TEST(CortaEnNulo, TextoHastaElPrimerNuloSinEspacios) {
+    const std::string nul(1, '\0');
     for (auto [entrada, salida] :
-         std::vector<std::pair<std::string, std::string>>{{std::string("1234\0\0\0", 7), "1234"},
+         std::vector<std::pair<std::string, std::string>>{{"1234" + nul + nul + nul, "1234"},
                                                           {" 56 ", "56"},
-                                                          {std::string("\0"
-                                                                       "12",
-                                                                       3),
-                                                           ""},
-                                                          {std::string(" 7 \0"
-                                                                       "99",
-                                                                       6),
-                                                           "7"},
+                                                          {nul + "12", ""},
+                                                          {" 7 " + nul + "99", "7"},
                                                           {"", ""}}) {
         std::string texto = entrada;
         CortaEnNulo(texto);
@@ -60,18 +55,6 @@ TEST(BuscaTablaPorMslink, PrimeraEntradaAsignableConNombre) {
     std::string codigo = "siete", tabla = "Previa";
     BuscaTablaPorMslink(indices, codigo, tabla);
     EXPECT_EQ(tabla, "Previa");
-}
-
-TEST(ChequeaTablaElemento, PrimeraEntradaDelCatalogo) {
-    PantallaGuion pantalla;
-    Estado estado(pantalla);
-    estado.CatalogoParticular = {{"Vias", 10}, {"VIAS2", 10}, {"Rios", 30}};
-    IndicesRecorrido indices(estado);
-    std::string tabla = "Anterior";
-    EXPECT_TRUE(ChequeaTablaElemento(estado, indices, 10, tabla));
-    EXPECT_EQ(tabla, "Vias");
-    EXPECT_TRUE(ChequeaTablaElemento(estado, indices, 30, tabla));
-    EXPECT_EQ(tabla, "Rios");
 }
 
 TEST(FilaCompacta, GuardaCadaValorTalCual) {

@@ -26,6 +26,10 @@ struct Variante {
 const Variante kVariantes[] = {
     {"SQLite", false, {"--elementos", "400", "--semilla", "7"}, false},
     {"SQLiteConProgreso", false, {"--elementos", "2000", "--semilla", "9"}, true},
+    {"SQLiteTresAtributos",
+     false,
+     {"--elementos", "250", "--atributos", "3", "--tablas", "6"},
+     false},
     {"SQLiteSinNoAsignar",
      false,
      {"--elementos", "150", "--semilla", "11", "--sin-noasignar"},
@@ -98,10 +102,6 @@ class ExtremoLinea : public ::testing::TestWithParam<Variante> {};
 TEST_P(ExtremoLinea, LosTresProcesosEnOrden) {
     const Variante& v = GetParam();
     QStringList argumentos = v.argumentos;
-    if (v.mdb) {
-        if (auto motivo = MotivoSinEscrituraJet())
-            GTEST_SKIP() << "Variante .mdb sin ejecutar: " << *motivo;
-    }
     TempDir temporal;
     if (v.mdb)
         argumentos << "--plantilla"

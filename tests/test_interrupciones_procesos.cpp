@@ -10,10 +10,10 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 
 #include "db/engine/Database.h"
 #include "db/engine/Recordset.h"
+#include "tests/support/BinPrueba.h"
 #include "tests/support/Extremo.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/jet_oracles.h"
@@ -28,13 +28,6 @@ constexpr long kPuntosPorProceso = 12;
 const char* const kProcesos[] = {"correlate", "fusion", "adaptacion"};
 
 std::string Comillas(const std::string& texto) { return "'" + texto + "'"; }
-
-std::string Contenido(const fs::path& ruta) {
-    std::ifstream in(ruta, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // A database as text: every table's rows in stored order, dates left out, and
 // the control rows as a set.
@@ -75,7 +68,7 @@ std::map<std::string, std::string> Estado(const fs::path& carpeta) {
         if (ext == ".ldb" || nombre.front() == '.' || nombre.ends_with("-journal") ||
             nombre == "esperado.json")
             continue;
-        estado[nombre] = ext == ".mdb" || ext == ".db3" ? Volcado(p) : Contenido(p);
+        estado[nombre] = ext == ".mdb" || ext == ".db3" ? Volcado(p) : LeeFichero(p);
     }
     return estado;
 }
@@ -134,7 +127,7 @@ void MataLosTresProcesos(const QStringList& argumentos, bool mdb) {
         for (long en : puntosElegidos) {
             CopiaCarpeta(antes, prueba);
             Corre(hoja, proceso, prueba, en);
-            const std::string bin = Contenido(prueba / NombreBin(hoja));
+            const std::string bin = LeeFichero(prueba / NombreBin(hoja));
             EXPECT_TRUE(bin == inicial.at(NombreBin(hoja)) || bin == limpio.at(NombreBin(hoja)))
                 << "BIN a medio adaptar, matado en el cambio " << en << " de " << puntos;
             const auto tras = Estado(prueba);

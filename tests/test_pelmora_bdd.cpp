@@ -13,12 +13,14 @@
 #include "db/engine/Error.h"
 #include "db/engine/jet/JetFile.h"
 #include "db/engine/jet/TableScan.h"
+#include "tests/support/BinPrueba.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/jet_oracles.h"
 #include "tests/support/Fallo.h"
 
 using pelmora::prueba::contents;
 using pelmora::prueba::errorOf;
+using pelmora::prueba::LeeFichero;
 
 using pelmora::prueba::TempDir;
 
@@ -35,13 +37,6 @@ std::string quote(const std::string& arg) {
     return q + "'";
 }
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // Runs pelmora-bdd with the arguments and `input` on stdin.
 Salida bdd(const TempDir& dir, const std::vector<std::string>& args,
            const std::string& input = "") {
@@ -51,7 +46,7 @@ Salida bdd(const TempDir& dir, const std::vector<std::string>& args,
     command += " <" + quote(dir.path("stdin")) + " >" + quote(dir.path("stdout")) + " 2>" +
                quote(dir.path("stderr"));
     const int status = std::system(command.c_str());
-    return {WEXITSTATUS(status), slurp(dir.path("stdout")), slurp(dir.path("stderr"))};
+    return {WEXITSTATUS(status), LeeFichero(dir.path("stdout")), LeeFichero(dir.path("stderr"))};
 }
 
 std::string lines(const std::vector<std::string>& all) {

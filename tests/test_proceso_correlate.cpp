@@ -26,21 +26,21 @@ const Lista kProgreso = {
     "etiqueta|Label4|Chequeada la estructura principal de las tablas",
 };
 
-// The count lines as the scripted port records them, then the final status.
-Lista Cuentas(const std::vector<int>& n, const char* final) {
+// The count lines of a run that finds nothing as the scripted port records them,
+// then the final status.
+Lista CuentasACero() {
     const char* textos[] = {
-        "Elemento en gráfico sin ATR de ocurrencia : ",
-        "Elemento en gráfico sin ATR : ",
-        "Existe ATR con la misma tabla de ocurrencias : ",
-        "Elemento gráfico apuntando a una tabla inexistente : ",
-        "No existe Registro en BdD : ",
-        "No hay correspondencia entre el gráfico y el alfanumérico : ",
-        "Encontrado más de una correspondencia entre el gráfico y el alfanumérico : "};
+        "Elemento en gráfico sin ATR de ocurrencia",
+        "Elemento en gráfico sin ATR",
+        "Existe ATR con la misma tabla de ocurrencias",
+        "Elemento gráfico apuntando a una tabla inexistente",
+        "No existe Registro en BdD",
+        "No hay correspondencia entre el gráfico y el alfanumérico",
+        "Encontrado más de una correspondencia entre el gráfico y el alfanumérico"};
     Lista lineas;
     for (int i = 0; i < 7; ++i)
-        lineas.push_back("etiqueta|Label" + std::to_string(7 + i) + "|" + textos[i] +
-                         std::to_string(n[i]));
-    lineas.push_back(std::string("etiqueta|Label6|") + final);
+        lineas.push_back("etiqueta|Label" + std::to_string(7 + i) + "|" + textos[i] + " : 0");
+    lineas.push_back("etiqueta|Label6|PROCESO DE CORRELATE TERMINADO");
     return lineas;
 }
 
@@ -72,6 +72,12 @@ class ProcesoCorrelatePrueba : public ProcesoPrueba {
         contenido = b;
         b.Escribe(bin);
     }
+    // An error BIN file left by an earlier run.
+    void ErroresViejos() {
+        BinPrueba viejo;
+        viejo.Elemento("T=", "61601", 2, {});
+        viejo.Escribe(errores);
+    }
     std::vector<bool> Marcas() {
         std::vector<bool> marcas;
         for (const auto& fila : Textos(*particular, "EDIFICIOS", {"Tcorrelate"}))
@@ -86,9 +92,7 @@ INSTANTIATE_TEST_SUITE_P(Motores, ProcesoCorrelatePrueba, Motores(), NombreMotor
 TEST_P(ProcesoCorrelatePrueba, SinProblemasTodasLasLineasEnSuOrden) {
     Hoja();
     // An error file left by an earlier run goes, even though this run finds nothing.
-    BinPrueba viejo;
-    viejo.Elemento("T=", "61601", 2, {});
-    viejo.Escribe(errores);
+    ErroresViejos();
     estado.NumSinRegistro = 9;
 
     bool alFinal = false;
@@ -98,7 +102,7 @@ TEST_P(ProcesoCorrelatePrueba, SinProblemasTodasLasLineasEnSuOrden) {
         pantalla.llamadas,
         Une({kProgreso,
              {"ocupado", "normal", "etiqueta|Label5|Chequeado Fichero BIN", "ocupado", "normal"},
-             Cuentas({0, 0, 0, 0, 0, 0, 0}, "PROCESO DE CORRELATE TERMINADO")}));
+             CuentasACero()}));
     EXPECT_FALSE(fs::exists(errores));
     EXPECT_EQ(Marcas(), (std::vector<bool>{true, false, true}));
     // With no General database chosen, BdDMdb_G is empty.
@@ -116,11 +120,7 @@ TEST_P(ProcesoCorrelatePrueba, SinProblemasTodasLasLineasEnSuOrden) {
 TEST_P(ProcesoCorrelatePrueba, CuentaYAnotaCadaProblema) {
     Hoja(77);
     ASSERT_TRUE(Corre(ProcesoCorrelate));
-    Lista llamadas = pantalla.llamadas;
-    Lista cuentas = Cuentas({0, 0, 0, 0, 1, 0, 0}, "PROCESO DE CORRELATE TERMINADO");
-    ASSERT_GE(llamadas.size(), cuentas.size());
-    EXPECT_EQ(Lista(llamadas.end() - cuentas.size(), llamadas.end()), cuentas);
-    EXPECT_EQ(estado.NumSinRegistro, 1);
+    EXPECT_EQ(estado.NumSinRegistro, 1);  // its count line: the end-to-end tests
     EXPECT_EQ(Textos(*particular, "ERRORES", {"DescripcionError", "RegistroError"}),
               (std::vector<Lista>{{"No existe Registro 77 en BdD EDIFICIOS", "77"}}));
     // A second run on the same inputs logs its problems again.
@@ -146,9 +146,7 @@ TEST_P(ProcesoCorrelatePrueba, FicheroBinCorruptoTerminaTrasLasLineasDeLaBdD) {
     BinPrueba corrupto;
     corrupto.Elemento("X=", "101", 1, {{10, 1}});
     corrupto.Escribe(bin);
-    BinPrueba viejo;
-    viejo.Elemento("T=", "61601", 2, {});
-    viejo.Escribe(errores);
+    ErroresViejos();
 
     EXPECT_FALSE(Corre(ProcesoCorrelate));
     EXPECT_EQ(
@@ -164,9 +162,7 @@ TEST_P(ProcesoCorrelatePrueba, FicheroBinCorruptoTerminaTrasLasLineasDeLaBdD) {
 // as it was (the marks of the last run included).
 TEST_P(ProcesoCorrelatePrueba, UnFicheroDeErroresQueNoSePuedeBorrarSeRechazaAntesDeEscribirNada) {
     Hoja(77);
-    BinPrueba viejo;
-    viejo.Elemento("T=", "61601", 2, {});
-    viejo.Escribe(errores);
+    ErroresViejos();
     fs::permissions(errores, fs::perms::owner_read | fs::perms::group_read);
     const auto antes = LeeCarpeta(carpeta);
     EXPECT_FALSE(Corre(ProcesoCorrelate));

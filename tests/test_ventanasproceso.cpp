@@ -140,20 +140,16 @@ TEST(VentanasProceso, LaCargaCorreElProcesoEnPantalla) {
 
 TEST(VentanasProceso, FinDelProgramaTrasElMensaje) {
     struct Caso {
-        std::function<void()> fallo;
+        std::exception_ptr fallo;
         QString texto;
         QMessageBox::Icon icono;
     };
     const Caso casos[] = {
-        {[] {
-             throw FinPrograma{"Fichero Corrupto", estilo::IconoCritico, true};
-         },
+        {std::make_exception_ptr(FinPrograma{"Fichero Corrupto", estilo::IconoCritico, true}),
          "Fichero Corrupto", QMessageBox::Critical},
-        {[] {
-             throw FinPrograma{"Falta la tabla MsCatalog", estilo::Aceptar, false};
-         },
+        {std::make_exception_ptr(FinPrograma{"Falta la tabla MsCatalog", estilo::Aceptar, false}),
          "Falta la tabla MsCatalog", QMessageBox::NoIcon},
-        {[] { throw std::runtime_error("No se puede abrir /hojas/H123.mdb"); },
+        {std::make_exception_ptr(std::runtime_error("No se puede abrir /hojas/H123.mdb")),
          "No se puede abrir /hojas/H123.mdb", QMessageBox::Critical},
     };
     for (const Caso& caso : casos) {
@@ -171,7 +167,7 @@ TEST(VentanasProceso, FinDelProgramaTrasElMensaje) {
         });
         FusionBdD ventana(estado, [&](Estado& e) {
             e.pantalla.punteroOcupado();
-            caso.fallo();
+            std::rethrow_exception(caso.fallo);
             e.pantalla.etiqueta("Label6", "PROCESO TERMINADO");
             return true;
         });

@@ -96,6 +96,13 @@ bool BdDPrueba::Ejecuta(const std::function<void()>& paso) {
     return ejecutaHastaFin(pantalla, paso);
 }
 
+::testing::AssertionResult BdDPrueba::UltimoMensajeDice(const std::string& parte) const {
+    if (pantalla.mensajes.empty()) return ::testing::AssertionFailure() << "ningún mensaje";
+    if (pantalla.mensajes.back().find(parte) != std::string::npos)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << pantalla.mensajes.back();
+}
+
 void BdDPrueba::CompruebaPorFuera(engine::Database& bdd, const std::vector<std::string>& tablas) {
     if (GetParam() != Motor::Jet) return;
     std::string problemas;

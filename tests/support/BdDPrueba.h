@@ -79,6 +79,8 @@ class BdDPrueba : public ::testing::TestWithParam<Motor> {
     // message and ends the program (recorded by the scripted screen). True when
     // `paso` ended normally.
     bool Ejecuta(const std::function<void()>& paso);
+    // The last message shown says `parte` (the message is shown when it does not).
+    ::testing::AssertionResult UltimoMensajeDice(const std::string& parte) const;
     // On .mdb files: the engine's structure check passes, and mdbtools and
     // mdb-reader read these tables as the engine does. Nothing to do on SQLite.
     void CompruebaPorFuera(engine::Database& bdd, const std::vector<std::string>& tablas);

@@ -2,7 +2,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+
+#include "tests/support/Fallo.h"
 
 namespace pelmora::prueba {
 
@@ -48,8 +49,7 @@ void BinPrueba::Escribe(const std::string& ruta) const {
 }
 
 Bytes LeeFichero(const std::string& ruta) {
-    std::ifstream in(ruta, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
+    return contents(ruta);
 }
 
 std::map<std::string, Bytes> LeeCarpeta(const std::string& carpeta) {

@@ -56,10 +56,7 @@ int32_t EnteroEn(const std::string& bytes, int64_t posicion) {
 }
 
 std::string Hex(const std::string& bytes) {
-    static const char* d = "0123456789abcdef";
-    std::string s;
-    for (unsigned char b : bytes) s += {d[b >> 4], d[b & 15]};
-    return s;
+    return QByteArray::fromStdString(bytes).toHex().toStdString();
 }
 
 // Compares one expected value of esperado.json with the value read back.
@@ -197,22 +194,6 @@ fs::path PlantillaMdb(const fs::path& carpeta) {
     const fs::path ruta = carpeta / "plantilla.mdb";
     copyWritable(fs::path(PELMORA_FIXTURES) / "empty.mdb", ruta);
     return ruta;
-}
-
-std::optional<std::string> MotivoSinEscrituraJet() {
-    const fs::path plantilla = fs::path(PELMORA_FIXTURES) / "empty.mdb";
-    if (!fs::exists(plantilla)) return "no está " + plantilla.string();
-    TempDir temporal;
-    const fs::path ruta = PlantillaMdb(temporal.root());
-    try {
-        auto bdd = engine::openDatabase(ruta.string());
-        engine::TableDef tabla = bdd->createTableDef("Prueba");
-        tabla.appendField(tabla.createField("mslink", engine::Type::Long));
-        bdd->appendTableDef(tabla);
-    } catch (const std::exception& error) {
-        return std::string("el motor aún no escribe ficheros .mdb (") + error.what() + ")";
-    }
-    return std::nullopt;
 }
 
 std::string HojaGenerada::fichero(const QString& clave) const {

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,9 +17,6 @@ namespace pelmora::prueba {
 // A writable copy of the empty Access file of the fixtures in `carpeta` (the
 // fixture itself is read-only), for pelmora-hoja's --plantilla.
 std::filesystem::path PlantillaMdb(const std::filesystem::path& carpeta);
-
-// Why the engine cannot write Access files yet, or nothing when it can.
-std::optional<std::string> MotivoSinEscrituraJet();
 
 struct HojaGenerada {
     std::filesystem::path carpeta;

@@ -1,7 +1,6 @@
 #include "tests/support/RecorridoPrueba.h"
 
 #include "db/TablasControl.h"
-#include "db/engine/Error.h"
 
 namespace pelmora::prueba {
 
@@ -14,17 +13,6 @@ std::vector<Columna> ColumnasEtiquetas() {
             {"tcomplet", engine::Type::Text},
             {"tmapa", engine::Type::Text},
             {"netiqueta", engine::Type::Text}};
-}
-
-void RecorridoPrueba::SetUp() {
-    BdDPrueba::SetUp();
-    if (IsSkipped() || GetParam() != Motor::Jet) return;
-    try {
-        CreaTabla(*NuevaBdD("sonda"), "Sonda", {{"a", engine::Type::Long}});
-    } catch (const engine::Error& error) {
-        if (std::string(error.what()).find("todavía") == std::string::npos) throw;
-        GTEST_SKIP() << "El motor aún no escribe ficheros .mdb: " << error.what();
-    }
 }
 
 namespace {

@@ -1,7 +1,6 @@
-// What the walk's tests share: the database fixture on every backend whose files
-// can be written (an .mdb case is skipped while the engine cannot write Access files
-// yet), a Particular and a General database built from tables and rows, and the
-// log rows and marks read back.
+// What the walk's tests share: the database fixture on every backend, a Particular
+// and a General database built from tables and rows, and the log rows and marks
+// read back.
 #pragma once
 
 #include <string>
@@ -26,8 +25,6 @@ std::vector<Columna> ColumnasEtiquetas();
 
 class RecorridoPrueba : public BdDPrueba {
   protected:
-    void SetUp() override;
-
     // A database with these tables and the log tables; the first one made becomes the
     // Particular database (BdDParticular, NombreBdDParticular), a second the General one.
     std::shared_ptr<engine::Database> Particular(const std::vector<TablaPrueba>& tablas);
