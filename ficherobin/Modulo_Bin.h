@@ -19,11 +19,15 @@ void ChequeaFicheroBin(Estado& estado);
 // "_err.bin". A path shorter than four characters is an error.
 std::string NombreFicheroErrorBin(const std::string& RutaBin);
 
-// Checks, writing nothing, that a Correlate run can start the error BIN file of
-// `RutaBin` anew: one an earlier run left is a regular file (or a link) that may
-// be removed, not marked read-only, and its folder takes new files. Throws
-// ErrorFichero naming the file.
-void CompruebaFicheroErrores(const std::string& RutaBin);
+// How a run uses the error BIN file: Correlate starts it anew (one an earlier run
+// left is removed), Adaptation appends to it.
+enum class UsoErrores { Nuevo, Anadido };
+
+// Checks, writing nothing, that a run can use the error BIN file of `RutaBin` as
+// `uso` says: one an earlier run left is a regular file (to start anew, a link is
+// fine too, as only the link goes) not marked read-only, and where there is none
+// (or it goes), its folder takes new files. Throws ErrorFichero naming the file.
+void CompruebaFicheroErrores(const std::string& RutaBin, UsoErrores uso = UsoErrores::Nuevo);
 // Removes the error BIN file an earlier run left, if any.
 void BorraFicheroErrores(const std::string& RutaBin);
 

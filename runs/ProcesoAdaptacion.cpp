@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "ficherobin/BinAdaptado.h"
+#include "ficherobin/Modulo_Bin.h"
 #include "ficherobin/RecorreFicheroBin.h"
 #include "db/Apertura.h"
 #include "db/Catalogos.h"
@@ -26,6 +27,7 @@ bool ProcesoAdaptacion(Estado& estado) {
     const std::string& particular = estado.NombreBdDParticular;
     CompruebaEntradas(estado, {UsoEntrada::Lee, UsoEntrada::Lee});
     BinAdaptado::CompruebaAntes(estado.NombreFicheroBin);
+    CompruebaFicheroErrores(estado.NombreFicheroBin, UsoErrores::Anadido);
     AbreBdDGeneralYParticular(estado, general, particular);
     // An Adaptation of this file cut short after its database writes landed is
     // completed, not run twice.

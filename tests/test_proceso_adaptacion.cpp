@@ -116,6 +116,28 @@ TEST_P(ProcesoAdaptacionPrueba, UnBinDeSoloLecturaSeRechazaAntesDeEscribirNada) 
     EXPECT_EQ(LeeFichero(bin), contenido.bytes());
 }
 
+// So is an error BIN file the walk could not append to: read-only, or a folder.
+TEST_P(ProcesoAdaptacionPrueba, UnFicheroDeErroresSinEscrituraSeRechazaAntesDeEscribirNada) {
+    Hojas();
+    const std::string errores = NombreFicheroErrorBin(bin);
+    std::ofstream(errores, std::ios::binary) << "previo";
+    fs::permissions(errores, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_FALSE(Corre(ProcesoAdaptacion));
+    EXPECT_EQ(pantalla.mensajes,
+              std::vector<std::string>{"No se puede añadir al fichero de errores «" + errores +
+                                       "»: es de solo lectura"});
+    fs::remove(errores);
+    fs::create_directory(errores);
+    pantalla.mensajes.clear();
+    EXPECT_FALSE(Corre(ProcesoAdaptacion));
+    EXPECT_EQ(pantalla.mensajes,
+              std::vector<std::string>{"No se puede añadir al fichero de errores «" + errores +
+                                       "»: es una carpeta"});
+    EXPECT_FALSE(TieneTabla(*general, "ERRORES"));
+    EXPECT_TRUE(Textos(*particular, "ControlFicherosProcesados", kControl).empty());
+    EXPECT_EQ(LeeFichero(bin), contenido.bytes());
+}
+
 // The adapted file takes the original's place: reached through a link, with its
 // mode; the copy a killed run left beside it is gone.
 TEST_P(ProcesoAdaptacionPrueba, ElBinAdaptadoOcupaElLugarDelOriginal) {
