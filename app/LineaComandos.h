@@ -19,11 +19,6 @@
 
 namespace pelmora {
 
-namespace salida {
-constexpr int Fin = 1;
-constexpr int Detenido = 3;
-}  // namespace salida
-
 // One run asked for on the command line, its paths made absolute.
 struct Orden {
     Opcion opcion = Opcion::Correlate;

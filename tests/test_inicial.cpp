@@ -79,6 +79,14 @@ struct Banco {
         QTest::mouseClick(o, Qt::LeftButton, {}, QPoint(8, o->height() / 2));
     }
     void procesar() { pulsa("Command4"); }
+    // The three inputs of a sheet (Adaptation shows them all), then Correlate chosen.
+    void hojaEnCorrelate() {
+        opcion(3);
+        elige("Command1", "/proyecto/General.mdb");
+        elige("Command2", "/hojas/H123.bin");
+        elige("Command3", "/hojas/H123.mdb");
+        opcion(1);
+    }
     QColor fondo(int n) { return texto(n)->palette().color(QPalette::Base); }
     // Enabled state of Label<n>, Text<n> and Command<n>, all three alike.
     bool filaHabilitada(int n) {
@@ -312,11 +320,7 @@ TEST(Inicial, NombreSinExtension) {
 
 TEST(Inicial, CadaVentanaDeProcesoUnaVez) {
     Banco b;
-    b.opcion(3);
-    b.elige("Command1", "/proyecto/General.mdb");
-    b.elige("Command2", "/hojas/H123.bin");
-    b.elige("Command3", "/hojas/H123.mdb");
-    b.opcion(1);
+    b.hojaEnCorrelate();
     b.procesar();
     VentanaProceso* primera = b.inicial->ventana(Opcion::Correlate);
     ASSERT_NE(primera, nullptr);
@@ -351,11 +355,7 @@ TEST(Inicial, CadaVentanaDeProcesoUnaVez) {
 
 TEST(Inicial, DuranteUnProcesoNadaCambiaSusEntradasNiEmpiezaOtro) {
     Banco b;
-    b.opcion(3);
-    b.elige("Command1", "/proyecto/General.mdb");
-    b.elige("Command2", "/hojas/H123.bin");
-    b.elige("Command3", "/hojas/H123.mdb");
-    b.opcion(1);
+    b.hojaEnCorrelate();
     b.durante = [&b] {
         b.opcion(2);
         b.procesar();

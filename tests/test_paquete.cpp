@@ -5,31 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QProcess>
 #include <QStandardPaths>
 #include <filesystem>
 #include <memory>
 
+#include "tests/support/Ejecucion.h"
 #include "tests/support/Extremo.h"
 #include "tests/support/TempDir.h"
 
 using namespace pelmora::prueba;
 
 namespace {
-
-struct Resultado {
-    int codigo = -1;
-    QString salida, errores;
-};
-
-Resultado ejecuta(const QString& programa, const QStringList& argumentos) {
-    QProcess p;
-    p.start(programa, argumentos);
-    EXPECT_TRUE(p.waitForFinished(300000)) << programa.toStdString();
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
 
 QStringList lineas(const QString& texto) {
     return texto.split('\n', Qt::SkipEmptyParts);
@@ -41,12 +27,12 @@ class Paquete : public ::testing::Test {
     static void SetUpTestSuite() {
         carpeta_ = std::make_unique<TempDir>();
         const QString destino = QString::fromStdString(carpeta_->path("paquete"));
-        Resultado cpack = ejecuta(PELMORA_CPACK, {"--config", PELMORA_CPACK_CONFIG, "-B", destino});
+        Ejecucion cpack = Ejecuta(PELMORA_CPACK, {"--config", PELMORA_CPACK_CONFIG, "-B", destino});
         ASSERT_EQ(cpack.codigo, 0) << cpack.salida.toStdString() << cpack.errores.toStdString();
         const QStringList debs = QDir(destino).entryList({"*.deb"}, QDir::Files);
         ASSERT_EQ(debs.size(), 1) << debs.join(" ").toStdString();
         deb_ = destino + "/" + debs[0];
-        Resultado x = ejecuta("dpkg", {"-x", deb_, raiz()});
+        Ejecucion x = Ejecuta("dpkg", {"-x", deb_, raiz()});
         ASSERT_EQ(x.codigo, 0) << x.errores.toStdString();
     }
     static void TearDownTestSuite() { carpeta_.reset(); }
@@ -54,7 +40,7 @@ class Paquete : public ::testing::Test {
     static QString raiz() { return QString::fromStdString(carpeta_->path("raiz")); }
     static QString instalado(const QString& ruta) { return raiz() + "/" + ruta; }
     static QString campo(const QString& nombre) {
-        return ejecuta("dpkg-deb", {"-f", deb_, nombre}).salida.trimmed();
+        return Ejecuta("dpkg-deb", {"-f", deb_, nombre}).salida.trimmed();
     }
 
     static std::unique_ptr<TempDir> carpeta_;
@@ -82,7 +68,7 @@ TEST_F(Paquete, LlevaLosProgramasElMenuElIconoYLosManuales) {
     const QString depende = campo("Depends");
     for (const char* paquete : {"libqt6widgets6", "libsqlite3-0", "qt6-translations-l10n"})
         EXPECT_TRUE(depende.contains(paquete)) << depende.toStdString();
-    Resultado version = ejecuta(instalado("usr/bin/pelmora"), {"--version"});
+    Ejecucion version = Ejecuta(instalado("usr/bin/pelmora"), {"--version"});
     EXPECT_EQ(version.salida, QString::fromUtf8("pelmora (Pelmora) versión " PELMORA_VERSION "\n"));
 }
 
@@ -93,7 +79,7 @@ TEST_F(Paquete, LosProgramasInstaladosProcesanUnaHoja) {
                                          instalado("usr/bin/pelmora-hoja"));
     ASSERT_FALSE(hoja.esperado.isEmpty());
     for (const char* proceso : {"correlate", "fusion", "adaptacion"}) {
-        Resultado r = ejecuta(instalado("usr/bin/pelmora"), ArgumentosDe(hoja, proceso));
+        Ejecucion r = Ejecuta(instalado("usr/bin/pelmora"), ArgumentosDe(hoja, proceso));
         EXPECT_EQ(r.codigo, 0) << proceso << "\n" << r.errores.toStdString();
         EXPECT_EQ(lineas(r.salida), LineasEsperadas(hoja, proceso)) << proceso;
         EXPECT_EQ(lineas(r.errores), MensajesEsperados(hoja, proceso)) << proceso;
@@ -104,6 +90,6 @@ TEST_F(Paquete, LintianNoEncuentraErrores) {
     ASSERT_FALSE(deb_.isEmpty());
     if (QStandardPaths::findExecutable("lintian").isEmpty())
         GTEST_SKIP() << "lintian no está instalado (scripts/setup lo instala)";
-    Resultado r = ejecuta("lintian", {"--fail-on", "error", deb_});
+    Ejecucion r = Ejecuta("lintian", {"--fail-on", "error", deb_});
     EXPECT_EQ(r.codigo, 0) << r.salida.toStdString() << r.errores.toStdString();
 }

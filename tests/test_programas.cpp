@@ -3,22 +3,14 @@
 // usage after it, exit code 2.
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <filesystem>
+
+#include "tests/support/Ejecucion.h"
 
 namespace {
 
-struct Respuesta {
-    int codigo = -1;
-    QString salida, errores;
-};
-
-Respuesta corre(const QString& programa, const QStringList& argumentos) {
-    QProcess p;
-    p.start(PELMORA_BIN_DIR "/" + programa, argumentos);
-    EXPECT_TRUE(p.waitForFinished(30000)) << programa.toStdString();
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+pelmora::prueba::Ejecucion corre(const QString& programa, const QStringList& argumentos) {
+    return pelmora::prueba::Ejecuta(PELMORA_BIN_DIR "/" + programa, argumentos, 30000);
 }
 
 const QStringList kProgramas = {"pelmora", "pelmora-bdd", "pelmora-hoja"};
@@ -29,24 +21,24 @@ TEST(Programas, AyudaYVersion) {
     for (const QString& programa : kProgramas) {
         SCOPED_TRACE(programa.toStdString());
         for (const char* ayuda : {"--help", "-h", "--ayuda"}) {
-            Respuesta r = corre(programa, {ayuda});
+            pelmora::prueba::Ejecucion r = corre(programa, {ayuda});
             EXPECT_EQ(r.codigo, 0);
             EXPECT_TRUE(r.salida.startsWith("Uso:")) << r.salida.toStdString();
             EXPECT_TRUE(r.salida.contains("--version")) << r.salida.toStdString();
             EXPECT_EQ(r.errores, "");
         }
-        Respuesta version = corre(programa, {"--version"});
+        pelmora::prueba::Ejecucion version = corre(programa, {"--version"});
         EXPECT_EQ(version.codigo, 0);
         EXPECT_EQ(version.salida,
                   programa + QString::fromUtf8(" (Pelmora) versión ") + PELMORA_VERSION "\n");
         EXPECT_EQ(version.errores, "");
     }
     // Right after an order, help is still help; as an option's value it is a value.
-    Respuesta correlate = corre("pelmora", {"correlate", "--help"});
+    pelmora::prueba::Ejecucion correlate = corre("pelmora", {"correlate", "--help"});
     EXPECT_EQ(correlate.codigo, 0);
     EXPECT_TRUE(correlate.salida.contains("pelmora correlate"));
     EXPECT_EQ(corre("pelmora-bdd", {"dump", "--version"}).codigo, 0);
-    Respuesta valor = corre("pelmora", {"correlate", "--bin", "--help"});
+    pelmora::prueba::Ejecucion valor = corre("pelmora", {"correlate", "--bin", "--help"});
     EXPECT_EQ(valor.codigo, 2);
     EXPECT_TRUE(
         valor.errores.startsWith(QString::fromUtf8("pelmora: falta la opción --particular")));
@@ -60,7 +52,7 @@ TEST(Programas, ErrorDeUsoNombraLaOpcionYMuestraElUso) {
     };
     for (const auto& [programa, argumentos] : errores) {
         SCOPED_TRACE(programa.toStdString());
-        Respuesta r = corre(programa, argumentos);
+        pelmora::prueba::Ejecucion r = corre(programa, argumentos);
         EXPECT_EQ(r.codigo, 2);
         EXPECT_EQ(r.salida, "");
         EXPECT_TRUE(r.errores.startsWith(programa + ": ")) << r.errores.toStdString();
