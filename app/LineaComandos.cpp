@@ -5,7 +5,7 @@
 #include <map>
 
 #include "app/PantallaLinea.h"
-#include "core/FinPrograma.h"
+#include "lote/Lote.h"
 
 namespace pelmora {
 
@@ -13,11 +13,12 @@ namespace {
 
 const Programa kPelmora{
     "pelmora",
-    "Uso:\n"
+    std::string("Uso:\n"
     "  pelmora                                      abre la ventana principal\n"
     "  pelmora correlate  --bin B --particular P [--general G] [--si]\n"
     "  pelmora fusion     --general G --particular P [--bin B]\n"
-    "  pelmora adaptacion --general G --particular P --bin B [--si]\n"
+    "  pelmora adaptacion --general G --particular P --bin B [--si]\n") +
+    lote::kUsoLote +
     "\n"
     "  --general G     BdD General del proyecto (Access .mdb o SQLite)\n"
     "  --bin B         fichero BIN (Vexa) de la hoja\n"
@@ -28,8 +29,17 @@ const Programa kPelmora{
     "                  (por omisión, cuando esa salida es un terminal)\n"
     "  --sin-progreso  no muestra el avance\n"
     "\n"
-    "Salida: 0 proceso terminado, 1 terminado por un error, 2 uso incorrecto,\n"
-    "3 detenido sin terminar.\n"};
+    "Lote: cada hoja es un fichero BIN y la BdD Particular de su mismo nombre\n"
+    "(.mdb, .accdb o .db3), en la carpeta DIR o una por línea en FICHERO (el BIN,\n"
+    "y tras un tabulador la BdD Particular si no se llama como él). Correlate y\n"
+    "Adaptación corren en N hojas a la vez (por omisión, tantas como núcleos); las\n"
+    "fusiones, una tras otra en el orden de las hojas.\n"
+    "  --procesos L    los procesos del lote (por omisión, los tres)\n"
+    "  --informe R     escribe el informe en R, en JSON (.json) o HTML (.html)\n"
+    "  --silencio      sin avance ni tabla final\n"
+    "\n"
+    "Salida: 0 proceso terminado (lote: todas las hojas), 1 terminado por un error\n"
+    "(lote: alguna hoja no terminó), 2 uso incorrecto, 3 detenido sin terminar.\n"};
 
 struct Suborden {
     const char* nombre;
@@ -109,22 +119,24 @@ int ejecutaOrden(const Orden& orden, const Procesos& procesos, std::ostream& sal
     estado.NombreBdDGeneral = orden.general;
     estado.NombreFicheroBin = orden.bin;
     estado.NombreBdDParticular = orden.particular;
-    if (!PreparaProceso(orden.opcion, estado)) return salida::Detenido;
-
-    const Proceso& proceso = ProcesoDe(procesos, orden.opcion);
-    if (!proceso) {
-        errores << "pelmora: el proceso " << TipoProcesoDe(orden.opcion)
-                << " todavía no está disponible en esta versión" << std::endl;
-        return salida::Fin;
+    switch (LanzaProceso(orden.opcion, estado, procesos)) {
+        case Desenlace::Terminado:
+            return salida::Terminado;
+        case Desenlace::Error:
+            return salida::Fin;
+        case Desenlace::Detenido:
+            break;
     }
-    bool alFinal = false;
-    if (!ejecutaHastaFin(pantalla, [&] { alFinal = proceso(estado); })) return salida::Fin;
-    return alFinal ? salida::Terminado : salida::Detenido;
+    return salida::Detenido;
 }
 
 int lineaComandos(const std::vector<std::string>& argumentos, const Procesos& procesos,
                   std::ostream& salida, std::ostream& errores, bool errorEsTerminal) {
     return ejecutaPrograma(kPelmora, argumentos, salida, errores, [&] {
+        if (argumentos.at(0) == "lote")
+            return lote::ejecutaOrdenLote(
+                lote::leeOrdenLote({argumentos.begin() + 1, argumentos.end()}), procesos, salida,
+                errores, errorEsTerminal);
         return ejecutaOrden(leeOrden(argumentos, errorEsTerminal), procesos, salida, errores);
     });
 }

@@ -1,8 +1,9 @@
-// The runs without windows, for batches of sheets:
+// The runs without windows, one sheet at a time:
 //   pelmora correlate  --bin B --particular P [--general G] [--si]
 //   pelmora fusion     --general G --particular P [--bin B]
 //   pelmora adaptacion --general G --particular P --bin B [--si]
-// and, with any of them, --progreso or --sin-progreso (the walk's progress on the
+// or a whole delivery with "pelmora lote" (lote/Lote.h);
+// and, with any of the three, --progreso or --sin-progreso (the walk's progress on the
 // error output; by default only when the error output is a terminal).
 // Exit codes: 0 the run reached its final status, 1 a fatal check or error ended
 // it, 2 usage error, 3 it stopped without ending (the name question answered No,
@@ -15,7 +16,7 @@
 
 #include "cli/Programa.h"
 #include "runs/Procesos.h"
-#include "ui/Lanzamiento.h"
+#include "runs/Lanzamiento.h"
 
 namespace pelmora {
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "db/EscriturasAgrupadas.h"
 #include "db/Lectura.h"
 #include "db/engine/ColumnValue.h"
 #include "db/engine/Text.h"
@@ -62,8 +63,18 @@ void AnadeFila(Estado& estado, const std::string& tabla, Relleno rellena) {
 
 }  // namespace
 
+// Another process may create the tables between a look and the creation (two
+// Adaptations checking one General database at once): once one is missing, the
+// look is made again holding the database's writer lock, and the creation with it.
 void CreaTablasControl(Estado& estado) {
-    estado.NumTablas = static_cast<int32_t>(BdDAbierta(estado.BdDParticular).tableNames().size());
+    const auto cuenta = [&] {
+        estado.NumTablas =
+            static_cast<int32_t>(BdDAbierta(estado.BdDParticular).tableNames().size());
+    };
+    cuenta();
+    if (ExisteTabla(estado, "ERRORES") && ExisteTabla(estado, "CONTROLFICHEROSPROCESADOS")) return;
+    EscriturasAgrupadas grupo(estado.BdDParticular);
+    cuenta();
     if (!ExisteTabla(estado, "ERRORES"))
         CreaTabla(estado, "ERRORES",
                   {{"DescripcionError", Type::Text, false},
@@ -81,6 +92,7 @@ void CreaTablasControl(Estado& estado) {
                    {"BdDMdb_G", Type::Memo, true},
                    {"Fecha", Type::DateTime, false},
                    {"Hora", Type::DateTime, false}});
+    grupo.Termina();
 }
 
 void CompruebaQueCabenLasRutas(Estado& estado, const std::vector<RutaAnotada>& rutas) {

@@ -72,14 +72,15 @@ void BinAdaptado::CompruebaAntes(const std::string& rutaBin) {
                            CarpetaDe(real) + "» no se pueden crear ficheros");
 }
 
-void BinAdaptado::Coloca(const std::string& rutaBin) {
+bool BinAdaptado::Coloca(const std::string& rutaBin) {
     const std::string real = RutaReal(rutaBin);
     const std::string lista = RutaCopia(real, "adaptado");
     if (::rename(lista.c_str(), real.c_str()) != 0) {
-        if (errno == ENOENT) return;
+        if (errno == ENOENT) return false;
         FallaFichero("No se puede reemplazar el fichero", rutaBin, errno);
     }
     SincronizaCarpeta(real);
+    return true;
 }
 
 void BinAdaptado::Descarta(const std::string& rutaBin) {

@@ -21,8 +21,9 @@ class BinAdaptado {
     // written, whoever runs the program, in a folder that takes a new file);
     // throws ErrorFichero otherwise. Nothing is written.
     static void CompruebaAntes(const std::string& rutaBin);
-    // Puts the complete adapted copy of `rutaBin`, if there is one, in its place.
-    static void Coloca(const std::string& rutaBin);
+    // Puts the complete adapted copy of `rutaBin`, if there is one, in its place;
+    // true when there was one.
+    static bool Coloca(const std::string& rutaBin);
     // Removes whatever copy of `rutaBin` is there, complete or not.
     static void Descarta(const std::string& rutaBin);
 

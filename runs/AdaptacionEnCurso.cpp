@@ -90,8 +90,9 @@ std::string RecuperaAdaptacion(Estado& estado) {
     std::string completada;
     if (LeeNota(ruta, nota)) {
         if (FilasControl(estado) > nota.filasControl) {
-            BinAdaptado::Coloca(nota.bin);
-            completada = nota.bin;
+            // The group landed: at the run's end with its complete copy, or after
+            // its walk failed (its log kept, no copy made, the original as it was).
+            if (BinAdaptado::Coloca(nota.bin)) completada = nota.bin;
         } else {
             BinAdaptado::Descarta(nota.bin);
             DevuelveErrores(nota);
@@ -111,9 +112,16 @@ AdaptacionEnCurso::AdaptacionEnCurso(Estado& estado)
     EscribeNota(nota_, nota);
 }
 
+AdaptacionEnCurso::~AdaptacionEnCurso() {
+    if (terminada_) return;
+    BinAdaptado::Descarta(bin_);
+    ::unlink(nota_.c_str());
+}
+
 void AdaptacionEnCurso::Termina() {
     BinAdaptado::Coloca(bin_);
     ::unlink(nota_.c_str());
+    terminada_ = true;
 }
 
 }  // namespace pelmora

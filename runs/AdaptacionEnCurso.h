@@ -3,10 +3,11 @@
 // the length its error BIN file had and how many control rows the database held;
 // its control row and log rows then go to the database in one write group, and
 // the adapted BIN file takes the original's place only after that group landed.
-// A run cut short leaves the note behind, and the next run on that Particular
-// database settles it first: if the group landed (one control row more), the
-// adapted copy takes its place; if not, the copy goes and the error BIN file
-// loses the markers appended to it since.
+// A run that ends by an error has no adapted copy; its log stays (the group is
+// stored) and so does its note's removal. A run killed leaves the note behind,
+// and the next run on that Particular database settles it first: if the group
+// landed (one control row more), the adapted copy, if complete, takes its place;
+// if not, the copy goes and the error BIN file loses the markers appended since.
 #pragma once
 
 #include <string>
@@ -24,6 +25,8 @@ class AdaptacionEnCurso {
   public:
     // Writes this run's note (flushed); an earlier note must have been settled.
     explicit AdaptacionEnCurso(Estado& estado);
+    // A run ending by an error: its copy, if any, and its note go.
+    ~AdaptacionEnCurso();
     AdaptacionEnCurso(const AdaptacionEnCurso&) = delete;
     AdaptacionEnCurso& operator=(const AdaptacionEnCurso&) = delete;
 
@@ -34,6 +37,7 @@ class AdaptacionEnCurso {
   private:
     std::string nota_;
     std::string bin_;
+    bool terminada_ = false;
 };
 
 }  // namespace pelmora

@@ -2,7 +2,7 @@
 // its inputs from the Estado, talks to the user through estado.pantalla, throws
 // FinPrograma or a std::exception to end the program, and returns true when it
 // reached its final status (false when it stopped without ending, e.g. the table
-// lists differ). An empty slot is a run this build does not carry yet.
+// lists differ).
 #pragma once
 
 #include <functional>

@@ -7,28 +7,20 @@
 
 namespace pelmora {
 
-namespace {
-
-struct LineaCuenta {
-    const char* etiqueta;
-    const char* texto;
-    int32_t Estado::*contador;
-};
-
-constexpr LineaCuenta kLineasCuenta[] = {
-    {"Label7", "Elemento en gráfico sin ATR de ocurrencia : ", &Estado::NumSinAtrOcurrencia},
-    {"Label8", "Elemento en gráfico sin ATR : ", &Estado::NumSinAtr},
-    {"Label9", "Existe ATR con la misma tabla de ocurrencias : ", &Estado::NumAtrRepetido},
-    {"Label10",
-     "Elemento gráfico apuntando a una tabla inexistente : ", &Estado::NumTablaInexistente},
-    {"Label11", "No existe Registro en BdD : ", &Estado::NumSinRegistro},
+const std::array<Contador, 7> kContadores = {{
+    {"Label7", "Elemento en gráfico sin ATR de ocurrencia : ", "NumSinAtrOcurrencia",
+     &Estado::NumSinAtrOcurrencia},
+    {"Label8", "Elemento en gráfico sin ATR : ", "NumSinAtr", &Estado::NumSinAtr},
+    {"Label9", "Existe ATR con la misma tabla de ocurrencias : ", "NumAtrRepetido",
+     &Estado::NumAtrRepetido},
+    {"Label10", "Elemento gráfico apuntando a una tabla inexistente : ", "NumTablaInexistente",
+     &Estado::NumTablaInexistente},
+    {"Label11", "No existe Registro en BdD : ", "NumSinRegistro", &Estado::NumSinRegistro},
     {"Label12", "No hay correspondencia entre el gráfico y el alfanumérico : ",
-     &Estado::NumSinCorrespondencia},
+     "NumSinCorrespondencia", &Estado::NumSinCorrespondencia},
     {"Label13", "Encontrado más de una correspondencia entre el gráfico y el alfanumérico : ",
-     &Estado::NumVariasCorrespondencias},
-};
-
-}  // namespace
+     "NumVariasCorrespondencias", &Estado::NumVariasCorrespondencias},
+}};
 
 void CompruebaRutasRegistrables(Estado& estado, FilasError filas) {
     const char* control = "ControlFicherosProcesados";
@@ -55,13 +47,12 @@ void RegistraProceso(Estado& estado, const char* Proceso) {
 }
 
 void PonContadoresACero(Estado& estado) {
-    for (const LineaCuenta& linea : kLineasCuenta) estado.*linea.contador = 0;
+    for (const Contador& c : kContadores) estado.*c.campo = 0;
 }
 
 void MuestraContadores(Estado& estado) {
-    for (const LineaCuenta& linea : kLineasCuenta)
-        estado.pantalla.etiqueta(linea.etiqueta,
-                                 linea.texto + std::to_string(estado.*linea.contador));
+    for (const Contador& c : kContadores)
+        estado.pantalla.etiqueta(c.etiqueta, c.texto + std::to_string(estado.*c.campo));
 }
 
 }  // namespace pelmora

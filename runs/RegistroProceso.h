@@ -2,9 +2,21 @@
 // control row of a run, and the seven error counters reset and shown.
 #pragma once
 
+#include <array>
+
 #include "core/Estado.h"
 
 namespace pelmora {
+
+// The seven error counters in the order the run windows show them: the label
+// that shows each, its fixed text and the counter's name in Estado.
+struct Contador {
+    const char* etiqueta;
+    const char* texto;
+    const char* nombre;
+    int32_t Estado::*campo;
+};
+extern const std::array<Contador, 7> kContadores;
 
 // The ERRORES rows a run's walk may write, each naming the Particular database:
 // none (Fusion), rows naming the BIN file (Correlate), rows naming the BIN file or

@@ -14,7 +14,7 @@
 #include "core/Estado.h"
 #include "runs/Procesos.h"
 #include "ui/DialogoFichero.h"
-#include "ui/Lanzamiento.h"
+#include "runs/Lanzamiento.h"
 #include "ui/VentanaProceso.h"
 
 class QLabel;

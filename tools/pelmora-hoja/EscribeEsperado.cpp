@@ -6,7 +6,7 @@
 #include <map>
 #include <stdexcept>
 
-#include "tools/pelmora-hoja/Json.h"
+#include "cli/Json.h"
 
 namespace pelmora::hoja {
 namespace {

@@ -8,6 +8,7 @@
 
 #include "cli/Programa.h"
 #include "tools/pelmora-hoja/BasesDeDatos.h"
+#include "tools/pelmora-hoja/Entrega.h"
 #include "tools/pelmora-hoja/EscribeEsperado.h"
 
 using namespace pelmora::hoja;
@@ -28,7 +29,10 @@ const pelmora::Programa kPrograma{
     "  --plantilla F.mdb   base de datos de Access vacía de la que parten las .mdb\n"
     "  --sin-problemas     ningún problema: contadores a cero y una sola hoja BIN\n"
     "  --sin-noasignar     sin tabla NoAsignar en las bases de datos\n"
-    "  --reemplaza         sobrescribe los ficheros de una hoja anterior\n"};
+    "  --reemplaza         sobrescribe los ficheros de una hoja anterior\n"
+    "  --hojas N           escribe una entrega de N hojas (NOMBRE001, NOMBRE002...) con una\n"
+    "                      sola BdD General, NOMBRE_general, y entrega.json; con problemas,\n"
+    "                      una hoja de cada tres\n"};
 
 using pelmora::ErrorUso;
 
@@ -47,7 +51,7 @@ int64_t natural(const std::string& opcion, const char* texto) {
     return n;
 }
 
-Opciones leeOpciones(int argc, char** argv) {
+Opciones leeOpciones(int argc, char** argv, int64_t& hojas) {
     Opciones o;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -77,6 +81,8 @@ Opciones leeOpciones(int argc, char** argv) {
             o.noAsignar = false;
         else if (a == "--reemplaza")
             o.reemplaza = true;
+        else if (a == "--hojas")
+            hojas = natural(a, valor());
         else
             throw ErrorUso("opción desconocida: «" + a + "»");
     }
@@ -85,6 +91,7 @@ Opciones leeOpciones(int argc, char** argv) {
         throw ErrorUso("--nombre debe ser un nombre de fichero sin carpetas");
     if (o.formato != "sqlite" && o.formato != "mdb")
         throw ErrorUso("--formato debe ser sqlite o mdb: «" + o.formato + "»");
+    if (hojas == 0 || hojas > 999) throw ErrorUso("--hojas espera un número de 1 a 999");
     if (o.formato == "mdb" && o.plantilla.empty())
         throw ErrorUso("--formato mdb necesita --plantilla con una base de datos de Access vacía");
     return o;
@@ -137,7 +144,13 @@ void escribeHoja(const Opciones& o, const Ficheros& f, const Hoja& hoja, const E
 
 // Writes the sheet and says where; returns the exit code.
 int generaHoja(int argc, char** argv) {
-    Opciones o = leeOpciones(argc, argv);
+    int64_t hojas = -1;  // a single sheet
+    Opciones o = leeOpciones(argc, argv, hojas);
+    if (hojas > 0) {
+        escribeEntrega(o, static_cast<int>(hojas));
+        std::cout << "Entrega escrita en " << o.salida << ": " << hojas << " hojas\n";
+        return 0;
+    }
     Ficheros f = nombres(o);
     Hoja hoja = planificaHoja(o);
     Esperado esperado = calculaEsperado(hoja);

@@ -1,6 +1,7 @@
 // What "Procesar" decides before a run window opens, kept apart from the widgets
-// so the command line shares it: the inputs each run needs, the name check of the
-// BIN file against the Particular database, and the run kind TipoProceso.
+// so the command line and the batch share it: the inputs each run needs, the name
+// check of the BIN file against the Particular database, the run kind TipoProceso,
+// and a run launched without a window from start to end.
 #pragma once
 
 #include <string>
@@ -28,5 +29,16 @@ bool CoincidenNombres(const std::string& bin, const std::string& particular);
 // question goes through estado.pantalla (No stops). When all pass, sets
 // TipoProceso and returns true.
 bool PreparaProceso(Opcion opcion, Estado& estado);
+
+// How a run launched without a window ended.
+enum class Desenlace {
+    Terminado,  // it reached its final status
+    Error,      // a fatal check or error ended it (its message shown, terminar called)
+    Detenido,   // it stopped without ending: the name question answered No, or the
+                // table lists differ (a missing input stops it too)
+};
+
+// Prepares and runs `opcion` on the inputs of `estado`, talking through estado.pantalla.
+Desenlace LanzaProceso(Opcion opcion, Estado& estado, const Procesos& procesos);
 
 }  // namespace pelmora

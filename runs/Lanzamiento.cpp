@@ -1,6 +1,7 @@
-#include "ui/Lanzamiento.h"
+#include "runs/Lanzamiento.h"
 
-#include <QString>
+#include "core/FinPrograma.h"
+#include "db/engine/Text.h"
 
 namespace pelmora {
 
@@ -37,7 +38,7 @@ std::string NombreSinExtension(const std::string& ruta) {
     bool tieneExtension =
         punto != std::string::npos && (carpeta == std::string::npos || punto > carpeta);
     std::string nombre = tieneExtension ? ruta.substr(0, punto) : ruta;
-    return QString::fromStdString(nombre).toUpper().toStdString();
+    return engine::upperCase(nombre);
 }
 
 bool CoincidenNombres(const std::string& bin, const std::string& particular) {
@@ -64,6 +65,15 @@ bool PreparaProceso(Opcion opcion, Estado& estado) {
     if (opcion != Opcion::Fusion && !ConfirmaNombres(estado)) return false;
     estado.TipoProceso = TipoProcesoDe(opcion);
     return true;
+}
+
+Desenlace LanzaProceso(Opcion opcion, Estado& estado, const Procesos& procesos) {
+    if (!PreparaProceso(opcion, estado)) return Desenlace::Detenido;
+    const Proceso& proceso = ProcesoDe(procesos, opcion);
+    bool alFinal = false;
+    if (!ejecutaHastaFin(estado.pantalla, [&] { alFinal = proceso(estado); }))
+        return Desenlace::Error;
+    return alFinal ? Desenlace::Terminado : Desenlace::Detenido;
 }
 
 }  // namespace pelmora

@@ -3,12 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace pelmora::hoja {
+namespace pelmora {
 
 class Json {
   public:
@@ -35,6 +36,12 @@ class Json {
     void valor(int64_t v) { crudo(std::to_string(v)); }
     void valor(int32_t v) { valor(int64_t{v}); }
     void valor(bool v) { crudo(v ? "true" : "false"); }
+    // A number with `cifras` digits after the point.
+    void decimal(double v, int cifras) {
+        char texto[64];
+        std::snprintf(texto, sizeof texto, "%.*f", cifras, v);
+        crudo(texto);
+    }
     void nulo() { crudo("null"); }
     // A key and its value.
     template <typename T>
@@ -108,4 +115,4 @@ class Json {
     bool tras_clave_ = false;
 };
 
-}  // namespace pelmora::hoja
+}  // namespace pelmora
