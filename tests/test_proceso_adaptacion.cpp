@@ -158,5 +158,26 @@ TEST_P(ProcesoAdaptacionPrueba, ElBinAdaptadoOcupaElLugarDelOriginal) {
                                    static_cast<size_t>(atr2 + 2), 4, Le32(8)));
 }
 
+// A walk ended by an error (an ATR whose record the Particular database lacks)
+// leaves the BIN file as it was and nothing that the next run could take for a
+// finished adaptation: that run adapts the file.
+TEST_P(ProcesoAdaptacionPrueba, UnRecorridoFallidoNoDejaLaHojaPorAdaptada) {
+    Hojas();
+    BinPrueba conFallo(contenido);
+    conFallo.Elemento("C=", "101", 3, {{10, 99}});
+    conFallo.Escribe(bin);
+    EXPECT_FALSE(Corre(ProcesoAdaptacion));
+    EXPECT_EQ(LeeFichero(bin), conFallo.bytes());
+
+    contenido.Escribe(bin);
+    pantalla.mensajes.clear();
+    bool alFinal = false;
+    ASSERT_TRUE(Corre(ProcesoAdaptacion, &alFinal)) << pantalla.mensajes.at(0);
+    EXPECT_TRUE(alFinal);
+    EXPECT_TRUE(pantalla.mensajes.empty()) << pantalla.mensajes.at(0);
+    EXPECT_EQ(LeeFichero(bin), BinPrueba(contenido).ConMslink(atr1, 7).replace(
+                                   static_cast<size_t>(atr2 + 2), 4, Le32(8)));
+}
+
 }  // namespace
 }  // namespace pelmora::prueba
