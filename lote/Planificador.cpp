@@ -39,76 +39,123 @@ class Interrupciones {
     struct sigaction int_ {}, term_ {};
 };
 
+struct Tarea {
+    size_t hoja = 0;
+    Opcion opcion = Opcion::Correlate;
+};
+
 struct Hueco {
     std::unique_ptr<Trabajo> trabajo;
-    size_t hoja = 0;
+    Tarea tarea;
     bool abandonado = false;  // asked to give up, or ended at once
     std::optional<Evento> fin;
 };
 
-// True when every run of the sheet before `opcion` that was asked for ended.
-bool anterioresTerminados(const ResultadoHoja& h, Opcion opcion) {
-    for (Opcion o : kOpciones) {
-        if (o == opcion) break;
-        if (h.de(o) && h.de(o)->final != Final::Terminado) return false;
-    }
-    return true;
-}
-
-class Fase {
+class Planificador {
   public:
-    Fase(Opcion opcion, int huecos, const Planificacion& plan, const Procesos& procesos,
-         ResultadoLote& lote, Seguimiento& seguimiento, const Interrupciones& interrupciones)
-        : opcion_(opcion), huecos_(static_cast<size_t>(huecos)), plan_(plan),
-          procesos_(procesos), lote_(lote), seguimiento_(seguimiento),
-          interrupciones_(interrupciones) {}
+    Planificador(const Planificacion& plan, const Procesos& procesos, ResultadoLote& lote,
+                 Seguimiento& seguimiento)
+        : plan_(plan), procesos_(procesos), lote_(lote), seguimiento_(seguimiento),
+          huecos_(static_cast<size_t>(plan.paralelo)) {}
 
     void ejecuta() {
-        for (size_t i = 0; i < lote_.hojas.size(); ++i) {
-            ResultadoHoja& h = lote_.hojas[i];
-            if (!h.hoja.problema.empty() || !anterioresTerminados(h, opcion_))
-                h.de(opcion_)->final = Final::Omitido;
-            else
-                cola_.push_back(i);
-        }
-        seguimiento_.fase(opcion_, static_cast<int>(huecos_.size()));
-        while (lanza() || ocupados() > 0) {
+        for (;;) {
+            if (interrupciones_.cuantas() == 0) lanza();
+            if (ocupados() == 0) break;
             espera();
             atiendeInterrupciones();
             seguimiento_.refresca();
         }
+        lote_.interrumpido = interrupciones_.cuantas() > 0;
     }
 
   private:
+    ResultadoProceso* resultado(size_t hoja, Opcion o) {
+        auto& r = lote_.hojas[hoja].de(o);
+        return r ? &*r : nullptr;
+    }
+    bool pendiente(size_t hoja, Opcion o) {
+        ResultadoProceso* r = resultado(hoja, o);
+        return r && r->final == Final::Pendiente && !enCurso(hoja, o);
+    }
+    bool enCurso(size_t hoja, Opcion o) const {
+        for (const Hueco& h : huecos_)
+            if (h.trabajo && h.tarea.hoja == hoja && h.tarea.opcion == o) return true;
+        return false;
+    }
+    // Not run, not running, not to run: every run of `o` has its end.
+    bool acabados(Opcion o) {
+        for (size_t i = 0; i < lote_.hojas.size(); ++i)
+            if (pendiente(i, o) || enCurso(i, o)) return false;
+        return true;
+    }
+    // Whether the sheet may go to `o`: true when every earlier run asked for ended,
+    // false (and `o` marked skipped) when one did not; nullopt while one is to come.
+    std::optional<bool> puede(size_t hoja, Opcion o) {
+        const ResultadoHoja& h = lote_.hojas[hoja];
+        bool bien = h.hoja.problema.empty();
+        for (Opcion antes : kOpciones) {
+            if (antes == o) break;
+            const ResultadoProceso* r = resultado(hoja, antes);
+            if (!r) continue;
+            if (r->final == Final::Pendiente) return std::nullopt;
+            bien = bien && r->final == Final::Terminado;
+        }
+        if (!bien) resultado(hoja, o)->final = Final::Omitido;
+        return bien;
+    }
+
+    // The next run due: the next merge in order once its sheet is correlated (one
+    // at a time), else the next Correlate, else, with every merge ended, the next
+    // Adaptation.
+    std::optional<Tarea> siguiente() {
+        const size_t n = lote_.hojas.size();
+        bool fusionando = false;
+        for (size_t i = 0; i < n && !fusionando; ++i) fusionando = enCurso(i, Opcion::Fusion);
+        for (size_t i = 0; i < n && !fusionando; ++i) {
+            if (!pendiente(i, Opcion::Fusion)) continue;
+            const std::optional<bool> si = puede(i, Opcion::Fusion);
+            if (!si) break;  // its Correlate has yet to end: the merges wait in order
+            if (*si) return Tarea{i, Opcion::Fusion};
+        }
+        for (Opcion o : {Opcion::Correlate, Opcion::Adaptacion}) {
+            if (o == Opcion::Adaptacion && !acabados(Opcion::Fusion)) break;
+            for (size_t i = 0; i < n; ++i)
+                if (pendiente(i, o) && puede(i, o).value_or(false)) return Tarea{i, o};
+        }
+        return std::nullopt;
+    }
+
     size_t ocupados() const {
         size_t n = 0;
         for (const Hueco& h : huecos_) n += h.trabajo != nullptr;
         return n;
     }
 
-    // Fills the free workers with the next sheets; false when none is left to start.
-    bool lanza() {
-        if (interrupciones_.cuantas() > 0) return false;
-        for (size_t i = 0; i < huecos_.size() && siguiente_ < cola_.size(); ++i)
-            if (!huecos_[i].trabajo) empieza(i, cola_[siguiente_++]);
-        return siguiente_ < cola_.size();
+    void lanza() {
+        for (size_t i = 0; i < huecos_.size(); ++i) {
+            if (huecos_[i].trabajo) continue;
+            const std::optional<Tarea> tarea = siguiente();
+            if (!tarea) return;
+            empieza(i, *tarea);
+        }
     }
 
-    void empieza(size_t i, size_t hoja) {
-        Encargo encargo{&lote_.hojas[hoja].hoja, opcion_, lote_.general, plan_.si,
+    void empieza(size_t i, const Tarea& tarea) {
+        Encargo encargo{&lote_.hojas[tarea.hoja].hoja, tarea.opcion, lote_.general, plan_.si,
                         plan_.sinErrores};
         std::cout.flush();
         std::cerr.flush();
         huecos_[i] = {};
-        huecos_[i].hoja = hoja;
-        seguimiento_.empieza(static_cast<int>(i), hoja, opcion_);
+        huecos_[i].tarea = tarea;
+        seguimiento_.empieza(static_cast<int>(i), tarea.hoja, tarea.opcion);
         try {
             huecos_[i].trabajo = std::make_unique<Trabajo>(encargo, procesos_);
         } catch (const std::runtime_error& e) {
-            ResultadoProceso& r = *lote_.hojas[hoja].de(opcion_);
+            ResultadoProceso& r = *resultado(tarea.hoja, tarea.opcion);
             r.final = Final::Error;
             r.mensajes.push_back(e.what());
-            seguimiento_.termina(static_cast<int>(i), hoja, opcion_);
+            seguimiento_.termina(static_cast<int>(i), tarea.hoja, tarea.opcion);
         }
     }
 
@@ -121,7 +168,6 @@ class Fase {
                 fds.push_back({huecos_[i].trabajo->descriptor(), POLLIN, 0});
                 de.push_back(i);
             }
-        if (fds.empty()) return;
         if (::poll(fds.data(), fds.size(), 200) <= 0) return;
         for (size_t k = 0; k < fds.size(); ++k)
             if (fds[k].revents) atiende(de[k]);
@@ -129,7 +175,7 @@ class Fase {
 
     void atiende(size_t i) {
         Hueco& h = huecos_[i];
-        ResultadoProceso& r = *lote_.hojas[h.hoja].de(opcion_);
+        ResultadoProceso& r = *resultado(h.tarea.hoja, h.tarea.opcion);
         const bool sigue = h.trabajo->lee([&](const Evento& e) {
             if (e.tipo == Evento::Tipo::Mensaje) r.mensajes.push_back(e.texto);
             if (e.tipo == Evento::Tipo::Fin) h.fin = e;
@@ -141,7 +187,7 @@ class Fase {
         h.trabajo.reset();
         r.final = finalDe(h, senal, r);
         if (r.final == Final::Terminado) r.contadores = h.fin->contadores;
-        seguimiento_.termina(static_cast<int>(i), h.hoja, opcion_);
+        seguimiento_.termina(static_cast<int>(i), h.tarea.hoja, h.tarea.opcion);
     }
 
     static Final finalDe(const Hueco& h, const std::string& senal, ResultadoProceso& r) {
@@ -172,15 +218,12 @@ class Fase {
         }
     }
 
-    Opcion opcion_;
-    std::vector<Hueco> huecos_;
     const Planificacion& plan_;
     const Procesos& procesos_;
     ResultadoLote& lote_;
     Seguimiento& seguimiento_;
-    const Interrupciones& interrupciones_;
-    std::vector<size_t> cola_;
-    size_t siguiente_ = 0;
+    Interrupciones interrupciones_;
+    std::vector<Hueco> huecos_;
     int avisadas_ = 0;
 };
 
@@ -188,13 +231,7 @@ class Fase {
 
 void ejecutaLote(const Planificacion& plan, const Procesos& procesos, ResultadoLote& lote,
                  Seguimiento& seguimiento) {
-    Interrupciones interrupciones;
-    for (Opcion opcion : plan.procesos) {
-        if (interrupciones.cuantas() > 0) break;
-        const int huecos = opcion == Opcion::Fusion ? 1 : plan.paralelo;
-        Fase(opcion, huecos, plan, procesos, lote, seguimiento, interrupciones).ejecuta();
-    }
-    lote.interrumpido = interrupciones.cuantas() > 0;
+    Planificador(plan, procesos, lote, seguimiento).ejecuta();
     seguimiento.cierra();
 }
 

@@ -1,7 +1,9 @@
-// Takes a delivery's sheets through the runs asked for, phase by phase: Correlate
-// on several sheets at once, then Fusion of one sheet after another in the
-// delivery's order (each merge sees those before it, as one after another by
-// hand), then Adaptation on several sheets at once. A sheet goes to a run only
+// Takes a delivery's sheets through the runs asked for on up to N workers:
+// Correlate on several sheets at once; the merges one at a time in the delivery's
+// order, each as soon as its sheet is correlated (a merge writes the General
+// database and its own Particular one, which no Correlate of another sheet reads,
+// so the General database ends as merged one after another by hand); Adaptation
+// on several sheets at once once every merge has ended. A sheet goes to a run only
 // when every earlier run of it ended. Ctrl-C once lets the runs under way end and
 // starts no other; twice, those runs give up at their next step; three times,
 // they are ended at once (every write of the runs lands whole or not at all).
@@ -15,7 +17,7 @@ namespace pelmora::lote {
 
 struct Planificacion {
     std::vector<Opcion> procesos;  // in their order
-    int paralelo = 1;              // workers of Correlate and Adaptation
+    int paralelo = 1;              // workers
     bool si = false;               // the name question answered Yes
     bool sinErrores = false;       // the workers' error output dropped
 };

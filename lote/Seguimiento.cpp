@@ -58,11 +58,6 @@ std::string duracion(double segundos) {
     return texto;
 }
 
-void Seguimiento::fase(Opcion opcion, int huecos) {
-    opcion_ = opcion;
-    lineas_.assign(static_cast<size_t>(huecos), {});
-}
-
 void Seguimiento::empieza(int hueco, size_t hoja, Opcion opcion) {
     lineas_[static_cast<size_t>(hueco)] = {true, cabecera(lote_, hoja, opcion), ""};
     refresca();
@@ -128,9 +123,15 @@ std::string Seguimiento::total() const {
         if (e == EstadoHoja::Fallida) ++fallidas;
         if (e != EstadoHoja::SinTerminar) ++hechas;
     }
-    return "Hojas: " + std::to_string(hechas) + " de " + std::to_string(lote_.hojas.size()) +
-           " hechas, " + std::to_string(fallidas) + " con fallos · " + TipoProcesoDe(opcion_) +
-           " · " + tiempoRestante();
+    std::string texto = "Hojas: " + std::to_string(hechas) + " de " +
+                        std::to_string(lote_.hojas.size()) + " hechas, " +
+                        std::to_string(fallidas) + " con fallos";
+    for (Opcion o : lote_.procesos) {
+        size_t acabados = 0;
+        for (const ResultadoHoja& h : lote_.hojas) acabados += h.de(o)->final != Final::Pendiente;
+        texto += std::string(" · ") + TipoProcesoDe(o) + " " + std::to_string(acabados);
+    }
+    return texto + " · " + tiempoRestante();
 }
 
 // The runs not yet ended, each taking the mean time of those of its kind that

@@ -1,9 +1,10 @@
 // The batch's progress on the error output. On a terminal, one live line per
-// worker and a total (sheets done and failed, the run under way, the time left),
+// worker and a total (sheets done and failed, runs ended of each kind, time left),
 // redrawn in place; otherwise one plain line per sheet and run as each ends; or
 // nothing at all.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <ostream>
 #include <string>
@@ -17,11 +18,11 @@ enum class ModoSeguimiento { Terminal, Lineas, Silencio };
 
 class Seguimiento {
   public:
+    // One live line for each of the batch's lote.paralelo workers.
     Seguimiento(std::ostream& salida, ModoSeguimiento modo, const ResultadoLote& lote)
-        : salida_(salida), modo_(modo), lote_(lote) {}
+        : salida_(salida), modo_(modo), lote_(lote),
+          lineas_(static_cast<size_t>(std::max(lote.paralelo, 1))) {}
 
-    // A phase starts: `opcion` on up to `huecos` sheets at once.
-    void fase(Opcion opcion, int huecos);
     void empieza(int hueco, size_t hoja, Opcion opcion);
     void evento(int hueco, const Evento& evento);
     void termina(int hueco, size_t hoja, Opcion opcion);
@@ -43,7 +44,6 @@ class Seguimiento {
     std::ostream& salida_;
     ModoSeguimiento modo_;
     const ResultadoLote& lote_;
-    Opcion opcion_ = Opcion::Correlate;
     std::vector<Linea> lineas_;
     size_t dibujadas_ = 0;  // lines drawn last time, to go back over
     std::chrono::steady_clock::time_point ultimo_{};
