@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "db/engine/Database.h"
+#include "tests/support/Ejecucion.h"
 #include "tests/support/BinPrueba.h"
 #include "tests/support/HojaPrueba.h"
 #include "tests/support/TempDir.h"
@@ -81,7 +82,7 @@ TEST_P(DiscoLleno, ElMensajeDiceQueElDiscoEstaLlenoYLaBdDQuedaComoEstaba) {
     entorno.insert("HOJA", QString::fromStdString(carpeta.path("hoja")));
     entorno.insert("FUERA", QString::fromStdString(carpeta.path("fuera")));
     entorno.insert("BDD", QString::fromStdString(bdd));
-    entorno.insert("PELMORA", PELMORA_BIN_DIR "/pelmora");
+    entorno.insert("PELMORA", pelmora::prueba::ProgramaPelmora());
     QProcess p;
     p.setProcessEnvironment(entorno);
     p.start("unshare", {"-m", "sh", "-c", kGuion});

@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <filesystem>
 
+#include "tests/support/Ejecucion.h"
 #include "tests/support/Extremo.h"
 #include "tests/support/TempDir.h"
 
@@ -77,7 +78,7 @@ void Corre(const HojaGenerada& hoja, const char* proceso, bool progreso) {
     QProcess p;
     QStringList argumentos = ArgumentosDe(hoja, proceso);
     argumentos << (progreso ? "--progreso" : "--sin-progreso");
-    p.start(PELMORA_BIN_DIR "/pelmora", argumentos);
+    p.start(pelmora::prueba::ProgramaPelmora(), argumentos);
     ASSERT_TRUE(p.waitForFinished(300000));
     QStringList errores = Lineas(p.readAllStandardError());
     EXPECT_EQ(p.exitCode(), 0) << proceso << "\n" << errores.join("\n").toStdString();

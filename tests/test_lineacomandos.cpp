@@ -8,10 +8,11 @@
 #include <filesystem>
 #include <sstream>
 
-#include "app/LineaComandos.h"
-#include "app/PantallaLinea.h"
+#include "linea/LineaComandos.h"
+#include "linea/PantallaLinea.h"
 #include "core/FinPrograma.h"
 #include "db/engine/Database.h"
+#include "tests/support/Ejecucion.h"
 #include "tests/support/BinPrueba.h"
 #include "tests/support/TempDir.h"
 
@@ -181,7 +182,7 @@ TEST(LineaComandos, CodigosDeSalida) {
 // test_programas.cpp).
 TEST(LineaComandos, ElProgramaReal) {
     QProcess p;
-    p.start(PELMORA_BIN_DIR "/pelmora",
+    p.start(pelmora::prueba::ProgramaPelmora(),
             {"adaptacion", "--general", "G.mdb", "--particular", "a/H1.mdb", "--bin", "b/H1.bin"});
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.exitCode(), 3);
@@ -199,7 +200,7 @@ TEST(LineaComandos, UnaTuberiaComoFicheroBinNoDetieneElPrograma) {
     pelmora::engine::createSqliteDatabase(particular);
     const std::string antes = pelmora::prueba::LeeFichero(particular);
     QProcess p;
-    p.start(PELMORA_BIN_DIR "/pelmora", {"correlate", "--bin", QString::fromStdString(bin),
+    p.start(pelmora::prueba::ProgramaPelmora(), {"correlate", "--bin", QString::fromStdString(bin),
                                          "--particular", QString::fromStdString(particular)});
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.exitCode(), salida::Fin);

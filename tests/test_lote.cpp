@@ -30,7 +30,7 @@ using pelmora::prueba::TempDir;
 
 namespace {
 
-const QString kPelmora = PELMORA_BIN_DIR "/pelmora";
+const QString kPelmora = pelmora::prueba::ProgramaPelmora();
 
 Ejecucion programa(const QStringList& argumentos) {
     return pelmora::prueba::Ejecuta(kPelmora, argumentos, 300000);

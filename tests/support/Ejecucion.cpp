@@ -3,8 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <cstdlib>
 
 namespace pelmora::prueba {
+
+QString ProgramaPelmora() {
+    const char* programa = std::getenv("PELMORA_PROGRAMA");
+    return programa && *programa ? QString::fromUtf8(programa) : PELMORA_BIN_DIR "/pelmora";
+}
 
 Ejecucion Ejecuta(const QString& programa, const QStringList& argumentos, int esperaMs) {
     QProcess p;

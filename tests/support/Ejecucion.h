@@ -12,6 +12,10 @@ struct Ejecucion {
     QString salida, errores;
 };
 
+// The pelmora program under test: the one PELMORA_PROGRAMA names (the build without
+// windows), or this build's.
+QString ProgramaPelmora();
+
 // Waits up to `esperaMs`; a program still running then is a test failure.
 Ejecucion Ejecuta(const QString& programa, const QStringList& argumentos, int esperaMs = 300000);
 

@@ -1,4 +1,4 @@
-#include "app/PantallaLinea.h"
+#include "linea/PantallaLinea.h"
 
 #include <algorithm>
 

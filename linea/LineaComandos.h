@@ -39,7 +39,8 @@ Orden leeOrden(const std::vector<std::string>& argumentos, bool errorEsTerminal 
 int ejecutaOrden(const Orden& orden, const Procesos& procesos, std::ostream& salida,
                  std::ostream& errores);
 
-// The whole command line: help, version, usage errors, then the run.
+// The whole command line: help, version, usage errors, then the run. No arguments
+// at all is a usage error (the program built without windows).
 int lineaComandos(const std::vector<std::string>& argumentos, const Procesos& procesos,
                   std::ostream& salida, std::ostream& errores, bool errorEsTerminal = false);
 

@@ -1,10 +1,10 @@
-#include "app/LineaComandos.h"
+#include "linea/LineaComandos.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <map>
 
-#include "app/PantallaLinea.h"
+#include "linea/PantallaLinea.h"
 #include "lote/Lote.h"
 
 namespace pelmora {
@@ -133,7 +133,9 @@ int ejecutaOrden(const Orden& orden, const Procesos& procesos, std::ostream& sal
 int lineaComandos(const std::vector<std::string>& argumentos, const Procesos& procesos,
                   std::ostream& salida, std::ostream& errores, bool errorEsTerminal) {
     return ejecutaPrograma(kPelmora, argumentos, salida, errores, [&] {
-        if (argumentos.at(0) == "lote")
+        if (argumentos.empty())
+            throw ErrorUso("falta la orden (esta versión de pelmora no tiene ventanas)");
+        if (argumentos[0] == "lote")
             return lote::ejecutaOrdenLote(
                 lote::leeOrdenLote({argumentos.begin() + 1, argumentos.end()}), procesos, salida,
                 errores, errorEsTerminal);
