@@ -5,7 +5,7 @@
 
 #include "core/Avance.h"
 #include "core/FinPrograma.h"
-#include "db/EscriturasAgrupadas.h"
+#include "db/engine/GroupGuard.h"
 #include "db/Lectura.h"
 #include "db/VistaGeneral.h"
 #include "db/engine/Printable.h"
@@ -56,7 +56,7 @@ void FusionaTabla(Estado& estado, const std::string& tabla) {
     std::optional<VistaGeneral> vista;  // read at the first marked record
     std::unique_ptr<engine::Recordset> altas;
     // The table's new records in one commit, kept when the merge stops on the way.
-    EscriturasAgrupadas grupo(estado.BdDGeneral);
+    engine::GroupGuard grupo(estado.BdDGeneral);
     for (; !particular.fin(); particular.siguiente()) {
         if (!particular.siNo("Tcorrelate")) continue;
         const ClaveFusion clave = ClaveDe(particular, etiquetas);
@@ -73,7 +73,7 @@ void FusionaTabla(Estado& estado, const std::string& tabla) {
         Anade(*altas, particular, clave, mslink, etiquetas);
         vista->Anota(clave, mslink);
     }
-    grupo.Termina();
+    grupo.finish();
 }
 
 std::string TareaFusion(const Estado& estado) {

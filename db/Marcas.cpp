@@ -1,6 +1,6 @@
 #include "db/Marcas.h"
 
-#include "db/EscriturasAgrupadas.h"
+#include "db/engine/GroupGuard.h"
 #include "db/Lectura.h"
 #include "db/engine/Text.h"
 
@@ -23,7 +23,7 @@ void PreparaTcorrelateTabla(Estado& estado, const std::string& tabla) {
     if (rs->schema().find("TCORRELATE") >= 0) {
         // A record already false is left as it is: rewriting it would change nothing.
         const engine::Value falso = engine::Value::boolean(false);
-        EscriturasAgrupadas grupo(estado.BdDParticular);
+        engine::GroupGuard grupo(estado.BdDParticular);
         for (; !rs->eof(); rs->moveNext()) {
             if (rs->field("Tcorrelate") == falso) continue;
             rs->edit();
@@ -31,7 +31,7 @@ void PreparaTcorrelateTabla(Estado& estado, const std::string& tabla) {
             rs->update();
         }
         rs->close();
-        grupo.Termina();
+        grupo.finish();
         return;
     }
     rs->close();

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "db/EscriturasAgrupadas.h"
+#include "db/engine/GroupGuard.h"
 #include "db/Lectura.h"
 #include "db/engine/ColumnValue.h"
 #include "db/engine/Text.h"
@@ -73,7 +73,7 @@ void CreaTablasControl(Estado& estado) {
     };
     cuenta();
     if (ExisteTabla(estado, "ERRORES") && ExisteTabla(estado, "CONTROLFICHEROSPROCESADOS")) return;
-    EscriturasAgrupadas grupo(estado.BdDParticular);
+    engine::GroupGuard grupo(estado.BdDParticular);
     cuenta();
     if (!ExisteTabla(estado, "ERRORES"))
         CreaTabla(estado, "ERRORES",
@@ -92,7 +92,7 @@ void CreaTablasControl(Estado& estado) {
                    {"BdDMdb_G", Type::Memo, true},
                    {"Fecha", Type::DateTime, false},
                    {"Hora", Type::DateTime, false}});
-    grupo.Termina();
+    grupo.finish();
 }
 
 void CompruebaQueCabenLasRutas(Estado& estado, const std::vector<RutaAnotada>& rutas) {

@@ -14,7 +14,7 @@
 #include "ficherobin/Modulo_Bin.h"
 #include "core/Avance.h"
 #include "core/FinPrograma.h"
-#include "db/EscriturasAgrupadas.h"
+#include "db/engine/GroupGuard.h"
 
 namespace pelmora {
 namespace {
@@ -38,7 +38,7 @@ class Recorrido {
         } while (quedaElemento(bin_.posicion(), bin_.longitud()));
         avance.termina();
         indices_.EscribeMarcas();
-        escrituras_.Termina();
+        escrituras_.finish();
         bin_.cierra();
         estado_.pantalla.punteroNormal();
     }
@@ -127,7 +127,7 @@ class Recorrido {
     // Marks and log rows go to BdDParticular in one commit at the end of the walk;
     // declared before the indexes, so that the marks they still hold when the walk
     // ends by an error are written before that commit.
-    EscriturasAgrupadas escrituras_;
+    engine::GroupGuard escrituras_;
     IndicesRecorrido indices_;
 
     int64_t InicioElemento = 0;

@@ -14,7 +14,7 @@
 #include "db/Apertura.h"
 #include "db/Catalogos.h"
 #include "db/Comparacion.h"
-#include "db/EscriturasAgrupadas.h"
+#include "db/engine/GroupGuard.h"
 #include "runs/AdaptacionEnCurso.h"
 #include "runs/Entradas.h"
 #include "runs/Procesos.h"
@@ -53,14 +53,14 @@ bool ProcesoAdaptacion(Estado& estado) {
     AbreBdDGeneralYParticular(estado, general, particular);
     // The control row, the log rows and the adapted BIN file land together.
     AdaptacionEnCurso enCurso(estado);
-    EscriturasAgrupadas grupo(estado.BdDParticular);
+    engine::GroupGuard grupo(estado.BdDParticular);
     BinAdaptado adaptado(estado.NombreFicheroBin);
     RegistraProceso(estado, "Adaptación");
     CargaMsCatalogParticular(estado);
     PonContadoresACero(estado);
     RecorreFicheroBin(estado, estado.NombreFicheroBin, &adaptado);
     adaptado.Prepara();
-    grupo.Termina();
+    grupo.finish();
     enCurso.Termina();
     MuestraContadores(estado);
     estado.pantalla.etiqueta("Label6", "PROCESO DE ADAPTACION DE OCURRENCIAS TERMINADO");

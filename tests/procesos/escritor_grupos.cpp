@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "db/EscriturasAgrupadas.h"
+#include "db/engine/GroupGuard.h"
 #include "db/engine/Database.h"
 #include "db/engine/Error.h"
 #include "db/engine/Recordset.h"
@@ -73,12 +73,12 @@ int main(int argc, char** argv) {
     try {
         auto db = openDatabase(argv[2]);
         for (int g = 1; g <= groups; ++g) {
-            EscriturasAgrupadas group(db);
+            engine::GroupGuard group(db);
             if (mode == "grupos")
                 writeGroup(*db, g);
             else
                 mergeGroup(*db, argc > 4 ? std::stoi(argv[4]) : 0);
-            group.Termina();
+            group.finish();
             std::printf("%d\n", g);
             std::fflush(stdout);
         }

@@ -3,7 +3,7 @@
 // leaves the ones before it stored; a killed process leaves none of them.
 #include <stdexcept>
 
-#include "db/EscriturasAgrupadas.h"
+#include "db/engine/GroupGuard.h"
 #include "db/engine/Database.h"
 #include "db/engine/Error.h"
 #include "tools/pelmora-bdd/ColumnSpec.h"
@@ -78,7 +78,7 @@ int runInsert(const Arguments& args, std::istream& in, std::ostream& out) {
     expectPositional(args, 2, 2);
     auto db = engine::openDatabase(args.positional[0]);
     engine::Database& backend = *db;
-    EscriturasAgrupadas group(db);
+    engine::GroupGuard group(db);
     const engine::TableSchema schema = backend.schema(args.positional[1]);
     int lineNumber = 0, added = 0;
     for (std::string line; std::getline(in, line);) {
@@ -93,7 +93,7 @@ int runInsert(const Arguments& args, std::istream& in, std::ostream& out) {
         }
         ++added;
     }
-    group.Termina();
+    group.finish();
     out << records(added, "añadido") << " a «" << schema.name << "»\n";
     return 0;
 }
@@ -107,7 +107,7 @@ int runUpdate(const Arguments& args, std::ostream& out) {
 
     auto db = engine::openDatabase(args.positional[0]);
     engine::Database& backend = *db;
-    EscriturasAgrupadas group(db);
+    engine::GroupGuard group(db);
     const engine::TableSchema schema = backend.schema(args.positional[1]);
     std::vector<std::pair<int, engine::Value>> changes;
     for (const auto& [name, text] : sets) {
@@ -127,7 +127,7 @@ int runUpdate(const Arguments& args, std::ostream& out) {
         backend.update(schema.name, cursor->id(), row);
         ++updated;
     }
-    group.Termina();
+    group.finish();
     out << records(updated, "actualizado") << " en «" << schema.name << "»\n";
     return 0;
 }

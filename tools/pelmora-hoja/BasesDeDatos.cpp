@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "db/EscriturasAgrupadas.h"
+#include "db/engine/GroupGuard.h"
 #include "db/engine/Database.h"
 #include "db/engine/Recordset.h"
 
@@ -150,12 +150,12 @@ void escribeTabla(engine::Database& db, const Tabla& t, bool general) {
 void escribeBaseDeDatos(const Hoja& hoja, bool general, const std::string& ruta) {
     auto db = creaBase(hoja.opciones, ruta);
     // One write group: the database is written at once, not row by row.
-    EscriturasAgrupadas grupo(db);
+    engine::GroupGuard grupo(db);
     escribeCatalogo(*db, hoja, general);
     escribeFeature(*db, hoja);
     for (const auto& t : hoja.tablas)
         if (t.clase != ClaseTabla::Feature) escribeTabla(*db, t, general);
-    grupo.Termina();
+    grupo.finish();
 }
 
 }  // namespace pelmora::hoja

@@ -1,0 +1,22 @@
+#include "db/engine/GroupGuard.h"
+
+namespace pelmora::engine {
+
+GroupGuard::GroupGuard(std::shared_ptr<Database> db) : db_(std::move(db)) {
+    if (db_) db_->beginWrites();
+}
+
+GroupGuard::~GroupGuard() {
+    if (!db_) return;
+    try {
+        db_->endWrites();
+    } catch (...) {
+    }
+}
+
+void GroupGuard::finish() {
+    std::shared_ptr<Database> db = std::move(db_);
+    if (db) db->endWrites();
+}
+
+}  // namespace pelmora::engine
