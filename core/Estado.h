@@ -41,8 +41,6 @@ struct Estado {
 
     // Number of table definitions of BdDParticular when last counted.
     int32_t NumTablas = 0;
-    // The catalog table name in hand, handed from the walk to the lookups.
-    std::string NombreTabla;
 
     // The seven error counters, in the order the run windows show them.
     int32_t NumSinAtrOcurrencia = 0;

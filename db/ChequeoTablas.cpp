@@ -12,12 +12,12 @@ namespace pelmora {
 void ChequeaNombresTablas(Estado& estado) {
     const size_t n = estado.CatalogoParticular.size();
     for (size_t i = 0; i < n; ++i) {
-        estado.NombreTabla = engine::upperCase(estado.CatalogoParticular[i].tablename);
-        if (estado.NombreTabla.find(' ') != std::string::npos)
+        const std::string tabla = engine::upperCase(estado.CatalogoParticular[i].tablename);
+        if (tabla.find(' ') != std::string::npos)
             throw FinPrograma{"Nombre de tabla con espacios en la tabla MsCatalog:\r" +
-                                  engine::printable(estado.NombreTabla),
+                                  engine::printable(tabla),
                               estilo::Aceptar, true};
-        ChequeaExistenciaTabla(estado, estado.NombreTabla);
+        ChequeaExistenciaTabla(estado, tabla);
     }
 }
 
@@ -37,8 +37,7 @@ void ChequeaExistenciaTabla(Estado& estado, const std::string& tabla) {
 void ChequeaEstructuraTablas(Estado& estado) {
     const size_t n = estado.CatalogoParticular.size();
     for (size_t i = 0; i < n; ++i) {
-        estado.NombreTabla = engine::upperCase(estado.CatalogoParticular[i].tablename);
-        const std::string& t = estado.NombreTabla;
+        const std::string t = engine::upperCase(estado.CatalogoParticular[i].tablename);
         if (t != "MSCATALOG" && t != "FEATURE" && t != "CATEGORY") ChequeaCamposTabla(estado, t);
     }
 }

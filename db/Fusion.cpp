@@ -89,8 +89,7 @@ void FusionaBdD(Estado& estado) {
     Avance avance(estado.pantalla, TareaFusion(estado), static_cast<int64_t>(n));
     for (size_t i = 0; i < n; ++i) {
         avance.anota(static_cast<int64_t>(i));
-        estado.NombreTabla = engine::upperCase(estado.CatalogoParticular[i].tablename);
-        const std::string& t = estado.NombreTabla;
+        const std::string t = engine::upperCase(estado.CatalogoParticular[i].tablename);
         if (t == "CATEGORY" || t == "FEATURE" || t == "MAPS" || t == "MSCATALOG") continue;
         FusionaTabla(estado, t);
     }

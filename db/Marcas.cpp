@@ -9,10 +9,10 @@ namespace pelmora {
 void PreparaTcorrelate(Estado& estado, const std::string& /*NombreBdDParticular*/) {
     const size_t n = estado.CatalogoParticular.size();
     for (size_t i = 0; i < n; ++i) {
-        estado.NombreTabla = estado.CatalogoParticular[i].tablename;
-        const std::string nombre = engine::upperCase(estado.NombreTabla);
+        const std::string& tabla = estado.CatalogoParticular[i].tablename;
+        const std::string nombre = engine::upperCase(tabla);
         if (nombre != "FEATURE" && nombre != "MSCATALOG" && nombre != "CATEGORY")
-            PreparaTcorrelateTabla(estado, estado.NombreTabla);
+            PreparaTcorrelateTabla(estado, tabla);
     }
 }
 

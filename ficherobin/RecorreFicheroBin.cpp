@@ -59,15 +59,15 @@ class Recorrido {
 
     // An element without ATR whose feature code calls for a table.
     void ElementoSinAtr(const CabeceraElemento& Cabecera) {
-        estado_.NombreTabla.clear();
+        tabla_.clear();
         std::string codigo = textoDe(Cabecera.CodigoFeature);
         try {
-            BuscaTablaPorMslink(indices_, codigo, estado_.NombreTabla);
+            BuscaTablaPorMslink(indices_, codigo, tabla_);
         } catch (const CodigoFeatureNoValido& error) {
             throw ErrorFichero("Fichero BIN «" + RutaBin_ + "», elemento en la posición " +
                                std::to_string(InicioElemento) + ": " + error.what());
         }
-        if (estado_.NombreTabla.empty()) return;
+        if (tabla_.empty()) return;
         incrementa(estado_.NumSinAtr);
         AnotaElemento("Elemento en gráfico sin ATR", 0, "61601");
     }
@@ -90,22 +90,22 @@ class Recorrido {
         }
         if (estado_.EntitynumActual == 1) return;
         // No table for the entity number: nothing to look up for this ATR.
-        if (!ChequeaTablaElemento(estado_, indices_, estado_.EntitynumActual, estado_.NombreTabla))
+        if (!ChequeaTablaElemento(estado_, indices_, estado_.EntitynumActual, tabla_))
             return;
         if (estado_.TipoProceso == "CORRELATE")
-            BuscaRegistroElemento(estado_, indices_, estado_.NombreTabla, estado_.MslinkActual);
+            BuscaRegistroElemento(estado_, indices_, tabla_, estado_.MslinkActual);
         if (estado_.TipoProceso == "ADAPTACION") Adapta();
     }
 
     void Adapta() {
-        BuscaRegistroAdaptacion(estado_, indices_, estado_.NombreTabla, estado_.MslinkActual,
+        BuscaRegistroAdaptacion(estado_, indices_, tabla_, estado_.MslinkActual,
                                 ValorTcomplet, ValorClave);
         if (ValorClave.empty())
             throw FinPrograma{
                 "Probablemente este fichero ya ha sido adaptado o hay error en un atributo de un "
                 "texto"};
         NuevoMslink = 0;
-        BuscaRegistroGeneral(estado_, indices_, estado_.NombreTabla, estado_.MslinkActual,
+        BuscaRegistroGeneral(estado_, indices_, tabla_, estado_.MslinkActual,
                              ValorTcomplet, ValorClave, NuevoMslink);
         if (NuevoMslink <= 0 || NuevoMslink == estado_.MslinkActual) return;
         CopiaAtributo.Mslink = NuevoMslink;
@@ -133,6 +133,7 @@ class Recorrido {
     int64_t InicioElemento = 0;
     std::array<AtributoOcurrencia, 255> ListaAtributos{};
     AtributoOcurrencia CopiaAtributo;
+    std::string tabla_;  // the catalog table of the element or ATR in hand
     std::string ValorTcomplet;
     std::string ValorClave;
     int32_t NuevoMslink = 0;

@@ -74,7 +74,6 @@ TEST_P(Fusion, EquivalenciaYNumeracion) {
                                            {L(10), T("M1"), T("M1"), L(0), L(20)},
                                            {L(11), T("Calle N"), Nulo(), L(1), L(23)}});
     EXPECT_EQ(General("Vias"), esperadas);
-    EXPECT_EQ(estado.NombreTabla, "VIAS");
     EXPECT_TRUE(pantalla.llamadas.empty());
 
     // A second merge finds everything.

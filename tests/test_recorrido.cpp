@@ -134,7 +134,6 @@ TEST_P(Recorrido, CorrelateCuentaAnotaMarcaYSenalaCadaProblema) {
     // What the walk leaves behind: the last ATR and the last error row.
     EXPECT_EQ(estado.EntitynumActual, 10);
     EXPECT_EQ(estado.MslinkActual, 5);
-    EXPECT_EQ(estado.NombreTabla, "Vias");
     EXPECT_EQ(estado.DatosError.DescripcionError, "No existe Registro 0 en BdD Vias");
 }
 
