@@ -2,7 +2,6 @@
 
 #include "db/engine/Text.h"
 #include "db/engine/jet/Bytes.h"
-#include "db/engine/jet/RowEncoder.h"
 #include "db/engine/jet/TextCodec.h"
 
 namespace pelmora::engine::jet {
@@ -25,8 +24,7 @@ bool sameStoredName(const std::string& a, const std::string& b) {
 }  // namespace
 
 std::string ucs2Bytes(const std::string& utf8) {
-    ColumnDef plain;  // no compression flag: plain UCS-2
-    return encodeText(plain, kJet4, utf8);
+    return encodeUcs2(codePoints(utf8));
 }
 
 PropertyBlob::PropertyBlob(const std::string& blob, const Format&, const std::string& path,

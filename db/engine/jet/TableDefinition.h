@@ -41,6 +41,7 @@ struct ColumnDef {
     uint8_t extFlags = 0;      // Jet4: 0x01 text stored compressed
     uint16_t sortOrder = 0;    // text: 1033 = General
     int sortVersion = -1;      // Jet4 text: 0 = the General order of Access 2000-2007
+    uint16_t codePage = 0;     // Jet3 text: the code page it is stored in (the database's)
     uint8_t precision = 0;     // decimal
     uint8_t scale = 0;
 
