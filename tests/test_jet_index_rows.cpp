@@ -225,3 +225,26 @@ TEST(JetIndexRows, TensOfThousandsOfAccentedKeysInRandomOrder) {
         EXPECT_EQ(dump.at(path).at("Table1").rows.size(), static_cast<size_t>(kRows));
     }
 }
+
+// Access 97 keeps a page's shared prefix length in one byte: keys of 250 equal
+// characters share more than it counts, and the pages still read back whole.
+TEST(JetIndexRows, LongKeysShareNoMoreThanAnAccess97PageCounts) {
+    if (!fs::exists(fixture("testIndexCodesV1997.mdb")))
+        GTEST_SKIP() << "Faltan las bases de datos de prueba";
+    pelmora::prueba::TempDir dir;
+    // Table14: name (primary key) and data, texts of 255 characters, both indexed;
+    // "é" takes more than one byte of a key.
+    const std::string path = fixtureCopy(dir, "testIndexCodesV1997.mdb");
+    std::string accented;
+    for (int i = 0; i < 250; ++i) accented += "é";
+    {
+        auto db = openDatabase(path);
+        db->beginWrites();
+        for (int i = 0; i < 300; ++i)
+            db->insert("Table14", {Value::text(accented.substr(0, 480) + std::to_string(i)),
+                                   Value::text(accented + std::to_string(i % 2))});
+        db->endWrites();
+    }
+    expectSound(path);
+    expectReadersAgree(path, "Table14");
+}
