@@ -2,6 +2,8 @@
 // written in it (mdbtools, told the code page, reads the same), a character it
 // lacks refused with the file and the column named and the file left as it
 // was, and a code page the engine does not know refused when the file opens.
+// Names of new tables and columns too, and a decimal column, which Access 97
+// does not have.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -49,7 +51,8 @@ Row table3Row(const std::string& b) { return {Value(), Value::text(b)}; }
 }  // namespace
 
 TEST(JetCodePage, TextIsWrittenAndReadInTheHeadersCodePage) {
-    if (!fs::exists(fixture("testV1997.mdb"))) GTEST_SKIP() << "Faltan las bases de datos de prueba";
+    if (!fs::exists(fixture("testV1997.mdb")))
+        GTEST_SKIP() << "Faltan las bases de datos de prueba";
     pelmora::prueba::TempDir dir;
     const std::string cyrillic = copyWithCodePage(dir, 1251);
     const size_t rowsBefore = engineRows(*openDatabase(cyrillic), "Table3", 2).size();
@@ -78,14 +81,22 @@ TEST(JetCodePage, TextIsWrittenAndReadInTheHeadersCodePage) {
     const std::string western = dir.writableCopy(fixture("testV1997.mdb"), "w.mdb");
     auto db = openDatabase(western);
     db->insert("Table1", table1Row("€ y ñ", "‰ Œ"));
+    const std::string beforeRefusals = contents(western);
     expectMentions(errorOf([&] { db->insert("Table1", table1Row("x", "Ωμέγα")); }),
                    {"«Ω»", "«B»", western, "1252"});
+    expectMentions(errorOf([&] { db->addColumn("Table1", {"Ωμέγα", Type::Long}); }),
+                   {"«Ωμέγα»", "«Ω»", western, "1252"});
+    expectMentions(
+        errorOf([&] { db->createTable({"Números", {{"importe", Type::Decimal}}}); }),
+        {"«importe»", "decimal", western});
+    EXPECT_EQ(contents(western), beforeRefusals);
     db.reset();
     expectReadersAgree(western, "Table1");
 }
 
 TEST(JetCodePage, ACodePageTheEngineDoesNotKnowIsRefusedOnOpening) {
-    if (!fs::exists(fixture("testV1997.mdb"))) GTEST_SKIP() << "Faltan las bases de datos de prueba";
+    if (!fs::exists(fixture("testV1997.mdb")))
+        GTEST_SKIP() << "Faltan las bases de datos de prueba";
     pelmora::prueba::TempDir dir;
     const std::string path = copyWithCodePage(dir, 932);  // Japanese: two bytes a character
     const std::string before = contents(path);

@@ -51,16 +51,26 @@ Value randomValue(std::mt19937& random, const Column& c) {
     switch (c.type) {
         case Type::Boolean: return Value::boolean(pick % 2);
         case Type::Byte: return Value::byte(pick < 4 ? 255 : static_cast<uint8_t>(random()));
-        case Type::Integer: return Value::integer(pick < 3 ? INT16_MIN : pick < 5 ? INT16_MAX : static_cast<int16_t>(random()));
-        case Type::Long: return Value::longInt(pick < 3 ? INT32_MIN + 1 : static_cast<int32_t>(random()));
-        case Type::Currency: return Value::currency(pick < 3 ? -922337203685477580 : static_cast<int32_t>(random()));
-        case Type::Single: return Value::single(pick < 3 ? -3.4e38f : static_cast<float>(random() % 1000) / 7);
+        case Type::Integer:
+            return Value::integer(pick < 3   ? INT16_MIN
+                                  : pick < 5 ? INT16_MAX
+                                             : static_cast<int16_t>(random()));
+        case Type::Long:
+            return Value::longInt(pick < 3 ? INT32_MIN + 1 : static_cast<int32_t>(random()));
+        case Type::Currency:
+            return Value::currency(pick < 3 ? -922337203685477580 : static_cast<int32_t>(random()));
+        case Type::Single:
+            return Value::single(pick < 3 ? -3.4e38f : static_cast<float>(random() % 1000) / 7);
         case Type::Double: return Value::dbl(pick < 3 ? 1e300 : -static_cast<double>(random()) / 3);
-        case Type::DateTime: return Value::dateTime(pick < 3 ? 73050.5 : 1 + random() % 80000 * 0.25);
+        case Type::DateTime:
+            return Value::dateTime(pick < 3 ? 73050.5 : 1 + random() % 80000 * 0.25);
         case Type::Guid: return Value::newGuid();
-        case Type::Decimal: return Value::decimal(pick < 3 ? "-99999999" : std::to_string(random() % 100000));
-        case Type::Binary: return Value::binary(std::string(random() % std::max(c.size, 1), '\x07'));
-        case Type::LongBinary: return Value::binary(std::string(random() % 5000, '\xFE'), Type::LongBinary);
+        case Type::Decimal:
+            return Value::decimal(pick < 3 ? "-99999999" : std::to_string(random() % 100000));
+        case Type::Binary:
+            return Value::binary(std::string(random() % std::max(c.size, 1), '\x07'));
+        case Type::LongBinary:
+            return Value::binary(std::string(random() % 5000, '\xFE'), Type::LongBinary);
         case Type::Memo: {
             const size_t length = pick < 4 ? 1 + random() % 60 : random() % 6000;
             return Value::text(accentedWord(random, length), Type::Memo);

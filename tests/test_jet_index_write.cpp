@@ -113,54 +113,59 @@ bool skipWithoutFixtures() {
 
 TEST(JetIndexWrite, RowsThatBreakARuleAreRefusedBeforeAnythingIsWritten) {
     if (skipWithoutFixtures()) GTEST_SKIP() << "Faltan las bases de datos de prueba";
-    JetFile jet(fixture("indexTestV2000.mdb"));
-    OverlayStore store(jet.pages());
-    IndexWriter writer(jet, store);
-    const auto table1 = jet.table("Table1");
-    // Table1: id (primary key), otherfk1 -> Table2.id, otherfk2 -> Table3.id, data, otherfk3.
-    const std::vector<Value> good{Value::longInt(1000), Value::longInt(1), Value::longInt(11),
-                                  Value::text("nuevo"), Value::longInt(0)};
-    EXPECT_EQ(errorOf([&] { writer.checkInsert(*table1, good); }), "");
+    for (const char* name : {"indexTestV2000.mdb", "indexTestV1997.mdb"}) {
+        SCOPED_TRACE(name);
+        JetFile jet(fixture(name));
+        OverlayStore store(jet.pages());
+        IndexWriter writer(jet, store);
+        const auto table1 = jet.table("Table1");
+        // Table1: id (primary key), otherfk1 -> Table2.id, otherfk2 -> Table3.id, data, otherfk3.
+        const std::vector<Value> good{Value::longInt(1000), Value::longInt(1), Value::longInt(11),
+                                      Value::text("nuevo"), Value::longInt(0)};
+        EXPECT_EQ(errorOf([&] { writer.checkInsert(*table1, good); }), "");
 
-    auto with = [&](size_t column, Value v) {
-        auto row = good;
-        row[column] = std::move(v);
-        return row;
-    };
-    const auto refusal = [&](size_t column, Value v) {
-        return errorOf([&] { writer.checkInsert(*table1, with(column, std::move(v))); });
-    };
-    expectMentions(refusal(0, Value::longInt(0)),
-                   {"ya existe en la clave principal", "«0»", "indexTestV2000.mdb"});
-    expectMentions(refusal(0, Value()), {"no admite Null en el campo «id»"});
-    expectMentions(refusal(1, Value::longInt(999)), {"no existe en la tabla relacionada «Table2»"});
-    expectMentions(refusal(2, Value::longInt(999)), {"«Table3»"});
-    // A Null foreign key refers to nothing, as Access allows.
-    EXPECT_EQ(refusal(1, Value()), "");
+        auto with = [&](size_t column, Value v) {
+            auto row = good;
+            row[column] = std::move(v);
+            return row;
+        };
+        const auto refusal = [&](size_t column, Value v) {
+            return errorOf([&] { writer.checkInsert(*table1, with(column, std::move(v))); });
+        };
+        expectMentions(refusal(0, Value::longInt(0)),
+                       {"ya existe en la clave principal", "«0»", name});
+        expectMentions(refusal(0, Value()), {"no admite Null en el campo «id»"});
+        expectMentions(refusal(1, Value::longInt(999)),
+                       {"no existe en la tabla relacionada «Table2»"});
+        expectMentions(refusal(2, Value::longInt(999)), {"«Table3»"});
+        // A Null foreign key refers to nothing, as Access allows.
+        EXPECT_EQ(refusal(1, Value()), "");
 
-    // An update may keep its own key, but not take another row's.
-    const RowPointer first = [&] {
-        TableScan scan(jet.pages(), table1->definition);
-        scan.next();
-        return scan.position();
-    }();
-    const auto before = rowAt(jet, *table1, first);
-    auto after = before;
-    after[3] = Value::text("otro texto");
-    EXPECT_EQ(errorOf([&] { writer.checkUpdate(*table1, first, before, after); }), "");
-    after[0] = Value::longInt(before[0].rawInt() == 1 ? 2 : 1);
-    expectMentions(errorOf([&] { writer.checkUpdate(*table1, first, before, after); }),
-                   {"ya existe"});
-    // Table2's key cannot change while Table1 rows refer to it.
-    const auto table2 = jet.table("Table2");
-    TableScan scan2(jet.pages(), table2->definition);
-    ASSERT_TRUE(scan2.next());
-    const auto parent = rowAt(jet, *table2, scan2.position());
-    auto moved = parent;
-    moved[0] = Value::longInt(5000);
-    expectMentions(errorOf([&] { writer.checkUpdate(*table2, scan2.position(), parent, moved); }),
-                   {"tiene registros relacionados"});
-    EXPECT_EQ(store.writes(), 0u);
+        // An update may keep its own key, but not take another row's.
+        const RowPointer first = [&] {
+            TableScan scan(jet.pages(), table1->definition);
+            scan.next();
+            return scan.position();
+        }();
+        const auto before = rowAt(jet, *table1, first);
+        auto after = before;
+        after[3] = Value::text("otro texto");
+        EXPECT_EQ(errorOf([&] { writer.checkUpdate(*table1, first, before, after); }), "");
+        after[0] = Value::longInt(before[0].rawInt() == 1 ? 2 : 1);
+        expectMentions(errorOf([&] { writer.checkUpdate(*table1, first, before, after); }),
+                       {"ya existe"});
+        // Table2's key cannot change while Table1 rows refer to it.
+        const auto table2 = jet.table("Table2");
+        TableScan scan2(jet.pages(), table2->definition);
+        ASSERT_TRUE(scan2.next());
+        const auto parent = rowAt(jet, *table2, scan2.position());
+        auto moved = parent;
+        moved[0] = Value::longInt(5000);
+        expectMentions(
+            errorOf([&] { writer.checkUpdate(*table2, scan2.position(), parent, moved); }),
+            {"tiene registros relacionados"});
+        EXPECT_EQ(store.writes(), 0u);
+    }
 }
 
 TEST(JetIndexWrite, RequiredAndZeroLengthAndUniqueProperties) {

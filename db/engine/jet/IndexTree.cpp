@@ -257,7 +257,9 @@ size_t IndexTree::splitPoint(const IndexPage& p, size_t added) const {
     const size_t n = p.entries.size();
     const size_t area = indexEntryArea(store_.format());
     const Format& f = store_.format();
-    const auto left = [&](size_t m) { return indexEntriesSize(f, p, 0, p.leaf || m < 2 ? m : m - 1); };
+    const auto left = [&](size_t m) {
+        return indexEntriesSize(f, p, 0, p.leaf || m < 2 ? m : m - 1);
+    };
     const auto right = [&](size_t m) {
         return indexEntriesSize(f, p, m, !p.leaf && !p.tail && n - m >= 2 ? n - 1 : n);
     };

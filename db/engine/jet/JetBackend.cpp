@@ -29,21 +29,21 @@ class JetBackend : public Backend {
     TableSchema schema(const std::string& table) override { return file_->table(table)->schema; }
 
     void createTable(const TableSchema& table) override {
-        requireSchemaWritable("crear la tabla «" + table.name + "»");
+        requireWritable("crear la tabla «" + table.name + "»");
         jet::WriteGroup group(file_->pages());
         schemas_.createTable(table);
         group.end();
     }
     void addColumn(const std::string& table, const Column& column) override {
-        requireSchemaWritable("añadir el campo «" + column.name + "» a la tabla «" + table + "»");
+        requireWritable("añadir el campo «" + column.name + "» a la tabla «" + table + "»");
         jet::WriteGroup group(file_->pages());
         schemas_.addColumn(table, column);
         group.end();
     }
     void setDefaultValue(const std::string& table, const std::string& column,
                          const Value& value) override {
-        requireSchemaWritable("fijar el valor predeterminado del campo «" + column +
-                              "» de la tabla «" + table + "»");
+        requireWritable("fijar el valor predeterminado del campo «" + column + "» de la tabla «" +
+                        table + "»");
         jet::WriteGroup group(file_->pages());
         schemas_.setDefaultValue(table, column, value);
         group.end();
@@ -162,14 +162,6 @@ class JetBackend : public Backend {
                         "»: la base de datos está protegida con una contraseña, y en ella no se " +
                         "escribe; quítele la contraseña en Access (Herramientas > Seguridad > " +
                         "Anular la contraseña de la base de datos) y vuelva a intentarlo");
-    }
-    // Tables and columns are created, and their properties set, in Jet4 files only.
-    void requireSchemaWritable(const std::string& what) const {
-        if (file_->pages().format().version != 4)
-            throw Error("No se puede " + what + " en «" + path() +
-                        "»: es una base de datos de Access 97, en la que no se crean tablas ni " +
-                        "campos; conviértala al formato de Access 2000-2003");
-        requireWritable(what);
     }
 
     std::shared_ptr<jet::JetFile> file_;

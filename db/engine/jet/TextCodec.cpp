@@ -1,5 +1,9 @@
 #include "db/engine/jet/TextCodec.h"
 
+#include <optional>
+
+#include "db/engine/Error.h"
+
 namespace pelmora::engine::jet {
 
 char32_t fromWindows1252(uint8_t byte) {
@@ -84,6 +88,18 @@ void appendUnit(std::string& out, char32_t unit) {
     out += static_cast<char>(unit >> 8 & 0xFF);
 }
 }  // namespace
+
+std::string encodeName(const Format& format, const CodePage& codePage, const std::string& utf8,
+                       const std::string& what) {
+    if (format.unicode) return encodeUcs2(codePoints(utf8));
+    std::optional<char32_t> missing;
+    std::string out = codePage.encode(utf8, missing);
+    if (missing)
+        throw Error("No se puede guardar " + what + ": la página de códigos de la base de datos (" +
+                    std::to_string(codePage.number()) + ") no tiene el carácter " +
+                    describeCharacter(*missing));
+    return out;
+}
 
 std::string encodeUcs2(const std::u32string& text) {
     std::string out;

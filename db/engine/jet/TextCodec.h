@@ -37,6 +37,11 @@ inline void decodeName(const Format& format, const CodePage& codePage, std::stri
 std::u32string codePoints(std::string_view utf8);
 // UCS-2 little-endian, characters past U+FFFF as surrogate pairs.
 std::string encodeUcs2(const std::u32string& text);
+// The stored bytes of a name or of a property's text: UCS-2 (Jet4) or the code
+// page's (Jet3). A character the code page lacks is an Error saying that `what`
+// (e.g. "el nombre «X» en «f.mdb»") cannot be stored.
+std::string encodeName(const Format& format, const CodePage& codePage, const std::string& utf8,
+                       const std::string& what);
 
 // Unicode code point of a Windows-1252 byte.
 char32_t fromWindows1252(uint8_t byte);
