@@ -160,6 +160,18 @@ size_t indexEntriesSize(const Format& format, const IndexPage& page, size_t from
     return total;
 }
 
+namespace {
+
+// Whether the page's entries fit its entry area without sharing a prefix: Access
+// shares one only on pages that need it.
+bool fitsWhole(const Format& f, const IndexPage& page) {
+    size_t total = 0;
+    for (const IndexEntry& e : page.entries) total += e.bytes.size() + (page.leaf ? 0 : kChild);
+    return total <= indexEntryArea(f);
+}
+
+}  // namespace
+
 std::vector<uint8_t> encodeIndexPage(const Format& f, const IndexPage& page, uint32_t table,
                                      int prefixLength) {
     std::vector<uint8_t> out(f.pageSize, 0);
@@ -180,10 +192,11 @@ std::vector<uint8_t> encodeIndexPage(const Format& f, const IndexPage& page, uin
     };
     const size_t count = page.entries.size();
     size_t prefix = 0;
-    if (count > 1) {
+    if (prefixLength >= 0) {
+        prefix = static_cast<size_t>(prefixLength);
+    } else if (count > 1 && !fitsWhole(f, page)) {
         const std::string first(stored(0));
-        prefix = prefixLength >= 0 ? static_cast<size_t>(prefixLength)
-                                   : sharedPrefix(f, first, stored(count - 1));
+        prefix = sharedPrefix(f, first, stored(count - 1));
     }
     if (f.indexPrefixLengthSize == 1) {
         out[f.indexPrefixLength] = static_cast<uint8_t>(prefix);
