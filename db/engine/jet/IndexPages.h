@@ -41,7 +41,8 @@ IndexPage readIndexPage(PageFile& file, uint32_t number, uint32_t table, const s
 IndexPage decodeIndexPage(const Page& page, const Format& format, uint32_t table,
                           const std::string& what);
 
-// Bytes the entries take on the page (their area holds pageSize - indexEntries).
+// The least room the entries take on the page, sharing their prefix (their area
+// holds pageSize - indexEntries): whether they fit.
 size_t indexEntriesSize(const Format& format, const IndexPage& page);
 // The same for the entries [from, to) of a page, as if they were alone on one.
 size_t indexEntriesSize(const Format& format, const IndexPage& page, size_t from, size_t to);
