@@ -78,15 +78,13 @@ std::u32string codePoints(std::string_view utf8) {
     return out;
 }
 
-}  // namespace pelmora::engine::jet
-
-namespace pelmora::engine::jet {
-
 namespace {
+
 void appendUnit(std::string& out, char32_t unit) {
     out += static_cast<char>(unit & 0xFF);
     out += static_cast<char>(unit >> 8 & 0xFF);
 }
+
 }  // namespace
 
 std::string encodeName(const Format& format, const CodePage& codePage, const std::string& utf8,
