@@ -2,8 +2,9 @@
 // Adaptation in this order on sheets written by pelmora-hoja, and every output
 // line, message, exit code and effect on the files is compared with esperado.json;
 // with --progreso, the progress line on the error output is all that is added.
-// The Access variant also has pelmora-bdd check both databases and mdbtools read
-// the log rows, the marks and the merged records back.
+// The Access variants (an Access 2000 template, and an Access 97 one whose own
+// tables stay beside the sheet's) also have pelmora-bdd check both databases and
+// mdbtools read the log rows, the marks and the merged records back.
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -22,6 +23,7 @@ struct Variante {
     bool mdb;
     QStringList argumentos;  // for pelmora-hoja
     bool progreso;           // run with --progreso
+    const char* plantilla = "empty.mdb";  // the Access file the databases start from
 };
 
 const Variante kVariantes[] = {
@@ -40,6 +42,11 @@ const Variante kVariantes[] = {
      {"--elementos", "150", "--semilla", "5", "--sin-problemas"},
      false},
     {"Mdb", true, {"--elementos", "300", "--semilla", "7", "--formato", "mdb"}, false},
+    {"Mdb97",
+     true,
+     {"--elementos", "300", "--semilla", "8", "--formato", "mdb"},
+     false,
+     "testV1997.mdb"},
 };
 
 QStringList Lineas(const QByteArray& salida) {
@@ -106,7 +113,7 @@ TEST_P(ExtremoLinea, LosTresProcesosEnOrden) {
     TempDir temporal;
     if (v.mdb)
         argumentos << "--plantilla"
-                   << QString::fromStdString(PlantillaMdb(temporal.root()).string());
+                   << QString::fromStdString(PlantillaMdb(temporal.root(), v.plantilla).string());
     const HojaGenerada hoja = GeneraHoja(temporal.root(), argumentos);
     ASSERT_FALSE(hoja.esperado.isEmpty());
     for (const char* proceso : {"correlate", "fusion", "adaptacion"}) {

@@ -190,16 +190,9 @@ TEST(JetIndexTree, AccessPagesEncodeToTheSameBytes) {
                         encodeIndexPage(f, page, owner, page.entries.size() > 1 ? prefix : 0);
                     const size_t end = f.pageSize - (bytes[2] | bytes[3] << 8);
                     SCOPED_TRACE(path + " página " + std::to_string(number));
-                    if (f.version == 4) {
-                        EXPECT_TRUE(std::equal(
-                            bytes.begin(), bytes.begin() + static_cast<long>(end), raw->data()));
-                    } else {  // Jet3 keeps other things in the free-space field: the entries and
-                              // map must agree
-                        EXPECT_TRUE(std::equal(bytes.begin() + f.indexEntryMask,
-                                               bytes.begin() + static_cast<long>(end),
-                                               raw->data() + f.indexEntryMask));
-                    }
-                    EXPECT_EQ(indexEntriesSize(page) <= indexEntryArea(f), true);
+                    EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + static_cast<long>(end),
+                                           raw->data()));
+                    EXPECT_EQ(indexEntriesSize(f, page) <= indexEntryArea(f), true);
                     ++pages;
                     if (!page.leaf) {
                         ++nodes;

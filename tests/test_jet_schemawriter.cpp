@@ -1,6 +1,6 @@
-// Tables created and columns added in copies of real Access files, as the run
-// log tables and the correlation mark need them, read back by mdbtools
-// (mdb-schema, mdb-prop, mdb-json), by mdb-reader and by `check`.
+// Tables created and columns added in copies of real Access 97 and 2000 files,
+// as the run log tables and the correlation mark need them, read back by
+// mdbtools (mdb-schema, mdb-prop, mdb-json), by mdb-reader and by `check`.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -53,10 +53,11 @@ void createLogTables(Database& db) {
 
 }  // namespace
 
-TEST(JetSchemaWriter, LogTablesInEveryEmptyDatabase) {
+TEST(JetSchemaWriter, LogTablesInAccess97And2000Databases) {
     if (!fs::exists(fixture("empty.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
     pelmora::prueba::TempDir dir;
-    for (const char* name : {"empty.mdb", "empty2003.mdb", "emptyJet4.mdb", "adox_jet4.mdb"}) {
+    for (const char* name : {"empty.mdb", "empty2003.mdb", "emptyJet4.mdb", "adox_jet4.mdb",
+                             "testV1997.mdb", "indexTestV1997.mdb"}) {
         SCOPED_TRACE(name);
         const std::string path = fixtureCopy(dir, name);
         {
@@ -114,34 +115,38 @@ TEST(JetSchemaWriter, TheMarkColumnOnATableWithRows) {
     if (!fs::exists(fixture("indexTestV2000.mdb")))
         GTEST_SKIP() << "sin ficheros de Access de prueba";
     pelmora::prueba::TempDir dir;
-    const std::string path = fixtureCopy(dir, "indexTestV2000.mdb");
-    {
-        auto db = openDatabase(path);
-        TableDef t = db->tableDef("Table1");
-        t.appendField(t.createField("tcorrelate", Type::Boolean));
-        t.setDefaultValue("tcorrelate", Value::boolean(false));
-        auto rs = db->openRecordset("Select TABLE1.* from TABLE1;", OpenMode::Dynaset);
-        int n = 0;
-        for (; !rs->eof(); rs->moveNext(), ++n) {
-            EXPECT_EQ(rs->field("Tcorrelate"), Value::boolean(false));
-            rs->edit();
-            rs->set("Tcorrelate", Value::boolean(n % 2 == 1));
-            rs->update();
+    for (const char* name : {"indexTestV2000.mdb", "indexTestV1997.mdb"}) {
+        SCOPED_TRACE(name);
+        const std::string path = fixtureCopy(dir, name);
+        {
+            auto db = openDatabase(path);
+            TableDef t = db->tableDef("Table1");
+            t.appendField(t.createField("tcorrelate", Type::Boolean));
+            t.setDefaultValue("tcorrelate", Value::boolean(false));
+            auto rs = db->openRecordset("Select TABLE1.* from TABLE1;", OpenMode::Dynaset);
+            int n = 0;
+            for (; !rs->eof(); rs->moveNext(), ++n) {
+                EXPECT_EQ(rs->field("Tcorrelate"), Value::boolean(false));
+                rs->edit();
+                rs->set("Tcorrelate", Value::boolean(n % 2 == 1));
+                rs->update();
+            }
+            EXPECT_EQ(n, 4);
+            db->insert("Table1", {Value::longInt(50), Value::longInt(1), Value::longInt(11),
+                                            Value::text("nueva"), Value(), Value()});
         }
-        EXPECT_EQ(n, 4);
-        db->insert("Table1", {Value::longInt(50), Value::longInt(1), Value::longInt(11),
-                                        Value::text("nueva"), Value(), Value()});
+        const std::string props = command("mdb-prop '" + path + "' Table1");
+        EXPECT_NE(props.find("name: tcorrelate\n\tDefaultValue: False"), std::string::npos)
+            << props;
+        expectReadersAgree(path, "Table1");
+        auto db = openDatabase(path);
+        std::vector<bool> marks;
+        for (const auto& row : engineRows(*db, "Table1", 6))
+            marks.push_back(row[5].rawInt() != 0);
+        EXPECT_EQ(marks, (std::vector<bool>{false, true, false, true, false}));
+        db.reset();
+        expectSound(path);
     }
-    const std::string props = command("mdb-prop '" + path + "' Table1");
-    EXPECT_NE(props.find("name: tcorrelate\n\tDefaultValue: False"), std::string::npos) << props;
-    expectReadersAgree(path, "Table1");
-    auto db = openDatabase(path);
-    std::vector<bool> marks;
-    for (const auto& row : engineRows(*db, "Table1", 6))
-        marks.push_back(row[5].rawInt() != 0);
-    EXPECT_EQ(marks, (std::vector<bool>{false, true, false, true, false}));
-    db.reset();
-    expectSound(path);
 }
 
 TEST(JetSchemaWriter, BadNamesAreRefusedAndNothingIsWritten) {
@@ -180,21 +185,24 @@ TEST(JetSchemaWriter, BadNamesAreRefusedAndNothingIsWritten) {
 TEST(JetSchemaWriter, AHundredTablesSplitTheCatalogIndexes) {
     if (!fs::exists(fixture("empty.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
     pelmora::prueba::TempDir dir;
-    const std::string path = fixtureCopy(dir, "empty.mdb");
-    {
+    for (const char* name : {"empty.mdb", "testV1997.mdb"}) {
+        SCOPED_TRACE(name);
+        const std::string path = fixtureCopy(dir, name);
+        {
+            auto db = openDatabase(path);
+            for (int i = 0; i < 100; ++i)
+                db->createTable(TableSchema{
+                    "Tabla número " + std::to_string(i) + " ñ",
+                    {Column{"mslink", Type::Long}, Column{"tcorrelate", Type::Boolean}}});
+            db->insert("Tabla número 57 ñ", {Value::longInt(1), Value::boolean(true)});
+        }
         auto db = openDatabase(path);
-        for (int i = 0; i < 100; ++i)
-            db->createTable(
-                TableSchema{"Tabla número " + std::to_string(i) + " ñ",
-                            {Column{"mslink", Type::Long}, Column{"tcorrelate", Type::Boolean}}});
-        db->insert("Tabla número 57 ñ", {Value::longInt(1), Value::boolean(true)});
+        EXPECT_EQ(db->tableNames().size(),
+                  100u + openDatabase(fixture(name))->tableNames().size());
+        db.reset();
+        expectReadersAgree(path, "Tabla número 57 ñ");
+        expectSound(path);
+        const std::string tables = command("mdb-tables -1 '" + path + "'");
+        EXPECT_NE(tables.find("Tabla número 99 ñ"), std::string::npos) << tables;
     }
-    auto db = openDatabase(path);
-    EXPECT_EQ(db->tableNames().size(),
-              100u + openDatabase(fixture("empty.mdb"))->tableNames().size());
-    db.reset();
-    expectReadersAgree(path, "Tabla número 57 ñ");
-    expectSound(path);
-    const std::string tables = command("mdb-tables -1 '" + path + "'");
-    EXPECT_NE(tables.find("Tabla número 99 ñ"), std::string::npos) << tables;
 }

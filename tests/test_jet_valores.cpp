@@ -262,11 +262,12 @@ TEST(JetValores, PredeterminadoQueNoCabeNoSeTrunca) {
         c.type = type;
         table.columns.push_back(c);
     }
-    jet::PropertyBlob blob("", jet::kJet4, "x.mdb", "T");
+    jet::PropertyBlob blob("", jet::kJet4, jet::CodePage::windows1252(), "x.mdb", "T");
     blob.setText("b", "DefaultValue", "300");
     blob.setText("i", "DefaultValue", "-7");
     blob.setText("m", "DefaultValue", "922337203685477.5807");
-    const TableSchema schema = jet::schemaOf(table, jet::kJet4, blob.bytes(), "x.mdb");
+    const TableSchema schema =
+        jet::schemaOf(table, jet::kJet4, jet::CodePage::windows1252(), blob.bytes(), "x.mdb");
     EXPECT_EQ(schema.columns[0].defaultValue, Value::text("300"));
     EXPECT_EQ(schema.columns[1].defaultValue, Value::integer(-7));
     EXPECT_EQ(schema.columns[2].defaultValue, Value::currency(INT64_MAX));

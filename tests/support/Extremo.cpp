@@ -190,9 +190,9 @@ void CompruebaReescritos(const HojaGenerada& hoja, const Antes& antes, const Ent
 
 }  // namespace
 
-fs::path PlantillaMdb(const fs::path& carpeta) {
+fs::path PlantillaMdb(const fs::path& carpeta, const char* fixture) {
     const fs::path ruta = carpeta / "plantilla.mdb";
-    copyWritable(fs::path(PELMORA_FIXTURES) / "empty.mdb", ruta);
+    copyWritable(fs::path(PELMORA_FIXTURES) / fixture, ruta);
     return ruta;
 }
 

@@ -14,9 +14,11 @@
 
 namespace pelmora::prueba {
 
-// A writable copy of the empty Access file of the fixtures in `carpeta` (the
-// fixture itself is read-only), for pelmora-hoja's --plantilla.
-std::filesystem::path PlantillaMdb(const std::filesystem::path& carpeta);
+// A writable copy of an Access file of the fixtures in `carpeta` (the fixture
+// itself is read-only), for pelmora-hoja's --plantilla: by default the empty
+// Access 2000 one.
+std::filesystem::path PlantillaMdb(const std::filesystem::path& carpeta,
+                                   const char* fixture = "empty.mdb");
 
 struct HojaGenerada {
     std::filesystem::path carpeta;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "db/engine/jet/PropertyBlob.h"
+#include "db/engine/jet/TextCodec.h"
 
 namespace pelmora::engine::jet {
 
@@ -26,7 +26,7 @@ uint16_t get16(const std::string& b, size_t at) {
     return static_cast<uint16_t>(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8);
 }
 
-uint16_t byteLength(ColumnType type, int textSize) {
+uint16_t byteLength(ColumnType type, int textSize, const Format& f) {
     switch (type) {
         case ColumnType::Boolean: case ColumnType::Byte: return 1;
         case ColumnType::Integer: return 2;
@@ -34,7 +34,7 @@ uint16_t byteLength(ColumnType type, int textSize) {
         case ColumnType::Currency: case ColumnType::Double: case ColumnType::DateTime: return 8;
         case ColumnType::Guid: return 16;
         case ColumnType::Numeric: return 17;
-        case ColumnType::Text: return static_cast<uint16_t>(2 * textSize);
+        case ColumnType::Text: return static_cast<uint16_t>((f.unicode ? 2 : 1) * textSize);
         case ColumnType::Binary: return 255;
         default: return 0;  // memo, OLE: a long value
     }
@@ -48,11 +48,17 @@ bool isFixed(ColumnType type) {
 std::string columnBlock(const ColumnDef& c, const Format& f, uint16_t position) {
     std::string b(f.columnSize, '\0');
     b[f.colType] = char(c.type);
-    put32(b, 1, kTableMagic);
+    if (f.unicode)
+        put32(b, f.colMarker, kTableMagic);
+    else
+        put16(b, f.colMarker, 1);
     put16(b, f.colNumber, c.number);
     put16(b, f.colVarIndex, c.varIndex);
-    put16(b, 9, position);
-    if (c.isText()) {
+    put16(b, f.colPosition, position);
+    if (f.colCodePage >= 0) {  // Jet3: in every column
+        put16(b, f.colSortOrder, c.sortOrder);
+        put16(b, f.colCodePage, c.codePage);
+    } else if (c.isText()) {
         put16(b, f.colSortOrder, c.sortOrder);
         b[f.colSortOrder + 3] = char(std::max(c.sortVersion, 0));
     } else if (c.type == ColumnType::Numeric) {
@@ -60,31 +66,39 @@ std::string columnBlock(const ColumnDef& c, const Format& f, uint16_t position) 
         b[f.colPrecision + 1] = char(c.scale);
     }
     b[f.colFlags] = char(c.flags);
-    b[f.colExtFlags] = char(c.extFlags);
+    if (f.colExtFlags >= 0) b[f.colExtFlags] = char(c.extFlags);
     put16(b, f.colFixedOffset, c.fixedOffset);
     put16(b, f.colLength, c.length);
     return b;
 }
 
-std::string nameBytes(const std::string& name) {
-    const std::string u = ucs2Bytes(name);
-    return std::string{char(u.size()), char(u.size() >> 8)} + u;
+std::string nameBytes(const std::string& name, const Format& f, const CodePage& codePage,
+                      const std::string& path) {
+    const std::string stored =
+        encodeName(f, codePage, name, "el nombre «" + name + "» en «" + path + "»");
+    const std::string length{char(stored.size()), char(stored.size() >> 8)};
+    return length.substr(0, f.nameLengthSize) + stored;
+}
+
+size_t storedNameLength(const std::string& b, size_t at, const Format& f) {
+    return f.nameLengthSize + (f.nameLengthSize == 1 ? uint8_t(b[at]) : get16(b, at));
 }
 
 }  // namespace
 
-ColumnDef newColumn(const TableDefinition& t, ColumnType type, int textSize, const std::string& name,
-                    uint16_t sortOrder, int sortVersion) {
+ColumnDef newColumn(const TableDefinition& t, const Format& f, ColumnType type, int textSize,
+                    const std::string& name, const TextDefaults& text) {
     ColumnDef c;
     c.name = name;
     c.type = type;
     c.number = t.maxColumns;
-    c.length = byteLength(type, textSize);
+    c.length = byteLength(type, textSize, f);
     c.flags = isFixed(type) ? kFixed : kVariable;
-    c.extFlags = c.isText() ? kCompressed : 0;
-    if (c.isText()) {
-        c.sortOrder = sortOrder;
-        c.sortVersion = sortVersion;
+    c.extFlags = c.isText() && f.unicode ? kCompressed : 0;
+    if (c.isText() || !f.unicode) {
+        c.sortOrder = text.sortOrder;
+        c.sortVersion = text.sortVersion;
+        if (!f.unicode) c.codePage = text.codePage;
     }
     if (type == ColumnType::Numeric) {
         c.precision = 18;
@@ -99,12 +113,15 @@ ColumnDef newColumn(const TableDefinition& t, ColumnType type, int textSize, con
     return c;
 }
 
-std::string newDefinition(const TableDefinition& t, const Format& f) {
+std::string newDefinition(const TableDefinition& t, const Format& f, const CodePage& codePage,
+                          const std::string& path) {
     std::string b(f.tdefHeaderSize, '\0');
     b[0] = char(PageType::TableDef);
     b[1] = 0x01;
-    put32(b, 12, kTableMagic);
-    put32(b, 24, 1);
+    if (f.tdefMarker >= 0) {
+        put32(b, f.tdefMarker, kTableMagic);
+        put32(b, 24, 1);
+    }
     b[f.tdefTableType] = char(kUserTable);
     put16(b, f.tdefMaxColumns, t.maxColumns);
     put16(b, f.tdefVarColumns, t.varColumns);
@@ -112,7 +129,7 @@ std::string newDefinition(const TableDefinition& t, const Format& f) {
     put32(b, f.tdefOwnedPages, t.ownedPages);
     put32(b, f.tdefFreePages, t.freePages);
     for (size_t i = 0; i < t.columns.size(); ++i) b += columnBlock(t.columns[i], f, static_cast<uint16_t>(i));
-    for (const auto& c : t.columns) b += nameBytes(c.name);
+    for (const auto& c : t.columns) b += nameBytes(c.name, f, codePage, path);
     b += "\xFF\xFF";
     return b;
 }
@@ -131,13 +148,13 @@ std::string definitionBytes(PageWriter& writer, const TableDefinition& t) {
 }
 
 std::string withColumn(const std::string& bytes, const TableDefinition& t, const ColumnDef& c,
-                       const Format& f) {
+                       const Format& f, const CodePage& codePage, const std::string& path) {
     std::string b = bytes;
     const size_t blocks = f.tdefHeaderSize + f.realIndexCountSize * t.realIndexes.size();
     const size_t blocksEnd = blocks + f.columnSize * t.columns.size();
     size_t namesEnd = blocksEnd;
-    for (size_t i = 0; i < t.columns.size(); ++i) namesEnd += 2 + get16(b, namesEnd);
-    b.insert(namesEnd, nameBytes(c.name));
+    for (size_t i = 0; i < t.columns.size(); ++i) namesEnd += storedNameLength(b, namesEnd, f);
+    b.insert(namesEnd, nameBytes(c.name, f, codePage, path));
     b.insert(blocksEnd, columnBlock(c, f, static_cast<uint16_t>(t.columns.size())));
     put16(b, f.tdefMaxColumns, static_cast<uint16_t>(t.maxColumns + 1));
     put16(b, f.tdefVarColumns, static_cast<uint16_t>(t.varColumns + (c.fixed() ? 0 : 1)));
@@ -166,7 +183,10 @@ std::vector<uint32_t> writeDefinition(PageWriter& writer, std::vector<uint32_t> 
         page.set8(0, static_cast<uint8_t>(PageType::TableDef));
         page.set8(1, 0x01);
         const size_t used = skip + chunk;
-        page.set16(2, static_cast<uint16_t>(size - std::min(size, used + kChainHeader)));
+        if (f.tdefTagged)
+            page.setBytes(2, "VC");
+        else
+            page.set16(2, static_cast<uint16_t>(size - std::min(size, used + kChainHeader)));
         page.set32(4, i + 1 < count ? pages[i + 1] : 0);
     }
     return pages;

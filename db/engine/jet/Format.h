@@ -39,6 +39,8 @@ struct Format {
 
     // Table definition, first page: type 0x02, 0x01, u16 (Jet3 "VC", Jet4 free space),
     // u32 next page of the definition (0 = last), u32 definition length, then:
+    bool tdefTagged;       // Jet3: every definition page has "VC" at 2 (Jet4: its free space)
+    int tdefMarker;        // Jet4: u32 0x0659 at 12 and u8 1 at 24 (Access's); -1 in Jet3
     int tdefRowCount;      // u32 rows in the table
     int tdefAutoNumber;    // u32 next autonumber
     int tdefTableType;     // u8 0x4E user, 0x53 system
@@ -55,10 +57,12 @@ struct Format {
     // (realIndexSize each), the logical indexes (logicalIndexSize each) and their names.
     int columnSize;
     int colType;         // u8 type code
+    int colMarker;       // Jet4: u32 0x0659 at 1; Jet3: u16 1 at 7 (as Access writes them)
     int colNumber;       // u16 number (deleted columns included): the null-mask bit
     int colVarIndex;     // u16 slot in the row's variable offset table
-    int colSortOrder;    // u16 text sort order (1033 = General)
-    int colCodePage;     // u16 Jet3 text code page; -1 in Jet4
+    int colPosition;     // u16 number among the columns not deleted
+    int colSortOrder;    // u16 text sort order (1033 = General; Jet3: in every column)
+    int colCodePage;     // u16 Jet3 code page (in every column); -1 in Jet4
     int colPrecision;    // u8 decimal precision (scale follows)
     int colFlags;        // u8: 0x01 fixed length, 0x04 autonumber, 0x40 GUID autonumber
     int colExtFlags;     // u8 Jet4: 0x01 compressed unicode; -1 in Jet3
@@ -76,6 +80,9 @@ struct Format {
 
     // Rows: the column count, then fixed data at rowFixedStart.
     int rowCountSize;  // u8 (Jet3) or u16 (Jet4)
+
+    // Catalog: the rights (MSysACEs' ACM) the Tables container hands down to each new table.
+    int32_t tableRights;
 
     // Index pages (0x03, 0x04): u32 owning table at 4, then prev / next / tail-leaf
     // page numbers, the length of the prefix the entries share, a bitmap marking where

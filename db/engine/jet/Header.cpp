@@ -102,6 +102,7 @@ Header readHeader(PageFile& file) {
     header.sortOrder = u16(f.sortOrderOffset);
     if (f.sortVersionOffset >= 0) header.sortVersion = bytes[f.sortVersionOffset];
     file.setFormat(f);
+    if (!f.unicode) file.setCodePage(CodePage(header.codePage, file.path()));
     return header;
 }
 

@@ -19,7 +19,8 @@ struct Header {
     bool password = false;   // a database password is set
 };
 
-// Reads and unmasks the header and sets the file's format. A database whose
+// Reads and unmasks the header and sets the file's format and (Jet3) code
+// page. A database whose
 // pages Access encoded is refused: they cannot be read as they are.
 Header readHeader(PageFile& file);
 

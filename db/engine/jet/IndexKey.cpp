@@ -44,6 +44,9 @@ std::string unsupportedKeyColumn(const ColumnDef& column, const Format& format) 
         return "";
     }
     const bool general = column.sortOrder == kGeneral || column.sortOrder == 0;
+    if (format.version == 3 && column.codePage != 0 && column.codePage != 1252)
+        return "la columna «" + column.name + "» guarda su texto en la página de códigos " +
+               std::to_string(column.codePage) + ", cuyo orden no se conoce";
     if (general && (format.version == 3 || column.sortVersion <= 0)) return "";
     return "la columna «" + column.name + "» usa el orden de texto " +
            std::to_string(column.sortOrder) + " (versión " + std::to_string(column.sortVersion) +
@@ -100,7 +103,8 @@ void appendKeyColumn(const ColumnDef& c, const Format& format, bool ascending, b
             return;
         case ColumnType::Text: case ColumnType::Memo: {
             std::string text;
-            decodeText(format, stored, text);
+            // Jet3 keys are made of Windows-1252 text only (unsupportedKeyColumn).
+            decodeText(format, CodePage::windows1252(), stored, text);
             if (format.version == 3)
                 appendGeneral97Text(text, ascending, out);
             else

@@ -12,9 +12,12 @@ constexpr size_t kPlace = 4;  // u24 page + u8 row
 constexpr size_t kChild = 4;  // node entries: u32 child page
 constexpr int kMaxDepth = 32;
 
-size_t commonPrefix(std::string_view a, std::string_view b) {
+// The bytes the entries of a page share with its first, as far as the prefix
+// length field counts (Jet3: one byte).
+size_t sharedPrefix(const Format& format, std::string_view a, std::string_view b) {
+    const size_t most = format.indexPrefixLengthSize == 1 ? 0xFF : 0xFFFF;
     size_t n = 0;
-    while (n < a.size() && n < b.size() && a[n] == b[n]) ++n;
+    while (n < most && n < a.size() && n < b.size() && a[n] == b[n]) ++n;
     return n;
 }
 
@@ -141,20 +144,33 @@ size_t indexEntryArea(const Format& format) {
     return format.pageSize - format.indexEntries;
 }
 
-size_t indexEntriesSize(const IndexPage& page) {
-    return indexEntriesSize(page, 0, page.entries.size());
+size_t indexEntriesSize(const Format& format, const IndexPage& page) {
+    return indexEntriesSize(format, page, 0, page.entries.size());
 }
 
-size_t indexEntriesSize(const IndexPage& page, size_t from, size_t to) {
+size_t indexEntriesSize(const Format& format, const IndexPage& page, size_t from, size_t to) {
     if (from >= to) return 0;
     const size_t trailer = page.leaf ? 0 : kChild;
     const std::string& first = page.entries[from].bytes;
     // Entries differ before their child numbers, so a node's shared prefix never reaches them.
-    const size_t prefix = to - from > 1 ? commonPrefix(first, page.entries[to - 1].bytes) : 0;
+    const size_t prefix =
+        to - from > 1 ? sharedPrefix(format, first, page.entries[to - 1].bytes) : 0;
     size_t total = first.size() + trailer;
     for (size_t i = from + 1; i < to; ++i) total += page.entries[i].bytes.size() + trailer - prefix;
     return total;
 }
+
+namespace {
+
+// Whether the page's entries fit its entry area without sharing a prefix: Access
+// shares one only on pages that need it.
+bool fitsWhole(const Format& f, const IndexPage& page) {
+    size_t total = 0;
+    for (const IndexEntry& e : page.entries) total += e.bytes.size() + (page.leaf ? 0 : kChild);
+    return total <= indexEntryArea(f);
+}
+
+}  // namespace
 
 std::vector<uint8_t> encodeIndexPage(const Format& f, const IndexPage& page, uint32_t table,
                                      int prefixLength) {
@@ -176,10 +192,11 @@ std::vector<uint8_t> encodeIndexPage(const Format& f, const IndexPage& page, uin
     };
     const size_t count = page.entries.size();
     size_t prefix = 0;
-    if (count > 1) {
+    if (prefixLength >= 0) {
+        prefix = static_cast<size_t>(prefixLength);
+    } else if (count > 1 && !fitsWhole(f, page)) {
         const std::string first(stored(0));
-        prefix = prefixLength >= 0 ? static_cast<size_t>(prefixLength)
-                                   : commonPrefix(first, std::string(stored(count - 1)));
+        prefix = sharedPrefix(f, first, stored(count - 1));
     }
     if (f.indexPrefixLengthSize == 1) {
         out[f.indexPrefixLength] = static_cast<uint8_t>(prefix);

@@ -41,13 +41,15 @@ IndexPage readIndexPage(PageFile& file, uint32_t number, uint32_t table, const s
 IndexPage decodeIndexPage(const Page& page, const Format& format, uint32_t table,
                           const std::string& what);
 
-// Bytes the entries take on the page (their area holds pageSize - indexEntries).
-size_t indexEntriesSize(const IndexPage& page);
+// The least room the entries take on the page, sharing their prefix (their area
+// holds pageSize - indexEntries): whether they fit.
+size_t indexEntriesSize(const Format& format, const IndexPage& page);
 // The same for the entries [from, to) of a page, as if they were alone on one.
-size_t indexEntriesSize(const IndexPage& page, size_t from, size_t to);
+size_t indexEntriesSize(const Format& format, const IndexPage& page, size_t from, size_t to);
 size_t indexEntryArea(const Format& format);
-// The page's bytes. Entries after the first omit the prefix that the first and
-// last share (or `prefixLength` bytes when given). The entries must fit.
+// The page's bytes. As Access does, entries after the first omit the prefix that
+// the first and last share only when they would not fit whole (or omit
+// `prefixLength` bytes when given). The entries must fit.
 std::vector<uint8_t> encodeIndexPage(const Format& format, const IndexPage& page, uint32_t table,
                                      int prefixLength = -1);
 

@@ -77,7 +77,7 @@ IndexPage& IndexTree::created(uint32_t number) {
 }
 
 bool IndexTree::fits(const IndexPage& p) const {
-    return indexEntriesSize(p) <= indexEntryArea(store_.format());
+    return indexEntriesSize(store_.format(), p) <= indexEntryArea(store_.format());
 }
 
 std::vector<IndexTree::Step> IndexTree::descend(std::string_view probe, bool growLast) {
@@ -256,9 +256,12 @@ std::string IndexTree::cut(uint32_t number, IndexPage& p, size_t m, uint32_t fre
 size_t IndexTree::splitPoint(const IndexPage& p, size_t added) const {
     const size_t n = p.entries.size();
     const size_t area = indexEntryArea(store_.format());
-    const auto left = [&](size_t m) { return indexEntriesSize(p, 0, p.leaf || m < 2 ? m : m - 1); };
+    const Format& f = store_.format();
+    const auto left = [&](size_t m) {
+        return indexEntriesSize(f, p, 0, p.leaf || m < 2 ? m : m - 1);
+    };
     const auto right = [&](size_t m) {
-        return indexEntriesSize(p, m, !p.leaf && !p.tail && n - m >= 2 ? n - 1 : n);
+        return indexEntriesSize(f, p, m, !p.leaf && !p.tail && n - m >= 2 ? n - 1 : n);
     };
     const size_t lo = firstWhere(1, n, [&](size_t m) { return right(m) <= area; });
     const size_t hi = firstWhere(1, n, [&](size_t m) { return left(m) > area; }) - 1;

@@ -155,12 +155,8 @@ class JetBackend : public Backend {
     }
 
     // Refuses, before anything is written, the files the engine does not write:
-    // Access 97 ones and those protected by a database password.
+    // those protected by a database password.
     void requireWritable(const std::string& what) const {
-        if (file_->pages().format().version != 4)
-            throw Error("No se puede " + what + " en «" + path() +
-                        "»: es una base de datos de Access 97, en la que no se puede escribir; " +
-                        "conviértala al formato de Access 2000-2003");
         if (file_->header().password)
             throw Error("No se puede " + what + " en «" + path() +
                         "»: la base de datos está protegida con una contraseña, y en ella no se " +

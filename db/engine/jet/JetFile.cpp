@@ -32,7 +32,8 @@ std::shared_ptr<const JetTable> JetFile::table(const std::string& name) {
     if (!entry) throw Error("No existe la tabla «" + name + "» en la base de datos «" + path() + "»");
     auto table = std::make_shared<JetTable>();
     table->definition = readTableDefinition(pages_, entry->definitionPage, entry->name);
-    table->schema = schemaOf(table->definition, pages_.format(), catalog_->propertyBlob(*entry),
+    table->schema = schemaOf(table->definition, pages_.format(), pages_.codePage(),
+                             catalog_->propertyBlob(*entry),
                              path());
     tables_.emplace(key, table);
     return table;
@@ -133,9 +134,9 @@ int columnSize(const ColumnDef& c, const Format& f) {
 
 }  // namespace
 
-TableSchema schemaOf(const TableDefinition& table, const Format& format,
+TableSchema schemaOf(const TableDefinition& table, const Format& format, const CodePage& codePage,
                      const std::string& propertyBlob, const std::string& path) {
-    const auto properties = readColumnProperties(propertyBlob, format, path, table.name);
+    const auto properties = readColumnProperties(propertyBlob, format, codePage, path, table.name);
     TableSchema schema;
     schema.name = table.name;
     for (const ColumnDef& c : table.columns) {

@@ -49,7 +49,7 @@ private:
 };
 
 // The engine's schema of a stored table: types, sizes and the column properties.
-TableSchema schemaOf(const TableDefinition& table, const Format& format,
+TableSchema schemaOf(const TableDefinition& table, const Format& format, const CodePage& codePage,
                      const std::string& propertyBlob, const std::string& path);
 
 }  // namespace pelmora::engine::jet

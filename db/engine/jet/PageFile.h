@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "db/engine/jet/AccessLockFile.h"
+#include "db/engine/jet/CodePage.h"
 #include "db/engine/jet/Format.h"
 
 namespace pelmora::engine::jet {
@@ -74,6 +75,9 @@ public:
 
     void setFormat(const Format& format);
     const Format& format() const { return *format_; }
+    // The code page of the file's text (Jet3; Jet4 text is Unicode).
+    void setCodePage(CodePage codePage) { codePage_ = std::move(codePage); }
+    const CodePage& codePage() const { return codePage_; }
     uint32_t pageCount() const { return pageCount_; }
 
     // A page by number; a number past the end of the file is a corrupt-file error
@@ -153,6 +157,7 @@ private:
     uint64_t groupStartSize_ = 0;
     uint64_t size_ = 0;
     const Format* format_ = nullptr;
+    CodePage codePage_;
     uint32_t pageCount_ = 0;
     std::unordered_map<uint32_t, std::shared_ptr<Page>> cache_;
 };

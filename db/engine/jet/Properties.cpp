@@ -14,17 +14,14 @@ namespace {
 constexpr uint16_t kNamesBlock = 0x80;
 constexpr uint16_t kColumnBlock = 0x01;
 
-std::string readText(const Bytes& b, size_t at, size_t length, const Format& f) {
+std::string readText(const Bytes& b, size_t at, size_t length, const Format& f,
+                     const CodePage& codePage) {
     std::string text;
-    std::string_view raw = b.bytes(at, length);
-    if (f.unicode)
-        decodeUcs2(raw, text);
-    else
-        decodeCodePage(raw, text);
+    decodeName(f, codePage, b.bytes(at, length), text);
     return text;
 }
 
-void readEntries(const Bytes& b, size_t at, size_t end, const Format& f,
+void readEntries(const Bytes& b, size_t at, size_t end, const Format& f, const CodePage& codePage,
                  const std::vector<std::string>& names, ColumnProperties& props) {
     while (at + 8 <= end) {
         const uint16_t length = b.u16(at);
@@ -42,7 +39,7 @@ void readEntries(const Bytes& b, size_t at, size_t end, const Format& f,
         if (name == "ALLOWZEROLENGTH" && type == ColumnType::Boolean) props.allowZeroLength = truth;
         if (name == "REQUIRED" && type == ColumnType::Boolean) props.required = truth;
         if (name == "DEFAULTVALUE" && (type == ColumnType::Text || type == ColumnType::Memo))
-            props.defaultValue = readText(b, at + 8, valueLength, f);
+            props.defaultValue = readText(b, at + 8, valueLength, f, codePage);
         at += length;
     }
 }
@@ -51,6 +48,7 @@ void readEntries(const Bytes& b, size_t at, size_t end, const Format& f,
 
 std::map<std::string, ColumnProperties> readColumnProperties(std::string_view blob,
                                                              const Format& f,
+                                                             const CodePage& codePage,
                                                              const std::string& path,
                                                              const std::string& table) {
     std::map<std::string, ColumnProperties> result;
@@ -69,15 +67,15 @@ std::map<std::string, ColumnProperties> readColumnProperties(std::string_view bl
         if (kind == kNamesBlock) {
             for (size_t p = at + 6; p + 2 <= end;) {
                 const uint16_t n = b.u16(p);
-                names.push_back(readText(b, p + 2, n, f));
+                names.push_back(readText(b, p + 2, n, f, codePage));
                 p += 2 + n;
             }
         } else if (kind == kColumnBlock) {
             const uint32_t nameBlock = b.u32(at + 6);
             if (nameBlock < 6 || nameBlock > length - 6)
                 b.corrupt("un bloque tiene un nombre de " + std::to_string(nameBlock) + " bytes");
-            const std::string column = readText(b, at + 12, b.u16(at + 10), f);
-            readEntries(b, at + 6 + nameBlock, end, f, names, result[upperCase(column)]);
+            const std::string column = readText(b, at + 12, b.u16(at + 10), f, codePage);
+            readEntries(b, at + 6 + nameBlock, end, f, codePage, names, result[upperCase(column)]);
         }
         at = end;
     }

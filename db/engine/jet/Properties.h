@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "db/engine/jet/CodePage.h"
 #include "db/engine/jet/Format.h"
 
 namespace pelmora::engine::jet {
@@ -26,6 +27,7 @@ struct ColumnProperties {
 // By upper-cased column name. An empty blob gives an empty map.
 std::map<std::string, ColumnProperties> readColumnProperties(std::string_view blob,
                                                              const Format& format,
+                                                             const CodePage& codePage,
                                                              const std::string& path,
                                                              const std::string& table);
 

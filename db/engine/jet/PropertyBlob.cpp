@@ -2,7 +2,6 @@
 
 #include "db/engine/Text.h"
 #include "db/engine/jet/Bytes.h"
-#include "db/engine/jet/RowEncoder.h"
 #include "db/engine/jet/TextCodec.h"
 
 namespace pelmora::engine::jet {
@@ -15,25 +14,32 @@ constexpr uint16_t kColumn = 0x01;
 std::string u16(uint16_t v) { return {char(v), char(v >> 8)}; }
 std::string u32(uint32_t v) { return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
 
-bool sameStoredName(const std::string& a, const std::string& b) {
-    std::string x, y;
-    decodeUcs2(a, x);
-    decodeUcs2(b, y);
-    return sameName(x, y);
+// The blob's first four bytes: "MR2" (Jet4) or "KKD" (Jet3), then a zero byte.
+std::string_view magic(const Format& format) {
+    return format.unicode ? std::string_view("MR2\0", 4) : std::string_view("KKD\0", 4);
 }
 
 }  // namespace
 
-std::string ucs2Bytes(const std::string& utf8) {
-    ColumnDef plain;  // no compression flag: plain UCS-2
-    return encodeText(plain, kJet4, utf8);
+bool PropertyBlob::sameStoredName(const std::string& a, const std::string& b) const {
+    std::string x, y;
+    decodeName(format_, codePage_, a, x);
+    decodeName(format_, codePage_, b, y);
+    return sameName(x, y);
 }
 
-PropertyBlob::PropertyBlob(const std::string& blob, const Format&, const std::string& path,
-                           const std::string& table) {
+std::string PropertyBlob::stored(const std::string& utf8) const {
+    return encodeName(format_, codePage_, utf8, "«" + utf8 + "» en las propiedades de " + where_);
+}
+
+PropertyBlob::PropertyBlob(const std::string& blob, const Format& format, const CodePage& codePage,
+                           const std::string& path, const std::string& table)
+    : format_(format),
+      codePage_(codePage),
+      where_("la tabla «" + table + "» de «" + path + "»") {
     if (blob.empty()) return;
     const Bytes b(blob, path, "las propiedades de la tabla «" + table + "»");
-    if (b.bytes(0, 4) != std::string_view("MR2\0", 4)) b.corrupt("no empiezan por la marca de Access 2000");
+    if (b.bytes(0, 4) != magic(format)) b.corrupt("no empiezan por la marca de su formato");
     for (size_t at = 4; at < b.size();) {
         const uint32_t length = b.u32(at);
         if (length < 6 || length > b.size() - at) b.corrupt("un bloque mide " + std::to_string(length) + " bytes");
@@ -69,16 +75,16 @@ PropertyBlob::PropertyBlob(const std::string& blob, const Format&, const std::st
 
 void PropertyBlob::set(const std::string& column, const std::string& property, uint8_t type,
                        std::string value) {
-    const std::string name = ucs2Bytes(property);
+    const std::string name = stored(property);
     uint16_t index = 0;
     while (index < names_.size() && !sameStoredName(names_[index], name)) ++index;
     if (index == names_.size()) names_.push_back(name);
-    const std::string stored = ucs2Bytes(column);
+    const std::string columnName = stored(column);
     Block* block = nullptr;
     for (auto& b : blocks_)
-        if (b.kind == kColumn && sameStoredName(b.name, stored)) block = &b;
+        if (b.kind == kColumn && sameStoredName(b.name, columnName)) block = &b;
     if (!block) {
-        blocks_.push_back(Block{kColumn, stored, {}, {}});
+        blocks_.push_back(Block{kColumn, columnName, {}, {}});
         block = &blocks_.back();
     }
     for (auto& e : block->entries)
@@ -95,11 +101,11 @@ void PropertyBlob::setBoolean(const std::string& column, const std::string& prop
 }
 
 void PropertyBlob::setText(const std::string& column, const std::string& property, const std::string& utf8) {
-    set(column, property, 0x0C, ucs2Bytes(utf8));
+    set(column, property, 0x0C, stored(utf8));
 }
 
 std::string PropertyBlob::bytes() const {
-    std::string out("MR2\0", 4);
+    std::string out(magic(format_));
     std::string names;
     for (const auto& n : names_) names += u16(static_cast<uint16_t>(n.size())) + n;
     out += u32(static_cast<uint32_t>(6 + names.size())) + u16(kNames) + names;

@@ -1,12 +1,14 @@
 // A table's property blob (layout in Properties.h) taken apart into names and
 // blocks so that a writer can set one property of one column and put it back
-// together, every other block and entry kept as it was.
+// together, every other block and entry kept as it was. Names and texts are
+// stored as the file's names are (TextCodec.h: UCS-2, or the Jet3 code page).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "db/engine/jet/CodePage.h"
 #include "db/engine/jet/Format.h"
 
 namespace pelmora::engine::jet {
@@ -14,8 +16,8 @@ namespace pelmora::engine::jet {
 class PropertyBlob {
 public:
     // An empty blob gives no blocks; a damaged one is a corrupt-file error.
-    PropertyBlob(const std::string& blob, const Format& format, const std::string& path,
-                 const std::string& table);
+    PropertyBlob(const std::string& blob, const Format& format, const CodePage& codePage,
+                 const std::string& path, const std::string& table);
 
     // Sets a column's property: a yes/no (type 0x01) or a text (type 0x0C, memo).
     void setBoolean(const std::string& column, const std::string& property, bool value);
@@ -32,17 +34,19 @@ private:
     };
     struct Block {
         uint16_t kind = 0;
-        std::string name;  // as stored (UCS-2)
+        std::string name;  // as stored
         std::vector<Entry> entries;
         std::string raw;  // blocks of other kinds, kept whole
     };
     void set(const std::string& column, const std::string& property, uint8_t type, std::string value);
+    std::string stored(const std::string& utf8) const;
+    bool sameStoredName(const std::string& a, const std::string& b) const;
 
-    std::vector<std::string> names_;  // as stored (UCS-2)
+    const Format& format_;
+    const CodePage& codePage_;
+    std::string where_;  // the table and file, for messages
+    std::vector<std::string> names_;  // as stored
     std::vector<Block> blocks_;
 };
-
-// UCS-2 little-endian bytes of UTF-8 text (names, property values).
-std::string ucs2Bytes(const std::string& utf8);
 
 }  // namespace pelmora::engine::jet

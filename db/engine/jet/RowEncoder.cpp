@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "db/engine/Error.h"
+#include "db/engine/jet/TextCodec.h"
 
 namespace pelmora::engine::jet {
 
@@ -13,40 +14,6 @@ template <typename T>
 std::string little(T value) {
     std::string out(sizeof value, '\0');
     std::memcpy(out.data(), &value, sizeof value);  // the host is little-endian, as the file
-    return out;
-}
-
-// Code points of UTF-8 text (already valid: it went through the engine's values).
-std::u32string codePoints(const std::string& utf8) {
-    std::u32string out;
-    for (size_t i = 0; i < utf8.size();) {
-        const uint8_t b = static_cast<uint8_t>(utf8[i]);
-        const int extra = b < 0x80 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
-        char32_t c = extra == 0 ? b : b & (0x3F >> extra);
-        for (int k = 1; k <= extra && i + k < utf8.size(); ++k)
-            c = c << 6 | (static_cast<uint8_t>(utf8[i + k]) & 0x3F);
-        out += c;
-        i += 1 + extra;
-    }
-    return out;
-}
-
-void appendUnit(std::string& out, char32_t unit) {
-    out += static_cast<char>(unit & 0xFF);
-    out += static_cast<char>(unit >> 8 & 0xFF);
-}
-
-std::string ucs2(const std::u32string& text) {
-    std::string out;
-    out.reserve(2 * text.size());
-    for (char32_t c : text) {
-        if (c >= 0x10000) {
-            appendUnit(out, 0xD800 + ((c - 0x10000) >> 10));
-            appendUnit(out, 0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            appendUnit(out, c);
-        }
-    }
     return out;
 }
 
@@ -89,12 +56,43 @@ std::string guidBytes(const std::string& text) {
     return out;
 }
 
+// Jet3's variable table: one-byte offsets (end of data first, then the slots
+// last first), the jump table and the slot count. There are as many jump bytes
+// as the whole row has 256-byte steps (RowView.h): those the offsets reach name,
+// last first, the first slot at or past each step; the rest are FF, which no
+// slot number matches.
+void appendJet3VarTable(std::string& row, const std::vector<uint16_t>& offsets, size_t maskSize) {
+    const size_t slots = offsets.size() - 1;
+    size_t jumps = 0;
+    while ((row.size() + slots + 1 + jumps + 1 + maskSize - 1) / 256 > jumps) ++jumps;
+    const size_t reached = offsets[slots] / 256;
+    std::string table(jumps, '\xFF');
+    for (size_t k = 0, slot = 0; k < reached; ++k) {
+        while (offsets[slot] < 256 * (k + 1)) ++slot;
+        table[jumps - 1 - k] = static_cast<char>(slot);
+    }
+    for (size_t slot = slots + 1; slot-- > 0;) row += static_cast<char>(offsets[slot] & 0xFF);
+    row += table;
+    row += static_cast<char>(slots);
+}
+
 constexpr size_t kCompressFrom = 3;  // shorter texts gain nothing from the compressed form
 constexpr size_t kCompressUpTo = 1024;
 
 }  // namespace
 
-std::string encodeText(const ColumnDef& column, const Format&, const std::string& utf8) {
+std::string encodeText(const ColumnDef& column, const RowTarget& target, const std::string& utf8) {
+    if (!target.format.unicode) {
+        std::optional<char32_t> missing;
+        std::string out = target.codePage.encode(utf8, missing);
+        if (missing)
+            throw Error("No se puede escribir el carácter " + describeCharacter(*missing) +
+                        " en el campo «" + column.name + "» de la tabla «" + target.table +
+                        "» de la base de datos «" + target.path +
+                        "»: su página de códigos (" + std::to_string(target.codePage.number()) +
+                        ") no lo tiene");
+        return out;
+    }
     const std::u32string text = codePoints(utf8);
     const bool oneByte = std::all_of(text.begin(), text.end(),
                                      [](char32_t c) { return c >= 0x01 && c <= 0xFF; });
@@ -104,10 +102,10 @@ std::string encodeText(const ColumnDef& column, const Format&, const std::string
         for (char32_t c : text) out += static_cast<char>(c);
         return out;
     }
-    return ucs2(text);
+    return encodeUcs2(text);
 }
 
-std::string encodeValue(const ColumnDef& c, const Format& format, const Value& v) {
+std::string encodeValue(const ColumnDef& c, const RowTarget& target, const Value& v) {
     switch (c.type) {
         case ColumnType::Byte: return std::string(1, static_cast<char>(v.rawInt()));
         case ColumnType::Integer: return little(static_cast<int16_t>(v.rawInt()));
@@ -118,7 +116,7 @@ std::string encodeValue(const ColumnDef& c, const Format& format, const Value& v
         case ColumnType::DateTime: return little(v.rawDouble());
         case ColumnType::Guid: return guidBytes(v.rawText());
         case ColumnType::Numeric: return numericBytes(v.rawText(), c.scale);
-        case ColumnType::Text: return encodeText(c, format, v.rawText());
+        case ColumnType::Text: return encodeText(c, target, v.rawText());
         default: return v.rawText();
     }
 }
@@ -167,13 +165,16 @@ std::string assembleRow(const TableDefinition& table, const Format& format,
         }
     }
     offsets[varSlots] = static_cast<uint16_t>(row.size());
-    const size_t tail = (varSlots > 0 ? 2u * (varSlots + 2) : 0u) + mask.size();
+    const size_t offsetSize = format.rowCountSize;
+    const size_t tail = (varSlots > 0 ? offsetSize * (varSlots + 2) : 0u) + mask.size();
     const size_t wanted = std::max(minimumLength, kMinRowLength);
     if (row.size() + tail < wanted) row.resize(wanted - tail, '\0');  // padding, after the data
-    if (varSlots > 0) {
+    if (varSlots > 0 && offsetSize == 2) {
         row += little(offsets[varSlots]);
         for (int slot = varSlots - 1; slot >= 0; --slot) row += little(offsets[slot]);
         row += little(static_cast<uint16_t>(varSlots));
+    } else if (varSlots > 0) {
+        appendJet3VarTable(row, offsets, mask.size());
     }
     row += mask;
     return row;

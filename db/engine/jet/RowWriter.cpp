@@ -20,7 +20,8 @@ std::vector<Field> fieldsOf(PageWriter& writer, TablePages& pages, const TableDe
                             const RowWriter::Values& values,
                             const std::vector<std::string>* oldLong,
                             const RowWriter::Values* before) {
-    const Format& f = writer.format();
+    const PageFile& file = writer.file();
+    const RowTarget target{file.format(), file.codePage(), file.path(), t.name};
     std::vector<Field> fields(t.columns.size());
     for (size_t i = 0; i < t.columns.size(); ++i) {
         const ColumnDef& c = t.columns[i];
@@ -28,12 +29,12 @@ std::vector<Field> fieldsOf(PageWriter& writer, TablePages& pages, const TableDe
         if (c.type == ColumnType::Boolean) {
             fields[i].bit = !v.isNull() && v.rawInt() != 0;
         } else if (!v.isNull() && !c.isLongValue()) {
-            fields[i].bytes = encodeValue(c, f, v);
+            fields[i].bytes = encodeValue(c, target, v);
         } else if (!v.isNull() && before && (*before)[i] == v && !(*oldLong)[i].empty()) {
             fields[i].bytes = (*oldLong)[i];  // an unchanged long value stays where it is
         } else if (!v.isNull()) {
             const std::string data =
-                c.type == ColumnType::Memo ? encodeText(c, f, v.rawText()) : v.rawText();
+                c.type == ColumnType::Memo ? encodeText(c, target, v.rawText()) : v.rawText();
             fields[i].bytes = writeLongValue(writer, pages, data);
         }
     }

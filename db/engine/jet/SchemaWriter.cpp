@@ -9,6 +9,7 @@
 #include "db/engine/jet/DefinitionWriter.h"
 #include "db/engine/jet/PropertyBlob.h"
 #include "db/engine/jet/TableScan.h"
+#include "db/engine/jet/TextCodec.h"
 #include "db/engine/jet/ValueReader.h"
 
 namespace pelmora::engine::jet {
@@ -18,11 +19,13 @@ namespace {
 constexpr int kMaxName = 64;
 constexpr int kMaxText = 255;
 constexpr int16_t kTableObject = 1;
-constexpr int32_t kTableRights = 0xFFF7F;  // what the Tables container grants each new table
 constexpr uint8_t kMapInline = 0x00;
 constexpr size_t kInlineMapBytes = 64;
 
-ColumnType storedType(const Column& c, const std::string& path) {
+ColumnType storedType(const Column& c, const Format& f, const std::string& path) {
+    if (c.type == Type::Decimal && !f.unicode)
+        throw Error("No se puede crear el campo «" + c.name + "» en «" + path +
+                    "»: las bases de datos de Access 97 no tienen el tipo decimal");
     switch (c.type) {
         case Type::Boolean: return ColumnType::Boolean;
         case Type::Byte: return ColumnType::Byte;
@@ -148,6 +151,7 @@ Containers containers(JetFile& file) {
 
 // The rights the Tables container hands down, as MSysACEs rows for a new table.
 void addRights(JetFile& file, RowWriter& rows, int32_t tablesId, int32_t tableId) {
+    const int32_t rights = file.pages().format().tableRights;
     const CatalogEntry* entry = file.catalog().find("MSysACEs");
     if (!entry) return;
     auto aces = file.table("MSysACEs");
@@ -161,7 +165,8 @@ void addRights(JetFile& file, RowWriter& rows, int32_t tablesId, int32_t tableId
         const Value object = values.read(t.columns[s.find("ObjectId")], scan.row());
         const Value acm = values.read(t.columns[s.find("ACM")], scan.row());
         const Value inheritable = values.read(t.columns[s.find("FInheritable")], scan.row());
-        if (!object.isNull() && object.rawInt() == tablesId && !acm.isNull() && acm.rawInt() == kTableRights &&
+        if (!object.isNull() && object.rawInt() == tablesId && !acm.isNull() &&
+            acm.rawInt() == rights &&
             inheritable.rawInt() != 0)
             sids.push_back(values.read(t.columns[s.find("SID")], scan.row()));
     }
@@ -169,7 +174,7 @@ void addRights(JetFile& file, RowWriter& rows, int32_t tablesId, int32_t tableId
         RowBuilder row(s);
         row.set("ObjectId", Value::longInt(tableId));
         row.set("SID", sid);
-        row.set("ACM", Value::longInt(kTableRights));
+        row.set("ACM", Value::longInt(rights));
         row.set("FInheritable", Value::boolean(false));
         rows.add(*aces, row.values);
     }
@@ -179,9 +184,14 @@ std::string inFile(const std::string& table, const std::string& path) {
     return "la tabla «" + table + "» de la base de datos «" + path + "»";
 }
 
+TextDefaults textDefaults(JetFile& file) {
+    return {file.header().sortOrder, file.header().sortVersion, file.pages().codePage().number()};
+}
+
 }  // namespace
 
-void checkObjectName(const std::string& name, const std::string& what, const std::string& path) {
+void checkObjectName(const std::string& name, const std::string& what, const PageFile& file) {
+    const std::string& path = file.path();
     const auto refuse = [&](const std::string& why) {
         throw Error("El nombre «" + name + "» no vale para " + what + " en «" + path + "»: " + why);
     };
@@ -193,6 +203,8 @@ void checkObjectName(const std::string& name, const std::string& what, const std
         if (c == '.' || c == '!' || c == '`' || c == '[' || c == ']')
             refuse("tiene alguno de los caracteres . ! ` [ ]");
     }
+    encodeName(file.format(), file.codePage(), name,
+               "el nombre «" + name + "» para " + what + " en «" + path + "»");
 }
 
 template <typename Edit>
@@ -217,7 +229,7 @@ void SchemaWriter::operation(const std::string& table, Edit edit) {
 
 void SchemaWriter::createTable(const TableSchema& schema) {
     const std::string& path = file_.path();
-    checkObjectName(schema.name, "una tabla", path);
+    checkObjectName(schema.name, "una tabla", file_.pages());
     if (file_.catalog().find(schema.name))
         throw Error("No se puede crear la tabla «" + schema.name + "» en «" + path + "»: ya existe una tabla con ese nombre");
     if (schema.columns.empty())
@@ -225,15 +237,16 @@ void SchemaWriter::createTable(const TableSchema& schema) {
     checkNewColumns(schema, path);
     TableDefinition t;
     t.name = schema.name;
-    PropertyBlob properties("", file_.pages().format(), path, schema.name);
+    const Format& format = file_.pages().format();
+    PropertyBlob properties("", format, file_.pages().codePage(), path, schema.name);
     bool hasProperties = false;
     for (const Column& c : schema.columns) {
-        checkObjectName(c.name, "un campo", path);
+        checkObjectName(c.name, "un campo", file_.pages());
         for (const auto& other : t.columns)
             if (sameName(other.name, c.name))
                 throw Error("No se puede crear " + inFile(schema.name, path) + ": el campo «" + c.name + "» está repetido");
-        ColumnDef column = newColumn(t, storedType(c, path), textSize(c, path), c.name, file_.header().sortOrder,
-                                     file_.header().sortVersion);
+        ColumnDef column = newColumn(t, format, storedType(c, format, path), textSize(c, path),
+                                     c.name, textDefaults(file_));
         column.flags |= autoNumberFlags(c);
         t.columns.push_back(column);
         ++t.maxColumns;
@@ -251,7 +264,8 @@ void SchemaWriter::createTable(const TableSchema& schema) {
         const std::string emptyMap = std::string(1, char(kMapInline)) + std::string(4 + kInlineMapBytes, '\0');
         t.ownedPages = RowPointer{maps.number(), appendRow(maps, f, emptyMap)}.packed();
         t.freePages = RowPointer{maps.number(), appendRow(maps, f, emptyMap)}.packed();
-        writeDefinition(writer, {definition.number()}, newDefinition(t, f));
+        writeDefinition(writer, {definition.number()},
+                        newDefinition(t, f, file_.pages().codePage(), path));
 
         auto catalog = file_.table("MSysObjects");
         RowBuilder row(catalog->schema);
@@ -277,7 +291,8 @@ namespace {
 template <typename Set>
 void editProperties(JetFile& file, RowWriter& rows, const std::string& table, Set set) {
     const CatalogEntry* entry = file.catalog().find(table);
-    PropertyBlob blob(file.catalog().propertyBlob(*entry), file.pages().format(), file.path(), entry->name);
+    PropertyBlob blob(file.catalog().propertyBlob(*entry), file.pages().format(),
+                      file.pages().codePage(), file.path(), entry->name);
     set(blob);
     auto catalog = file.table("MSysObjects");
     const int lvProp = catalog->schema.find("LvProp");
@@ -299,7 +314,7 @@ void editProperties(JetFile& file, RowWriter& rows, const std::string& table, Se
 void SchemaWriter::addColumn(const std::string& table, const Column& column) {
     const std::string& path = file_.path();
     auto t = file_.table(table);
-    checkObjectName(column.name, "un campo", path);
+    checkObjectName(column.name, "un campo", file_.pages());
     for (const auto& c : t->definition.columns)
         if (sameName(c.name, column.name))
             throw Error("No se puede añadir el campo «" + column.name + "» a " + inFile(t->schema.name, path) +
@@ -310,13 +325,15 @@ void SchemaWriter::addColumn(const std::string& table, const Column& column) {
                     inFile(t->schema.name, path) + ": es " +
                     (column.required ? "obligatorio" : "autonumérico") +
                     " y los registros que ya tiene la tabla se quedarían sin valor en él");
-    ColumnDef c = newColumn(t->definition, storedType(column, path), textSize(column, path),
-                            column.name, file_.header().sortOrder, file_.header().sortVersion);
+    const Format& format = file_.pages().format();
+    ColumnDef c = newColumn(t->definition, format, storedType(column, format, path),
+                            textSize(column, path), column.name, textDefaults(file_));
     c.flags |= autoNumberFlags(column);
     const NewProperties properties = propertiesOf(column, t->schema.name, path);
     operation(t->schema.name, [&](PageWriter& writer) {
         const Format& f = writer.format();
-        const std::string bytes = withColumn(definitionBytes(writer, t->definition), t->definition, c, f);
+        const std::string bytes = withColumn(definitionBytes(writer, t->definition),
+                                             t->definition, c, f, file_.pages().codePage(), path);
         writeDefinition(writer, t->definition.pages, bytes);
         if (properties.any())
             editProperties(file_, rows_, t->schema.name,

@@ -1,4 +1,4 @@
-// Creating tables and adding columns in a Jet4 file, each one operation of the
+// Creating tables and adding columns in a Jet file, each one operation of the
 // row writer's pages (all of it written, or nothing): a new table gets its
 // definition page, a page with its two usage maps (its pages, its pages with
 // room), its row in MSysObjects (the Tables container as parent, the database's
@@ -37,7 +37,8 @@ private:
     RowWriter& rows_;
 };
 
-// A name Access accepts for a table or a column; throws Error saying why not.
-void checkObjectName(const std::string& name, const std::string& what, const std::string& path);
+// A name Access accepts for a table or a column of `file`, its code page holding
+// every character; throws Error saying why not.
+void checkObjectName(const std::string& name, const std::string& what, const PageFile& file);
 
 }  // namespace pelmora::engine::jet

@@ -34,15 +34,11 @@ std::string assemble(PageFile& file, uint32_t first, const std::string& what,
     return bytes;
 }
 
-std::string readName(const Bytes& b, size_t& at, const Format& f) {
+std::string readName(const Bytes& b, size_t& at, const Format& f, const CodePage& codePage) {
     size_t length = f.nameLengthSize == 1 ? b.u8(at) : b.u16(at);
     at += f.nameLengthSize;
     std::string name;
-    std::string_view raw = b.bytes(at, length);
-    if (f.unicode)
-        decodeUcs2(raw, name);
-    else
-        decodeCodePage(raw, name);
+    decodeName(f, codePage, b.bytes(at, length), name);
     at += length;
     return name;
 }
@@ -72,8 +68,8 @@ int columnByNumber(const TableDefinition& t, uint16_t number) {
     return -1;
 }
 
-void readIndexes(const Bytes& b, size_t& at, const Format& f, TableDefinition& t,
-                 uint32_t realCount, uint32_t logicalCount) {
+void readIndexes(const Bytes& b, size_t& at, const Format& f, const CodePage& codePage,
+                 TableDefinition& t, uint32_t realCount, uint32_t logicalCount) {
     for (uint32_t i = 0; i < realCount; ++i) {
         RealIndex& index = t.realIndexes[i];
         size_t slot = at + f.realIndexSkip;
@@ -103,7 +99,7 @@ void readIndexes(const Bytes& b, size_t& at, const Format& f, TableDefinition& t
                       std::to_string(index.realIndex) + ", que no existe");
         at += f.logicalIndexSize;
     }
-    for (auto& index : t.indexes) index.name = readName(b, at, f);
+    for (auto& index : t.indexes) index.name = readName(b, at, f, codePage);
 }
 
 }  // namespace
@@ -140,14 +136,17 @@ TableDefinition readTableDefinition(PageFile& file, uint32_t page, const std::st
     t.columns.reserve(columnCount);
     for (uint16_t i = 0; i < columnCount; ++i, at += f.columnSize)
         t.columns.push_back(readColumn(b, at, f));
-    for (auto& c : t.columns) c.name = readName(b, at, f);
+    for (auto& c : t.columns) {
+        c.name = readName(b, at, f, file.codePage());
+        if (c.isText() && !f.unicode) c.codePage = file.codePage().number();
+    }
     std::stable_sort(t.columns.begin(), t.columns.end(),
                      [](const ColumnDef& a, const ColumnDef& c) { return a.number < c.number; });
     for (size_t i = 1; i < t.columns.size(); ++i)
         if (t.columns[i].number == t.columns[i - 1].number)
             b.corrupt("dos columnas tienen el número " + std::to_string(t.columns[i].number));
 
-    readIndexes(b, at, f, t, realCount, logicalCount);
+    readIndexes(b, at, f, file.codePage(), t, realCount, logicalCount);
     return t;
 }
 

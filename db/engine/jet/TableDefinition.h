@@ -39,8 +39,9 @@ struct ColumnDef {
     uint16_t length = 0;       // bytes (text: twice the characters in Jet4)
     uint8_t flags = 0;         // 0x01 fixed length, 0x04 autonumber, 0x40 GUID autonumber
     uint8_t extFlags = 0;      // Jet4: 0x01 text stored compressed
-    uint16_t sortOrder = 0;    // text: 1033 = General
+    uint16_t sortOrder = 0;    // text (new Jet3 columns: every column): 1033 = General
     int sortVersion = -1;      // Jet4 text: 0 = the General order of Access 2000-2007
+    uint16_t codePage = 0;     // Jet3 text: the code page it is stored in (the database's)
     uint8_t precision = 0;     // decimal
     uint8_t scale = 0;
 

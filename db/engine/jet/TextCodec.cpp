@@ -1,5 +1,9 @@
 #include "db/engine/jet/TextCodec.h"
 
+#include <optional>
+
+#include "db/engine/Error.h"
+
 namespace pelmora::engine::jet {
 
 char32_t fromWindows1252(uint8_t byte) {
@@ -59,8 +63,54 @@ void decodeJet4Text(std::string_view bytes, std::string& out) {
     }
 }
 
-void decodeCodePage(std::string_view bytes, std::string& out) {
-    for (char b : bytes) appendUtf8(fromWindows1252(static_cast<uint8_t>(b)), out);
+std::u32string codePoints(std::string_view utf8) {
+    std::u32string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        const uint8_t b = static_cast<uint8_t>(utf8[i]);
+        const int extra = b < 0x80 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
+        char32_t c = extra == 0 ? b : b & (0x3F >> extra);
+        for (int k = 1; k <= extra && i + k < utf8.size(); ++k)
+            c = c << 6 | (static_cast<uint8_t>(utf8[i + k]) & 0x3F);
+        out += c;
+        i += 1 + extra;
+    }
+    return out;
+}
+
+namespace {
+
+void appendUnit(std::string& out, char32_t unit) {
+    out += static_cast<char>(unit & 0xFF);
+    out += static_cast<char>(unit >> 8 & 0xFF);
+}
+
+}  // namespace
+
+std::string encodeName(const Format& format, const CodePage& codePage, const std::string& utf8,
+                       const std::string& what) {
+    if (format.unicode) return encodeUcs2(codePoints(utf8));
+    std::optional<char32_t> missing;
+    std::string out = codePage.encode(utf8, missing);
+    if (missing)
+        throw Error("No se puede guardar " + what + ": la página de códigos de la base de datos (" +
+                    std::to_string(codePage.number()) + ") no tiene el carácter " +
+                    describeCharacter(*missing));
+    return out;
+}
+
+std::string encodeUcs2(const std::u32string& text) {
+    std::string out;
+    out.reserve(2 * text.size());
+    for (char32_t c : text) {
+        if (c >= 0x10000) {
+            appendUnit(out, 0xD800 + ((c - 0x10000) >> 10));
+            appendUnit(out, 0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            appendUnit(out, c);
+        }
+    }
+    return out;
 }
 
 }  // namespace pelmora::engine::jet

@@ -94,12 +94,12 @@ Value ValueReader::decode(const ColumnDef& c, std::string_view bytes) {
         case ColumnType::Numeric: return Value::decimal(decimalText(bytes, c.scale));
         case ColumnType::Text: {
             std::string text;
-            decodeText(file_.format(), bytes, text);
+            decodeText(file_.format(), file_.codePage(), bytes, text);
             return Value::text(std::move(text));
         }
         case ColumnType::Memo: {
             std::string text;
-            decodeText(file_.format(), longValue(bytes, c.name), text);
+            decodeText(file_.format(), file_.codePage(), longValue(bytes, c.name), text);
             return Value::text(std::move(text), Type::Memo);
         }
         case ColumnType::Ole: return Value::binary(longValue(bytes, c.name), Type::LongBinary);
