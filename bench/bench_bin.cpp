@@ -5,9 +5,9 @@
 
 #include <filesystem>
 
+#include "core/PantallaGuion.h"
 #include "ficherobin/Modulo_Bin.h"
 #include "ficherobin/Modulo_tipo.h"
-#include "core/PantallaGuion.h"
 
 using namespace pelmora;
 

@@ -19,7 +19,8 @@ namespace {
 
 std::string freshCopy(const std::string& fixture = "empty.mdb") {
     const std::string path =
-        (fs::temp_directory_path() / ("pelmora-bench-" + std::to_string(getpid()) + ".mdb")).string();
+        (fs::temp_directory_path() / ("pelmora-bench-" + std::to_string(getpid()) + ".mdb"))
+            .string();
     fs::copy_file(std::string(PELMORA_FIXTURES) + "/" + fixture, path,
                   fs::copy_options::overwrite_existing);
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
@@ -39,12 +40,13 @@ void appendErrorRows(benchmark::State& state) {
         const std::string path = freshCopy();
         {
             auto db = openDatabase(path);
-            db->createTable(TableSchema{"ERRORES", {field("DescripcionError", Type::Text),
-                                                              field("EntitynumError", Type::Long),
-                                                              field("Fecha", Type::DateTime)}});
+            db->createTable(
+                TableSchema{"ERRORES",
+                            {field("DescripcionError", Type::Text),
+                             field("EntitynumError", Type::Long), field("Fecha", Type::DateTime)}});
             for (int i = 0; i < rows; ++i)
                 db->insert("ERRORES", {Value::text("No existe Registro " + std::to_string(i)),
-                                                 Value::longInt(i), Value::dateTime(46000)});
+                                       Value::longInt(i), Value::dateTime(46000)});
         }
         fs::remove(path);
     }
@@ -55,9 +57,11 @@ void markEveryRow(benchmark::State& state) {
     const int rows = static_cast<int>(state.range(0));
     const std::string path = freshCopy();
     auto db = openDatabase(path);
-    db->createTable(TableSchema{"Parcela", {field("mslink", Type::Long), field("tcorrelate", Type::Boolean)}});
+    db->createTable(
+        TableSchema{"Parcela", {field("mslink", Type::Long), field("tcorrelate", Type::Boolean)}});
     db->beginWrites();
-    for (int i = 0; i < rows; ++i) db->insert("Parcela", {Value::longInt(i), Value::boolean(false)});
+    for (int i = 0; i < rows; ++i)
+        db->insert("Parcela", {Value::longInt(i), Value::boolean(false)});
     db->endWrites();
     bool mark = true;
     for (auto _ : state) {
@@ -109,11 +113,11 @@ void appendAndMarkRows(benchmark::State& state, const std::string& fixture) {
             auto db = openDatabase(path);
             db->beginWrites();
             for (int i = 0; i < rows; ++i)
-                db->insert("Table1", {Value::text("Parcela " + std::to_string(i)),
-                                      Value::text("Río " + std::to_string(i * 7919 % rows)),
-                                      Value::byte(1), Value::integer(2), Value::longInt(i),
-                                      Value::dbl(i / 3.0), Value::dateTime(46000),
-                                      Value::currency(i), Value::boolean(false)});
+                db->insert("Table1",
+                           {Value::text("Parcela " + std::to_string(i)),
+                            Value::text("Río " + std::to_string(i * 7919 % rows)), Value::byte(1),
+                            Value::integer(2), Value::longInt(i), Value::dbl(i / 3.0),
+                            Value::dateTime(46000), Value::currency(i), Value::boolean(false)});
             db->endWrites();
             db->beginWrites();
             auto rs = db->openRecordset("Select Table1.* from Table1;", OpenMode::Dynaset);
@@ -132,9 +136,13 @@ void appendAndMarkRows(benchmark::State& state, const std::string& fixture) {
 }  // namespace
 
 BENCHMARK_CAPTURE(appendAndMarkRows, access97, std::string("testV1997.mdb"))
-    ->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(appendAndMarkRows, access2000, std::string("testV2000.mdb"))
-    ->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(appendErrorRows)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(markEveryRow)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(appendIndexedRows)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);

@@ -12,10 +12,10 @@
 #include <string>
 
 #include "bench/support/BdDBench.h"
-#include "ficherobin/RecorreFicheroBin.h"
 #include "core/PantallaGuion.h"
 #include "db/Marcas.h"
 #include "db/TablasControl.h"
+#include "ficherobin/RecorreFicheroBin.h"
 
 namespace {
 

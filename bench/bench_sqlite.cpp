@@ -27,9 +27,8 @@ std::shared_ptr<Database> sample(int rows) {
     def.appendField(def.createField("Tcorrelate", Type::Boolean));
     db->appendTableDef(def);
     for (int i = 0; i < rows; ++i)
-        db->insert("Parcela",
-                             {Value::longInt(i), Value::text("T" + std::to_string(i % 5000)),
-                              Value::integer(static_cast<int16_t>(i % 7)), Value()});
+        db->insert("Parcela", {Value::longInt(i), Value::text("T" + std::to_string(i % 5000)),
+                               Value::integer(static_cast<int16_t>(i % 7)), Value()});
     return db;
 }
 

@@ -16,7 +16,7 @@ namespace pelmora {
 // The exit codes of the three programs, in one place.
 namespace salida {
 constexpr int Terminado = 0;
-constexpr int Fin = 1;       // pelmora: a fatal check or error ended the run
+constexpr int Fin = 1;  // pelmora: a fatal check or error ended the run
 constexpr int Uso = 2;
 constexpr int Detenido = 3;  // pelmora: the run stopped without ending
 }  // namespace salida

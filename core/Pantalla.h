@@ -11,10 +11,10 @@ namespace pelmora {
 
 // Message-box style bits and answer codes, as the original toolkit numbers them.
 namespace estilo {
-constexpr int Aceptar = 0;           // OK button only
-constexpr int SiNo = 4;              // Yes and No buttons
-constexpr int IconoCritico = 16;     // critical (stop) icon
-constexpr int SegundoBoton = 256;    // second button is the default
+constexpr int Aceptar = 0;         // OK button only
+constexpr int SiNo = 4;            // Yes and No buttons
+constexpr int IconoCritico = 16;   // critical (stop) icon
+constexpr int SegundoBoton = 256;  // second button is the default
 }  // namespace estilo
 namespace respuesta {
 constexpr int Aceptar = 1;
@@ -26,7 +26,7 @@ constexpr int No = 7;
 inline constexpr const char* kTituloAplicacion = "Pelmora";
 
 class Pantalla {
-public:
+  public:
     virtual ~Pantalla() = default;
 
     // Shows a modal message box; returns the answer code (1 OK, 6 Yes, 7 No).

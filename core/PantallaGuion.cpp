@@ -6,7 +6,8 @@ int PantallaGuion::mensaje(const std::string& texto, int estilo, const std::stri
     llamadas.push_back("mensaje|" + std::to_string(estilo) + "|" +
                        (titulo.empty() ? kTituloAplicacion : titulo) + "|" + texto);
     mensajes.push_back(texto);
-    if (respuestas.empty()) return (estilo & 7) == estilo::SiNo ? respuesta::Si : respuesta::Aceptar;
+    if (respuestas.empty())
+        return (estilo & 7) == estilo::SiNo ? respuesta::Si : respuesta::Aceptar;
     int r = respuestas.front();
     respuestas.pop_front();
     return r;
@@ -30,7 +31,9 @@ void PantallaGuion::progreso(const std::string& tarea, int64_t hecho, int64_t to
     progresos.push_back({tarea, hecho, total});
 }
 
-void PantallaGuion::enfocaPrincipal() { llamadas.push_back("enfoca"); }
+void PantallaGuion::enfocaPrincipal() {
+    llamadas.push_back("enfoca");
+}
 
 void PantallaGuion::terminar() {
     llamadas.push_back("terminar");

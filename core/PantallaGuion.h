@@ -13,7 +13,7 @@
 namespace pelmora {
 
 class PantallaGuion : public Pantalla {
-public:
+  public:
     struct Progreso {
         std::string tarea;
         int64_t hecho, total;
@@ -27,7 +27,7 @@ public:
     void enfocaPrincipal() override;
     void terminar() override;
 
-    std::deque<int> respuestas;       // answers for the next message boxes
+    std::deque<int> respuestas;         // answers for the next message boxes
     std::vector<std::string> llamadas;  // "mensaje|<estilo>|<titulo>|<texto>", "ocupado", ...
     std::vector<std::string> mensajes;  // the texts of the message boxes only
     std::vector<Progreso> progresos;    // every progress report, in order

@@ -14,9 +14,9 @@ void ChequeaNombresTablas(Estado& estado) {
     for (size_t i = 0; i < n; ++i) {
         const std::string tabla = engine::upperCase(estado.CatalogoParticular[i].tablename);
         if (tabla.find(' ') != std::string::npos)
-            throw FinPrograma{"Nombre de tabla con espacios en la tabla MsCatalog:\r" +
-                                  engine::printable(tabla),
-                              estilo::Aceptar, true};
+            throw FinPrograma{
+                "Nombre de tabla con espacios en la tabla MsCatalog:\r" + engine::printable(tabla),
+                estilo::Aceptar, true};
         ChequeaExistenciaTabla(estado, tabla);
     }
 }

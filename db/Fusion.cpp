@@ -5,9 +5,9 @@
 
 #include "core/Avance.h"
 #include "core/FinPrograma.h"
-#include "db/engine/GroupGuard.h"
 #include "db/Lectura.h"
 #include "db/VistaGeneral.h"
+#include "db/engine/GroupGuard.h"
 #include "db/engine/Printable.h"
 #include "db/engine/Text.h"
 

@@ -1,7 +1,7 @@
 #include "db/Marcas.h"
 
-#include "db/engine/GroupGuard.h"
 #include "db/Lectura.h"
+#include "db/engine/GroupGuard.h"
 #include "db/engine/Text.h"
 
 namespace pelmora {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "db/engine/GroupGuard.h"
 #include "db/Lectura.h"
 #include "db/engine/ColumnValue.h"
+#include "db/engine/GroupGuard.h"
 #include "db/engine/Text.h"
 
 namespace pelmora {

@@ -61,7 +61,8 @@ void SincronizaCarpeta(const std::string& real) {
 void BinAdaptado::CompruebaAntes(const std::string& rutaBin) {
     const std::string real = RutaReal(rutaBin);
     struct stat st {};
-    if (::stat(real.c_str(), &st) != 0) FallaFichero("No se puede abrir el fichero", rutaBin, errno);
+    if (::stat(real.c_str(), &st) != 0)
+        FallaFichero("No se puede abrir el fichero", rutaBin, errno);
     if (!S_ISREG(st.st_mode))
         throw ErrorFichero("El fichero BIN «" + rutaBin + "» no es un fichero normal");
     if ((st.st_mode & 0222) == 0 || ::access(real.c_str(), R_OK | W_OK) != 0)
@@ -110,11 +111,13 @@ void BinAdaptado::EscribeCopia(int origen, int copia, const std::string& rutaCop
         if (n == 0) break;
         const int64_t fin = inicio + n;
         for (; cambio != cambios_.end() && cambio->posicion < fin; ++cambio) {
-            const int64_t hasta = std::min<int64_t>(fin, cambio->posicion + int64_t(cambio->bytes.size()));
+            const int64_t hasta =
+                std::min<int64_t>(fin, cambio->posicion + int64_t(cambio->bytes.size()));
             const int64_t desde = std::max<int64_t>(inicio, cambio->posicion);
             std::memcpy(bloque.data() + (desde - inicio),
                         cambio->bytes.data() + (desde - cambio->posicion), size_t(hasta - desde));
-            if (cambio->posicion + int64_t(cambio->bytes.size()) > fin) break;  // goes on in the next block
+            if (cambio->posicion + int64_t(cambio->bytes.size()) > fin)
+                break;  // goes on in the next block
         }
         EscribeTodo(copia, bloque.data(), size_t(n), rutaCopia);
         inicio = fin;

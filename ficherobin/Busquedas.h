@@ -8,8 +8,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "db/consultas/IndicesRecorrido.h"
 #include "core/Estado.h"
+#include "db/consultas/IndicesRecorrido.h"
 
 namespace pelmora {
 

@@ -1,9 +1,9 @@
 // The Adaptation run's two lookups: the ATR's Particular record and its key values,
 // then the General record with the same key, whose mslink the ATR takes.
-#include "ficherobin/Busquedas.h"
 #include "core/FinPrograma.h"
 #include "db/Lectura.h"
 #include "db/engine/Error.h"
+#include "ficherobin/Busquedas.h"
 
 namespace pelmora {
 namespace {
@@ -82,10 +82,9 @@ void BuscaRegistroGeneral(Estado& estado, IndicesRecorrido& indices, const std::
     ConsultasEnMemoria& general = indices.ConsultasGeneral();
     ResultadoConsulta resultado = general.Busca(Tabla, condiciones, kCamposGeneral);
     if (resultado.cuantos == 1) {
-        const RegistroLeido registro(general.ruta(), *resultado.campos,
-                                     std::move(resultado.valores),
-                                     CualRegistro{"registro que corresponde al mslink ", Mslink,
-                                                  " de la BdD Particular"});
+        const RegistroLeido registro(
+            general.ruta(), *resultado.campos, std::move(resultado.valores),
+            CualRegistro{"registro que corresponde al mslink ", Mslink, " de la BdD Particular"});
         NuevoMslink = registro.Entero32("mslink");
         return;
     }

@@ -1,10 +1,10 @@
 // The lookups both runs share (an element's feature code, an ATR's entity number)
 // and the Correlate run's record lookup with its mark.
-#include "ficherobin/Busquedas.h"
 #include "db/Lectura.h"
 #include "db/TablasControl.h"
 #include "db/engine/Error.h"
 #include "db/engine/Text.h"
+#include "ficherobin/Busquedas.h"
 
 namespace pelmora {
 namespace {

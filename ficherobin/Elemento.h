@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <optional>
 
+#include "core/FinPrograma.h"
 #include "ficherobin/FicheroBinario.h"
 #include "ficherobin/Modulo_tipo.h"
-#include "core/FinPrograma.h"
 
 namespace pelmora {
 

@@ -6,8 +6,8 @@
 
 #include <cerrno>
 
-#include "ficherobin/Modulo_Bin.h"
 #include "db/engine/Files.h"
+#include "ficherobin/Modulo_Bin.h"
 
 namespace pelmora {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "ficherobin/FicheroBinario.h"
 #include "core/Estado.h"
+#include "ficherobin/FicheroBinario.h"
 
 namespace pelmora {
 

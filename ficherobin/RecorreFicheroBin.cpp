@@ -6,15 +6,15 @@
 #include <array>
 #include <filesystem>
 
+#include "core/Avance.h"
+#include "core/FinPrograma.h"
+#include "db/consultas/IndicesRecorrido.h"
+#include "db/engine/GroupGuard.h"
 #include "ficherobin/BinAdaptado.h"
 #include "ficherobin/Busquedas.h"
 #include "ficherobin/Elemento.h"
 #include "ficherobin/FicheroBinario.h"
-#include "db/consultas/IndicesRecorrido.h"
 #include "ficherobin/Modulo_Bin.h"
-#include "core/Avance.h"
-#include "core/FinPrograma.h"
-#include "db/engine/GroupGuard.h"
 
 namespace pelmora {
 namespace {
@@ -90,27 +90,26 @@ class Recorrido {
         }
         if (estado_.EntitynumActual == 1) return;
         // No table for the entity number: nothing to look up for this ATR.
-        if (!ChequeaTablaElemento(estado_, indices_, estado_.EntitynumActual, tabla_))
-            return;
+        if (!ChequeaTablaElemento(estado_, indices_, estado_.EntitynumActual, tabla_)) return;
         if (estado_.TipoProceso == "CORRELATE")
             BuscaRegistroElemento(estado_, indices_, tabla_, estado_.MslinkActual);
         if (estado_.TipoProceso == "ADAPTACION") Adapta();
     }
 
     void Adapta() {
-        BuscaRegistroAdaptacion(estado_, indices_, tabla_, estado_.MslinkActual,
-                                ValorTcomplet, ValorClave);
+        BuscaRegistroAdaptacion(estado_, indices_, tabla_, estado_.MslinkActual, ValorTcomplet,
+                                ValorClave);
         if (ValorClave.empty())
             throw FinPrograma{
                 "Probablemente este fichero ya ha sido adaptado o hay error en un atributo de un "
                 "texto"};
         NuevoMslink = 0;
-        BuscaRegistroGeneral(estado_, indices_, tabla_, estado_.MslinkActual,
-                             ValorTcomplet, ValorClave, NuevoMslink);
+        BuscaRegistroGeneral(estado_, indices_, tabla_, estado_.MslinkActual, ValorTcomplet,
+                             ValorClave, NuevoMslink);
         if (NuevoMslink <= 0 || NuevoMslink == estado_.MslinkActual) return;
         CopiaAtributo.Mslink = NuevoMslink;
         adaptado_->Cambia(bin_.posicion() - static_cast<int64_t>(AtributoOcurrencia::kBytes),
-                         CopiaAtributo);
+                          CopiaAtributo);
     }
 
     // Logs an element-level problem and appends its marker to the error BIN file.
@@ -142,7 +141,8 @@ class Recorrido {
 }  // namespace
 
 void RecorreFicheroBin(Estado& estado, const std::string& RutaBin, BinAdaptado* adaptado) {
-    if (adaptado || estado.TipoProceso != "ADAPTACION") return Recorrido(estado, RutaBin, adaptado).Recorre();
+    if (adaptado || estado.TipoProceso != "ADAPTACION")
+        return Recorrido(estado, RutaBin, adaptado).Recorre();
     BinAdaptado propio(RutaBin);
     Recorrido(estado, RutaBin, &propio).Recorre();
     propio.Prepara();

@@ -18,7 +18,6 @@ class BinAdaptado;
 // without one, the walk puts its adapted copy in the file's place itself.
 // Ends the program (FinPrograma) on a corrupt file and, in the Adaptation run, on
 // an ATR that cannot be adapted.
-void RecorreFicheroBin(Estado& estado, const std::string& RutaBin,
-                       BinAdaptado* adaptado = nullptr);
+void RecorreFicheroBin(Estado& estado, const std::string& RutaBin, BinAdaptado* adaptado = nullptr);
 
 }  // namespace pelmora

@@ -4,11 +4,11 @@
 // and as both read elements by the same rule, they must agree on a corrupt file.
 #include <functional>
 
+#include "core/FinPrograma.h"
+#include "core/PantallaGuion.h"
 #include "ficherobin/FicheroBinario.h"
 #include "ficherobin/Modulo_Bin.h"
 #include "ficherobin/RecorreFicheroBin.h"
-#include "core/FinPrograma.h"
-#include "core/PantallaGuion.h"
 #include "fuzz/FuzzTarget.h"
 #include "fuzz/WalkDatabase.h"
 

@@ -14,32 +14,32 @@ namespace {
 const Programa kPelmora{
     "pelmora",
     std::string("Uso:\n"
-    "  pelmora                                      abre la ventana principal\n"
-    "  pelmora correlate  --bin B --particular P [--general G] [--si]\n"
-    "  pelmora fusion     --general G --particular P [--bin B]\n"
-    "  pelmora adaptacion --general G --particular P --bin B [--si]\n") +
-    lote::kUsoLote +
-    "\n"
-    "  --general G     BdD General del proyecto (Access .mdb o SQLite)\n"
-    "  --bin B         fichero BIN (Vexa) de la hoja\n"
-    "  --particular P  BdD Particular de la hoja\n"
-    "  --si            responde Sí si no coinciden los nombres del fichero BIN\n"
-    "                  y de la BdD Particular (sin --si el proceso no sigue)\n"
-    "  --progreso      muestra el avance del proceso en la salida de errores\n"
-    "                  (por omisión, cuando esa salida es un terminal)\n"
-    "  --sin-progreso  no muestra el avance\n"
-    "\n"
-    "Lote: cada hoja es un fichero BIN y la BdD Particular de su mismo nombre\n"
-    "(.mdb, .accdb o .db3), en la carpeta DIR o una por línea en FICHERO (el BIN,\n"
-    "y tras un tabulador la BdD Particular si no se llama como él). Correlate y\n"
-    "Adaptación corren en N hojas a la vez (por omisión, tantas como núcleos); las\n"
-    "fusiones, una tras otra en el orden de las hojas.\n"
-    "  --procesos L    los procesos del lote (por omisión, los tres)\n"
-    "  --informe R     escribe el informe en R, en JSON (.json) o HTML (.html)\n"
-    "  --silencio      sin avance ni tabla final\n"
-    "\n"
-    "Salida: 0 proceso terminado (lote: todas las hojas), 1 terminado por un error\n"
-    "(lote: alguna hoja no terminó), 2 uso incorrecto, 3 detenido sin terminar.\n"};
+                "  pelmora                                      abre la ventana principal\n"
+                "  pelmora correlate  --bin B --particular P [--general G] [--si]\n"
+                "  pelmora fusion     --general G --particular P [--bin B]\n"
+                "  pelmora adaptacion --general G --particular P --bin B [--si]\n") +
+        lote::kUsoLote +
+        "\n"
+        "  --general G     BdD General del proyecto (Access .mdb o SQLite)\n"
+        "  --bin B         fichero BIN (Vexa) de la hoja\n"
+        "  --particular P  BdD Particular de la hoja\n"
+        "  --si            responde Sí si no coinciden los nombres del fichero BIN\n"
+        "                  y de la BdD Particular (sin --si el proceso no sigue)\n"
+        "  --progreso      muestra el avance del proceso en la salida de errores\n"
+        "                  (por omisión, cuando esa salida es un terminal)\n"
+        "  --sin-progreso  no muestra el avance\n"
+        "\n"
+        "Lote: cada hoja es un fichero BIN y la BdD Particular de su mismo nombre\n"
+        "(.mdb, .accdb o .db3), en la carpeta DIR o una por línea en FICHERO (el BIN,\n"
+        "y tras un tabulador la BdD Particular si no se llama como él). Correlate y\n"
+        "Adaptación corren en N hojas a la vez (por omisión, tantas como núcleos); las\n"
+        "fusiones, una tras otra en el orden de las hojas.\n"
+        "  --procesos L    los procesos del lote (por omisión, los tres)\n"
+        "  --informe R     escribe el informe en R, en JSON (.json) o HTML (.html)\n"
+        "  --silencio      sin avance ni tabla final\n"
+        "\n"
+        "Salida: 0 proceso terminado (lote: todas las hojas), 1 terminado por un error\n"
+        "(lote: alguna hoja no terminó), 2 uso incorrecto, 3 detenido sin terminar.\n"};
 
 struct Suborden {
     const char* nombre;

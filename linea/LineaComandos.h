@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "cli/Programa.h"
-#include "runs/Procesos.h"
 #include "runs/Lanzamiento.h"
+#include "runs/Procesos.h"
 
 namespace pelmora {
 

@@ -13,11 +13,20 @@ std::string escapa(const std::string& texto) {
     r.reserve(texto.size());
     for (char c : texto) {
         switch (c) {
-            case '\\': r += "\\\\"; break;
-            case '\t': r += "\\t"; break;
-            case '\r': r += "\\r"; break;
-            case '\n': r += "\\n"; break;
-            default: r += c;
+            case '\\':
+                r += "\\\\";
+                break;
+            case '\t':
+                r += "\\t";
+                break;
+            case '\r':
+                r += "\\r";
+                break;
+            case '\n':
+                r += "\\n";
+                break;
+            default:
+                r += c;
         }
     }
     return r;

@@ -105,8 +105,7 @@ std::vector<Hoja> hojasDeCarpeta(const std::string& carpeta) {
 
 std::vector<Hoja> hojasDeLista(const std::string& lista) {
     std::ifstream entrada(lista);
-    if (!entrada)
-        throw std::runtime_error("No se puede leer la lista de hojas «" + lista + "»");
+    if (!entrada) throw std::runtime_error("No se puede leer la lista de hojas «" + lista + "»");
     const fs::path base = absoluta(lista).parent_path();
     std::map<fs::path, std::vector<fs::path>> carpetas;  // each folder read once
     std::set<std::string> vistas;

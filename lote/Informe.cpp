@@ -56,7 +56,8 @@ void guardaInforme(const ResultadoLote& lote, const std::string& ruta) {
     else
         escribeHtml(lote, texto);
     const std::filesystem::path p(ruta);
-    const std::string parcial = (p.parent_path() / ("." + p.filename().string() + ".parcial")).string();
+    const std::string parcial =
+        (p.parent_path() / ("." + p.filename().string() + ".parcial")).string();
     const int fd = ::open(parcial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     int error = fd < 0 ? errno : 0;
     if (fd >= 0) {

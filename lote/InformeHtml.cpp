@@ -34,12 +34,23 @@ std::string html(const std::string& texto) {
     std::string r;
     for (char c : texto) {
         switch (c) {
-            case '&': r += "&amp;"; break;
-            case '<': r += "&lt;"; break;
-            case '>': r += "&gt;"; break;
-            case '"': r += "&quot;"; break;
-            case '\r': r += "\n"; break;
-            default: r += c;
+            case '&':
+                r += "&amp;";
+                break;
+            case '<':
+                r += "&lt;";
+                break;
+            case '>':
+                r += "&gt;";
+                break;
+            case '"':
+                r += "&quot;";
+                break;
+            case '\r':
+                r += "\n";
+                break;
+            default:
+                r += c;
         }
     }
     return r;

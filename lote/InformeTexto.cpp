@@ -9,9 +9,8 @@ namespace pelmora::lote {
 namespace {
 
 size_t caracteres(const std::string& t) {
-    return static_cast<size_t>(std::count_if(t.begin(), t.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+    return static_cast<size_t>(std::count_if(
+        t.begin(), t.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 // Rows of cells printed in columns as wide as their widest cell, two spaces apart.
@@ -59,15 +58,15 @@ void escribeTabla(const ResultadoLote& lote, std::ostream& salida) {
 
     size_t cuenta[4] = {};
     for (const ResultadoHoja& h : lote.hojas) ++cuenta[static_cast<int>(estadoDe(h))];
-    salida << "\nHojas: " << lote.hojas.size() << " · correctas " << cuenta[3]
-           << " · con errores " << cuenta[2] << " · fallidas " << cuenta[0] << " · sin terminar "
-           << cuenta[1] << " · " << duracion(lote.segundos)
-           << (lote.interrumpido ? " · lote interrumpido" : "") << '\n';
+    salida << "\nHojas: " << lote.hojas.size() << " · correctas " << cuenta[3] << " · con errores "
+           << cuenta[2] << " · fallidas " << cuenta[0] << " · sin terminar " << cuenta[1] << " · "
+           << duracion(lote.segundos) << (lote.interrumpido ? " · lote interrumpido" : "") << '\n';
     for (const ResultadoHoja& h : lote.hojas) {
         if (!h.hoja.problema.empty()) salida << h.hoja.nombre << ": " << h.hoja.problema << '\n';
         for (Opcion o : lote.procesos) {
             const ResultadoProceso& r = *h.de(o);
-            if (r.final == Final::Detenido || r.final == Final::Error || r.final == Final::Abandonado)
+            if (r.final == Final::Detenido || r.final == Final::Error ||
+                r.final == Final::Abandonado)
                 salida << h.hoja.nombre << ", " << TipoProcesoDe(o) << ": "
                        << (r.motivo().empty() ? nombreFinal(r.final) : r.motivo()) << '\n';
         }

@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <charconv>
+#include <chrono>
 #include <filesystem>
 #include <thread>
 
@@ -54,8 +54,7 @@ int leeParalelo(const std::string& texto) {
 
 // The folder of a report can take it, checked before any run writes anything.
 void compruebaInforme(const std::string& ruta) {
-    if (!esInforme(ruta))
-        throw ErrorUso("el informe «" + ruta + "» debe acabar en .json o .html");
+    if (!esInforme(ruta)) throw ErrorUso("el informe «" + ruta + "» debe acabar en .json o .html");
     const fs::path carpeta = fs::absolute(ruta).parent_path();
     if (::access(carpeta.c_str(), W_OK | X_OK) != 0)
         throw ErrorUso("no se puede escribir el informe «" + ruta + "» en la carpeta «" +
@@ -92,7 +91,7 @@ OrdenLote leeOrdenLote(const std::vector<std::string>& opciones) {
             (opcion == "--si" ? orden.plan.si : orden.silencio) = true;
             continue;
         }
-        static const std::vector<std::string> conValor = {"--general", "--carpeta", "--lista",
+        static const std::vector<std::string> conValor = {"--general",  "--carpeta",  "--lista",
                                                           "--procesos", "--paralelo", "--informe"};
         if (std::find(conValor.begin(), conValor.end(), opcion) == conValor.end())
             throw ErrorUso("«" + opcion + "» no es una opción de «lote»");
@@ -130,9 +129,8 @@ OrdenLote leeOrdenLote(const std::vector<std::string>& opciones) {
 
 int ejecutaOrdenLote(const OrdenLote& orden, const Procesos& procesos, std::ostream& salida,
                      std::ostream& errores, bool errorEsTerminal) {
-    const bool necesitaGeneral =
-        std::any_of(orden.plan.procesos.begin(), orden.plan.procesos.end(),
-                    [](Opcion o) { return o != Opcion::Correlate; });
+    const bool necesitaGeneral = std::any_of(orden.plan.procesos.begin(), orden.plan.procesos.end(),
+                                             [](Opcion o) { return o != Opcion::Correlate; });
     if (necesitaGeneral) compruebaGeneral(orden.general);
     std::vector<Hoja> hojas;
     try {
@@ -161,7 +159,8 @@ int ejecutaOrdenLote(const OrdenLote& orden, const Procesos& procesos, std::ostr
     plan.sinErrores = modo != ModoSeguimiento::Lineas;
     const auto inicio = std::chrono::steady_clock::now();
     ejecutaLote(plan, procesos, lote, seguimiento);
-    lote.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+    lote.segundos =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
 
     bool informesEscritos = true;
     for (const std::string& ruta : orden.informes) {

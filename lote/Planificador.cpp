@@ -36,7 +36,8 @@ class Interrupciones {
     int cuantas() const { return interrupciones; }
 
   private:
-    struct sigaction int_ {}, term_ {};
+    struct sigaction int_ {
+    }, term_{};
 };
 
 struct Tarea {
@@ -55,7 +56,10 @@ class Planificador {
   public:
     Planificador(const Planificacion& plan, const Procesos& procesos, ResultadoLote& lote,
                  Seguimiento& seguimiento)
-        : plan_(plan), procesos_(procesos), lote_(lote), seguimiento_(seguimiento),
+        : plan_(plan),
+          procesos_(procesos),
+          lote_(lote),
+          seguimiento_(seguimiento),
           huecos_(static_cast<size_t>(plan.paralelo)) {}
 
     void ejecuta() {
@@ -198,9 +202,12 @@ class Planificador {
             return Final::Error;
         }
         switch (h.fin->desenlace) {
-            case Desenlace::Terminado: return Final::Terminado;
-            case Desenlace::Detenido: return Final::Detenido;
-            case Desenlace::Error: break;
+            case Desenlace::Terminado:
+                return Final::Terminado;
+            case Desenlace::Detenido:
+                return Final::Detenido;
+            case Desenlace::Error:
+                break;
         }
         return h.abandonado ? Final::Abandonado : Final::Error;
     }

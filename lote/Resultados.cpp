@@ -7,31 +7,44 @@ namespace pelmora::lote {
 
 const char* nombreFinal(Final final) {
     switch (final) {
-        case Final::Pendiente: return "pendiente";
-        case Final::Terminado: return "terminado";
-        case Final::Detenido: return "detenido";
-        case Final::Error: return "error";
-        case Final::Omitido: return "omitido";
-        case Final::Abandonado: return "abandonado";
+        case Final::Pendiente:
+            return "pendiente";
+        case Final::Terminado:
+            return "terminado";
+        case Final::Detenido:
+            return "detenido";
+        case Final::Error:
+            return "error";
+        case Final::Omitido:
+            return "omitido";
+        case Final::Abandonado:
+            return "abandonado";
     }
     return "";
 }
 
 const char* nombreOpcion(Opcion opcion) {
     switch (opcion) {
-        case Opcion::Correlate: return "correlate";
-        case Opcion::Fusion: return "fusion";
-        case Opcion::Adaptacion: return "adaptacion";
+        case Opcion::Correlate:
+            return "correlate";
+        case Opcion::Fusion:
+            return "fusion";
+        case Opcion::Adaptacion:
+            return "adaptacion";
     }
     return "";
 }
 
 const char* nombreEstadoHoja(EstadoHoja estado) {
     switch (estado) {
-        case EstadoHoja::Fallida: return "fallida";
-        case EstadoHoja::SinTerminar: return "sin terminar";
-        case EstadoHoja::ConErrores: return "con errores";
-        case EstadoHoja::Correcta: return "correcta";
+        case EstadoHoja::Fallida:
+            return "fallida";
+        case EstadoHoja::SinTerminar:
+            return "sin terminar";
+        case EstadoHoja::ConErrores:
+            return "con errores";
+        case EstadoHoja::Correcta:
+            return "correcta";
     }
     return "";
 }

@@ -20,7 +20,9 @@ class Seguimiento {
   public:
     // One live line for each of the batch's lote.paralelo workers.
     Seguimiento(std::ostream& salida, ModoSeguimiento modo, const ResultadoLote& lote)
-        : salida_(salida), modo_(modo), lote_(lote),
+        : salida_(salida),
+          modo_(modo),
+          lote_(lote),
           lineas_(static_cast<size_t>(std::max(lote.paralelo, 1))) {}
 
     void empieza(int hueco, size_t hoja, Opcion opcion);

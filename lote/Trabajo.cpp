@@ -139,8 +139,7 @@ bool Trabajo::lee(const std::function<void(const Evento&)>& alEvento) {
         if (n == 0) return false;
         pendiente_.append(bloque, static_cast<size_t>(n));
         size_t desde = 0;
-        for (size_t fin; (fin = pendiente_.find('\n', desde)) != std::string::npos;
-             desde = fin + 1)
+        for (size_t fin; (fin = pendiente_.find('\n', desde)) != std::string::npos; desde = fin + 1)
             if (auto e = decodifica(pendiente_.substr(desde, fin - desde))) alEvento(*e);
         pendiente_.erase(0, desde);
     }

@@ -8,12 +8,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ficherobin/BinAdaptado.h"
-#include "ficherobin/FicheroBinario.h"
-#include "ficherobin/Modulo_Bin.h"
 #include "db/engine/Database.h"
 #include "db/engine/Error.h"
 #include "db/engine/Recordset.h"
+#include "ficherobin/BinAdaptado.h"
+#include "ficherobin/FicheroBinario.h"
+#include "ficherobin/Modulo_Bin.h"
 
 namespace pelmora {
 
@@ -56,7 +56,8 @@ void EscribeNota(const std::string& ruta, const Nota& nota) {
     const bool guardado = (sin && std::string(sin) == "1") || ::fsync(fd) == 0;
     const int error = errno;
     ::close(fd);
-    if (!escrito || !guardado) FallaFichero("No se puede guardar el fichero", ruta, error ? error : ENOSPC);
+    if (!escrito || !guardado)
+        FallaFichero("No se puede guardar el fichero", ruta, error ? error : ENOSPC);
 }
 
 // A note cut short while being written is no note: its run had not begun to write.

@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <vector>
 
-#include "ficherobin/FicheroBinario.h"
 #include "db/engine/Files.h"
+#include "ficherobin/FicheroBinario.h"
 
 namespace pelmora {
 

@@ -8,13 +8,13 @@
 // together (AdaptacionEnCurso.h).
 #include <filesystem>
 
-#include "ficherobin/BinAdaptado.h"
-#include "ficherobin/Modulo_Bin.h"
-#include "ficherobin/RecorreFicheroBin.h"
 #include "db/Apertura.h"
 #include "db/Catalogos.h"
 #include "db/Comparacion.h"
 #include "db/engine/GroupGuard.h"
+#include "ficherobin/BinAdaptado.h"
+#include "ficherobin/Modulo_Bin.h"
+#include "ficherobin/RecorreFicheroBin.h"
 #include "runs/AdaptacionEnCurso.h"
 #include "runs/Entradas.h"
 #include "runs/Procesos.h"

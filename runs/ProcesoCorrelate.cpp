@@ -3,10 +3,10 @@
 // Particular database and registers the run, checks the BIN file, starts a new error BIN file,
 // resets the marks and the counters, walks the BIN file correlating each element with its record,
 // and shows the counts. Every line is set as soon as its step has ended.
-#include "ficherobin/Modulo_Bin.h"
-#include "ficherobin/RecorreFicheroBin.h"
 #include "db/Apertura.h"
 #include "db/Marcas.h"
+#include "ficherobin/Modulo_Bin.h"
+#include "ficherobin/RecorreFicheroBin.h"
 #include "runs/AdaptacionEnCurso.h"
 #include "runs/Entradas.h"
 #include "runs/Procesos.h"

@@ -6,11 +6,11 @@
 #include <chrono>
 #include <filesystem>
 
-#include "ficherobin/RecorreFicheroBin.h"
 #include "core/Avance.h"
 #include "core/FinPrograma.h"
 #include "core/PantallaGuion.h"
 #include "db/Modulo_BdD.h"
+#include "ficherobin/RecorreFicheroBin.h"
 #include "tests/support/Extremo.h"
 #include "tests/support/TempDir.h"
 

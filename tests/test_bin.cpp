@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/PantallaGuion.h"
 #include "ficherobin/Elemento.h"
 #include "ficherobin/FicheroBinario.h"
 #include "ficherobin/Modulo_Bin.h"
 #include "ficherobin/Modulo_tipo.h"
-#include "core/PantallaGuion.h"
 #include "tests/support/BinPrueba.h"
 #include "tests/support/TempDir.h"
 

@@ -5,14 +5,14 @@
 
 #include <map>
 
-#include "ficherobin/Busquedas.h"
+#include "db/Lectura.h"
 #include "db/consultas/ConsultasEnMemoria.h"
 #include "db/consultas/FilaCompacta.h"
 #include "db/consultas/IndiceDeClaves.h"
 #include "db/consultas/PrimerosPorMslink.h"
-#include "db/Lectura.h"
 #include "db/engine/Error.h"
 #include "db/engine/Recordset.h"
+#include "ficherobin/Busquedas.h"
 #include "tests/support/RecorridoPrueba.h"
 
 namespace pelmora::prueba {

@@ -12,8 +12,8 @@
 #include <filesystem>
 
 #include "db/engine/Database.h"
-#include "tests/support/Ejecucion.h"
 #include "tests/support/BinPrueba.h"
+#include "tests/support/Ejecucion.h"
 #include "tests/support/HojaPrueba.h"
 #include "tests/support/TempDir.h"
 

@@ -21,8 +21,8 @@ namespace {
 struct Variante {
     const char* nombre;
     bool mdb;
-    QStringList argumentos;  // for pelmora-hoja
-    bool progreso;           // run with --progreso
+    QStringList argumentos;               // for pelmora-hoja
+    bool progreso;                        // run with --progreso
     const char* plantilla = "empty.mdb";  // the Access file the databases start from
 };
 

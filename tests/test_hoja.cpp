@@ -12,12 +12,12 @@
 #include <map>
 #include <set>
 
-#include "ficherobin/Elemento.h"
-#include "ficherobin/Modulo_Bin.h"
 #include "core/PantallaGuion.h"
 #include "db/engine/Database.h"
 #include "db/engine/Recordset.h"
 #include "db/engine/Text.h"
+#include "ficherobin/Elemento.h"
+#include "ficherobin/Modulo_Bin.h"
 #include "tests/support/BinPrueba.h"
 #include "tests/support/TempDir.h"
 

@@ -25,7 +25,9 @@ namespace {
 
 constexpr int kGroups = 6;
 
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
+std::string quoted(const std::string& text) {
+    return "'" + text + "'";
+}
 
 // The file Table1 lives in: the Access fixture (col1 indexed), or a SQLite file.
 std::string base(const TempDir& dir, bool access) {
@@ -103,7 +105,8 @@ void killAtEveryPoint(bool access) {
     const int baseRows = rowsOf(*openDatabase(original), "Table1");
     const std::string counted = dir.path("cuenta" + fs::path(original).extension().string());
     fs::copy_file(original, counted);
-    ASSERT_EQ(runWriter(counted, 0, false, dir.path("cuenta.txt")), kGroups) << "el escritor sin matar";
+    ASSERT_EQ(runWriter(counted, 0, false, dir.path("cuenta.txt")), kGroups)
+        << "el escritor sin matar";
     long points = 0;
     std::ifstream(dir.path("cuenta.txt")) >> points;
     ASSERT_GT(points, kGroups);
@@ -120,8 +123,7 @@ void killAtEveryPoint(bool access) {
         const int held = groupsHeld(*db, baseRows);
         EXPECT_TRUE(held == landed || held == landed + 1)
             << "matado en la escritura " << at << " de " << points << (torn ? " a medias" : "")
-            << ": " << landed
-            << " grupos terminados, la base tiene " << held;
+            << ": " << landed << " grupos terminados, la base tiene " << held;
         for (const auto& p : db->verify())
             ADD_FAILURE() << "matado en la escritura " << at << ": " << p;
         // SQLite leaves an empty journal of a group killed before its first
@@ -137,8 +139,8 @@ void killAtEveryPoint(bool access) {
     if (dump.empty()) return;
     for (const std::string& path : kept)
         EXPECT_EQ(dump.at(path).at("Table1").rows.size(),
-                      size_t(rowsOf(*openDatabase(path), "Table1")))
-                << path;
+                  size_t(rowsOf(*openDatabase(path), "Table1")))
+            << path;
 }
 
 // Two writers merge into one file at once, each reading the highest number and
@@ -149,8 +151,9 @@ void twoMergesAtOnce(bool access) {
     const int baseRows = rowsOf(*openDatabase(path), "Table1");
     std::string script;
     for (const char* who : {"a", "b"})
-        script += "(" + quoted(PELMORA_ESCRITOR) + " fusiona " + quoted(path) + " 4 150 >/dev/null 2>" +
-                  quoted(dir.path(who)) + "; echo $? >" + quoted(dir.path(who) + ".rc") + ") & ";
+        script += "(" + quoted(PELMORA_ESCRITOR) + " fusiona " + quoted(path) +
+                  " 4 150 >/dev/null 2>" + quoted(dir.path(who)) + "; echo $? >" +
+                  quoted(dir.path(who) + ".rc") + ") & ";
     std::string out;
     ASSERT_TRUE(runCommand("sh -c " + quoted(script + "wait"), out)) << out;
     for (const char* who : {"a", "b"}) {
@@ -193,4 +196,6 @@ TEST(Interrupciones, DosFusionesALaVezSeTurnanEnAccess) {
     twoMergesAtOnce(true);
 }
 
-TEST(Interrupciones, DosFusionesALaVezSeTurnanEnSqlite) { twoMergesAtOnce(false); }
+TEST(Interrupciones, DosFusionesALaVezSeTurnanEnSqlite) {
+    twoMergesAtOnce(false);
+}

@@ -27,7 +27,9 @@ namespace {
 constexpr long kPuntosPorProceso = 12;
 const char* const kProcesos[] = {"correlate", "fusion", "adaptacion"};
 
-std::string Comillas(const std::string& texto) { return "'" + texto + "'"; }
+std::string Comillas(const std::string& texto) {
+    return "'" + texto + "'";
+}
 
 // A database as text: every table's rows in stored order, dates left out, and
 // the control rows as a set.
@@ -83,9 +85,11 @@ void CopiaCarpeta(const fs::path& de, const fs::path& a) {
 int Corre(const HojaGenerada& hoja, const char* proceso, const fs::path& carpeta, long matarEn,
           const std::string& cuenta = "") {
     const Entradas e = EntradasDe(hoja, proceso);
-    auto en = [&](const std::string& ruta) { return (carpeta / fs::path(ruta).filename()).string(); };
-    std::string orden = "LD_PRELOAD=" + Comillas(PELMORA_MATAR) +
-                        " PELMORA_MATAR_EN=" + std::to_string(matarEn);
+    auto en = [&](const std::string& ruta) {
+        return (carpeta / fs::path(ruta).filename()).string();
+    };
+    std::string orden =
+        "LD_PRELOAD=" + Comillas(PELMORA_MATAR) + " PELMORA_MATAR_EN=" + std::to_string(matarEn);
     if (!cuenta.empty()) orden += " PELMORA_MATAR_CUENTA=" + Comillas(cuenta);
     orden += " " + Comillas(PELMORA_BIN_DIR "/pelmora") + " " + proceso;
     if (!e.bin.empty()) orden += " --bin " + Comillas(en(e.bin));
@@ -104,7 +108,8 @@ std::string NombreBin(const HojaGenerada& hoja) {
 void MataLosTresProcesos(const QStringList& argumentos, bool mdb) {
     TempDir temporal;
     QStringList args = argumentos;
-    if (mdb) args << "--plantilla" << QString::fromStdString(PlantillaMdb(temporal.root()).string());
+    if (mdb)
+        args << "--plantilla" << QString::fromStdString(PlantillaMdb(temporal.root()).string());
     const HojaGenerada hoja = GeneraHoja(temporal.root() / "hoja", args);
     ASSERT_FALSE(hoja.esperado.isEmpty());
     const fs::path antes = temporal.root() / "antes", prueba = temporal.root() / "prueba";
@@ -149,6 +154,7 @@ TEST(InterrupcionesProcesos, SQLite) {
 }
 
 TEST(InterrupcionesProcesos, Access) {
-    if (!fs::exists(pelmora::test::fixture("emptyJet4.mdb"))) GTEST_SKIP() << "sin ficheros de Access";
+    if (!fs::exists(pelmora::test::fixture("emptyJet4.mdb")))
+        GTEST_SKIP() << "sin ficheros de Access";
     MataLosTresProcesos({"--elementos", "150", "--semilla", "7", "--formato", "mdb"}, true);
 }

@@ -41,12 +41,15 @@ std::string copyWithCodePage(const pelmora::prueba::TempDir& dir, uint16_t codeP
 
 // Table1 of testV1997: A text(50), B text(100, indexed), C..H numbers, I yes/no.
 Row table1Row(const std::string& a, const std::string& b) {
-    return {Value::text(a), Value::text(b), Value::byte(1), Value::integer(2), Value::longInt(3),
-            Value::dbl(4), Value(), Value::currency(50000), Value::boolean(true)};
+    return {Value::text(a),    Value::text(b),         Value::byte(1),
+            Value::integer(2), Value::longInt(3),      Value::dbl(4),
+            Value(),           Value::currency(50000), Value::boolean(true)};
 }
 
 // Table3 of testV1997: a (autonumber), b text(50), no text index.
-Row table3Row(const std::string& b) { return {Value(), Value::text(b)}; }
+Row table3Row(const std::string& b) {
+    return {Value(), Value::text(b)};
+}
 
 }  // namespace
 
@@ -84,11 +87,14 @@ TEST(JetCodePage, TextIsWrittenAndReadInTheHeadersCodePage) {
     const std::string beforeRefusals = contents(western);
     expectMentions(errorOf([&] { db->insert("Table1", table1Row("x", "Ωμέγα")); }),
                    {"«Ω»", "«B»", western, "1252"});
-    expectMentions(errorOf([&] { db->addColumn("Table1", {"Ωμέγα", Type::Long}); }),
+    expectMentions(errorOf([&] {
+                       db->addColumn("Table1", {"Ωμέγα", Type::Long});
+                   }),
                    {"«Ωμέγα»", "«Ω»", western, "1252"});
-    expectMentions(
-        errorOf([&] { db->createTable({"Números", {{"importe", Type::Decimal}}}); }),
-        {"«importe»", "decimal", western});
+    expectMentions(errorOf([&] {
+                       db->createTable({"Números", {{"importe", Type::Decimal}}});
+                   }),
+                   {"«importe»", "decimal", western});
     EXPECT_EQ(contents(western), beforeRefusals);
     db.reset();
     expectReadersAgree(western, "Table1");

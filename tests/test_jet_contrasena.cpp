@@ -14,8 +14,8 @@
 #include "db/engine/Recordset.h"
 #include "db/engine/jet/Header.h"
 #include "support/jet_compare.h"
-#include "tests/support/TempDir.h"
 #include "tests/support/Fallo.h"
+#include "tests/support/TempDir.h"
 
 using pelmora::prueba::contents;
 using pelmora::prueba::errorOf;
@@ -73,8 +73,7 @@ TEST(JetContrasena, SeLeePeroNoSeEscribeNada) {
     auto db = openDatabase(path);
     auto original = openDatabase(fixture("testV2000.mdb"));
     const size_t columns = db->schema("Table1").columns.size();
-    EXPECT_EQ(engineRows(*db, "Table1", columns),
-              engineRows(*original, "Table1", columns));
+    EXPECT_EQ(engineRows(*db, "Table1", columns), engineRows(*original, "Table1", columns));
 
     const std::vector<std::function<void()>> writes = {
         [&] { db->insert("Table1", Row(columns)); },

@@ -95,20 +95,24 @@ TEST(JetDamage, EachDamageGivesAClearError) {
         {"testV1997.mdb", "tipo.mdb", "definición de tabla",
          [&](Damaged& d) { d.write(2 * jet3, {0x01}); }},
         // a table's definition continues on itself
-        {"testV2000.mdb", "ciclo.mdb", "ciclo", [&](Damaged& d) {
+        {"testV2000.mdb", "ciclo.mdb", "ciclo",
+         [&](Damaged& d) {
              const uint32_t page = definitionPage(d.path(), "Table1");
              d.write32(uint64_t(page) * jet4 + 4, page);
          }},
         // a table's usage map points past the end of the file
-        {"testV2000.mdb", "lejos.mdb", "más allá del final del fichero", [&](Damaged& d) {
+        {"testV2000.mdb", "lejos.mdb", "más allá del final del fichero",
+         [&](Damaged& d) {
              d.write32(uint64_t(definitionPage(d.path(), "Table2")) * jet4 + 55, 0x7FFFFF00);
          }},
         // an absurd column count
-        {"testV1997.mdb", "columnas.mdb", "columnas", [&](Damaged& d) {
+        {"testV1997.mdb", "columnas.mdb", "columnas",
+         [&](Damaged& d) {
              d.write(uint64_t(definitionPage(d.path(), "Table1")) * jet3 + 25, {0xFF, 0xFF});
          }},
         // the catalog's first row runs past its page
-        {"testV2000.mdb", "fila.mdb", "fuera de la zona de datos", [&](Damaged& d) {
+        {"testV2000.mdb", "fila.mdb", "fuera de la zona de datos",
+         [&](Damaged& d) {
              pelmora::engine::jet::JetFile jet(d.path());
              d.write(uint64_t(jet.catalog().tables().front().row.page) * jet4 + 14, {0xF0, 0x1F});
          }},

@@ -49,8 +49,10 @@ Value randomValue(std::mt19937& random, const Column& c) {
     if (c.autoNumber) return Value();
     if (pick == 0 && !c.required && c.type != Type::Boolean) return Value();
     switch (c.type) {
-        case Type::Boolean: return Value::boolean(pick % 2);
-        case Type::Byte: return Value::byte(pick < 4 ? 255 : static_cast<uint8_t>(random()));
+        case Type::Boolean:
+            return Value::boolean(pick % 2);
+        case Type::Byte:
+            return Value::byte(pick < 4 ? 255 : static_cast<uint8_t>(random()));
         case Type::Integer:
             return Value::integer(pick < 3   ? INT16_MIN
                                   : pick < 5 ? INT16_MAX
@@ -61,10 +63,12 @@ Value randomValue(std::mt19937& random, const Column& c) {
             return Value::currency(pick < 3 ? -922337203685477580 : static_cast<int32_t>(random()));
         case Type::Single:
             return Value::single(pick < 3 ? -3.4e38f : static_cast<float>(random() % 1000) / 7);
-        case Type::Double: return Value::dbl(pick < 3 ? 1e300 : -static_cast<double>(random()) / 3);
+        case Type::Double:
+            return Value::dbl(pick < 3 ? 1e300 : -static_cast<double>(random()) / 3);
         case Type::DateTime:
             return Value::dateTime(pick < 3 ? 73050.5 : 1 + random() % 80000 * 0.25);
-        case Type::Guid: return Value::newGuid();
+        case Type::Guid:
+            return Value::newGuid();
         case Type::Decimal:
             return Value::decimal(pick < 3 ? "-99999999" : std::to_string(random() % 100000));
         case Type::Binary:
@@ -149,12 +153,12 @@ TEST(JetIndexRows, InsertsAndKeyUpdatesKeepEveryIndexExact) {
     {
         auto db = openDatabase(related);
         for (int32_t id = 100; id < 400; ++id)
-            db->insert(
-                "Table1", {Value::longInt(id), Value::longInt(id % 3), Value::longInt(10 + id % 3),
-                           Value::text("dato " + std::to_string(id)), Value::longInt(id)});
+            db->insert("Table1",
+                       {Value::longInt(id), Value::longInt(id % 3), Value::longInt(10 + id % 3),
+                        Value::text("dato " + std::to_string(id)), Value::longInt(id)});
         for (int32_t id = 100; id < 110; ++id)
-            db->insert(
-                "Table2", {Value::longInt(id), Value::text("padre ñ " + std::to_string(id))});
+            db->insert("Table2",
+                       {Value::longInt(id), Value::text("padre ñ " + std::to_string(id))});
         // Keys that change: the primary key, a foreign key to a new parent.
         auto cursor = db->select(Query{"Table1", {}, {}});
         std::vector<RowId> ids;
@@ -219,8 +223,8 @@ TEST(JetIndexRows, TensOfThousandsOfAccentedKeysInRandomOrder) {
             auto db = openDatabase(path);
             for (int n = 0; n < kRows; ++n) {
                 const std::string key = accentedWord(random, 20 + random() % 100);
-                db->insert(table, {Value::text(key + std::to_string(n)),
-                                   Value::text(std::to_string(n))});
+                db->insert(table,
+                           {Value::text(key + std::to_string(n)), Value::text(std::to_string(n))});
             }
         }
         expectSound(path);

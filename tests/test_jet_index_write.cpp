@@ -26,8 +26,8 @@
 #include "db/engine/jet/ValueReader.h"
 #include "db/engine/jet/WriterIndexStore.h"
 #include "support/jet_oracles.h"
-#include "tests/support/TempDir.h"
 #include "tests/support/Fallo.h"
+#include "tests/support/TempDir.h"
 
 using pelmora::prueba::contents;
 using pelmora::prueba::errorOf;
@@ -520,8 +520,8 @@ TEST(JetIndexWrite, ARunOfOneTextKeyTakesAnyOtherKey) {
         auto db = openDatabase(path);  // Table1: col1 (indexed), col2
         std::vector<RowId> ids;
         for (int n = 0; n < 1000; ++n)
-            ids.push_back(db->insert(
-                "Table1", {Value::text("misma clave"), Value::text(std::to_string(n))}));
+            ids.push_back(
+                db->insert("Table1", {Value::text("misma clave"), Value::text(std::to_string(n))}));
         for (const Value& key : {Value::text("antes"), Value(), Value::text("zeta")})
             db->insert("Table1", {key, Value::text("otra")});
         for (size_t i = 0; i < ids.size(); i += 10)
@@ -549,8 +549,8 @@ TEST(JetIndexWrite, RowsMarkedOneAfterAnotherInAnIndexedYesNoColumn) {
                   marca);
         std::vector<RowId> ids;
         for (int n = 0; n < 1449; ++n)
-            ids.push_back(db->insert("Table1", {Value::text("fila " + std::to_string(n)),
-                                                          Value(), Value::boolean(false)}));
+            ids.push_back(db->insert("Table1", {Value::text("fila " + std::to_string(n)), Value(),
+                                                Value::boolean(false)}));
         for (RowId id : ids) db->updateColumn("Table1", id, marca, Value::boolean(true));
         for (size_t i = 0; i < ids.size(); i += 7)
             db->updateColumn("Table1", ids[i], marca, Value::boolean(false));

@@ -1,8 +1,7 @@
 // Page writing on copies of real Access files: the free-page map, pages added at
 // the end, the writer's lock and the Access lock file, and a read-only file.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -63,7 +62,8 @@ TEST(JetPageWriter, AllocatesFromTheFreeMapThenAtTheEndAndWritesAtOnce) {
         EXPECT_TRUE(freeInMap(file, 15));
         writer.commit();
         EXPECT_EQ(file.pageCount(), pages + 2);
-        EXPECT_EQ(fs::file_size(path), uint64_t(pages) * 4096) << "nada llega al disco antes del final del grupo";
+        EXPECT_EQ(fs::file_size(path), uint64_t(pages) * 4096)
+            << "nada llega al disco antes del final del grupo";
         for (uint32_t n : got) {
             EXPECT_EQ(file.page(n)->type(), PageType::Data);
             EXPECT_FALSE(freeInMap(file, n)) << n;

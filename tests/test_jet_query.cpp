@@ -63,9 +63,8 @@ TEST(JetQuery, ConditionsAndOrderFollowTheEngineRules) {
         column(*idx, "Select Table1.* from Table1 WHERE otherfk2 >= 11 ORDER BY otherfk1;", "id"),
         (V{"1", "2", "3"}));
     EXPECT_THROW(column(*idx, "Select Table1.* from Table1 WHERE otherfk1 = 'x';", "id"), Error);
-    expectMentions(pelmora::prueba::errorOf([&] {
-                       column(*idx, "Select Table1.* from Table1 WHERE nada = 1;", "id");
-                   }),
+    expectMentions(pelmora::prueba::errorOf(
+                       [&] { column(*idx, "Select Table1.* from Table1 WHERE nada = 1;", "id"); }),
                    {"nada", "indexTestV2000.mdb"});
     EXPECT_THROW(column(*idx, "Select Nada.* from Nada;", "id"), Error);
 }

@@ -14,9 +14,11 @@ using namespace pelmora::test;
 
 TEST(JetRead, EveryTableMatchesMdbReader) {
     const auto files = jetFixtures();
-    if (files.empty()) GTEST_SKIP() << "No están las bases de datos de prueba en " << PELMORA_FIXTURES;
+    if (files.empty())
+        GTEST_SKIP() << "No están las bases de datos de prueba en " << PELMORA_FIXTURES;
     const auto oracle = mdbReaderDump(files);
-    if (oracle.empty()) GTEST_SKIP() << "Falta mdb-reader (scripts/setup lo instala en tests/oracle)";
+    if (oracle.empty())
+        GTEST_SKIP() << "Falta mdb-reader (scripts/setup lo instala en tests/oracle)";
     for (const auto& file : files) {
         SCOPED_TRACE(file);
         auto db = openDatabase(file);
@@ -27,27 +29,30 @@ TEST(JetRead, EveryTableMatchesMdbReader) {
         EXPECT_EQ(std::set<std::string>(list.begin(), list.end()), oracleNames);
         for (const auto& [name, t] : expected) {
             SCOPED_TRACE(name);
-            if (!t.error.empty()) continue;  // a column type mdb-reader does not know; mdbtools reads it
+            if (!t.error.empty())
+                continue;  // a column type mdb-reader does not know; mdbtools reads it
             const TableSchema schema = db->schema(name);
             ASSERT_EQ(schema.columns.size(), static_cast<size_t>(t.columns.size()));
             for (size_t i = 0; i < schema.columns.size(); ++i) {
                 const QJsonObject c = t.columns[static_cast<int>(i)].toObject();
                 EXPECT_EQ(schema.columns[i].name, c["name"].toString().toStdString());
-                EXPECT_STREQ(oracleType(schema.columns[i].type), c["type"].toString().toUtf8().data());
+                EXPECT_STREQ(oracleType(schema.columns[i].type),
+                             c["type"].toString().toUtf8().data());
             }
-            compareRows(file, name, schema, engineRows(*db, name, schema.columns.size()),
-                        t.rows,
-                        [](const Value& v, const QJsonObject& row, const QString& key) {
-                            return sameAsMdbReader(v, row[key]);
-                        },
-                        "mdb-reader");
+            compareRows(
+                file, name, schema, engineRows(*db, name, schema.columns.size()), t.rows,
+                [](const Value& v, const QJsonObject& row, const QString& key) {
+                    return sameAsMdbReader(v, row[key]);
+                },
+                "mdb-reader");
         }
     }
 }
 
 TEST(JetRead, EveryTableMatchesMdbtools) {
     const auto files = jetFixtures();
-    if (files.empty()) GTEST_SKIP() << "No están las bases de datos de prueba en " << PELMORA_FIXTURES;
+    if (files.empty())
+        GTEST_SKIP() << "No están las bases de datos de prueba en " << PELMORA_FIXTURES;
     std::string version;
     if (!runCommand("mdb-json --version 2>&1", version)) GTEST_SKIP() << "Falta mdbtools";
     for (const auto& file : files) {
@@ -72,5 +77,5 @@ TEST(JetRead, MovedRowsKeepTheirPlace) {
         first.push_back(row[0].isNull() ? row[1].rawText() : row[0].rawText());
     // Each row's values name the row; rows 3, 5 and 6 were moved by updates.
     EXPECT_EQ(first, (std::vector<std::string>{"row1col1", "row2col1", "row3col3", "row4col1",
-                                                "row5col2", "row6col2", "row7col1"}));
+                                               "row5col2", "row6col2", "row7col1"}));
 }

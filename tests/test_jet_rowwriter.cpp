@@ -103,10 +103,9 @@ TEST(JetRowWriter, LongValuesAndDecimalsOfEverySize) {
         "corto", std::string(64, 'a'), std::string(65, 'b'), std::string(1500, 'c'),
         big,     "€ Ω sin comprimir"};
     for (size_t i = 0; i < memos.size(); ++i)
-        db->insert(
-            "test", {Value::text(memos[i], Type::Memo), Value::decimal("-12345678901234567"),
-                     Value::decimal("0"), Value::decimal(std::to_string(i)), Value(),
-                     Value::decimal("999999999999999999"), Value::decimal("-1")});
+        db->insert("test", {Value::text(memos[i], Type::Memo), Value::decimal("-12345678901234567"),
+                            Value::decimal("0"), Value::decimal(std::to_string(i)), Value(),
+                            Value::decimal("999999999999999999"), Value::decimal("-1")});
     {  // long values replaced by others of other sizes: the old ones' rows are given up
         auto rs = db->openRecordset("Select test.* from test;", OpenMode::Dynaset);
         for (size_t i = 0; !rs->eof(); rs->moveNext(), ++i) {
@@ -224,10 +223,9 @@ TEST(JetRowWriter, IndexedTablesKeepTheirIndexesExact) {
     {
         auto db = openDatabase(copy.path());
         for (int i = 0; i < 600; ++i)
-            db->insert(
-                "Table1",
-                {Value::longInt(10 + i * 7 % 600), Value::longInt(1 + i % 2), Value::longInt(11),
-                 Value::text("dato ñ " + std::to_string(i)), Value::longInt(i)});
+            db->insert("Table1", {Value::longInt(10 + i * 7 % 600), Value::longInt(1 + i % 2),
+                                  Value::longInt(11), Value::text("dato ñ " + std::to_string(i)),
+                                  Value::longInt(i)});
         auto rs =
             db->openRecordset("Select Table1.* from Table1 WHERE id = 17;", OpenMode::Dynaset);
         rs->edit();
@@ -265,7 +263,8 @@ TEST(JetRowWriter, RefusalsLeaveTheFileAsItWas) {
     };
     db->insert("Table1", row(500, 1));
     const std::vector<std::pair<Row, std::string>> refused = {
-        {row(500, 1), "ya existe"}, {row(1, 1), "ya existe"},
+        {row(500, 1), "ya existe"},
+        {row(1, 1), "ya existe"},
         {row(1000, 99), "no existe en la tabla relacionada"}};
     for (const auto& [bad, why] : refused)
         expectRefused(indexed, [&] { db->insert("Table1", bad); }, {why});
@@ -277,8 +276,8 @@ TEST(JetRowWriter, RefusalsLeaveTheFileAsItWas) {
 // primary key in Access 97's).
 TEST(JetRowWriter, AFullDiskLeavesTheFileAsSoundAsBefore) {
     if (!haveFixtures()) GTEST_SKIP() << "sin ficheros de Access de prueba";
-    for (const auto& [name, pageSize] : {std::pair{"overflowTestV2000.mdb", 4096},
-                                         std::pair{"testV1997.mdb", 2048}}) {
+    for (const auto& [name, pageSize] :
+         {std::pair{"overflowTestV2000.mdb", 4096}, std::pair{"testV1997.mdb", 2048}}) {
         SCOPED_TRACE(name);
         Copy copy(name);
         const uintmax_t size = fs::file_size(copy.path());
@@ -299,10 +298,10 @@ TEST(JetRowWriter, AFullDiskLeavesTheFileAsSoundAsBefore) {
             auto db = openDatabase(copy.path());
             try {
                 for (; added < 1000; ++added)
-                    db->insert("Table1",
-                               Row{Value::text(std::to_string(added) + std::string(44, 'a')),
-                                   Value(), Value(), Value(), Value(), Value(), Value(), Value(),
-                                   Value()});
+                    db->insert(
+                        "Table1",
+                        Row{Value::text(std::to_string(added) + std::string(44, 'a')), Value(),
+                            Value(), Value(), Value(), Value(), Value(), Value(), Value()});
             } catch (const Error& e) {
                 message = e.what();
             }
@@ -325,14 +324,16 @@ namespace {
 pelmora::engine::jet::TableDefinition textTable(int variable) {
     using namespace pelmora::engine::jet;
     TableDefinition t;
-    t.columns.push_back(ColumnDef{.name = "n", .type = ColumnType::Long, .number = 0,
-                                  .length = 4, .flags = 0x03});
-    t.columns.push_back(ColumnDef{.name = "b", .type = ColumnType::Boolean, .number = 1,
-                                  .length = 1, .flags = 0x03});
+    t.columns.push_back(
+        ColumnDef{.name = "n", .type = ColumnType::Long, .number = 0, .length = 4, .flags = 0x03});
+    t.columns.push_back(ColumnDef{
+        .name = "b", .type = ColumnType::Boolean, .number = 1, .length = 1, .flags = 0x03});
     for (int i = 0; i < variable; ++i)
-        t.columns.push_back(ColumnDef{.name = "t" + std::to_string(i), .type = ColumnType::Text,
+        t.columns.push_back(ColumnDef{.name = "t" + std::to_string(i),
+                                      .type = ColumnType::Text,
                                       .number = static_cast<uint16_t>(2 + i),
-                                      .varIndex = static_cast<uint16_t>(i), .length = 255,
+                                      .varIndex = static_cast<uint16_t>(i),
+                                      .length = 255,
                                       .flags = 0x02});
     t.maxColumns = static_cast<uint16_t>(2 + variable);
     t.varColumns = static_cast<uint16_t>(variable);

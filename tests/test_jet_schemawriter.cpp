@@ -11,8 +11,8 @@
 #include "db/engine/Error.h"
 #include "db/engine/Recordset.h"
 #include "support/jet_compare.h"
-#include "tests/support/TempDir.h"
 #include "tests/support/Fallo.h"
+#include "tests/support/TempDir.h"
 
 using pelmora::prueba::contents;
 using pelmora::prueba::errorOf;
@@ -133,7 +133,7 @@ TEST(JetSchemaWriter, TheMarkColumnOnATableWithRows) {
             }
             EXPECT_EQ(n, 4);
             db->insert("Table1", {Value::longInt(50), Value::longInt(1), Value::longInt(11),
-                                            Value::text("nueva"), Value(), Value()});
+                                  Value::text("nueva"), Value(), Value()});
         }
         const std::string props = command("mdb-prop '" + path + "' Table1");
         EXPECT_NE(props.find("name: tcorrelate\n\tDefaultValue: False"), std::string::npos)
@@ -141,8 +141,7 @@ TEST(JetSchemaWriter, TheMarkColumnOnATableWithRows) {
         expectReadersAgree(path, "Table1");
         auto db = openDatabase(path);
         std::vector<bool> marks;
-        for (const auto& row : engineRows(*db, "Table1", 6))
-            marks.push_back(row[5].rawInt() != 0);
+        for (const auto& row : engineRows(*db, "Table1", 6)) marks.push_back(row[5].rawInt() != 0);
         EXPECT_EQ(marks, (std::vector<bool>{false, true, false, true, false}));
         db.reset();
         expectSound(path);
@@ -173,9 +172,9 @@ TEST(JetSchemaWriter, BadNamesAreRefusedAndNothingIsWritten) {
                                                           {"nueva", "a!b"},
                                                           {" nueva", "a"}})
         EXPECT_THROW(tableNamed(name, column), Error) << "«" << name << "» «" << column << "»";
-    EXPECT_THROW(db->createTable(
-                     TableSchema{"dos", {Column{"a", Type::Long}, Column{"A", Type::Text}}}),
-                 Error);
+    EXPECT_THROW(
+        db->createTable(TableSchema{"dos", {Column{"a", Type::Long}, Column{"A", Type::Text}}}),
+        Error);
     EXPECT_THROW(db->addColumn("ERRORES", Column{"hora", Type::Long}), Error);
     EXPECT_THROW(db->addColumn("ERRORES", Column{"larga", Type::Text, 256}), Error);
     db.reset();
@@ -197,8 +196,7 @@ TEST(JetSchemaWriter, AHundredTablesSplitTheCatalogIndexes) {
             db->insert("Tabla número 57 ñ", {Value::longInt(1), Value::boolean(true)});
         }
         auto db = openDatabase(path);
-        EXPECT_EQ(db->tableNames().size(),
-                  100u + openDatabase(fixture(name))->tableNames().size());
+        EXPECT_EQ(db->tableNames().size(), 100u + openDatabase(fixture(name))->tableNames().size());
         db.reset();
         expectReadersAgree(path, "Tabla número 57 ñ");
         expectSound(path);

@@ -21,8 +21,8 @@
 #include "db/engine/jet/JetFile.h"
 #include "db/engine/jet/PropertyBlob.h"
 #include "support/jet_compare.h"
-#include "tests/support/TempDir.h"
 #include "tests/support/Fallo.h"
+#include "tests/support/TempDir.h"
 
 using pelmora::prueba::contents;
 using pelmora::prueba::errorOf;
@@ -349,8 +349,7 @@ TEST(JetValores, IdDeReplicaConGenGuidTomaUnoNuevo) {
     for (const char* name : {"uno", "dos"}) {
         const std::string& g = guids[name];
         ASSERT_EQ(g.size(), 38u) << g;
-        EXPECT_EQ(fitToColumn(Value::text(g),
-                              {path, "Table4", db->schema("Table4").columns[1]}),
+        EXPECT_EQ(fitToColumn(Value::text(g), {path, "Table4", db->schema("Table4").columns[1]}),
                   Value::guid(g));
         EXPECT_EQ(g[15], '4') << g;  // version 4: random
         EXPECT_NE(std::string("89AB").find(g[20]), std::string::npos) << g;

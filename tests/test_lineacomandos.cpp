@@ -8,12 +8,12 @@
 #include <filesystem>
 #include <sstream>
 
-#include "linea/LineaComandos.h"
-#include "linea/PantallaLinea.h"
 #include "core/FinPrograma.h"
 #include "db/engine/Database.h"
-#include "tests/support/Ejecucion.h"
+#include "linea/LineaComandos.h"
+#include "linea/PantallaLinea.h"
 #include "tests/support/BinPrueba.h"
+#include "tests/support/Ejecucion.h"
 #include "tests/support/TempDir.h"
 
 using namespace pelmora;
@@ -200,8 +200,9 @@ TEST(LineaComandos, UnaTuberiaComoFicheroBinNoDetieneElPrograma) {
     pelmora::engine::createSqliteDatabase(particular);
     const std::string antes = pelmora::prueba::LeeFichero(particular);
     QProcess p;
-    p.start(pelmora::prueba::ProgramaPelmora(), {"correlate", "--bin", QString::fromStdString(bin),
-                                         "--particular", QString::fromStdString(particular)});
+    p.start(pelmora::prueba::ProgramaPelmora(),
+            {"correlate", "--bin", QString::fromStdString(bin), "--particular",
+             QString::fromStdString(particular)});
     ASSERT_TRUE(p.waitForFinished(30000));
     EXPECT_EQ(p.exitCode(), salida::Fin);
     EXPECT_EQ(p.readAllStandardError().toStdString(),

@@ -128,10 +128,10 @@ std::map<std::string, std::array<Referencia, 3>> aMano(const fs::path& carpeta,
             const fs::path particular = carpeta / (h + ".db3");
             if (!fs::exists(particular)) continue;
             if (i > 0 && r[h][i - 1].codigo != 0) continue;
-            r[h][i].salida = programa(
-                {ordenes[i], "--general", general, "--particular",
-                 QString::fromStdString(particular.string()), "--bin",
-                 QString::fromStdString((carpeta / (h + ".bin")).string()), "--sin-progreso"});
+            r[h][i].salida = programa({ordenes[i], "--general", general, "--particular",
+                                       QString::fromStdString(particular.string()), "--bin",
+                                       QString::fromStdString((carpeta / (h + ".bin")).string()),
+                                       "--sin-progreso"});
             r[h][i].codigo = r[h][i].salida.codigo;
         }
     return r;
@@ -161,8 +161,7 @@ std::string domDe(const fs::path& pagina) {
                                 "--no-first-run", "--disable-background-networking",
                                 "--disable-component-update", "--disable-sync",
                                 "--user-data-dir=" + QString::fromStdString(perfil.root().string()),
-                                "--dump-dom",
-                                "file://" + QString::fromStdString(pagina.string())});
+                                "--dump-dom", "file://" + QString::fromStdString(pagina.string())});
     EXPECT_TRUE(chromium.waitForFinished(120000));
     EXPECT_EQ(chromium.exitCode(), 0) << chromium.readAllStandardError().toStdString();
     return chromium.readAllStandardOutput().toStdString();
@@ -188,12 +187,11 @@ TEST(Lote, IgualQueLasOrdenesHojaPorHojaConUnoDosYOchoProcesos) {
         const fs::path carpeta = tmp.root() / ("lote" + std::to_string(paralelo));
         fs::copy(original, carpeta);
         const fs::path json = tmp.root() / ("informe" + std::to_string(paralelo) + ".json");
-        Ejecucion r = programa({"lote", "--general",
-                               QString::fromStdString((carpeta / "hoja_general.db3").string()),
-                               "--carpeta", QString::fromStdString(carpeta.string()),
-                               "--paralelo", QString::number(paralelo), "--informe",
-                               QString::fromStdString(json.string()), "--informe",
-                               QString::fromStdString((tmp.root() / "informe.html").string())});
+        Ejecucion r = programa(
+            {"lote", "--general", QString::fromStdString((carpeta / "hoja_general.db3").string()),
+             "--carpeta", QString::fromStdString(carpeta.string()), "--paralelo",
+             QString::number(paralelo), "--informe", QString::fromStdString(json.string()),
+             "--informe", QString::fromStdString((tmp.root() / "informe.html").string())});
         EXPECT_EQ(r.codigo, 1) << r.errores.toStdString();
         const auto hechos = ficheros(carpeta);
         for (const auto& [nombre, texto] : esperado)
@@ -261,11 +259,12 @@ QJsonObject interrumpe(const fs::path& carpeta, const QStringList& opciones,
                        const std::function<bool(const QByteArray&)>& listo, int veces,
                        const fs::path& informe) {
     QProcess lote;
-    lote.start(kPelmora, QStringList{"lote", "--general",
-                                     QString::fromStdString((carpeta / "hoja_general.db3").string()),
-                                     "--carpeta", QString::fromStdString(carpeta.string()),
-                                     "--informe", QString::fromStdString(informe.string())} +
-                             opciones);
+    lote.start(kPelmora,
+               QStringList{"lote", "--general",
+                           QString::fromStdString((carpeta / "hoja_general.db3").string()),
+                           "--carpeta", QString::fromStdString(carpeta.string()), "--informe",
+                           QString::fromStdString(informe.string())} +
+                   opciones);
     QByteArray errores;
     while (!listo(errores) && !lote.waitForFinished(10)) errores += lote.readAllStandardError();
     EXPECT_EQ(lote.state(), QProcess::Running) << "the batch ended before its interruption";
@@ -329,10 +328,10 @@ TEST(Lote, InterrumpidoDejaCadaFicheroSanoYElInformeDiceLaVerdad) {
     const fs::path dos = tmp.root() / "dos";
     entrega(dos, 3, 100000, {"--sin-problemas", "--tablas", "8"});
     hojas = nombres(dos);
-    Ejecucion previa = programa({"lote", "--general",
-                                 QString::fromStdString((dos / "hoja_general.db3").string()),
-                                 "--carpeta", QString::fromStdString(dos.string()), "--procesos",
-                                 "correlate,fusion", "--silencio"});
+    Ejecucion previa =
+        programa({"lote", "--general", QString::fromStdString((dos / "hoja_general.db3").string()),
+                  "--carpeta", QString::fromStdString(dos.string()), "--procesos",
+                  "correlate,fusion", "--silencio"});
     ASSERT_EQ(previa.codigo, 0) << previa.errores.toStdString();
     const fs::path limpia = tmp.root() / "limpia";
     fs::copy(dos, limpia);
@@ -354,12 +353,13 @@ TEST(Lote, InterrumpidoDejaCadaFicheroSanoYElInformeDiceLaVerdad) {
     }
     quedan.close();
     EXPECT_GE(abandonadas, 1u);
-    for (const auto& [carpeta, hojasDe] : {std::pair{dos, "--lista"}, std::pair{limpia, "--carpeta"}}) {
+    for (const auto& [carpeta, hojasDe] :
+         {std::pair{dos, "--lista"}, std::pair{limpia, "--carpeta"}}) {
         const fs::path cuales = carpeta == dos ? tmp.root() / "quedan.txt" : limpia;
         Ejecucion fin = programa({"lote", "--general",
                                   QString::fromStdString((carpeta / "hoja_general.db3").string()),
-                                  hojasDe, QString::fromStdString(cuales.string()),
-                                  "--procesos", "adaptacion", "--silencio"});
+                                  hojasDe, QString::fromStdString(cuales.string()), "--procesos",
+                                  "adaptacion", "--silencio"});
         EXPECT_EQ(fin.codigo, 0) << fin.errores.toStdString();
     }
     for (const std::string& h : hojas)
@@ -379,7 +379,8 @@ TEST(Lote, ListaDeHojasYErroresDeUso) {
     const QString lista = QString::fromStdString((tmp.root() / "l" / "lista.txt").string());
     const fs::path json = tmp.root() / "r.json";
     for (bool si : {false, true}) {
-        QStringList argumentos = {"lote", "--general", general, "--lista", lista, "--procesos",
+        QStringList argumentos = {"lote",      "--general", general,
+                                  "--lista",   lista,       "--procesos",
                                   "correlate", "--informe", QString::fromStdString(json.string())};
         if (si) argumentos << "--si";
         EXPECT_EQ(programa(argumentos).codigo, 1);
@@ -388,9 +389,8 @@ TEST(Lote, ListaDeHojasYErroresDeUso) {
         EXPECT_EQ(finalDe(inf, 0, "correlate"), "terminado");
         EXPECT_EQ(finalDe(inf, 1, "correlate"), si ? "terminado" : "detenido");
         if (!si) {
-            EXPECT_TRUE(inf["hojas"][1]["procesos"]["correlate"]["mensaje"]
-                            .toString()
-                            .startsWith("No coinciden los nombres"));
+            EXPECT_TRUE(inf["hojas"][1]["procesos"]["correlate"]["mensaje"].toString().startsWith(
+                "No coinciden los nombres"));
         }
         EXPECT_EQ(finalDe(inf, 2, "correlate"), "terminado");
         EXPECT_TRUE(inf["hojas"][3]["problema"].toString().contains("más de una vez"));

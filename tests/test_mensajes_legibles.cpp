@@ -8,8 +8,8 @@
 #include "db/engine/Recordset.h"
 #include "runs/Procesos.h"
 #include "tests/support/BinPrueba.h"
-#include "tests/support/HojaPrueba.h"
 #include "tests/support/Fallo.h"
+#include "tests/support/HojaPrueba.h"
 
 using pelmora::prueba::contents;
 using pelmora::prueba::errorOf;

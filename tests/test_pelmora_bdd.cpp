@@ -14,9 +14,9 @@
 #include "db/engine/jet/JetFile.h"
 #include "db/engine/jet/TableScan.h"
 #include "tests/support/BinPrueba.h"
+#include "tests/support/Fallo.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/jet_oracles.h"
-#include "tests/support/Fallo.h"
 
 using pelmora::prueba::contents;
 using pelmora::prueba::errorOf;

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include "core/TiposBdD.h"
 #include "ficherobin/Modulo_Bin.h"
 #include "ficherobin/RecorreFicheroBin.h"
-#include "core/TiposBdD.h"
 #include "tests/support/RecorridoPrueba.h"
 
 namespace pelmora::prueba {

@@ -13,10 +13,10 @@
 #include "db/engine/Error.h"
 #include "db/engine/Recordset.h"
 #include "db/engine/Text.h"
+#include "tests/support/Fallo.h"
 #include "tests/support/QuerySemantics.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ValuePrint.h"
-#include "tests/support/Fallo.h"
 
 using pelmora::prueba::contents;
 using pelmora::prueba::errorOf;
@@ -494,8 +494,7 @@ std::vector<Value> columnValues(Database& db, const std::string& table, const st
     if (equal) query.conditions.push_back({field, Comparison::Equal, *equal});
     const int column = db.schema(table).find(field);
     std::vector<Value> out;
-    for (auto cursor = db.select(query); cursor->next();)
-        out.push_back(cursor->value(column));
+    for (auto cursor = db.select(query); cursor->next();) out.push_back(cursor->value(column));
     return out;
 }
 

@@ -55,10 +55,10 @@ TEST(Valor, FechasDentroDeLoQueAccessGuarda) {
     EXPECT_TRUE(parseDateTime("2024-02-29", d));
     EXPECT_TRUE(parseDateTime("0099-12-31", d));  // a date, though not one Access stores
     EXPECT_FALSE(isStorableDate(d));
-    for (const char* bad : {"2023-02-29", "2026-04-31", "2026-13-01", "2026-12-07 24:00:00",
-                            "2026-12-07 10:20", "2026-12-07 10:20:30x", " 2026-12-07",
-                            "2026-12-07T10:20:30", "99999999999-01-01", "2026-+1-01", "7/12/2026",
-                            ""})
+    for (const char* bad :
+         {"2023-02-29", "2026-04-31", "2026-13-01", "2026-12-07 24:00:00", "2026-12-07 10:20",
+          "2026-12-07 10:20:30x", " 2026-12-07", "2026-12-07T10:20:30", "99999999999-01-01",
+          "2026-+1-01", "7/12/2026", ""})
         EXPECT_FALSE(parseDateTime(bad, d)) << bad;
 }
 
@@ -99,7 +99,7 @@ TEST(Valor, MonedaExactaDeTextoATextoSinDouble) {
     EXPECT_EQ(parseCurrency("99999999999999999999999999"), std::nullopt);
     EXPECT_EQ(parseCurrency("-0.0001"), -1);
     EXPECT_EQ(parseCurrency(".5"), 5000);
-    EXPECT_EQ(parseCurrency("0.00005"), 0);     // half to even
+    EXPECT_EQ(parseCurrency("0.00005"), 0);  // half to even
     EXPECT_EQ(parseCurrency("0.00015"), 2);
     EXPECT_EQ(parseCurrency("0.000050001"), 1);
     for (const char* bad : {"", " ", "-", "1.2.3", "1e5", "12a", "1 2"})

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "core/Estado.h"
+#include "runs/Lanzamiento.h"
 #include "runs/Procesos.h"
 #include "ui/DialogoFichero.h"
-#include "runs/Lanzamiento.h"
 #include "ui/VentanaProceso.h"
 
 class QLabel;

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "db/consultas/FilaCompacta.h"
 #include "db/Lectura.h"
+#include "db/consultas/FilaCompacta.h"
 #include "db/engine/Text.h"
 
 namespace pelmora {

@@ -49,9 +49,9 @@ class ConsultasEnMemoria {
     struct Consulta {
         std::vector<std::string> comparadas;  // the columns compared and the fields read,
         std::vector<std::string> pedidos;     // as the lookups name them
-        std::vector<int> columnas;   // compared, by index in the table; -1 when missing
-        std::vector<int> leidos;     // read, by index in the table
-        engine::TableSchema campos;  // the fields read, as a table of their own
+        std::vector<int> columnas;            // compared, by index in the table; -1 when missing
+        std::vector<int> leidos;              // read, by index in the table
+        engine::TableSchema campos;           // the fields read, as a table of their own
         bool construida = false;
         IndiceDeClaves filas;  // by key, with the fields read (FilaCompacta.h)
     };

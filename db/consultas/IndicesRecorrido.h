@@ -12,10 +12,10 @@
 #include <string>
 #include <unordered_map>
 
+#include "core/Estado.h"
 #include "db/consultas/ConsultasEnMemoria.h"
 #include "db/consultas/PrimerosPorMslink.h"
 #include "db/consultas/RegistroLeido.h"
-#include "core/Estado.h"
 
 namespace pelmora {
 

@@ -66,7 +66,7 @@ void PrimerosPorMslink::EscribeMarcas() {
     try {
         for (; escritas < pendientes_.size(); ++escritas)
             bdd_.updateColumn(tabla_.name, pendientes_[escritas], columnaMarca_,
-                                        engine::Value::boolean(true));
+                              engine::Value::boolean(true));
     } catch (...) {
         pendientes_.erase(pendientes_.begin(), pendientes_.begin() + escritas);
         throw;

@@ -17,8 +17,7 @@ Column TableDef::createField(const std::string& name, Type type, int size) const
 
 Column& TableDef::column(const std::string& field) {
     int i = schema_.find(field);
-    if (i < 0)
-        throw Error("No existe el campo «" + field + "» en la tabla «" + schema_.name + "»");
+    if (i < 0) throw Error("No existe el campo «" + field + "» en la tabla «" + schema_.name + "»");
     return schema_.columns[i];
 }
 
@@ -59,15 +58,27 @@ void Database::appendTableDef(const TableDef& def) {
     backend_->createTable(def.schema());
 }
 
-const std::string& Database::path() const { return backend_->path(); }
-std::vector<std::string> Database::tableNames() { return backend_->tableNames(); }
-TableSchema Database::schema(const std::string& table) { return backend_->schema(table); }
-void Database::createTable(const TableSchema& table) { backend_->createTable(table); }
+const std::string& Database::path() const {
+    return backend_->path();
+}
+std::vector<std::string> Database::tableNames() {
+    return backend_->tableNames();
+}
+TableSchema Database::schema(const std::string& table) {
+    return backend_->schema(table);
+}
+void Database::createTable(const TableSchema& table) {
+    backend_->createTable(table);
+}
 void Database::addColumn(const std::string& table, const Column& column) {
     backend_->addColumn(table, column);
 }
-std::unique_ptr<Cursor> Database::select(const Query& query) { return backend_->select(query); }
-Row Database::read(const std::string& table, RowId id) { return backend_->read(table, id); }
+std::unique_ptr<Cursor> Database::select(const Query& query) {
+    return backend_->select(query);
+}
+Row Database::read(const std::string& table, RowId id) {
+    return backend_->read(table, id);
+}
 void Database::update(const std::string& table, RowId id, const Row& row) {
     backend_->update(table, id, row);
 }
@@ -80,10 +91,18 @@ RowId Database::insert(const std::string& table, const Row& row, const Given& gi
 RowId Database::insert(const std::string& table, const Row& row) {
     return backend_->insert(table, row);
 }
-void Database::beginWrites() { backend_->beginWrites(); }
-void Database::endWrites() { backend_->endWrites(); }
-bool Database::restoredOnOpen() const { return backend_->restoredOnOpen(); }
-std::vector<std::string> Database::verify() { return backend_->verify(); }
+void Database::beginWrites() {
+    backend_->beginWrites();
+}
+void Database::endWrites() {
+    backend_->endWrites();
+}
+bool Database::restoredOnOpen() const {
+    return backend_->restoredOnOpen();
+}
+std::vector<std::string> Database::verify() {
+    return backend_->verify();
+}
 
 std::unique_ptr<Recordset> Database::openRecordset(const std::string& source, OpenMode mode) {
     Query query = parseStatement(source);

@@ -25,7 +25,7 @@ enum class OpenMode {
 // A table definition: attached (read from the database; appending a field adds the
 // column to the table) or new (built field by field, then appended to the database).
 class TableDef {
-public:
+  public:
     const std::string& name() const { return schema_.name; }
     const std::vector<Column>& fields() const { return schema_.columns; }
     const TableSchema& schema() const { return schema_; }
@@ -35,7 +35,7 @@ public:
     void setDefaultValue(const std::string& field, const Value& value);
     void setAllowZeroLength(const std::string& field, bool allow);
 
-private:
+  private:
     friend class Database;
     TableDef(std::shared_ptr<Backend> backend, TableSchema schema)
         : backend_(std::move(backend)), schema_(std::move(schema)) {}
@@ -46,7 +46,7 @@ private:
 };
 
 class Database {
-public:
+  public:
     const std::string& path() const;
 
     // Every table name, system tables included, in the engine's order.
@@ -96,7 +96,7 @@ public:
     // against the rows). Returns one Spanish line per problem; empty when sound.
     std::vector<std::string> verify();
 
-private:
+  private:
     friend std::shared_ptr<Database> openDatabase(const std::string& path);
     friend std::shared_ptr<Database> createSqliteDatabase(const std::string& path);
     explicit Database(std::shared_ptr<Backend> backend) : backend_(std::move(backend)) {}

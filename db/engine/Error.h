@@ -12,8 +12,8 @@
 namespace pelmora::engine {
 
 class Error : public std::runtime_error {
-public:
-  explicit Error(const std::string& message) : std::runtime_error(printable(message)) {}
+  public:
+    explicit Error(const std::string& message) : std::runtime_error(printable(message)) {}
 };
 
 }  // namespace pelmora::engine

@@ -20,7 +20,7 @@ struct Condition {
 
 struct Query {
     std::string table;
-    std::vector<Condition> conditions;  // all must hold
+    std::vector<Condition> conditions;   // all must hold
     std::optional<std::string> orderBy;  // ascending, stable, Nulls first
 };
 

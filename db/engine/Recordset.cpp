@@ -9,7 +9,9 @@ namespace pelmora::engine {
 
 Recordset::Recordset(std::shared_ptr<Backend> backend, TableSchema schema, Query query,
                      OpenMode mode)
-    : backend_(std::move(backend)), schema_(std::move(schema)), query_(std::move(query)),
+    : backend_(std::move(backend)),
+      schema_(std::move(schema)),
+      query_(std::move(query)),
       mode_(mode) {
     restart();
 }
@@ -33,7 +35,8 @@ void Recordset::advance() {
 void Recordset::moveFirst() {
     requireOpen("MoveFirst");
     restart();
-    if (!current_) throw Error("MoveFirst: no hay ningún registro en la tabla «" + schema_.name + "»");
+    if (!current_)
+        throw Error("MoveFirst: no hay ningún registro en la tabla «" + schema_.name + "»");
 }
 
 void Recordset::moveNext() {
@@ -49,7 +52,8 @@ void Recordset::moveNext() {
 void Recordset::moveLast() {
     requireOpen("MoveLast");
     if (!current_) restart();
-    if (!current_) throw Error("MoveLast: no hay ningún registro en la tabla «" + schema_.name + "»");
+    if (!current_)
+        throw Error("MoveLast: no hay ningún registro en la tabla «" + schema_.name + "»");
     RowId last = currentId_;
     while (cursor_->next()) {
         last = cursor_->id();

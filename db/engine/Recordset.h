@@ -13,7 +13,7 @@
 namespace pelmora::engine {
 
 class Recordset {
-public:
+  public:
     Recordset(std::shared_ptr<Backend> backend, TableSchema schema, Query query, OpenMode mode);
 
     bool eof() const { return closed_ || !current_; }
@@ -37,7 +37,7 @@ public:
     void update();
     void close();
 
-private:
+  private:
     enum class Editing { None, Edit, AddNew };
     int column(const std::string& name) const;
     void restart();

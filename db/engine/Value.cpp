@@ -14,37 +14,76 @@ namespace pelmora::engine {
 
 const char* typeName(Type type) {
     switch (type) {
-        case Type::Null: return "nulo";
-        case Type::Boolean: return "sí/no";
-        case Type::Byte: return "byte";
-        case Type::Integer: return "entero";
-        case Type::Long: return "entero largo";
-        case Type::Currency: return "moneda";
-        case Type::Single: return "simple";
-        case Type::Double: return "doble";
-        case Type::DateTime: return "fecha/hora";
-        case Type::Binary: return "binario";
-        case Type::Text: return "texto";
-        case Type::LongBinary: return "objeto OLE";
-        case Type::Memo: return "memo";
-        case Type::Guid: return "id. de réplica";
-        case Type::Decimal: return "decimal";
+        case Type::Null:
+            return "nulo";
+        case Type::Boolean:
+            return "sí/no";
+        case Type::Byte:
+            return "byte";
+        case Type::Integer:
+            return "entero";
+        case Type::Long:
+            return "entero largo";
+        case Type::Currency:
+            return "moneda";
+        case Type::Single:
+            return "simple";
+        case Type::Double:
+            return "doble";
+        case Type::DateTime:
+            return "fecha/hora";
+        case Type::Binary:
+            return "binario";
+        case Type::Text:
+            return "texto";
+        case Type::LongBinary:
+            return "objeto OLE";
+        case Type::Memo:
+            return "memo";
+        case Type::Guid:
+            return "id. de réplica";
+        case Type::Decimal:
+            return "decimal";
     }
     return "desconocido";
 }
 
-Value Value::boolean(bool v) { return Value(Type::Boolean, v ? 1 : 0, 0, {}); }
-Value Value::byte(uint8_t v) { return Value(Type::Byte, v, 0, {}); }
-Value Value::integer(int16_t v) { return Value(Type::Integer, v, 0, {}); }
-Value Value::longInt(int32_t v) { return Value(Type::Long, v, 0, {}); }
-Value Value::currency(int64_t scaled) { return Value(Type::Currency, scaled, 0, {}); }
-Value Value::single(float v) { return Value(Type::Single, 0, v, {}); }
-Value Value::dbl(double v) { return Value(Type::Double, 0, v, {}); }
-Value Value::dateTime(double days) { return Value(Type::DateTime, 0, days, {}); }
-Value Value::text(std::string s, Type type) { return Value(type, 0, 0, std::move(s)); }
-Value Value::binary(std::string b, Type type) { return Value(type, 0, 0, std::move(b)); }
-Value Value::guid(std::string s) { return Value(Type::Guid, 0, 0, std::move(s)); }
-Value Value::decimal(std::string s) { return Value(Type::Decimal, 0, 0, std::move(s)); }
+Value Value::boolean(bool v) {
+    return Value(Type::Boolean, v ? 1 : 0, 0, {});
+}
+Value Value::byte(uint8_t v) {
+    return Value(Type::Byte, v, 0, {});
+}
+Value Value::integer(int16_t v) {
+    return Value(Type::Integer, v, 0, {});
+}
+Value Value::longInt(int32_t v) {
+    return Value(Type::Long, v, 0, {});
+}
+Value Value::currency(int64_t scaled) {
+    return Value(Type::Currency, scaled, 0, {});
+}
+Value Value::single(float v) {
+    return Value(Type::Single, 0, v, {});
+}
+Value Value::dbl(double v) {
+    return Value(Type::Double, 0, v, {});
+}
+Value Value::dateTime(double days) {
+    return Value(Type::DateTime, 0, days, {});
+}
+Value Value::text(std::string s, Type type) {
+    return Value(type, 0, 0, std::move(s));
+}
+Value Value::binary(std::string b, Type type) {
+    return Value(type, 0, 0, std::move(b));
+}
+Value Value::guid(std::string s) {
+    return Value(Type::Guid, 0, 0, std::move(s));
+}
+Value Value::decimal(std::string s) {
+    return Value(Type::Decimal, 0, 0, std::move(s));
+}
 
 Value Value::newGuid() {
     std::random_device random;  // the system's entropy: no two processes share a sequence
@@ -65,8 +104,14 @@ Value Value::newGuid() {
 
 bool Value::isNumeric() const {
     switch (type_) {
-        case Type::Boolean: case Type::Byte: case Type::Integer: case Type::Long:
-        case Type::Currency: case Type::Single: case Type::Double: case Type::Decimal:
+        case Type::Boolean:
+        case Type::Byte:
+        case Type::Integer:
+        case Type::Long:
+        case Type::Currency:
+        case Type::Single:
+        case Type::Double:
+        case Type::Decimal:
             return true;
         default:
             return false;
@@ -76,7 +121,8 @@ bool Value::isNumeric() const {
 namespace {
 
 [[noreturn]] void notConvertible(const Value& v, const char* target) {
-    if (v.isNull()) throw Error(std::string("Uso no válido de Null: se esperaba un valor ") + target);
+    if (v.isNull())
+        throw Error(std::string("Uso no válido de Null: se esperaba un valor ") + target);
     throw Error("El valor «" + v.toText() + "» (" + typeName(v.type()) +
                 ") no se puede convertir a " + target);
 }
@@ -101,22 +147,35 @@ bool parseNumber(const std::string& text, double& out) {
 
 // Rounds half to even, as the runtime's integer conversions do (the default
 // rounding mode is to nearest, ties to even).
-double roundHalfEven(double x) { return std::nearbyint(x); }
+double roundHalfEven(double x) {
+    return std::nearbyint(x);
+}
 
 }  // namespace
 
 double Value::toDouble() const {
     switch (type_) {
-        case Type::Boolean: return int_ ? -1.0 : 0.0;
-        case Type::Byte: case Type::Integer: case Type::Long: return static_cast<double>(int_);
-        case Type::Currency: return static_cast<double>(int_) / 10000.0;
-        case Type::Single: case Type::Double: case Type::DateTime: return double_;
-        case Type::Text: case Type::Memo: case Type::Decimal: {
+        case Type::Boolean:
+            return int_ ? -1.0 : 0.0;
+        case Type::Byte:
+        case Type::Integer:
+        case Type::Long:
+            return static_cast<double>(int_);
+        case Type::Currency:
+            return static_cast<double>(int_) / 10000.0;
+        case Type::Single:
+        case Type::Double:
+        case Type::DateTime:
+            return double_;
+        case Type::Text:
+        case Type::Memo:
+        case Type::Decimal: {
             double d;
             if (parseNumber(text_, d)) return d;
             break;
         }
-        default: break;
+        default:
+            break;
     }
     notConvertible(*this, "numérico");
 }
@@ -152,18 +211,26 @@ bool Value::toBool() const {
 std::string Value::toText() const {
     char buffer[64];
     switch (type_) {
-        case Type::Null: throw Error("Uso no válido de Null: se esperaba un texto");
-        case Type::Boolean: return int_ ? "Verdadero" : "Falso";
-        case Type::Byte: case Type::Integer: case Type::Long: return std::to_string(int_);
-        case Type::Currency: return formatCurrency(int_);
+        case Type::Null:
+            throw Error("Uso no válido de Null: se esperaba un texto");
+        case Type::Boolean:
+            return int_ ? "Verdadero" : "Falso";
+        case Type::Byte:
+        case Type::Integer:
+        case Type::Long:
+            return std::to_string(int_);
+        case Type::Currency:
+            return formatCurrency(int_);
         case Type::Single:
             std::snprintf(buffer, sizeof buffer, "%.7g", double_);
             return buffer;
         case Type::Double:
             std::snprintf(buffer, sizeof buffer, "%.15g", double_);
             return buffer;
-        case Type::DateTime: return formatDateTime(double_);
-        default: return text_;
+        case Type::DateTime:
+            return formatDateTime(double_);
+        default:
+            return text_;
     }
 }
 

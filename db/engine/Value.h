@@ -31,7 +31,7 @@ enum class Type : uint8_t {
 const char* typeName(Type type);
 
 class Value {
-public:
+  public:
     Value() = default;  // Null
 
     static Value boolean(bool v);
@@ -42,7 +42,7 @@ public:
     static Value single(float v);
     static Value dbl(double v);
     static Value dateTime(double oleDays);
-    static Value text(std::string utf8, Type type = Type::Text);  // Text or Memo
+    static Value text(std::string utf8, Type type = Type::Text);       // Text or Memo
     static Value binary(std::string bytes, Type type = Type::Binary);  // Binary or LongBinary
     static Value guid(std::string braced);  // "{01234567-89AB-CDEF-0123-456789ABCDEF}"
     // A new random replication ID (version 4), as Access's GenGUID() makes one.
@@ -55,8 +55,8 @@ public:
     bool isNumeric() const;  // byte to decimal, yes/no included
 
     // Raw access; valid only for the matching types.
-    int64_t rawInt() const { return int_; }       // yes/no (0/1), integers, currency
-    double rawDouble() const { return double_; }  // single, double, date/time
+    int64_t rawInt() const { return int_; }               // yes/no (0/1), integers, currency
+    double rawDouble() const { return double_; }          // single, double, date/time
     const std::string& rawText() const { return text_; }  // text, memo, bytes, guid, decimal
 
     // Conversions as the Access engine's runtime makes them. Each throws Error
@@ -70,7 +70,7 @@ public:
     // Exact equality of type and content (Null == Null here): for tests and maps.
     bool operator==(const Value& other) const = default;
 
-private:
+  private:
     Value(Type type, int64_t i, double d, std::string s)
         : type_(type), int_(i), double_(d), text_(std::move(s)) {}
 

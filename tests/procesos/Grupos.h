@@ -26,6 +26,8 @@ inline std::string number(int n) {
     return text;
 }
 
-inline std::string tableOf(int g) { return "Tabla" + std::to_string(g); }
+inline std::string tableOf(int g) {
+    return "Tabla" + std::to_string(g);
+}
 
 }  // namespace pelmora::grupos

@@ -13,9 +13,9 @@
 #include <string>
 #include <thread>
 
-#include "db/engine/GroupGuard.h"
 #include "db/engine/Database.h"
 #include "db/engine/Error.h"
+#include "db/engine/GroupGuard.h"
 #include "db/engine/Recordset.h"
 #include "tests/procesos/Grupos.h"
 

@@ -275,7 +275,8 @@ void checkRecordsetBehaviour(Database& db) {
     EXPECT_EQ(where(db, "Marca=0"), (Ns{1, 2, 3, 4, 5, 6, 7, 9}));
     EXPECT_EQ(where(db, "Marca=-1"), (Ns{8}));
     EXPECT_EQ(where(db, "Nota='sin nota'"), (Ns{8}));
-    auto ninth = db.openRecordset("Select Elementos.* from Elementos WHERE n=9;", OpenMode::Snapshot);
+    auto ninth =
+        db.openRecordset("Select Elementos.* from Elementos WHERE n=9;", OpenMode::Snapshot);
     ASSERT_FALSE(ninth->eof());
     EXPECT_TRUE(ninth->field("Nota").isNull());
 }

@@ -16,6 +16,8 @@ inline void PrintTo(const Value& value, std::ostream* out) {
     *out << typeName(value.type()) << " «" << value.toText() << "»";
 }
 
-inline void PrintTo(Type type, std::ostream* out) { *out << typeName(type); }
+inline void PrintTo(Type type, std::ostream* out) {
+    *out << typeName(type);
+}
 
 }  // namespace pelmora::engine

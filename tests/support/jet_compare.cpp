@@ -15,21 +15,36 @@ namespace pelmora::test {
 
 const char* oracleType(Type t) {
     switch (t) {
-        case Type::Boolean: return "boolean";
-        case Type::Byte: return "byte";
-        case Type::Integer: return "integer";
-        case Type::Long: return "long";
-        case Type::Currency: return "currency";
-        case Type::Single: return "float";
-        case Type::Double: return "double";
-        case Type::DateTime: return "datetime";
-        case Type::Binary: return "binary";
-        case Type::Text: return "text";
-        case Type::LongBinary: return "ole";
-        case Type::Memo: return "memo";
-        case Type::Guid: return "repid";
-        case Type::Decimal: return "numeric";
-        default: return "?";
+        case Type::Boolean:
+            return "boolean";
+        case Type::Byte:
+            return "byte";
+        case Type::Integer:
+            return "integer";
+        case Type::Long:
+            return "long";
+        case Type::Currency:
+            return "currency";
+        case Type::Single:
+            return "float";
+        case Type::Double:
+            return "double";
+        case Type::DateTime:
+            return "datetime";
+        case Type::Binary:
+            return "binary";
+        case Type::Text:
+            return "text";
+        case Type::LongBinary:
+            return "ole";
+        case Type::Memo:
+            return "memo";
+        case Type::Guid:
+            return "repid";
+        case Type::Decimal:
+            return "numeric";
+        default:
+            return "?";
     }
 }
 
@@ -37,7 +52,9 @@ std::string show(const QJsonValue& v) {
     return QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact).toStdString();
 }
 
-std::string show(const Value& v) { return v.isNull() ? "Null" : show(plain(v)); }
+std::string show(const Value& v) {
+    return v.isNull() ? "Null" : show(plain(v));
+}
 
 std::vector<Row> engineRows(Database& backend, const std::string& table, size_t columns) {
     std::vector<Row> rows;
@@ -60,7 +77,8 @@ bool hasMovedRows(const std::string& file, const std::string& table) {
     while (scan.next()) {
         auto place = scan.position();
         auto page = jet.pages().page(place.page);
-        if (pelmora::engine::jet::rowSpan(*page, jet.pages().format(), place.row).moved) return true;
+        if (pelmora::engine::jet::rowSpan(*page, jet.pages().format(), place.row).moved)
+            return true;
     }
     return false;
 }
@@ -78,7 +96,8 @@ std::set<QString> unknownTypeColumns(const std::string& file, const std::string&
 namespace {
 
 std::string upperGuid(std::string s) {
-    s.erase(std::remove_if(s.begin(), s.end(), [](char c) { return c == '{' || c == '}'; }), s.end());
+    s.erase(std::remove_if(s.begin(), s.end(), [](char c) { return c == '{' || c == '}'; }),
+            s.end());
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
@@ -91,7 +110,8 @@ std::string withReplacementChars(std::string s) {
 
 // Bytes cut at a zero byte, as mdbtools shows them: a prefix that ends where a zero byte is.
 bool cutAtZero(const std::string& full, const std::string& shown) {
-    return full == shown || (full.compare(0, shown.size(), shown) == 0 && full[shown.size()] == '\0');
+    return full == shown ||
+           (full.compare(0, shown.size(), shown) == 0 && full[shown.size()] == '\0');
 }
 
 }  // namespace
@@ -108,28 +128,37 @@ bool sameAsMdbReader(const Value& v, const QJsonValue& want) {
     return plain(v) == want;
 }
 
-
 // The engine's value against mdbtools' (key absent = Null or empty text).
 bool sameAsMdbtools(const Value& v, const QJsonObject& row, const QString& key) {
     const bool binary = v.type() == Type::Binary || v.type() == Type::LongBinary;
     if (!row.contains(key) || row[key].isNull())
-        return v.isNull() || (v.isText() && v.rawText().empty()) || (binary && cutAtZero(v.rawText(), ""));
+        return v.isNull() || (v.isText() && v.rawText().empty()) ||
+               (binary && cutAtZero(v.rawText(), ""));
     const QJsonValue want = row[key];
     switch (v.type()) {
-        case Type::Null: return false;
-        case Type::Boolean: return want.toInt() == (v.rawInt() ? 1 : 0);
-        case Type::Byte: case Type::Integer: case Type::Long:
+        case Type::Null:
+            return false;
+        case Type::Boolean:
+            return want.toInt() == (v.rawInt() ? 1 : 0);
+        case Type::Byte:
+        case Type::Integer:
+        case Type::Long:
             return want.toDouble() == static_cast<double>(v.rawInt());
-        case Type::Currency: return std::fabs(want.toDouble() - v.rawInt() / 10000.0) < 1e-9;
+        case Type::Currency:
+            return std::fabs(want.toDouble() - v.rawInt() / 10000.0) < 1e-9;
         case Type::Single:
             return std::fabs(want.toDouble() - v.rawDouble()) <= 1e-6 * std::fabs(v.rawDouble());
-        case Type::Double: case Type::Decimal:
+        case Type::Double:
+        case Type::Decimal:
             return std::fabs(want.toDouble(std::nan("")) - v.toDouble()) <=
                    1e-9 * std::max(1.0, std::fabs(v.toDouble()));
         case Type::DateTime:
-            return v.rawDouble() < 2 || want.toString().toStdString() == formatDateTime(v.rawDouble());
-        case Type::Guid: return true;
-        case Type::Binary: case Type::LongBinary: {
+            return v.rawDouble() < 2 ||
+                   want.toString().toStdString() == formatDateTime(v.rawDouble());
+        case Type::Guid:
+            return true;
+        case Type::Binary:
+        case Type::LongBinary: {
             const QByteArray base64 = want.toObject()["$binary"].toString().toLatin1();
             return cutAtZero(v.rawText(), QByteArray::fromBase64(base64).toStdString());
         }
@@ -137,12 +166,12 @@ bool sameAsMdbtools(const Value& v, const QJsonObject& row, const QString& key) 
                     // end at a zero character
             std::string text = withReplacementChars(v.rawText());
             text = text.substr(0, text.find('\0'));
-            for (size_t at; (at = text.find("\xEF\xBF\xBD")) != std::string::npos;) text.replace(at, 3, "?");
+            for (size_t at; (at = text.find("\xEF\xBF\xBD")) != std::string::npos;)
+                text.replace(at, 3, "?");
             return want.toString().toStdString() == text;
         }
     }
 }
-
 
 void expectSound(const std::string& file) {
     for (const auto& p : openDatabase(file)->verify()) ADD_FAILURE() << file << ": " << p;
@@ -158,11 +187,12 @@ void expectReadersAgree(const std::string& file, const std::string& table) {
     if (oracle.empty()) return;
     const OracleTable& t = oracle.at(file).at(schema.name);
     ASSERT_TRUE(t.error.empty()) << t.error;
-    compareRows(file, table, schema, rows, t.rows,
-                [](const Value& v, const QJsonObject& row, const QString& key) {
-                    return sameAsMdbReader(v, row[key]);
-                },
-                "mdb-reader");
+    compareRows(
+        file, table, schema, rows, t.rows,
+        [](const Value& v, const QJsonObject& row, const QString& key) {
+            return sameAsMdbReader(v, row[key]);
+        },
+        "mdb-reader");
 }
 
 }  // namespace pelmora::test

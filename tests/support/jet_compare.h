@@ -31,7 +31,8 @@ std::string show(const QJsonValue& v);
 std::string show(const engine::Value& v);
 
 // Every row of a table through the engine, in its order.
-std::vector<engine::Row> engineRows(engine::Database& backend, const std::string& table, size_t columns);
+std::vector<engine::Row> engineRows(engine::Database& backend, const std::string& table,
+                                    size_t columns);
 // Whether any row of the table was moved elsewhere (its slot points to its data).
 bool hasMovedRows(const std::string& file, const std::string& table);
 // Columns of a type neither reader knows (0x11, which Access keeps in MSysAccessObjects):
@@ -50,9 +51,9 @@ void expectReadersAgree(const std::string& file, const std::string& table);
 
 // Rows compared in order, or as sets when the table has moved rows.
 template <typename Same>
-void compareRows(const std::string& file, const std::string& table, const engine::TableSchema& schema,
-                 const std::vector<engine::Row>& rows, const std::vector<QJsonObject>& want, Same same,
-                 const char* oracle) {
+void compareRows(const std::string& file, const std::string& table,
+                 const engine::TableSchema& schema, const std::vector<engine::Row>& rows,
+                 const std::vector<QJsonObject>& want, Same same, const char* oracle) {
     ASSERT_EQ(rows.size(), want.size()) << oracle;
     const auto skipped = unknownTypeColumns(file, table);
     const auto rowMatches = [&](size_t r, const QJsonObject& w) {
@@ -83,9 +84,9 @@ void compareRows(const std::string& file, const std::string& table, const engine
             if (!used[w] && rowMatches(r, want[w])) used[w] = found = true;
         std::string shown;
         for (const auto& v : rows[r]) shown += show(v) + " ";
-        EXPECT_TRUE(found) << "fila " << r << " del motor, que " << oracle << " no tiene: " << shown;
+        EXPECT_TRUE(found) << "fila " << r << " del motor, que " << oracle
+                           << " no tiene: " << shown;
     }
 }
-
 
 }  // namespace pelmora::test

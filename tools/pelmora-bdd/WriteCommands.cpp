@@ -3,9 +3,9 @@
 // leaves the ones before it stored; a killed process leaves none of them.
 #include <stdexcept>
 
-#include "db/engine/GroupGuard.h"
 #include "db/engine/Database.h"
 #include "db/engine/Error.h"
+#include "db/engine/GroupGuard.h"
 #include "tools/pelmora-bdd/ColumnSpec.h"
 #include "tools/pelmora-bdd/Commands.h"
 #include "tools/pelmora-bdd/ValueJson.h"

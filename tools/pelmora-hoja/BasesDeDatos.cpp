@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "db/engine/GroupGuard.h"
 #include "db/engine/Database.h"
+#include "db/engine/GroupGuard.h"
 #include "db/engine/Recordset.h"
 
 namespace pelmora::hoja {

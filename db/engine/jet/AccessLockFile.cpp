@@ -85,9 +85,10 @@ void AccessLockFile::enter() {
     if (own_) return;
     if (heldByOthers()) {
         const std::string who = users();
-        throw Error("La base de datos «" + database_ + "» está abierta en Access" +
-                    (who.empty() ? std::string() : " por " + who) +
-                    ": no se escribe en ella mientras esté abierta; ciérrela y vuelva a intentarlo");
+        throw Error(
+            "La base de datos «" + database_ + "» está abierta en Access" +
+            (who.empty() ? std::string() : " por " + who) +
+            ": no se escribe en ella mientras esté abierta; ciérrela y vuelva a intentarlo");
     }
     // A folder where the lock file cannot be made (a read-only share) does not
     // stop the writing: the lock on the database itself guards it.

@@ -12,7 +12,7 @@
 namespace pelmora::engine::jet {
 
 class Bytes {
-public:
+  public:
     Bytes(std::string_view data, const std::string& path, std::string where)
         : data_(data), path_(&path), where_(std::move(where)) {}
 
@@ -27,13 +27,15 @@ public:
         const char* p = at(offset, 4);
         return byte(p[0]) | byte(p[1]) << 8 | byte(p[2]) << 16 | uint32_t(byte(p[3])) << 24;
     }
-    std::string_view bytes(size_t offset, size_t length) const { return {at(offset, length), length}; }
+    std::string_view bytes(size_t offset, size_t length) const {
+        return {at(offset, length), length};
+    }
 
     [[noreturn]] void corrupt(const std::string& what) const {
         jet::corrupt(*path_, where_ + ": " + what);
     }
 
-private:
+  private:
     static uint32_t byte(char c) { return static_cast<uint8_t>(c); }
     const char* at(size_t offset, size_t length) const {
         if (offset > data_.size() || length > data_.size() - offset)

@@ -43,9 +43,10 @@ Catalog::Catalog(PageFile& file)
         entry.row = scan.position();
         tables_.push_back(std::move(entry));
     }
-    std::stable_sort(tables_.begin(), tables_.end(), [](const CatalogEntry& a, const CatalogEntry& b) {
-        return compareText(a.name, b.name) < 0;
-    });
+    std::stable_sort(tables_.begin(), tables_.end(),
+                     [](const CatalogEntry& a, const CatalogEntry& b) {
+                         return compareText(a.name, b.name) < 0;
+                     });
 }
 
 const CatalogEntry* Catalog::find(const std::string& name) const {

@@ -23,7 +23,7 @@ struct CatalogEntry {
 };
 
 class Catalog {
-public:
+  public:
     static constexpr uint32_t kCatalogPage = 2;
 
     explicit Catalog(PageFile& file);
@@ -36,7 +36,7 @@ public:
     // The table's property blob (its LvProp), empty when it has none.
     std::string propertyBlob(const CatalogEntry& entry);
 
-private:
+  private:
     int column(const char* name) const;
 
     PageFile& file_;

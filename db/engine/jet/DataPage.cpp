@@ -60,7 +60,9 @@ void formatDataPage(Page& page, const Format& format, uint32_t owner) {
     page.set32(4, owner);
 }
 
-uint16_t freeSpace(const Page& page) { return page.u16(2); }
+uint16_t freeSpace(const Page& page) {
+    return page.u16(2);
+}
 
 bool roomForRow(const Page& page, const Format& format, size_t length) {
     return rowCount(page, format) < kMaxRowsPerPage && freeSpace(page) >= rowCost(int(length));
@@ -78,8 +80,7 @@ int appendRow(Page& page, const Format& format, std::string_view bytes, uint16_t
     return count;
 }
 
-void replaceRow(Page& page, const Format& format, int row, std::string_view bytes,
-                uint16_t flags) {
+void replaceRow(Page& page, const Format& format, int row, std::string_view bytes, uint16_t flags) {
     const uint16_t count = rowCount(page, format);
     const RowSpan span = rowSpan(page, format, row, true);
     const int grow = int(bytes.size()) - span.length();
@@ -96,7 +97,8 @@ void replaceRow(Page& page, const Format& format, int row, std::string_view byte
     for (int r = row + 1; r < count; ++r) {
         const size_t at = format.dataRowTable + 2 * r;
         const uint16_t raw = page.u16(at);
-        page.set16(at, static_cast<uint16_t>((raw & ~kRowOffsetMask) | ((raw & kRowOffsetMask) - grow)));
+        page.set16(
+            at, static_cast<uint16_t>((raw & ~kRowOffsetMask) | ((raw & kRowOffsetMask) - grow)));
     }
     const uint16_t start = static_cast<uint16_t>(span.start - grow);
     page.setBytes(start, bytes);

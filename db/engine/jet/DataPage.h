@@ -30,13 +30,17 @@ uint16_t rowCount(const Page& page, const Format& format);
 // the page's data area is a corrupt-file error.
 RowSpan rowSpan(const Page& page, const Format& format, int row, bool evenDeleted = false);
 // The page owning a data page's rows: a table definition, or kLongValueOwner.
-inline uint32_t dataPageOwner(const Page& page) { return page.u32(4); }
+inline uint32_t dataPageOwner(const Page& page) {
+    return page.u32(4);
+}
 
 // A row pointer: u8 row number, then u24 page number (as one little-endian u32).
 struct RowPointer {
     uint32_t page = 0;
     int row = 0;
-    static RowPointer from(uint32_t packed) { return {packed >> 8, static_cast<int>(packed & 0xFF)}; }
+    static RowPointer from(uint32_t packed) {
+        return {packed >> 8, static_cast<int>(packed & 0xFF)};
+    }
     uint32_t packed() const { return page << 8 | static_cast<uint32_t>(row); }
 };
 
@@ -52,7 +56,9 @@ RowBytes readPointedRow(PageFile& file, RowPointer pointer, const char* what);
 // A fresh data page of `owner` (a table definition page, or kLongValueOwner).
 void formatDataPage(Page& page, const Format& format, uint32_t owner);
 // The room a new row of `length` bytes takes (its bytes and its directory slot).
-inline int rowCost(int length) { return length + 2; }
+inline int rowCost(int length) {
+    return length + 2;
+}
 uint16_t freeSpace(const Page& page);
 // A row pointer numbers rows with one byte: no page holds more rows than this.
 constexpr int kMaxRowsPerPage = 255;

@@ -28,15 +28,28 @@ uint16_t get16(const std::string& b, size_t at) {
 
 uint16_t byteLength(ColumnType type, int textSize, const Format& f) {
     switch (type) {
-        case ColumnType::Boolean: case ColumnType::Byte: return 1;
-        case ColumnType::Integer: return 2;
-        case ColumnType::Long: case ColumnType::Single: return 4;
-        case ColumnType::Currency: case ColumnType::Double: case ColumnType::DateTime: return 8;
-        case ColumnType::Guid: return 16;
-        case ColumnType::Numeric: return 17;
-        case ColumnType::Text: return static_cast<uint16_t>((f.unicode ? 2 : 1) * textSize);
-        case ColumnType::Binary: return 255;
-        default: return 0;  // memo, OLE: a long value
+        case ColumnType::Boolean:
+        case ColumnType::Byte:
+            return 1;
+        case ColumnType::Integer:
+            return 2;
+        case ColumnType::Long:
+        case ColumnType::Single:
+            return 4;
+        case ColumnType::Currency:
+        case ColumnType::Double:
+        case ColumnType::DateTime:
+            return 8;
+        case ColumnType::Guid:
+            return 16;
+        case ColumnType::Numeric:
+            return 17;
+        case ColumnType::Text:
+            return static_cast<uint16_t>((f.unicode ? 2 : 1) * textSize);
+        case ColumnType::Binary:
+            return 255;
+        default:
+            return 0;  // memo, OLE: a long value
     }
 }
 
@@ -128,7 +141,8 @@ std::string newDefinition(const TableDefinition& t, const Format& f, const CodeP
     put16(b, f.tdefColumns, static_cast<uint16_t>(t.columns.size()));
     put32(b, f.tdefOwnedPages, t.ownedPages);
     put32(b, f.tdefFreePages, t.freePages);
-    for (size_t i = 0; i < t.columns.size(); ++i) b += columnBlock(t.columns[i], f, static_cast<uint16_t>(i));
+    for (size_t i = 0; i < t.columns.size(); ++i)
+        b += columnBlock(t.columns[i], f, static_cast<uint16_t>(i));
     for (const auto& c : t.columns) b += nameBytes(c.name, f, codePage, path);
     b += "\xFF\xFF";
     return b;
@@ -162,11 +176,15 @@ std::string withColumn(const std::string& bytes, const TableDefinition& t, const
     return b;
 }
 
-std::vector<uint32_t> writeDefinition(PageWriter& writer, std::vector<uint32_t> pages, std::string bytes) {
+std::vector<uint32_t> writeDefinition(PageWriter& writer, std::vector<uint32_t> pages,
+                                      std::string bytes) {
     const Format& f = writer.format();
     const size_t size = f.pageSize;
     put32(bytes, 8, static_cast<uint32_t>(bytes.size()));
-    const size_t count = bytes.size() <= size ? 1 : 1 + (bytes.size() - size + size - kChainHeader - 1) / (size - kChainHeader);
+    const size_t count =
+        bytes.size() <= size
+            ? 1
+            : 1 + (bytes.size() - size + size - kChainHeader - 1) / (size - kChainHeader);
     while (pages.size() < count) pages.push_back(writer.allocate().number());
     while (pages.size() > count) {
         writer.release(pages.back());

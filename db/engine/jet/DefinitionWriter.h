@@ -41,6 +41,7 @@ std::string withColumn(const std::string& bytes, const TableDefinition& table,
 
 // Lays the bytes over `pages` (the first one at least), taking more pages or
 // giving back those left over; returns the pages used.
-std::vector<uint32_t> writeDefinition(PageWriter& writer, std::vector<uint32_t> pages, std::string bytes);
+std::vector<uint32_t> writeDefinition(PageWriter& writer, std::vector<uint32_t> pages,
+                                      std::string bytes);
 
 }  // namespace pelmora::engine::jet

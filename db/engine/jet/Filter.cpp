@@ -7,7 +7,9 @@ namespace pelmora::engine::jet {
 
 namespace {
 
-int sign(double d) { return d < 0 ? -1 : d > 0 ? 1 : 0; }
+int sign(double d) {
+    return d < 0 ? -1 : d > 0 ? 1 : 0;
+}
 
 int compareNumbers(const Value& a, const Value& b) {
     const bool integral = [](Type t) {
@@ -31,7 +33,9 @@ int compareNumbers(const Value& a, const Value& b) {
 int compareWithLiteral(const Value& v, const Condition& c, const std::string& table) {
     const Value& lit = c.literal;
     switch (v.type()) {
-        case Type::Text: case Type::Memo: case Type::Guid:
+        case Type::Text:
+        case Type::Memo:
+        case Type::Guid:
             return compareText(v.rawText(), lit.toText());
         case Type::DateTime: {
             double days;
@@ -39,7 +43,8 @@ int compareWithLiteral(const Value& v, const Condition& c, const std::string& ta
             if (!lit.isText()) days = lit.toDouble();
             return sign(v.rawDouble() - days);
         }
-        case Type::Binary: case Type::LongBinary:
+        case Type::Binary:
+        case Type::LongBinary:
             mismatch(c, table);
         default:
             if (lit.isText()) {
@@ -59,12 +64,18 @@ bool matches(const Value& value, const Condition& condition, const std::string& 
     if (value.isNull() || condition.literal.isNull()) return false;
     const int c = compareWithLiteral(value, condition, table);
     switch (condition.op) {
-        case Comparison::Equal: return c == 0;
-        case Comparison::NotEqual: return c != 0;
-        case Comparison::Less: return c < 0;
-        case Comparison::Greater: return c > 0;
-        case Comparison::LessEqual: return c <= 0;
-        case Comparison::GreaterEqual: return c >= 0;
+        case Comparison::Equal:
+            return c == 0;
+        case Comparison::NotEqual:
+            return c != 0;
+        case Comparison::Less:
+            return c < 0;
+        case Comparison::Greater:
+            return c > 0;
+        case Comparison::LessEqual:
+            return c <= 0;
+        case Comparison::GreaterEqual:
+            return c >= 0;
     }
     return false;
 }

@@ -39,41 +39,41 @@ struct Format {
 
     // Table definition, first page: type 0x02, 0x01, u16 (Jet3 "VC", Jet4 free space),
     // u32 next page of the definition (0 = last), u32 definition length, then:
-    bool tdefTagged;       // Jet3: every definition page has "VC" at 2 (Jet4: its free space)
-    int tdefMarker;        // Jet4: u32 0x0659 at 12 and u8 1 at 24 (Access's); -1 in Jet3
-    int tdefRowCount;      // u32 rows in the table
-    int tdefAutoNumber;    // u32 next autonumber
-    int tdefTableType;     // u8 0x4E user, 0x53 system
-    int tdefMaxColumns;    // u16 columns ever (deleted ones included)
-    int tdefVarColumns;    // u16 variable-length columns
-    int tdefColumns;       // u16 columns
-    int tdefIndexes;       // u32 logical indexes
-    int tdefRealIndexes;   // u32 physical indexes
-    int tdefOwnedPages;    // u32 row pointer to the usage map of the table's pages
-    int tdefFreePages;     // u32 row pointer to the usage map of pages with room
-    int tdefHeaderSize;    // where the per-index row counts start
+    bool tdefTagged;         // Jet3: every definition page has "VC" at 2 (Jet4: its free space)
+    int tdefMarker;          // Jet4: u32 0x0659 at 12 and u8 1 at 24 (Access's); -1 in Jet3
+    int tdefRowCount;        // u32 rows in the table
+    int tdefAutoNumber;      // u32 next autonumber
+    int tdefTableType;       // u8 0x4E user, 0x53 system
+    int tdefMaxColumns;      // u16 columns ever (deleted ones included)
+    int tdefVarColumns;      // u16 variable-length columns
+    int tdefColumns;         // u16 columns
+    int tdefIndexes;         // u32 logical indexes
+    int tdefRealIndexes;     // u32 physical indexes
+    int tdefOwnedPages;      // u32 row pointer to the usage map of the table's pages
+    int tdefFreePages;       // u32 row pointer to the usage map of pages with room
+    int tdefHeaderSize;      // where the per-index row counts start
     int realIndexCountSize;  // per physical index: [Jet4: 4], u32 rows, [Jet4: 4]
     // Then per column a block of columnSize bytes, the names, the physical indexes
     // (realIndexSize each), the logical indexes (logicalIndexSize each) and their names.
     int columnSize;
-    int colType;         // u8 type code
-    int colMarker;       // Jet4: u32 0x0659 at 1; Jet3: u16 1 at 7 (as Access writes them)
-    int colNumber;       // u16 number (deleted columns included): the null-mask bit
-    int colVarIndex;     // u16 slot in the row's variable offset table
-    int colPosition;     // u16 number among the columns not deleted
-    int colSortOrder;    // u16 text sort order (1033 = General; Jet3: in every column)
-    int colCodePage;     // u16 Jet3 code page (in every column); -1 in Jet4
-    int colPrecision;    // u8 decimal precision (scale follows)
-    int colFlags;        // u8: 0x01 fixed length, 0x04 autonumber, 0x40 GUID autonumber
-    int colExtFlags;     // u8 Jet4: 0x01 compressed unicode; -1 in Jet3
-    int colFixedOffset;  // u16 offset of a fixed column's data in the row
-    int colLength;       // u16 length in bytes
-    int nameLengthSize;  // names: u8 (Jet3, code page) or u16 (Jet4, UCS-2) byte count
-    int realIndexSize;   // [Jet4: 4], 10 x (u16 column, u8 0x01 ascending), u32 usage
-                         // map, u32 root page, [Jet4: 4], u8 flags (0x01 unique,
-                         // 0x02 ignore nulls, 0x08 required), [Jet4: 5]
-    int realIndexSkip;   // leading unknown bytes of a physical index block
-    int realIndexFlags;  // offset of the flags from the usage map pointer
+    int colType;           // u8 type code
+    int colMarker;         // Jet4: u32 0x0659 at 1; Jet3: u16 1 at 7 (as Access writes them)
+    int colNumber;         // u16 number (deleted columns included): the null-mask bit
+    int colVarIndex;       // u16 slot in the row's variable offset table
+    int colPosition;       // u16 number among the columns not deleted
+    int colSortOrder;      // u16 text sort order (1033 = General; Jet3: in every column)
+    int colCodePage;       // u16 Jet3 code page (in every column); -1 in Jet4
+    int colPrecision;      // u8 decimal precision (scale follows)
+    int colFlags;          // u8: 0x01 fixed length, 0x04 autonumber, 0x40 GUID autonumber
+    int colExtFlags;       // u8 Jet4: 0x01 compressed unicode; -1 in Jet3
+    int colFixedOffset;    // u16 offset of a fixed column's data in the row
+    int colLength;         // u16 length in bytes
+    int nameLengthSize;    // names: u8 (Jet3, code page) or u16 (Jet4, UCS-2) byte count
+    int realIndexSize;     // [Jet4: 4], 10 x (u16 column, u8 0x01 ascending), u32 usage
+                           // map, u32 root page, [Jet4: 4], u8 flags (0x01 unique,
+                           // 0x02 ignore nulls, 0x08 required), [Jet4: 5]
+    int realIndexSkip;     // leading unknown bytes of a physical index block
+    int realIndexFlags;    // offset of the flags from the usage map pointer
     int logicalIndexSize;  // [Jet4: 4], u32 number, u32 physical index, u8, i32, u32,
                            // u8, u8, u8 kind (1 primary key, 2 foreign key), [Jet4: 4]
     int logicalIndexSkip;

@@ -51,7 +51,11 @@ SortCode surrogateCode(char16_t c) {
         code = c - 10238;
     } else {
         const int offset = (c - 0xDC00) % 1024;
-        code = c - (offset < 8 ? 9992 : offset < 262 ? 9990 : offset < 516 ? 9988 : offset < 770 ? 9986 : 9984);
+        code = c - (offset < 8     ? 9992
+                    : offset < 262 ? 9990
+                    : offset < 516 ? 9988
+                    : offset < 770 ? 9986
+                                   : 9984);
     }
     return {'Z', 2, static_cast<uint32_t>(code), 1, 0x3F, 0};
 }
@@ -59,9 +63,10 @@ SortCode surrogateCode(char16_t c) {
 SortCode generalCode(char16_t c) {
     if (c >= 0xD800 && c < 0xE000) return surrogateCode(c);
     const SortCodeRun* end = kGeneralRuns + kGeneralRunCount;
-    const SortCodeRun* run = std::upper_bound(kGeneralRuns, end, c, [](char16_t ch, const SortCodeRun& r) {
-                                 return ch < r.first;
-                             }) - 1;
+    const SortCodeRun* run =
+        std::upper_bound(kGeneralRuns, end, c,
+                         [](char16_t ch, const SortCodeRun& r) { return ch < r.first; }) -
+        1;
     SortCode code = run->code;
     if (code.inlineLength) code.inlineCode += c - run->first;
     return code;
@@ -105,7 +110,8 @@ void appendGeneralText(std::string_view utf8, bool ascending, std::string& out) 
             }
         }
         if (code.kind == 'U') {
-            const size_t place = extraStarted ? extra.size() + (at - extraChars) - unprintablePrefix : at;
+            const size_t place =
+                extraStarted ? extra.size() + (at - extraChars) - unprintablePrefix : at;
             appendBytes(static_cast<uint32_t>((7 + 4 * place) | 0x8000), 2, unprintable);
             unprintable += '\x06';
             appendBytes(code.extra, code.extraLength, unprintable);
@@ -165,7 +171,8 @@ void appendGeneral97Text(std::string_view utf8, bool ascending, std::string& out
     } else {
         nibbles.push_back(0);
         for (size_t i = 0; i < nibbles.size(); i += 2)
-            out += static_cast<char>(nibbles[i] << 4 | (i + 1 < nibbles.size() ? nibbles[i + 1] : 0));
+            out +=
+                static_cast<char>(nibbles[i] << 4 | (i + 1 < nibbles.size() ? nibbles[i + 1] : 0));
     }
     if (!ascending) invert(out, start);
 }

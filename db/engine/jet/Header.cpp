@@ -83,8 +83,12 @@ Header readHeader(PageFile& file) {
         file.corrupt("la cabecera no es la de una base de datos de Access");
     Header header;
     switch (bytes[kVersionOffset]) {
-        case 0: header.format = &kJet3; break;
-        case 1: header.format = &kJet4; break;
+        case 0:
+            header.format = &kJet3;
+            break;
+        case 1:
+            header.format = &kJet4;
+            break;
         default:
             throw Error("«" + file.path() + "» es de una versión de Access posterior a 2003 " +
                         "(versión de formato " + std::to_string(bytes[kVersionOffset]) +

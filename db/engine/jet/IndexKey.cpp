@@ -70,11 +70,19 @@ void appendKeyColumn(const ColumnDef& c, const Format& format, bool ascending, b
         case ColumnType::Byte:
             out += stored[0];
             break;
-        case ColumnType::Integer: case ColumnType::Long: case ColumnType::Currency:
-            appendReversed(stored, c.type == ColumnType::Integer ? 2 : c.type == ColumnType::Long ? 4 : 8, out);
+        case ColumnType::Integer:
+        case ColumnType::Long:
+        case ColumnType::Currency:
+            appendReversed(stored,
+                           c.type == ColumnType::Integer ? 2
+                           : c.type == ColumnType::Long  ? 4
+                                                         : 8,
+                           out);
             out[from] = static_cast<char>(out[from] ^ 0x80);
             break;
-        case ColumnType::Single: case ColumnType::Double: case ColumnType::DateTime: {
+        case ColumnType::Single:
+        case ColumnType::Double:
+        case ColumnType::DateTime: {
             appendReversed(stored, c.type == ColumnType::Single ? 4 : 8, out);
             if (static_cast<uint8_t>(out[from]) & 0x80)
                 invertFrom(out, from);
@@ -86,7 +94,8 @@ void appendKeyColumn(const ColumnDef& c, const Format& format, bool ascending, b
             // The sign byte stays 00 (negative) or FF whatever the direction.
             const bool negative = static_cast<uint8_t>(stored[0]) & 0x80;
             out += '\0';
-            for (int group = 0; group < 4; ++group) appendReversed(stored.substr(1 + 4 * group), 4, out);
+            for (int group = 0; group < 4; ++group)
+                appendReversed(stored.substr(1 + 4 * group), 4, out);
             if (negative == ascending) invertFrom(out, from);
             out[from] = negative ? '\x00' : '\xFF';
             return;
@@ -101,7 +110,8 @@ void appendKeyColumn(const ColumnDef& c, const Format& format, bool ascending, b
         case ColumnType::Binary:
             appendBinary(stored, ascending, out);
             return;
-        case ColumnType::Text: case ColumnType::Memo: {
+        case ColumnType::Text:
+        case ColumnType::Memo: {
             std::string text;
             // Jet3 keys are made of Windows-1252 text only (unsupportedKeyColumn).
             decodeText(format, CodePage::windows1252(), stored, text);

@@ -22,8 +22,10 @@ int columnIndex(const JetTable& table, const std::string& name, const std::strin
 
 JetCursor::JetCursor(std::shared_ptr<JetFile> file, std::shared_ptr<const JetTable> table,
                      const Query& query)
-    : file_(std::move(file)), table_(std::move(table)),
-      scan_(file_->pages(), table_->definition), values_(file_->pages()) {
+    : file_(std::move(file)),
+      table_(std::move(table)),
+      scan_(file_->pages(), table_->definition),
+      values_(file_->pages()) {
     for (const Condition& c : query.conditions)
         conditions_.push_back({columnIndex(*table_, c.column, file_->path()), c});
     if (query.orderBy) sortRows(columnIndex(*table_, *query.orderBy, file_->path()));
@@ -45,8 +47,8 @@ void JetCursor::sortRows(int column) {
     std::vector<Keyed> rows;
     while (scan_.next())
         if (accepted(scan_.row()))
-            rows.push_back({values_.read(table_->definition.columns[column], scan_.row()),
-                            scan_.position()});
+            rows.push_back(
+                {values_.read(table_->definition.columns[column], scan_.row()), scan_.position()});
     std::stable_sort(rows.begin(), rows.end(), [](const Keyed& a, const Keyed& b) {
         return compareForOrder(a.key, b.key) < 0;
     });

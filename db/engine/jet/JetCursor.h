@@ -16,7 +16,7 @@
 namespace pelmora::engine::jet {
 
 class JetCursor : public Cursor {
-public:
+  public:
     JetCursor(std::shared_ptr<JetFile> file, std::shared_ptr<const JetTable> table,
               const Query& query);
 
@@ -24,7 +24,7 @@ public:
     RowId id() const override { return current_.packed(); }
     Value value(int column) override;
 
-private:
+  private:
     struct Bound {
         int column;
         Condition condition;

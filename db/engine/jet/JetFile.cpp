@@ -29,17 +29,19 @@ std::shared_ptr<const JetTable> JetFile::table(const std::string& name) {
     auto found = tables_.find(key);
     if (found != tables_.end()) return found->second;
     const CatalogEntry* entry = catalog_->find(name);
-    if (!entry) throw Error("No existe la tabla «" + name + "» en la base de datos «" + path() + "»");
+    if (!entry)
+        throw Error("No existe la tabla «" + name + "» en la base de datos «" + path() + "»");
     auto table = std::make_shared<JetTable>();
     table->definition = readTableDefinition(pages_, entry->definitionPage, entry->name);
     table->schema = schemaOf(table->definition, pages_.format(), pages_.codePage(),
-                             catalog_->propertyBlob(*entry),
-                             path());
+                             catalog_->propertyBlob(*entry), path());
     tables_.emplace(key, table);
     return table;
 }
 
-void JetFile::forgetTable(const std::string& name) { tables_.erase(upperCase(name)); }
+void JetFile::forgetTable(const std::string& name) {
+    tables_.erase(upperCase(name));
+}
 
 void JetFile::noteCounts(const std::string& name, uint32_t rows, uint32_t autoNumber) {
     auto found = tables_.find(upperCase(name));
@@ -57,20 +59,34 @@ namespace {
 
 Type engineType(ColumnType type) {
     switch (type) {
-        case ColumnType::Boolean: return Type::Boolean;
-        case ColumnType::Byte: return Type::Byte;
-        case ColumnType::Integer: return Type::Integer;
-        case ColumnType::Long: return Type::Long;
-        case ColumnType::Currency: return Type::Currency;
-        case ColumnType::Single: return Type::Single;
-        case ColumnType::Double: return Type::Double;
-        case ColumnType::DateTime: return Type::DateTime;
-        case ColumnType::Text: return Type::Text;
-        case ColumnType::Ole: return Type::LongBinary;
-        case ColumnType::Memo: return Type::Memo;
-        case ColumnType::Guid: return Type::Guid;
-        case ColumnType::Numeric: return Type::Decimal;
-        default: return Type::Binary;
+        case ColumnType::Boolean:
+            return Type::Boolean;
+        case ColumnType::Byte:
+            return Type::Byte;
+        case ColumnType::Integer:
+            return Type::Integer;
+        case ColumnType::Long:
+            return Type::Long;
+        case ColumnType::Currency:
+            return Type::Currency;
+        case ColumnType::Single:
+            return Type::Single;
+        case ColumnType::Double:
+            return Type::Double;
+        case ColumnType::DateTime:
+            return Type::DateTime;
+        case ColumnType::Text:
+            return Type::Text;
+        case ColumnType::Ole:
+            return Type::LongBinary;
+        case ColumnType::Memo:
+            return Type::Memo;
+        case ColumnType::Guid:
+            return Type::Guid;
+        case ColumnType::Numeric:
+            return Type::Decimal;
+        default:
+            return Type::Binary;
     }
 }
 
@@ -82,8 +98,13 @@ bool oneOf(const std::string& word, std::initializer_list<const char*> words) {
 
 bool isNumber(Type type) {
     switch (type) {
-        case Type::Byte: case Type::Integer: case Type::Long: case Type::Currency:
-        case Type::Single: case Type::Double: case Type::Decimal:
+        case Type::Byte:
+        case Type::Integer:
+        case Type::Long:
+        case Type::Currency:
+        case Type::Single:
+        case Type::Double:
+        case Type::Decimal:
             return true;
         default:
             return false;

@@ -19,7 +19,7 @@ struct JetTable {
 };
 
 class JetFile {
-public:
+  public:
     explicit JetFile(const std::string& path);
 
     PageFile& pages() { return pages_; }
@@ -36,7 +36,7 @@ public:
     // Reads the catalog again (and every table afresh), after tables were created.
     void reloadCatalog();
 
-private:
+  private:
     // Drops the catalog and tables read from pages that another writer may have
     // changed since (a write group began, or one was abandoned).
     void refresh();

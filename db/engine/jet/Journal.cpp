@@ -88,14 +88,17 @@ ReadJournal readJournal(const std::string& file) {
 
 }  // namespace
 
-std::string journalPath(const std::string& database) { return database + "-journal"; }
+std::string journalPath(const std::string& database) {
+    return database + "-journal";
+}
 
 void writeJournal(const std::string& database, int databaseFd, uint32_t pageSize,
                   uint64_t originalSize, const std::vector<uint32_t>& pages) {
     const std::string path = journalPath(database);
     struct stat st {};
     const mode_t mode = ::fstat(databaseFd, &st) == 0 ? (st.st_mode & 0666) | 0600 : 0644;
-    const std::string doing = "No se pueden guardar los cambios en la base de datos «" + database + "»";
+    const std::string doing =
+        "No se pueden guardar los cambios en la base de datos «" + database + "»";
     OwnedFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
     if (!fd) ioFailure(doing + " (no se puede crear su diario «" + path + "»)", errno);
     try {
@@ -139,8 +142,9 @@ bool rollBack(const std::string& database, int databaseFd) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return false;
     const ReadJournal j = readJournal(path);
-    const std::string doing = "No se puede deshacer la escritura sin terminar de la base de datos «" +
-                              database + "» (con su diario «" + path + "»)";
+    const std::string doing =
+        "No se puede deshacer la escritura sin terminar de la base de datos «" + database +
+        "» (con su diario «" + path + "»)";
     if (j.complete) {
         for (uint32_t i = 0; i < j.count; ++i) {
             const uint8_t* image = j.image(i);
@@ -157,7 +161,9 @@ bool rollBack(const std::string& database, int databaseFd) {
 
 void syncFolderOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : path.substr(0, slash);
     if (!syncsWanted()) return;
     OwnedFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd) ::fsync(fd.get());

@@ -68,9 +68,9 @@ void removeLongValue(PageWriter& writer, TablePages& pages, std::string_view hea
         if (page->type() != PageType::Data || at.row >= rowCount(*page, f)) return;
         const RowSpan span = rowSpan(*page, f, at.row);
         if (span.deleted) return;
-        const RowPointer next =
-            (word & kFlags) == 0 && span.length() >= 4 ? RowPointer::from(page->u32(span.start))
-                                                        : RowPointer{0, 0};
+        const RowPointer next = (word & kFlags) == 0 && span.length() >= 4
+                                    ? RowPointer::from(page->u32(span.start))
+                                    : RowPointer{0, 0};
         Page& edited = writer.edit(at.page);
         edited.set16(f.dataRowTable + 2 * at.row, span.start | kRowDeleted | kRowMoved);
         pages.noteFreeSpace(edited);

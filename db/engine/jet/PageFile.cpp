@@ -18,12 +18,18 @@ void corrupt(const std::string& path, const std::string& what) {
 
 const char* pageTypeName(PageType type) {
     switch (type) {
-        case PageType::Header: return "cabecera";
-        case PageType::Data: return "datos";
-        case PageType::TableDef: return "definición de tabla";
-        case PageType::IndexNode: return "índice (nodo)";
-        case PageType::IndexLeaf: return "índice (hoja)";
-        case PageType::UsageBitmap: return "mapa de uso";
+        case PageType::Header:
+            return "cabecera";
+        case PageType::Data:
+            return "datos";
+        case PageType::TableDef:
+            return "definición de tabla";
+        case PageType::IndexNode:
+            return "índice (nodo)";
+        case PageType::IndexLeaf:
+            return "índice (hoja)";
+        case PageType::UsageBitmap:
+            return "mapa de uso";
     }
     return "desconocido";
 }
@@ -110,7 +116,9 @@ void PageFile::setFormat(const Format& format) {
     pageCount_ = static_cast<uint32_t>(std::min<uint64_t>(size_ / format.pageSize, UINT32_MAX));
 }
 
-void PageFile::corrupt(const std::string& what) const { jet::corrupt(path_, what); }
+void PageFile::corrupt(const std::string& what) const {
+    jet::corrupt(path_, what);
+}
 
 void PageFile::evictUnused() {
     for (auto it = cache_.begin(); it != cache_.end();) {

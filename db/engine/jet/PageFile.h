@@ -7,11 +7,11 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <map>
 #include <vector>
 
 #include "db/engine/jet/AccessLockFile.h"
@@ -21,7 +21,7 @@
 namespace pelmora::engine::jet {
 
 class Page {
-public:
+  public:
     Page(const std::string& path, uint32_t number, std::vector<uint8_t> bytes)
         : path_(&path), number_(number), bytes_(std::move(bytes)) {}
 
@@ -49,9 +49,11 @@ public:
     void fill(size_t offset, size_t length, uint8_t value);
     uint8_t* mutableData() { return bytes_.data(); }
 
-private:
+  private:
     const uint8_t* at(size_t offset, size_t length) const;
-    uint8_t* mutableAt(size_t offset, size_t length) { return const_cast<uint8_t*>(at(offset, length)); }
+    uint8_t* mutableAt(size_t offset, size_t length) {
+        return const_cast<uint8_t*>(at(offset, length));
+    }
 
     const std::string* path_;
     uint32_t number_;
@@ -61,7 +63,7 @@ private:
 using PageRef = std::shared_ptr<const Page>;
 
 class PageFile {
-public:
+  public:
     explicit PageFile(std::string path);
     ~PageFile();
     PageFile(const PageFile&) = delete;
@@ -121,7 +123,7 @@ public:
     // the pages of one operation.
     void writePages(const std::vector<std::shared_ptr<Page>>& pages);
 
-private:
+  private:
     // Pages kept once nobody holds them; a scan needs one at a time, the catalog a few.
     static constexpr size_t kCachedPages = 1024;
     void evictUnused();
@@ -152,7 +154,7 @@ private:
     // The group's pages, by number; read before the cache, which holds only
     // pages as the file has them.
     std::unordered_map<uint32_t, std::shared_ptr<Page>> dirty_;
-    std::vector<Savepoint> savepoints_;                // one per nested group open
+    std::vector<Savepoint> savepoints_;  // one per nested group open
     uint32_t groupStartCount_ = 0;
     uint64_t groupStartSize_ = 0;
     uint64_t size_ = 0;
@@ -165,7 +167,7 @@ private:
 // A write group for a scope: begun at construction, stored by end(); a scope left
 // without end() (an exception) abandons the group, undoing what it wrote.
 class WriteGroup {
-public:
+  public:
     explicit WriteGroup(PageFile& file) : file_(file) { file.beginGroup(); }
     ~WriteGroup() {
         if (!ended_) file_.abandonGroup();
@@ -177,7 +179,7 @@ public:
         file_.endGroup();
     }
 
-private:
+  private:
     PageFile& file_;
     bool ended_ = false;
 };

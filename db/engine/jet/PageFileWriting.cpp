@@ -33,10 +33,12 @@ bool setWholeFileLock(int fd, short type) {
 
 void PageFile::readSize() {
     struct stat st {};
-    if (::fstat(fd_, &st) != 0) ioFailure("No se puede leer la base de datos «" + path_ + "»", errno);
+    if (::fstat(fd_, &st) != 0)
+        ioFailure("No se puede leer la base de datos «" + path_ + "»", errno);
     size_ = static_cast<uint64_t>(st.st_size);
     if (format_)
-        pageCount_ = static_cast<uint32_t>(std::min<uint64_t>(size_ / format_->pageSize, UINT32_MAX));
+        pageCount_ =
+            static_cast<uint32_t>(std::min<uint64_t>(size_ / format_->pageSize, UINT32_MAX));
 }
 
 // A file nobody may write is read-only for this program too, even for a user
@@ -88,8 +90,8 @@ void PageFile::restoreAtOpen() {
     } catch (const Error& e) {
         if (state == JournalState::Incomplete) return;  // the file was not touched
         throw Error("La base de datos «" + path_ + "» quedó a medio escribir y no se puede " +
-                    "devolver a como estaba (su diario «" + journalPath(path_) + "» lo guarda): " +
-                    e.what());
+                    "devolver a como estaba (su diario «" + journalPath(path_) +
+                    "» lo guarda): " + e.what());
     }
     takeLock();
     try {
@@ -196,7 +198,8 @@ void PageFile::store() {
 // when the file system later writes them out.
 void PageFile::storePages() {
     const uint32_t size = format_->pageSize;
-    const std::string doing = "No se pueden guardar los cambios en la base de datos «" + path_ + "»";
+    const std::string doing =
+        "No se pueden guardar los cambios en la base de datos «" + path_ + "»";
     if (pageCount_ > groupStartCount_) {
         const off_t from = static_cast<off_t>(groupStartCount_) * size;
         const int error = ::posix_fallocate(fd_, from, off_t(pageCount_ - groupStartCount_) * size);

@@ -46,8 +46,7 @@ void readEntries(const Bytes& b, size_t at, size_t end, const Format& f, const C
 
 }  // namespace
 
-std::map<std::string, ColumnProperties> readColumnProperties(std::string_view blob,
-                                                             const Format& f,
+std::map<std::string, ColumnProperties> readColumnProperties(std::string_view blob, const Format& f,
                                                              const CodePage& codePage,
                                                              const std::string& path,
                                                              const std::string& table) {

@@ -11,8 +11,12 @@ namespace {
 constexpr uint16_t kNames = 0x80;
 constexpr uint16_t kColumn = 0x01;
 
-std::string u16(uint16_t v) { return {char(v), char(v >> 8)}; }
-std::string u32(uint32_t v) { return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
+std::string u16(uint16_t v) {
+    return {char(v), char(v >> 8)};
+}
+std::string u32(uint32_t v) {
+    return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+}
 
 // The blob's first four bytes: "MR2" (Jet4) or "KKD" (Jet3), then a zero byte.
 std::string_view magic(const Format& format) {
@@ -34,20 +38,20 @@ std::string PropertyBlob::stored(const std::string& utf8) const {
 
 PropertyBlob::PropertyBlob(const std::string& blob, const Format& format, const CodePage& codePage,
                            const std::string& path, const std::string& table)
-    : format_(format),
-      codePage_(codePage),
-      where_("la tabla «" + table + "» de «" + path + "»") {
+    : format_(format), codePage_(codePage), where_("la tabla «" + table + "» de «" + path + "»") {
     if (blob.empty()) return;
     const Bytes b(blob, path, "las propiedades de la tabla «" + table + "»");
     if (b.bytes(0, 4) != magic(format)) b.corrupt("no empiezan por la marca de su formato");
     for (size_t at = 4; at < b.size();) {
         const uint32_t length = b.u32(at);
-        if (length < 6 || length > b.size() - at) b.corrupt("un bloque mide " + std::to_string(length) + " bytes");
+        if (length < 6 || length > b.size() - at)
+            b.corrupt("un bloque mide " + std::to_string(length) + " bytes");
         const size_t end = at + length;
         Block block;
         block.kind = b.u16(at + 4);
         if (block.kind == kNames) {
-            for (size_t p = at + 6; p + 2 <= end; p += 2 + b.u16(p)) names_.emplace_back(b.bytes(p + 2, b.u16(p)));
+            for (size_t p = at + 6; p + 2 <= end; p += 2 + b.u16(p))
+                names_.emplace_back(b.bytes(p + 2, b.u16(p)));
             at = end;
             continue;
         }
@@ -57,7 +61,8 @@ PropertyBlob::PropertyBlob(const std::string& blob, const Format& format, const 
             for (size_t p = at + 6 + nameBlock; p + 8 <= end;) {
                 Entry e;
                 const uint16_t entryLength = b.u16(p);
-                if (entryLength < 8 || p + entryLength > end) b.corrupt("una propiedad está dañada");
+                if (entryLength < 8 || p + entryLength > end)
+                    b.corrupt("una propiedad está dañada");
                 e.ddl = b.u8(p + 2);
                 e.type = b.u8(p + 3);
                 e.name = b.u16(p + 4);
@@ -100,7 +105,8 @@ void PropertyBlob::setBoolean(const std::string& column, const std::string& prop
     set(column, property, 0x01, std::string(1, value ? '\xFF' : '\0'));
 }
 
-void PropertyBlob::setText(const std::string& column, const std::string& property, const std::string& utf8) {
+void PropertyBlob::setText(const std::string& column, const std::string& property,
+                           const std::string& utf8) {
     set(column, property, 0x0C, stored(utf8));
 }
 

@@ -14,7 +14,7 @@
 namespace pelmora::engine::jet {
 
 class PropertyBlob {
-public:
+  public:
     // An empty blob gives no blocks; a damaged one is a corrupt-file error.
     PropertyBlob(const std::string& blob, const Format& format, const CodePage& codePage,
                  const std::string& path, const std::string& table);
@@ -25,7 +25,7 @@ public:
 
     std::string bytes() const;
 
-private:
+  private:
     struct Entry {
         uint8_t ddl = 1;
         uint8_t type = 0;
@@ -38,13 +38,14 @@ private:
         std::vector<Entry> entries;
         std::string raw;  // blocks of other kinds, kept whole
     };
-    void set(const std::string& column, const std::string& property, uint8_t type, std::string value);
+    void set(const std::string& column, const std::string& property, uint8_t type,
+             std::string value);
     std::string stored(const std::string& utf8) const;
     bool sameStoredName(const std::string& a, const std::string& b) const;
 
     const Format& format_;
     const CodePage& codePage_;
-    std::string where_;  // the table and file, for messages
+    std::string where_;               // the table and file, for messages
     std::vector<std::string> names_;  // as stored
     std::vector<Block> blocks_;
 };

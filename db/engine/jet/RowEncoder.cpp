@@ -40,7 +40,9 @@ std::string numericBytes(const std::string& text, int scale) {
     return out;
 }
 
-int hexDigit(char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; }
+int hexDigit(char c) {
+    return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+}
 
 // "{01234567-89AB-CDEF-0123-456789ABCDEF}": the first three groups little-endian.
 std::string guidBytes(const std::string& text) {
@@ -88,14 +90,13 @@ std::string encodeText(const ColumnDef& column, const RowTarget& target, const s
         if (missing)
             throw Error("No se puede escribir el carácter " + describeCharacter(*missing) +
                         " en el campo «" + column.name + "» de la tabla «" + target.table +
-                        "» de la base de datos «" + target.path +
-                        "»: su página de códigos (" + std::to_string(target.codePage.number()) +
-                        ") no lo tiene");
+                        "» de la base de datos «" + target.path + "»: su página de códigos (" +
+                        std::to_string(target.codePage.number()) + ") no lo tiene");
         return out;
     }
     const std::u32string text = codePoints(utf8);
-    const bool oneByte = std::all_of(text.begin(), text.end(),
-                                     [](char32_t c) { return c >= 0x01 && c <= 0xFF; });
+    const bool oneByte =
+        std::all_of(text.begin(), text.end(), [](char32_t c) { return c >= 0x01 && c <= 0xFF; });
     if ((column.extFlags & 0x01) && oneByte && text.size() >= kCompressFrom &&
         text.size() <= kCompressUpTo) {
         std::string out = "\xFF\xFE";
@@ -107,17 +108,27 @@ std::string encodeText(const ColumnDef& column, const RowTarget& target, const s
 
 std::string encodeValue(const ColumnDef& c, const RowTarget& target, const Value& v) {
     switch (c.type) {
-        case ColumnType::Byte: return std::string(1, static_cast<char>(v.rawInt()));
-        case ColumnType::Integer: return little(static_cast<int16_t>(v.rawInt()));
-        case ColumnType::Long: return little(static_cast<int32_t>(v.rawInt()));
-        case ColumnType::Currency: return little(static_cast<int64_t>(v.rawInt()));
-        case ColumnType::Single: return little(static_cast<float>(v.rawDouble()));
+        case ColumnType::Byte:
+            return std::string(1, static_cast<char>(v.rawInt()));
+        case ColumnType::Integer:
+            return little(static_cast<int16_t>(v.rawInt()));
+        case ColumnType::Long:
+            return little(static_cast<int32_t>(v.rawInt()));
+        case ColumnType::Currency:
+            return little(static_cast<int64_t>(v.rawInt()));
+        case ColumnType::Single:
+            return little(static_cast<float>(v.rawDouble()));
         case ColumnType::Double:
-        case ColumnType::DateTime: return little(v.rawDouble());
-        case ColumnType::Guid: return guidBytes(v.rawText());
-        case ColumnType::Numeric: return numericBytes(v.rawText(), c.scale);
-        case ColumnType::Text: return encodeText(c, target, v.rawText());
-        default: return v.rawText();
+        case ColumnType::DateTime:
+            return little(v.rawDouble());
+        case ColumnType::Guid:
+            return guidBytes(v.rawText());
+        case ColumnType::Numeric:
+            return numericBytes(v.rawText(), c.scale);
+        case ColumnType::Text:
+            return encodeText(c, target, v.rawText());
+        default:
+            return v.rawText();
     }
 }
 
@@ -141,7 +152,9 @@ std::string assembleRow(const TableDefinition& table, const Format& format,
     row.resize(format.rowCountSize + fixedSize, '\0');
     std::vector<uint16_t> offsets(varSlots + 1, 0);
     std::string mask((count + 7) / 8, '\0');
-    const auto setBit = [&](uint16_t n) { mask[n / 8] = static_cast<char>(mask[n / 8] | 1 << (n % 8)); };
+    const auto setBit = [&](uint16_t n) {
+        mask[n / 8] = static_cast<char>(mask[n / 8] | 1 << (n % 8));
+    };
     for (size_t i = 0; i < table.columns.size(); ++i) {
         const ColumnDef& c = table.columns[i];
         if (c.type == ColumnType::Boolean) {
@@ -150,7 +163,8 @@ std::string assembleRow(const TableDefinition& table, const Format& format,
             setBit(c.number);
             if (c.fixed()) {
                 const std::string& b = *fields[i].bytes;
-                row.replace(format.rowCountSize + c.fixedOffset, std::min<size_t>(b.size(), c.length), b, 0,
+                row.replace(format.rowCountSize + c.fixedOffset,
+                            std::min<size_t>(b.size(), c.length), b, 0,
                             std::min<size_t>(b.size(), c.length));
             }
         }
@@ -160,7 +174,8 @@ std::string assembleRow(const TableDefinition& table, const Format& format,
         offsets[slot] = static_cast<uint16_t>(row.size());
         for (size_t i = 0; i < table.columns.size(); ++i) {
             const ColumnDef& c = table.columns[i];
-            if (!c.fixed() && c.type != ColumnType::Boolean && c.varIndex == slot && fields[i].bytes)
+            if (!c.fixed() && c.type != ColumnType::Boolean && c.varIndex == slot &&
+                fields[i].bytes)
                 row += *fields[i].bytes;
         }
     }

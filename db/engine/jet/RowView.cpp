@@ -18,7 +18,8 @@ void RowView::set(const Page& page, uint16_t start, uint16_t end, const Format& 
     hasVar_ = tableHasVarColumns;
     offsetsRead_ = false;
     if (length_ < format.rowCountSize) corrupt("es demasiado corta");
-    columnCount_ = format.rowCountSize == 1 ? row_[0] : static_cast<uint16_t>(row_[0] | row_[1] << 8);
+    columnCount_ =
+        format.rowCountSize == 1 ? row_[0] : static_cast<uint16_t>(row_[0] | row_[1] << 8);
     maskSize_ = static_cast<uint16_t>((columnCount_ + 7) / 8);
     if (maskSize_ + format.rowCountSize > length_)
         corrupt("dice tener " + std::to_string(columnCount_) + " columnas, que no caben en " +
@@ -66,7 +67,9 @@ bool RowView::columnBytes(const ColumnDef& column, std::string_view& out) {
         from = format_->rowCountSize + column.fixedOffset;
         to = from + column.length;
     } else {
-        if (!hasVar_) corrupt("la columna «" + column.name + "» es variable y la fila no tiene tabla de variables");
+        if (!hasVar_)
+            corrupt("la columna «" + column.name +
+                    "» es variable y la fila no tiene tabla de variables");
         if (!offsetsRead_) readVarOffsets();
         if (column.varIndex >= varCount_) return false;
         if (format_->rowCountSize == 2) {

@@ -20,7 +20,7 @@
 namespace pelmora::engine::jet {
 
 class RowView {
-public:
+  public:
     void set(const Page& page, uint16_t start, uint16_t end, const Format& format,
              bool tableHasVarColumns);
 
@@ -31,7 +31,7 @@ public:
     // The stored bytes of a non-boolean column; false when Null.
     bool columnBytes(const ColumnDef& column, std::string_view& out);
 
-private:
+  private:
     void readVarOffsets();
     [[noreturn]] void corrupt(const std::string& what) const;
 

@@ -52,8 +52,7 @@ class RowWriter {
     Current current(const TableDefinition& t, RowPointer slot);
     void replace(const JetTable& table, RowPointer slot, const Current& before,
                  const Values& values);
-    bool setBitInPlace(const JetTable& table, RowPointer slot, size_t column,
-                       const Value& value);
+    bool setBitInPlace(const JetTable& table, RowPointer slot, size_t column, const Value& value);
     void placeUpdate(const TableDefinition& t, RowPointer slot, const Current& current,
                      const Values& values);
     // Runs `operation` on pages() in a write group (its own, or the caller's), then
@@ -65,7 +64,7 @@ class RowWriter {
     std::unique_ptr<WriterIndexStore> store_;
     std::unique_ptr<IndexWriter> indexes_;
     std::map<uint32_t, TablePlaces> places_;  // by table's first page
-    uint64_t generation_ = 0;  // of the file's pages the writers above were made for
+    uint64_t generation_ = 0;                 // of the file's pages the writers above were made for
 };
 
 }  // namespace pelmora::engine::jet

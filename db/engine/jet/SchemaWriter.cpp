@@ -27,45 +27,65 @@ ColumnType storedType(const Column& c, const Format& f, const std::string& path)
         throw Error("No se puede crear el campo «" + c.name + "» en «" + path +
                     "»: las bases de datos de Access 97 no tienen el tipo decimal");
     switch (c.type) {
-        case Type::Boolean: return ColumnType::Boolean;
-        case Type::Byte: return ColumnType::Byte;
-        case Type::Integer: return ColumnType::Integer;
-        case Type::Long: return ColumnType::Long;
-        case Type::Currency: return ColumnType::Currency;
-        case Type::Single: return ColumnType::Single;
-        case Type::Double: return ColumnType::Double;
-        case Type::DateTime: return ColumnType::DateTime;
-        case Type::Text: return ColumnType::Text;
-        case Type::Memo: return ColumnType::Memo;
-        case Type::Binary: return ColumnType::Binary;
-        case Type::LongBinary: return ColumnType::Ole;
-        case Type::Guid: return ColumnType::Guid;
-        case Type::Decimal: return ColumnType::Numeric;
-        default: break;
+        case Type::Boolean:
+            return ColumnType::Boolean;
+        case Type::Byte:
+            return ColumnType::Byte;
+        case Type::Integer:
+            return ColumnType::Integer;
+        case Type::Long:
+            return ColumnType::Long;
+        case Type::Currency:
+            return ColumnType::Currency;
+        case Type::Single:
+            return ColumnType::Single;
+        case Type::Double:
+            return ColumnType::Double;
+        case Type::DateTime:
+            return ColumnType::DateTime;
+        case Type::Text:
+            return ColumnType::Text;
+        case Type::Memo:
+            return ColumnType::Memo;
+        case Type::Binary:
+            return ColumnType::Binary;
+        case Type::LongBinary:
+            return ColumnType::Ole;
+        case Type::Guid:
+            return ColumnType::Guid;
+        case Type::Decimal:
+            return ColumnType::Numeric;
+        default:
+            break;
     }
-    throw Error("No se puede crear el campo «" + c.name + "» en «" + path + "»: tipo " + typeName(c.type) +
-                " desconocido");
+    throw Error("No se puede crear el campo «" + c.name + "» en «" + path + "»: tipo " +
+                typeName(c.type) + " desconocido");
 }
 
 int textSize(const Column& c, const std::string& path) {
     if (c.type != Type::Text) return 0;
     if (c.size > kMaxText || c.size < 0)
-        throw Error("No se puede crear el campo «" + c.name + "» en «" + path + "»: un texto admite hasta " +
-                    std::to_string(kMaxText) + " caracteres, no " + std::to_string(c.size));
+        throw Error("No se puede crear el campo «" + c.name + "» en «" + path +
+                    "»: un texto admite hasta " + std::to_string(kMaxText) + " caracteres, no " +
+                    std::to_string(c.size));
     return c.size == 0 ? kMaxText : c.size;
 }
 
 // The expression a DefaultValue property stores for a value.
 std::string defaultExpression(const Value& v) {
     switch (v.type()) {
-        case Type::Boolean: return v.rawInt() ? "True" : "False";
-        case Type::Text: case Type::Memo: {
+        case Type::Boolean:
+            return v.rawInt() ? "True" : "False";
+        case Type::Text:
+        case Type::Memo: {
             std::string quoted = "\"";
             for (char c : v.rawText()) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
             return quoted + "\"";
         }
-        case Type::DateTime: return "#" + formatDateTime(v.rawDouble()) + "#";
-        default: return v.toText();
+        case Type::DateTime:
+            return "#" + formatDateTime(v.rawDouble()) + "#";
+        default:
+            return v.toText();
     }
 }
 
@@ -138,13 +158,15 @@ Containers containers(JetFile& file) {
         const Value type = values.read(t.columns[s.find("Type")], scan.row());
         if (name.isNull() || type.isNull()) continue;
         if (name.rawText() == "Tables" && type.rawInt() == 3) {
-            found.tablesId = static_cast<int32_t>(values.read(t.columns[s.find("Id")], scan.row()).rawInt());
+            found.tablesId =
+                static_cast<int32_t>(values.read(t.columns[s.find("Id")], scan.row()).rawInt());
             tablesOwner = values.read(t.columns[s.find("Owner")], scan.row());
         } else if (name.rawText() == "MSysDb" && type.rawInt() == 2) {
             found.owner = values.read(t.columns[s.find("Owner")], scan.row());
         }
     }
-    if (found.tablesId == 0) file.pages().corrupt("al catálogo MSysObjects le falta el contenedor «Tables»");
+    if (found.tablesId == 0)
+        file.pages().corrupt("al catálogo MSysObjects le falta el contenedor «Tables»");
     if (found.owner.isNull()) found.owner = tablesOwner;
     return found;
 }
@@ -157,7 +179,9 @@ void addRights(JetFile& file, RowWriter& rows, int32_t tablesId, int32_t tableId
     auto aces = file.table("MSysACEs");
     const TableSchema& s = aces->schema;
     const TableDefinition& t = aces->definition;
-    if (s.find("ObjectId") < 0 || s.find("SID") < 0 || s.find("ACM") < 0 || s.find("FInheritable") < 0) return;
+    if (s.find("ObjectId") < 0 || s.find("SID") < 0 || s.find("ACM") < 0 ||
+        s.find("FInheritable") < 0)
+        return;
     std::vector<Value> sids;
     ValueReader values(file.pages());
     TableScan scan(file.pages(), t);
@@ -166,8 +190,7 @@ void addRights(JetFile& file, RowWriter& rows, int32_t tablesId, int32_t tableId
         const Value acm = values.read(t.columns[s.find("ACM")], scan.row());
         const Value inheritable = values.read(t.columns[s.find("FInheritable")], scan.row());
         if (!object.isNull() && object.rawInt() == tablesId && !acm.isNull() &&
-            acm.rawInt() == rights &&
-            inheritable.rawInt() != 0)
+            acm.rawInt() == rights && inheritable.rawInt() != 0)
             sids.push_back(values.read(t.columns[s.find("SID")], scan.row()));
     }
     for (const Value& sid : sids) {
@@ -231,7 +254,8 @@ void SchemaWriter::createTable(const TableSchema& schema) {
     const std::string& path = file_.path();
     checkObjectName(schema.name, "una tabla", file_.pages());
     if (file_.catalog().find(schema.name))
-        throw Error("No se puede crear la tabla «" + schema.name + "» en «" + path + "»: ya existe una tabla con ese nombre");
+        throw Error("No se puede crear la tabla «" + schema.name + "» en «" + path +
+                    "»: ya existe una tabla con ese nombre");
     if (schema.columns.empty())
         throw Error("No se puede crear " + inFile(schema.name, path) + " sin campos");
     checkNewColumns(schema, path);
@@ -244,7 +268,8 @@ void SchemaWriter::createTable(const TableSchema& schema) {
         checkObjectName(c.name, "un campo", file_.pages());
         for (const auto& other : t.columns)
             if (sameName(other.name, c.name))
-                throw Error("No se puede crear " + inFile(schema.name, path) + ": el campo «" + c.name + "» está repetido");
+                throw Error("No se puede crear " + inFile(schema.name, path) + ": el campo «" +
+                            c.name + "» está repetido");
         ColumnDef column = newColumn(t, format, storedType(c, format, path), textSize(c, path),
                                      c.name, textDefaults(file_));
         column.flags |= autoNumberFlags(c);
@@ -261,7 +286,8 @@ void SchemaWriter::createTable(const TableSchema& schema) {
         Page& definition = writer.allocate();
         Page& maps = writer.allocate();
         formatDataPage(maps, f, 0);
-        const std::string emptyMap = std::string(1, char(kMapInline)) + std::string(4 + kInlineMapBytes, '\0');
+        const std::string emptyMap =
+            std::string(1, char(kMapInline)) + std::string(4 + kInlineMapBytes, '\0');
         t.ownedPages = RowPointer{maps.number(), appendRow(maps, f, emptyMap)}.packed();
         t.freePages = RowPointer{maps.number(), appendRow(maps, f, emptyMap)}.packed();
         writeDefinition(writer, {definition.number()},
@@ -301,7 +327,8 @@ void editProperties(JetFile& file, RowWriter& rows, const std::string& table, Se
         PageRef holder;
         RowView view;
         if (!locateRow(file.pages(), catalog->definition, entry->row, holder, view))
-            file.pages().corrupt("la fila de la tabla «" + entry->name + "» en MSysObjects no está");
+            file.pages().corrupt("la fila de la tabla «" + entry->name +
+                                 "» en MSysObjects no está");
         ValueReader reader(file.pages());
         for (const auto& c : catalog->definition.columns) values.push_back(reader.read(c, view));
     }
@@ -317,8 +344,8 @@ void SchemaWriter::addColumn(const std::string& table, const Column& column) {
     checkObjectName(column.name, "un campo", file_.pages());
     for (const auto& c : t->definition.columns)
         if (sameName(c.name, column.name))
-            throw Error("No se puede añadir el campo «" + column.name + "» a " + inFile(t->schema.name, path) +
-                        ": ya tiene un campo con ese nombre");
+            throw Error("No se puede añadir el campo «" + column.name + "» a " +
+                        inFile(t->schema.name, path) + ": ya tiene un campo con ese nombre");
     checkNewColumn(t->schema, column, path);
     if ((column.required || column.autoNumber) && TableScan(file_.pages(), t->definition).next())
         throw Error("No se puede añadir el campo «" + column.name + "» a " +
@@ -332,8 +359,8 @@ void SchemaWriter::addColumn(const std::string& table, const Column& column) {
     const NewProperties properties = propertiesOf(column, t->schema.name, path);
     operation(t->schema.name, [&](PageWriter& writer) {
         const Format& f = writer.format();
-        const std::string bytes = withColumn(definitionBytes(writer, t->definition),
-                                             t->definition, c, f, file_.pages().codePage(), path);
+        const std::string bytes = withColumn(definitionBytes(writer, t->definition), t->definition,
+                                             c, f, file_.pages().codePage(), path);
         writeDefinition(writer, t->definition.pages, bytes);
         if (properties.any())
             editProperties(file_, rows_, t->schema.name,
@@ -341,15 +368,20 @@ void SchemaWriter::addColumn(const std::string& table, const Column& column) {
     });
 }
 
-void SchemaWriter::setDefaultValue(const std::string& table, const std::string& column, const Value& value) {
+void SchemaWriter::setDefaultValue(const std::string& table, const std::string& column,
+                                   const Value& value) {
     auto t = file_.table(table);
     const int i = t->schema.find(column);
-    if (i < 0) throw Error("No existe el campo «" + column + "» en " + inFile(t->schema.name, file_.path()));
+    if (i < 0)
+        throw Error("No existe el campo «" + column + "» en " +
+                    inFile(t->schema.name, file_.path()));
     const Column& c = t->schema.columns[i];
-    const std::string expression = defaultExpression(fitToColumn(value, {file_.path(), t->schema.name, c}));
+    const std::string expression =
+        defaultExpression(fitToColumn(value, {file_.path(), t->schema.name, c}));
     operation(t->schema.name, [&](PageWriter&) {
-        editProperties(file_, rows_, t->schema.name,
-                       [&](PropertyBlob& blob) { blob.setText(c.name, "DefaultValue", expression); });
+        editProperties(file_, rows_, t->schema.name, [&](PropertyBlob& blob) {
+            blob.setText(c.name, "DefaultValue", expression);
+        });
     });
 }
 

@@ -21,14 +21,14 @@
 namespace pelmora::engine::jet {
 
 class SchemaWriter {
-public:
+  public:
     SchemaWriter(JetFile& file, RowWriter& rows) : file_(file), rows_(rows) {}
 
     void createTable(const TableSchema& table);
     void addColumn(const std::string& table, const Column& column);
     void setDefaultValue(const std::string& table, const std::string& column, const Value& value);
 
-private:
+  private:
     // Runs `edit` as one operation and reloads what it changed.
     template <typename Edit>
     void operation(const std::string& table, Edit edit);

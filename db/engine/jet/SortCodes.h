@@ -20,7 +20,7 @@ struct SortCode {
     char kind;
     uint8_t inlineLength;  // bytes of `inlineCode`, most significant first
     uint32_t inlineCode;
-    uint8_t extraLength;   // bytes of `extra`, most significant first
+    uint8_t extraLength;  // bytes of `extra`, most significant first
     uint16_t extra;
     uint8_t flag;  // 'Z': 2 or 3
 };

@@ -16,7 +16,9 @@ constexpr uint32_t kFreeMapPointer = 1 << 8;  // page 1, row 0
 constexpr uint32_t kLongInline = 0x80000000;
 constexpr size_t kReportedPerTable = 10;
 
-std::string pageName(uint32_t page) { return "página " + std::to_string(page); }
+std::string pageName(uint32_t page) {
+    return "página " + std::to_string(page);
+}
 
 // The row directory of a data page: rows in bounds, back to back, and the free
 // space count equal to the room between the directory and the lowest row.
@@ -26,11 +28,12 @@ void checkDataPage(const Page& page, const Format& f, std::vector<std::string>& 
         problems.push_back(pageName(page.number()) + ": tiene " + std::to_string(rows) +
                            " filas, más de las que un puntero de fila puede numerar");
     uint32_t lowest = page.size();
-    for (int r = 0; r < rows; ++r) lowest = std::min<uint32_t>(lowest, rowSpan(page, f, r, true).start);
+    for (int r = 0; r < rows; ++r)
+        lowest = std::min<uint32_t>(lowest, rowSpan(page, f, r, true).start);
     const uint32_t directoryEnd = f.dataRowTable + 2u * rows;
     if (lowest < directoryEnd || freeSpace(page) != lowest - directoryEnd)
-        problems.push_back(pageName(page.number()) + ": dice tener " + std::to_string(freeSpace(page)) +
-                           " bytes libres y tiene " +
+        problems.push_back(pageName(page.number()) + ": dice tener " +
+                           std::to_string(freeSpace(page)) + " bytes libres y tiene " +
                            std::to_string(lowest >= directoryEnd ? lowest - directoryEnd : 0));
 }
 
@@ -47,7 +50,7 @@ std::set<uint32_t> freePages(PageFile& file) {
 }
 
 class TableCheck {
-public:
+  public:
     TableCheck(PageFile& file, const TableDefinition& table, const std::set<uint32_t>& free,
                std::vector<std::string>& problems)
         : file_(file), table_(table), free_(free), problems_(problems) {}
@@ -61,21 +64,29 @@ public:
             PageRef page = file_.page(p);
             if (page->type() != PageType::Data || dataPageOwner(*page) != table_.pages.front())
                 report("su mapa de páginas incluye la " + pageName(p) + ", que no es de sus filas");
-            if (free_.count(p)) report("la " + pageName(p) + " es suya y el mapa de páginas libres la da por libre");
+            if (free_.count(p))
+                report("la " + pageName(p) +
+                       " es suya y el mapa de páginas libres la da por libre");
         }
         for (uint32_t p : rowPages)
-            if (!ownedSet.count(p)) report("la " + pageName(p) + " tiene filas suyas y no está en su mapa de páginas");
-        const std::string withRoom = "el mapa de páginas con sitio de la tabla «" + table_.name + "»";
+            if (!ownedSet.count(p))
+                report("la " + pageName(p) + " tiene filas suyas y no está en su mapa de páginas");
+        const std::string withRoom =
+            "el mapa de páginas con sitio de la tabla «" + table_.name + "»";
         for (uint32_t p : readUsageMap(file_, table_.freePages, withRoom.c_str()))
-            if (!ownedSet.count(p)) report("su mapa de páginas con sitio incluye la " + pageName(p) + ", que no es suya");
+            if (!ownedSet.count(p))
+                report("su mapa de páginas con sitio incluye la " + pageName(p) +
+                       ", que no es suya");
         for (uint32_t p : table_.pages)
-            if (free_.count(p)) report("la " + pageName(p) + " de su definición está marcada como libre");
+            if (free_.count(p))
+                report("la " + pageName(p) + " de su definición está marcada como libre");
         checkRows();
     }
 
-private:
+  private:
     void report(const std::string& what) {
-        if (reported_++ < kReportedPerTable) problems_.push_back("tabla «" + table_.name + "»: " + what);
+        if (reported_++ < kReportedPerTable)
+            problems_.push_back("tabla «" + table_.name + "»: " + what);
     }
 
     void checkRows() {
@@ -85,11 +96,14 @@ private:
             ++rows;
             for (const ColumnDef& c : table_.columns) {
                 std::string_view bytes;
-                if (!c.isLongValue() || !scan.row().columnBytes(c, bytes) || bytes.size() < 12) continue;
+                if (!c.isLongValue() || !scan.row().columnBytes(c, bytes) || bytes.size() < 12)
+                    continue;
                 const uint32_t word = static_cast<uint8_t>(bytes[3]) << 24;
                 if (word & kLongInline) continue;
-                const uint32_t at = static_cast<uint8_t>(bytes[4]) | static_cast<uint8_t>(bytes[5]) << 8 |
-                                    static_cast<uint8_t>(bytes[6]) << 16 | uint32_t(static_cast<uint8_t>(bytes[7])) << 24;
+                const uint32_t at = static_cast<uint8_t>(bytes[4]) |
+                                    static_cast<uint8_t>(bytes[5]) << 8 |
+                                    static_cast<uint8_t>(bytes[6]) << 16 |
+                                    uint32_t(static_cast<uint8_t>(bytes[7])) << 24;
                 const RowPointer first = RowPointer::from(at);
                 PageRef page = file_.page(first.page, "un valor largo");
                 if (page->type() != PageType::Data || dataPageOwner(*page) != kLongValueOwner)
@@ -99,8 +113,8 @@ private:
         }
         // Access keeps the count of its own system tables loosely (MSysQueries).
         if (!table_.system && rows != table_.rowCount)
-            report("su definición dice tener " + std::to_string(table_.rowCount) + " filas y tiene " +
-                   std::to_string(rows));
+            report("su definición dice tener " + std::to_string(table_.rowCount) +
+                   " filas y tiene " + std::to_string(rows));
     }
 
     PageFile& file_;
@@ -136,7 +150,8 @@ std::vector<std::string> checkStructure(JetFile& jet) {
     }
     for (const auto& entry : jet.catalog().tables()) {
         try {
-            const TableDefinition table = readTableDefinition(file, entry.definitionPage, entry.name);
+            const TableDefinition table =
+                readTableDefinition(file, entry.definitionPage, entry.name);
             TableCheck(file, table, free, problems).run(rowPages[table.pages.front()]);
         } catch (const Error& e) {
             problems.push_back(e.what());

@@ -43,8 +43,7 @@ bool locateRow(PageFile& file, const TableDefinition& table, const PageRef& page
     return true;
 }
 
-TableScan::TableScan(PageFile& file, const TableDefinition& table)
-    : file_(file), table_(table) {
+TableScan::TableScan(PageFile& file, const TableDefinition& table) : file_(file), table_(table) {
     const std::string what = "el mapa de páginas de la tabla «" + table.name + "»";
     pages_ = readUsageMap(file, table.ownedPages, what.c_str());
     pageIndex_ = 0;

@@ -23,7 +23,7 @@ bool locateRow(PageFile& file, const TableDefinition& table, const PageRef& page
                PageRef& holder, RowView& view);
 
 class TableScan {
-public:
+  public:
     TableScan(PageFile& file, const TableDefinition& table);
 
     // Moves to the next live row; false at the end.
@@ -31,7 +31,7 @@ public:
     RowPointer position() const { return {pages_[pageIndex_], row_}; }
     RowView& row() { return view_; }
 
-private:
+  private:
     bool nextPage();
 
     PageFile& file_;

@@ -24,13 +24,23 @@ constexpr size_t kLongHeader = 12;
 
 size_t fixedSize(ColumnType type) {
     switch (type) {
-        case ColumnType::Byte: return 1;
-        case ColumnType::Integer: return 2;
-        case ColumnType::Long: case ColumnType::Single: return 4;
-        case ColumnType::Currency: case ColumnType::Double: case ColumnType::DateTime: return 8;
-        case ColumnType::Guid: return 16;
-        case ColumnType::Numeric: return 17;
-        default: return 0;
+        case ColumnType::Byte:
+            return 1;
+        case ColumnType::Integer:
+            return 2;
+        case ColumnType::Long:
+        case ColumnType::Single:
+            return 4;
+        case ColumnType::Currency:
+        case ColumnType::Double:
+        case ColumnType::DateTime:
+            return 8;
+        case ColumnType::Guid:
+            return 16;
+        case ColumnType::Numeric:
+            return 17;
+        default:
+            return 0;
     }
 }
 
@@ -82,16 +92,26 @@ Value ValueReader::decode(const ColumnDef& c, std::string_view bytes) {
                       std::to_string(bytes.size()) + " bytes donde hacen falta " +
                       std::to_string(need));
     switch (c.type) {
-        case ColumnType::Boolean: return Value::boolean(true);
-        case ColumnType::Byte: return Value::byte(static_cast<uint8_t>(bytes[0]));
-        case ColumnType::Integer: return Value::integer(little<int16_t>(bytes));
-        case ColumnType::Long: return Value::longInt(little<int32_t>(bytes));
-        case ColumnType::Currency: return Value::currency(little<int64_t>(bytes));
-        case ColumnType::Single: return Value::single(little<float>(bytes));
-        case ColumnType::Double: return Value::dbl(little<double>(bytes));
-        case ColumnType::DateTime: return Value::dateTime(little<double>(bytes));
-        case ColumnType::Guid: return Value::guid(guidText(bytes));
-        case ColumnType::Numeric: return Value::decimal(decimalText(bytes, c.scale));
+        case ColumnType::Boolean:
+            return Value::boolean(true);
+        case ColumnType::Byte:
+            return Value::byte(static_cast<uint8_t>(bytes[0]));
+        case ColumnType::Integer:
+            return Value::integer(little<int16_t>(bytes));
+        case ColumnType::Long:
+            return Value::longInt(little<int32_t>(bytes));
+        case ColumnType::Currency:
+            return Value::currency(little<int64_t>(bytes));
+        case ColumnType::Single:
+            return Value::single(little<float>(bytes));
+        case ColumnType::Double:
+            return Value::dbl(little<double>(bytes));
+        case ColumnType::DateTime:
+            return Value::dateTime(little<double>(bytes));
+        case ColumnType::Guid:
+            return Value::guid(guidText(bytes));
+        case ColumnType::Numeric:
+            return Value::decimal(decimalText(bytes, c.scale));
         case ColumnType::Text: {
             std::string text;
             decodeText(file_.format(), file_.codePage(), bytes, text);
@@ -102,8 +122,10 @@ Value ValueReader::decode(const ColumnDef& c, std::string_view bytes) {
             decodeText(file_.format(), file_.codePage(), longValue(bytes, c.name), text);
             return Value::text(std::move(text), Type::Memo);
         }
-        case ColumnType::Ole: return Value::binary(longValue(bytes, c.name), Type::LongBinary);
-        default: return Value::binary(std::string(bytes));
+        case ColumnType::Ole:
+            return Value::binary(longValue(bytes, c.name), Type::LongBinary);
+        default:
+            return Value::binary(std::string(bytes));
     }
 }
 
@@ -116,7 +138,8 @@ std::string ValueReader::longValue(std::string_view header, const std::string& c
     if (word & kLongInline) {
         if (header.size() - kLongHeader < length)
             file_.corrupt(what + " dice medir " + std::to_string(length) +
-                          " bytes y la fila solo tiene " + std::to_string(header.size() - kLongHeader));
+                          " bytes y la fila solo tiene " +
+                          std::to_string(header.size() - kLongHeader));
         return std::string(header.substr(kLongHeader, length));
     }
     if (uint64_t(length) > uint64_t(file_.pageCount()) * file_.format().pageSize)

@@ -19,7 +19,7 @@
 namespace pelmora::engine::jet {
 
 class ValueReader {
-public:
+  public:
     explicit ValueReader(PageFile& file) : file_(file) {}
 
     Value read(const ColumnDef& column, RowView& row);
@@ -28,7 +28,7 @@ public:
     // The whole data of a long value, from its 12-byte header and what follows it.
     std::string longValue(std::string_view header, const std::string& column);
 
-private:
+  private:
     PageFile& file_;
 };
 

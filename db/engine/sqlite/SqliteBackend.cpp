@@ -351,7 +351,7 @@ RowId SqliteBackend::insert(const std::string& table, const Row& row, const Give
     const std::string target = "INSERT INTO " + quoteIdentifier(schema.name);
     Statement statement =
         connection_->cached(written.empty() ? target + " DEFAULT VALUES"
-                                          : target + " (" + names + ") VALUES (" + marks + ")",
+                                            : target + " (" + names + ") VALUES (" + marks + ")",
                             doing);
     for (size_t k = 0; k < written.size(); ++k)
         sqlite::bindValue(statement, static_cast<int>(k + 1), values[written[k]],
