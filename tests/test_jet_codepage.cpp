@@ -24,6 +24,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
+Column columna(const std::string& nombre, Type tipo) {
+    Column c;
+    c.name = nombre;
+    c.type = tipo;
+    return c;
+}
+
 constexpr int kMaskedStart = 0x18, kMaskedLength = 126, kCodePage = 0x3C;
 
 // A copy of testV1997.mdb whose header names another code page.
@@ -87,12 +94,10 @@ TEST(JetCodePage, TextIsWrittenAndReadInTheHeadersCodePage) {
     const std::string beforeRefusals = contents(western);
     expectMentions(errorOf([&] { db->insert("Table1", table1Row("x", "Ωμέγα")); }),
                    {"«Ω»", "«B»", western, "1252"});
-    expectMentions(errorOf([&] {
-                       db->addColumn("Table1", {"Ωμέγα", Type::Long});
-                   }),
+    expectMentions(errorOf([&] { db->addColumn("Table1", columna("Ωμέγα", Type::Long)); }),
                    {"«Ωμέγα»", "«Ω»", western, "1252"});
     expectMentions(errorOf([&] {
-                       db->createTable({"Números", {{"importe", Type::Decimal}}});
+                       db->createTable({"Números", {columna("importe", Type::Decimal)}});
                    }),
                    {"«importe»", "decimal", western});
     EXPECT_EQ(contents(western), beforeRefusals);

@@ -1,6 +1,7 @@
 #include "db/engine/Text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 
 namespace pelmora::engine {
@@ -80,6 +81,25 @@ void appendUpperCase(const std::string& utf8, std::string& out) {
         else
             appendUtf8(upper(c), out);
     }
+}
+
+namespace {
+
+template <typename Real>
+std::string shortest(Real value) {
+    char buffer[64];
+    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, end);
+}
+
+}  // namespace
+
+std::string shortestNumber(double value) {
+    return shortest(value);
+}
+
+std::string shortestNumber(float value) {
+    return shortest(value);
 }
 
 // Upper-casing works character by character, so while both texts are plain ASCII

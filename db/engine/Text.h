@@ -15,6 +15,10 @@ std::string upperCase(const std::string& utf8);
 // The same, appended to `out`.
 void appendUpperCase(const std::string& utf8, std::string& out);
 
+// The shortest text that reads back as the same number ("0.1", "1e+300", "inf").
+std::string shortestNumber(double value);
+std::string shortestNumber(float value);
+
 // -1, 0 or 1: the order and equality of two texts in conditions and ORDER BY.
 int compareText(const std::string& a, const std::string& b);
 inline bool textEquals(const std::string& a, const std::string& b) {

@@ -1,7 +1,7 @@
 // The commands that only read: tables, schema, dump and check.
 #include "db/engine/Database.h"
 #include "db/engine/Text.h"
-#include "tools/pelmora-bdd/ColumnSpec.h"
+#include "tools/pelmora-bdd/ColumnText.h"
 #include "tools/pelmora-bdd/Commands.h"
 #include "tools/pelmora-bdd/ValueJson.h"
 
@@ -29,7 +29,7 @@ int runSchema(const Arguments& args, std::ostream& out) {
     expectPositional(args, 2, 2);
     auto db = engine::openDatabase(args.positional[0]);
     for (const engine::Column& column : db->schema(args.positional[1]).columns) {
-        out << formatColumnSpec(column);
+        out << formatColumnText(column);
         if (column.defaultValue) out << " default=" << valueToJson(*column.defaultValue);
         out << '\n';
     }

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "db/engine/Text.h"
+
 namespace pelmora::bdd {
 
 using engine::Type;
@@ -16,9 +18,7 @@ namespace {
 template <typename Real>
 std::string shortest(Real value) {
     if (!std::isfinite(value)) return jsonString(std::to_string(value));
-    char buffer[64];
-    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, end);
+    return engine::shortestNumber(value);
 }
 
 std::string toHex(const std::string& bytes) {

@@ -6,7 +6,7 @@
 #include "db/engine/Database.h"
 #include "db/engine/Error.h"
 #include "db/engine/GroupGuard.h"
-#include "tools/pelmora-bdd/ColumnSpec.h"
+#include "tools/pelmora-bdd/ColumnText.h"
 #include "tools/pelmora-bdd/Commands.h"
 #include "tools/pelmora-bdd/ValueJson.h"
 
@@ -58,7 +58,7 @@ int runCreateTable(const Arguments& args, std::ostream&) {
     expectPositional(args, 3, 255);
     std::vector<engine::Column> columns;
     for (size_t i = 2; i < args.positional.size(); ++i)
-        columns.push_back(parseColumnSpec(args.positional[i]));
+        columns.push_back(parseColumnText(args.positional[i]));
     auto db = engine::openDatabase(args.positional[0]);
     engine::TableDef def = db->createTableDef(args.positional[1]);
     for (const engine::Column& column : columns) def.appendField(column);
@@ -68,7 +68,7 @@ int runCreateTable(const Arguments& args, std::ostream&) {
 
 int runAddColumn(const Arguments& args, std::ostream&) {
     expectPositional(args, 3, 3);
-    const engine::Column column = parseColumnSpec(args.positional[2]);
+    const engine::Column column = parseColumnText(args.positional[2]);
     auto db = engine::openDatabase(args.positional[0]);
     db->tableDef(args.positional[1]).appendField(column);
     return 0;

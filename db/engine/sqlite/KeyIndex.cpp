@@ -1,7 +1,6 @@
 #include "db/engine/sqlite/KeyIndex.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "db/engine/Text.h"
 #include "db/engine/sqlite/Select.h"
@@ -16,9 +15,7 @@ namespace {
 // texts are equal for compareText exactly when their upper-cased forms are),
 // numbers by their value as doubles (equal numbers give equal doubles).
 std::string numberKey(double value) {
-    char buffer[64];
-    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, end);
+    return shortestNumber(value);
 }
 
 std::string textKey(const std::string& text) {

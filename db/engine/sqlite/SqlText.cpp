@@ -31,10 +31,7 @@ std::string quoteText(const std::string& text) {
 }
 
 std::string shortestDouble(double d) {
-    if (!std::isfinite(d)) return "NULL";
-    char buffer[64];
-    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, d);
-    return std::string(buffer, end);
+    return std::isfinite(d) ? shortestNumber(d) : "NULL";
 }
 
 bool isPlainNumber(const std::string& s) {

@@ -1,4 +1,4 @@
-#include "tools/pelmora-bdd/ColumnSpec.h"
+#include "tools/pelmora-bdd/ColumnText.h"
 
 #include <cstdlib>
 #include <sstream>
@@ -40,7 +40,7 @@ std::string typeList() {
 
 }  // namespace
 
-engine::Column parseColumnSpec(const std::string& text) {
+engine::Column parseColumnText(const std::string& text) {
     const std::vector<std::string> parts = split(text);
     if (parts.size() < 2 || parts[0].empty())
         throw ErrorUso("se esperaba CAMPO:TIPO[:TAMAÑO] y no «" + text + "»");
@@ -76,7 +76,7 @@ engine::Column parseColumnSpec(const std::string& text) {
     return column;
 }
 
-std::string formatColumnSpec(const engine::Column& column) {
+std::string formatColumnText(const engine::Column& column) {
     std::string texto = column.name + ":";
     for (const TypeName& t : kTypes)
         if (t.type == column.type) texto += t.name;

@@ -10,9 +10,9 @@
 namespace pelmora::bdd {
 
 // Throws ErrorUso when the text is not a column of a known type.
-engine::Column parseColumnSpec(const std::string& text);
+engine::Column parseColumnText(const std::string& text);
 
 // The column in the same form, default value left out.
-std::string formatColumnSpec(const engine::Column& column);
+std::string formatColumnText(const engine::Column& column);
 
 }  // namespace pelmora::bdd
