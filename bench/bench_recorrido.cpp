@@ -73,9 +73,9 @@ void CreaBin(const fs::path& ruta, int atributos, bool perdidos) {
     std::ofstream(ruta, std::ios::binary | std::ios::trunc) << b;
 }
 
-void Recorre(benchmark::State& state, const std::string& tipo, const std::string& extension) {
+void Recorre(benchmark::State& state, Opcion tipo, const std::string& extension) {
     const int atributos = static_cast<int>(state.range(0));
-    const bool adaptacion = tipo == "ADAPTACION";
+    const bool adaptacion = tipo == Opcion::Adaptacion;
     const prueba::TempDir carpeta;
     const fs::path& c = carpeta.root();
     CreaHojaBdD(c / ("hoja0" + extension), atributos / 2, 1, true);
@@ -132,16 +132,16 @@ void BM_PreparaTcorrelate(benchmark::State& state) {
 }
 
 void BM_RecorreCorrelate(benchmark::State& state) {
-    Recorre(state, "CORRELATE", ".sqlite");
+    Recorre(state, Opcion::Correlate, ".sqlite");
 }
 void BM_RecorreCorrelateAccess(benchmark::State& state) {
-    Recorre(state, "CORRELATE", ".mdb");
+    Recorre(state, Opcion::Correlate, ".mdb");
 }
 void BM_RecorreAdaptacion(benchmark::State& state) {
-    Recorre(state, "ADAPTACION", ".sqlite");
+    Recorre(state, Opcion::Adaptacion, ".sqlite");
 }
 void BM_RecorreAdaptacionAccess(benchmark::State& state) {
-    Recorre(state, "ADAPTACION", ".mdb");
+    Recorre(state, Opcion::Adaptacion, ".mdb");
 }
 
 // Sheets of 10^4, 10^5 and 10^6 ATRs, each walked once, timed by the wall clock.

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@
 
 namespace pelmora {
 
+// The three runs, as the main window's options name them.
+enum class Opcion { Correlate, Fusion, Adaptacion };
+
 struct Estado {
     explicit Estado(Pantalla& p) : pantalla(p) {}
 
@@ -24,11 +28,11 @@ struct Estado {
     // Where the log tables take the date and time of their rows from.
     std::function<FechaHora()> reloj = relojLocal;
 
-    // Inputs chosen in the main window and the run kind ("CORRELATE", "FUSION", "ADAPTACION").
+    // Inputs chosen in the main window, and the run launched (none before the first).
     std::string NombreBdDGeneral;
     std::string NombreFicheroBin;
     std::string NombreBdDParticular;
-    std::string TipoProceso;
+    std::optional<Opcion> TipoProceso;
 
     // Open databases: the main handle and the General database.
     std::shared_ptr<engine::Database> BdDParticular;

@@ -91,9 +91,9 @@ class Recorrido {
         if (estado_.EntitynumActual == 1) return;
         // No table for the entity number: nothing to look up for this ATR.
         if (!ChequeaTablaElemento(estado_, indices_, estado_.EntitynumActual, tabla_)) return;
-        if (estado_.TipoProceso == "CORRELATE")
+        if (estado_.TipoProceso == Opcion::Correlate)
             BuscaRegistroElemento(estado_, indices_, tabla_, estado_.MslinkActual);
-        if (estado_.TipoProceso == "ADAPTACION") Adapta();
+        if (estado_.TipoProceso == Opcion::Adaptacion) Adapta();
     }
 
     void Adapta() {
@@ -141,7 +141,7 @@ class Recorrido {
 }  // namespace
 
 void RecorreFicheroBin(Estado& estado, const std::string& RutaBin, BinAdaptado* adaptado) {
-    if (adaptado || estado.TipoProceso != "ADAPTACION")
+    if (adaptado || estado.TipoProceso != Opcion::Adaptacion)
         return Recorrido(estado, RutaBin, adaptado).Recorre();
     BinAdaptado propio(RutaBin);
     Recorrido(estado, RutaBin, &propio).Recorre();

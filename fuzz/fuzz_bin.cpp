@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     PantallaGuion screen;
     Estado estado(screen);
-    estado.TipoProceso = "CORRELATE";
+    estado.TipoProceso = pelmora::Opcion::Correlate;
     estado.NombreFicheroBin = bin;
     fuzz::prepareWalk(estado, folder);
     const Outcome check = run([&] { ChequeaFicheroBin(estado); }, bin);

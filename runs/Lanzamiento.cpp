@@ -63,7 +63,7 @@ static bool ConfirmaNombres(Estado& estado) {
 bool PreparaProceso(Opcion opcion, Estado& estado) {
     if (FaltanEntradas(opcion, estado)) return false;
     if (opcion != Opcion::Fusion && !ConfirmaNombres(estado)) return false;
-    estado.TipoProceso = TipoProcesoDe(opcion);
+    estado.TipoProceso = opcion;
     return true;
 }
 

@@ -11,9 +11,7 @@
 
 namespace pelmora {
 
-enum class Opcion { Correlate, Fusion, Adaptacion };
-
-// "CORRELATE", "FUSION" or "ADAPTACION".
+// "CORRELATE", "FUSION" or "ADAPTACION", as the run kind is shown.
 const char* TipoProcesoDe(Opcion opcion);
 const Proceso& ProcesoDe(const Procesos& procesos, Opcion opcion);
 

@@ -73,7 +73,7 @@ TEST(Avance, ElRecorridoDeUnaHojaGrandeInformaPocasVeces) {
 
     PantallaGuion pantalla;
     Estado estado(pantalla);
-    estado.TipoProceso = "CORRELATE";
+    estado.TipoProceso = Opcion::Correlate;
     estado.NombreFicheroBin = bin;
     estado.NombreBdDParticular = particular;
     ASSERT_TRUE(ejecutaHastaFin(pantalla, [&] {

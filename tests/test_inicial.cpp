@@ -41,7 +41,7 @@ struct Banco {
 
     Banco() {
         auto corre = [this](Estado& e) {
-            corridas.push_back(e.TipoProceso);
+            corridas.push_back(e.TipoProceso ? TipoProcesoDe(*e.TipoProceso) : "");
             VentanaProceso* enCurso = VentanaProceso::enCurso();
             EXPECT_TRUE(enCurso && enCurso->isVisible());
             EXPECT_EQ(enCurso->findChild<QLabel*>("Label6")->text(), "");
@@ -248,7 +248,7 @@ TEST(Inicial, ProcesarSinLasEntradasNoHaceNada) {
         b.procesar();
         EXPECT_TRUE(b.pantalla.llamadas.empty());
         EXPECT_TRUE(b.corridas.empty());
-        EXPECT_EQ(b.estado.TipoProceso, "");
+        EXPECT_FALSE(b.estado.TipoProceso);
         EXPECT_EQ(b.inicial->ventana(Opcion::Correlate), nullptr);
         EXPECT_EQ(b.inicial->ventana(Opcion::Adaptacion), nullptr);
     }
@@ -287,7 +287,7 @@ TEST(Inicial, ConsistenciaEntreNombres) {
         b.procesar();
         EXPECT_EQ(b.pantalla.llamadas, std::vector<std::string>{aviso});
         EXPECT_TRUE(b.corridas.empty());
-        EXPECT_EQ(b.estado.TipoProceso, "");
+        EXPECT_FALSE(b.estado.TipoProceso);
         EXPECT_EQ(b.inicial->ventana(Opcion::Correlate), nullptr);
         // Yes goes on.
         b.pantalla.respuestas = {respuesta::Si};
@@ -328,11 +328,11 @@ TEST(Inicial, CadaVentanaDeProcesoUnaVez) {
     EXPECT_EQ(primera->findChild<QLabel*>("Label6")->text(), "hecho");
 
     // A second "Procesar" while it is open runs nothing, but sets the run kind.
-    b.estado.TipoProceso = "";
+    b.estado.TipoProceso.reset();
     primera->showMinimized();
     b.procesar();
     EXPECT_EQ(b.corridas, std::vector<std::string>{"CORRELATE"});
-    EXPECT_EQ(b.estado.TipoProceso, "CORRELATE");
+    EXPECT_EQ(b.estado.TipoProceso, Opcion::Correlate);
     EXPECT_EQ(b.inicial->ventana(Opcion::Correlate), primera);
     EXPECT_FALSE(primera->isMinimized());
 
@@ -344,7 +344,7 @@ TEST(Inicial, CadaVentanaDeProcesoUnaVez) {
     b.opcion(1);
     b.procesar();
     EXPECT_EQ(b.corridas, (std::vector<std::string>{"CORRELATE", "ADAPTACION"}));
-    EXPECT_EQ(b.estado.TipoProceso, "CORRELATE");
+    EXPECT_EQ(b.estado.TipoProceso, Opcion::Correlate);
 
     // Once closed, the next "Procesar" loads it afresh (empty labels) and runs again.
     primera->close();
@@ -360,7 +360,7 @@ TEST(Inicial, DuranteUnProcesoNadaCambiaSusEntradasNiEmpiezaOtro) {
         b.opcion(2);
         b.procesar();
         b.elige("Command3", "/hojas/otra.mdb");
-        EXPECT_EQ(b.estado.TipoProceso, "CORRELATE");
+        EXPECT_EQ(b.estado.TipoProceso, Opcion::Correlate);
     };
     b.procesar();
     EXPECT_EQ(b.corridas, std::vector<std::string>{"CORRELATE"});

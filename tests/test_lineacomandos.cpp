@@ -123,7 +123,7 @@ TEST(LineaComandos, CodigosDeSalida) {
     std::vector<std::string> corridas;
     std::function<bool(Estado&)> comportamiento;
     auto proceso = [&](Estado& e) {
-        corridas.push_back(e.TipoProceso + " " + e.NombreFicheroBin);
+        corridas.push_back(std::string(TipoProcesoDe(*e.TipoProceso)) + " " + e.NombreFicheroBin);
         return comportamiento(e);
     };
     Procesos procesos{proceso, proceso, proceso};

@@ -22,7 +22,7 @@ class ProcesoAdaptacionPrueba : public ProcesoPrueba {
     void SetUp() override {
         ProcesoPrueba::SetUp();
         if (IsSkipped()) return;
-        estado.TipoProceso = "ADAPTACION";
+        estado.TipoProceso = Opcion::Adaptacion;
     }
     // Two buildings in each database under other mslinks (the General Feature code
     // differs, to tell which Feature table the walk holds), and a BIN file reaching both.

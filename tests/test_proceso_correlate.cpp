@@ -56,7 +56,7 @@ class ProcesoCorrelatePrueba : public ProcesoPrueba {
         ProcesoPrueba::SetUp();
         if (IsSkipped()) return;
         estado.NombreBdDGeneral.clear();  // Correlate needs no General database
-        estado.TipoProceso = "CORRELATE";
+        estado.TipoProceso = Opcion::Correlate;
         errores = NombreFicheroErrorBin(bin);
     }
     // Three buildings, the second marked by an earlier run; a BIN file whose elements

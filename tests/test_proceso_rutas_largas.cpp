@@ -4,6 +4,7 @@
 // writes anything, with a message naming the column that cannot hold the path.
 #include <filesystem>
 
+#include "runs/Lanzamiento.h"
 #include "runs/Procesos.h"
 #include "tests/support/BinPrueba.h"
 #include "tests/support/HojaPrueba.h"
@@ -56,9 +57,9 @@ class ProcesoRutasLargas : public ProcesoPrueba {
     }
     // Runs `proceso` with the BIN file `rutaBin`: it has to end with a message that
     // `columna` of `tabla` cannot hold `ruta`, every file as it was.
-    void Rechaza(bool (*proceso)(Estado&), const char* tipo, const std::string& rutaBin,
+    void Rechaza(bool (*proceso)(Estado&), Opcion tipo, const std::string& rutaBin,
                  const char* tabla, const char* columna, const std::string& ruta) {
-        SCOPED_TRACE(std::string(tipo) + " " + columna);
+        SCOPED_TRACE(std::string(TipoProcesoDe(tipo)) + " " + columna);
         const auto antes = LeeCarpeta(carpeta);
         pantalla.mensajes.clear();
         pantalla.llamadas.clear();
@@ -82,7 +83,7 @@ TEST_P(ProcesoRutasLargas, LasTablasQueCreaElProcesoGuardanLaRutaEntera) {
     ASSERT_GT(particular->path().size(), 255u);
     estado.NombreFicheroBin = binLargo;
     estado.NombreBdDGeneral.clear();
-    estado.TipoProceso = "CORRELATE";
+    estado.TipoProceso = Opcion::Correlate;
     ASSERT_TRUE(Corre(ProcesoCorrelate)) << pantalla.mensajes.at(0);
     EXPECT_EQ(Textos(*particular, "ControlFicherosProcesados", {"FicheroBin", "BdDMdb_P"}),
               (std::vector<Lista>{{binLargo, particular->path()}}));
@@ -94,15 +95,15 @@ TEST_P(ProcesoRutasLargas, TablasDeTextoDe255SeRechazanAntesDeEscribirNada) {
     const std::string bdd = particular->path();
     ErroresDeTexto();
     // ERRORES alone: Correlate would create its control table, but checks first.
-    Rechaza(ProcesoCorrelate, "CORRELATE", binLargo, "ERRORES", "FicheroBinError", binLargo);
+    Rechaza(ProcesoCorrelate, Opcion::Correlate, binLargo, "ERRORES", "FicheroBinError", binLargo);
     ControlDeTexto();
     TablasControl(general);
-    Rechaza(ProcesoCorrelate, "CORRELATE", binLargo, "ControlFicherosProcesados", "FicheroBin",
-            binLargo);
-    Rechaza(ProcesoCorrelate, "CORRELATE", bin, "ControlFicherosProcesados", "BdDMdb_P", bdd);
-    Rechaza(ProcesoFusion, "FUSION", bin, "ControlFicherosProcesados", "BdDMdb_P", bdd);
-    Rechaza(ProcesoAdaptacion, "ADAPTACION", binLargo, "ControlFicherosProcesados", "FicheroBin",
-            binLargo);
+    Rechaza(ProcesoCorrelate, Opcion::Correlate, binLargo, "ControlFicherosProcesados",
+            "FicheroBin", binLargo);
+    Rechaza(ProcesoCorrelate, Opcion::Correlate, bin, "ControlFicherosProcesados", "BdDMdb_P", bdd);
+    Rechaza(ProcesoFusion, Opcion::Fusion, bin, "ControlFicherosProcesados", "BdDMdb_P", bdd);
+    Rechaza(ProcesoAdaptacion, Opcion::Adaptacion, binLargo, "ControlFicherosProcesados",
+            "FicheroBin", binLargo);
 }
 
 }  // namespace

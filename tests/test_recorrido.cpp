@@ -36,7 +36,7 @@ int64_t LeidoDeFuera(const std::string& ruta, const std::string& sql) {
 class Recorrido : public RecorridoPrueba {
   protected:
     // Runs the walk as the top level does; true when it ended normally.
-    bool Recorre(const std::string& tipo) {
+    bool Recorre(Opcion tipo) {
         estado.TipoProceso = tipo;
         return Ejecuta([&] { RecorreFicheroBin(estado, rutaBin); });
     }
@@ -102,7 +102,7 @@ TEST_P(Recorrido, CorrelateCuentaAnotaMarcaYSenalaCadaProblema) {
     bin.Anade("\x01");  // one stray byte at the end is no element
     Bin(bin);
 
-    ASSERT_TRUE(Recorre("CORRELATE")) << ::testing::PrintToString(pantalla.mensajes);
+    ASSERT_TRUE(Recorre(Opcion::Correlate)) << ::testing::PrintToString(pantalla.mensajes);
 
     EXPECT_EQ(Contadores(), (Cuentas{0, 2, 3, 1, 3, 0, 0}));
     const std::string& b = rutaBin;
@@ -144,12 +144,10 @@ TEST_P(Recorrido, OtroTipoDeProcesoSoloComprueba) {
     bin.Elemento("C=", "100", 1, {});
     bin.Elemento("C=", "100", 1, {{10, 1}, {10, 2}, {55, 3}});
     Bin(bin);
-    // "correlate" in small letters is neither run kind: no lookup, no mark, no rewrite.
-    for (const char* tipo : {"FUSION", "correlate", "Adaptacion"}) {
-        PonContadoresACero();
-        ASSERT_TRUE(Recorre(tipo));
-        EXPECT_EQ(Contadores(), (Cuentas{0, 1, 2, 1, 0, 0, 0})) << tipo;
-    }
+    // Under Fusion the walk looks nothing up, marks nothing, rewrites nothing.
+    PonContadoresACero();
+    ASSERT_TRUE(Recorre(Opcion::Fusion));
+    EXPECT_EQ(Contadores(), (Cuentas{0, 1, 2, 1, 0, 0, 0}));
     EXPECT_EQ(Marcas("Vias"), (std::vector<bool>{false}));
     EXPECT_EQ(LeeFichero(rutaBin), bin.bytes());
 }
@@ -162,7 +160,7 @@ TEST_P(Recorrido, FicheroCorruptoTerminaTrasLoYaAnotado) {
     bin.Elemento("C=", "200", 1, {{10, 1}});
     bin.Elemento("c=", "200", 1, {});  // lower-case kind
     Bin(bin);
-    EXPECT_FALSE(Recorre("CORRELATE"));
+    EXPECT_FALSE(Recorre(Opcion::Correlate));
     EXPECT_EQ(pantalla.llamadas,
               (std::vector<std::string>{"ocupado", "normal", "mensaje|16|Pelmora|Fichero Corrupto",
                                         "terminar"}));
@@ -183,7 +181,7 @@ TEST_P(Recorrido, TablaIlegibleTerminaConservandoLasMarcas) {
     bin.Elemento("C=", "200", 1, {{10, 1}});
     bin.Elemento("C=", "200", 1, {{30, 1}});
     Bin(bin);
-    EXPECT_FALSE(Recorre("CORRELATE"));
+    EXPECT_FALSE(Recorre(Opcion::Correlate));
     EXPECT_TRUE(UltimoMensajeDice("mslink"));
     EXPECT_TRUE(UltimoMensajeDice("Rios"));
     EXPECT_EQ(Marcas("Vias"), (std::vector<bool>{true}));
@@ -197,7 +195,7 @@ TEST_P(Recorrido, CodigoDeFeatureQueNoEsNumero) {
     bin.Elemento("C=", "100", 1, {});
     bin.Elemento("C=", "1x", 1, {});
     Bin(bin);
-    EXPECT_FALSE(Recorre("CORRELATE"));
+    EXPECT_FALSE(Recorre(Opcion::Correlate));
     for (const std::string& parte : {rutaBin, std::string("posición 60"), std::string("«1x»")})
         EXPECT_TRUE(UltimoMensajeDice(parte));
     EXPECT_EQ(Errores().size(), 1u);  // the element before stays logged
@@ -205,7 +203,7 @@ TEST_P(Recorrido, CodigoDeFeatureQueNoEsNumero) {
     // With no assignable Feature entry the code is never converted.
     estado.ListaFeature = {{"Vias", 100, 4, false}, {"Vias", 100, 1, true}};
     PonContadoresACero();
-    EXPECT_TRUE(Recorre("CORRELATE"));
+    EXPECT_TRUE(Recorre(Opcion::Correlate));
     EXPECT_EQ(Contadores(), (Cuentas{0, 0, 0, 0, 0, 0, 0}));
 }
 
@@ -257,7 +255,7 @@ TEST_P(Adaptacion, ReescribeElMslinkDeCadaAtrQueTieneSuRegistroGeneral) {
     bin.Elemento("C=", "100", 1, {});
     Bin(bin);
 
-    ASSERT_TRUE(Recorre("ADAPTACION")) << ::testing::PrintToString(pantalla.mensajes);
+    ASSERT_TRUE(Recorre(Opcion::Adaptacion)) << ::testing::PrintToString(pantalla.mensajes);
 
     Bytes esperado = bin.bytes();
     for (auto [posicion, mslink] : {std::pair{bin.PosicionAtr(a0, 0), 501},
@@ -286,7 +284,7 @@ TEST_P(Adaptacion, ReescribeElMslinkDeCadaAtrQueTieneSuRegistroGeneral) {
     // (now the General one) the Particular database does not hold.
     PonContadoresACero();
     pantalla.llamadas.clear();
-    EXPECT_FALSE(Recorre("ADAPTACION"));
+    EXPECT_FALSE(Recorre(Opcion::Adaptacion));
     EXPECT_EQ(pantalla.llamadas, (std::vector<std::string>{
                                      "ocupado", "mensaje|0|Pelmora|" + kYaAdaptado, "terminar"}));
     EXPECT_EQ(Contadores(), (Cuentas{0, 0, 0, 0, 0, 1, 0}));
@@ -305,7 +303,7 @@ TEST_P(Adaptacion, SeDetieneSinRegistroParticularUnicoYDejaElBinComoEstaba) {
     bin.Elemento("C=", "300", 1, {{10, 8}});  // two Particular records
     bin.Elemento("C=", "300", 1, {{10, 3}});
     Bin(bin);
-    EXPECT_FALSE(Recorre("ADAPTACION"));
+    EXPECT_FALSE(Recorre(Opcion::Adaptacion));
     EXPECT_EQ(pantalla.mensajes, (std::vector<std::string>{kYaAdaptado}));
     EXPECT_EQ(Contadores(), (Cuentas{0, 0, 0, 0, 0, 0, 1}));
     EXPECT_EQ(
@@ -321,7 +319,7 @@ TEST_P(Adaptacion, EtiquetaSinTcompletTermina) {
     BinPrueba bin;
     bin.Elemento("T=", "300", 2, {{199, 12}});
     Bin(bin);
-    EXPECT_FALSE(Recorre("ADAPTACION"));
+    EXPECT_FALSE(Recorre(Opcion::Adaptacion));
     EXPECT_EQ(
         pantalla.llamadas,
         (std::vector<std::string>{
@@ -359,7 +357,7 @@ TEST_P(Adaptacion, ValoresInservibles) {
         bin.Elemento("C=", "300", 1, {caso.atr});
         Bin(bin);
         pantalla.mensajes.clear();
-        EXPECT_FALSE(Recorre("ADAPTACION"));
+        EXPECT_FALSE(Recorre(Opcion::Adaptacion));
         ASSERT_EQ(pantalla.mensajes.size(), 1u);
         const std::string& m = pantalla.mensajes[0];
         for (const std::string& parte : {"«" + caso.bdd + "»", "tabla «" + caso.tabla + "»",

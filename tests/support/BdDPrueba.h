@@ -22,7 +22,7 @@ namespace pelmora::prueba {
 
 enum class Motor { Sqlite, Jet };
 
-// The backends the database tests run on; Jet joins when writing .mdb files lands.
+// The backends the database tests run on: SQLite, and Jet on copies of an empty .mdb.
 ::testing::internal::ParamGenerator<Motor> Motores();
 std::string NombreMotor(const ::testing::TestParamInfo<Motor>& info);
 
