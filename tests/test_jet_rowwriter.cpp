@@ -106,6 +106,9 @@ TEST(JetRowWriter, LongValuesAndDecimalsOfEverySize) {
         db->insert("test", {Value::text(memos[i], Type::Memo), Value::decimal("-12345678901234567"),
                             Value::decimal("0"), Value::decimal(std::to_string(i)), Value(),
                             Value::decimal("999999999999999999"), Value::decimal("-1")});
+    // Digits past the column's scale are rounded, in the row as in its index keys.
+    db->insert("test", {Value(), Value::decimal("2.5"), Value::decimal("-2.5"),
+                        Value::decimal("7.49"), Value(), Value(), Value()});
     {  // long values replaced by others of other sizes: the old ones' rows are given up
         auto rs = db->openRecordset("Select test.* from test;", OpenMode::Dynaset);
         for (size_t i = 0; !rs->eof(); rs->moveNext(), ++i) {
@@ -117,10 +120,13 @@ TEST(JetRowWriter, LongValuesAndDecimalsOfEverySize) {
     }
     db.reset();
     auto rows = engineRows(*openDatabase(copy.path()), "test", 7);
-    ASSERT_EQ(rows.size(), 1 + memos.size());
+    ASSERT_EQ(rows.size(), 2 + memos.size());
     for (size_t i = 0; i < memos.size(); ++i)
         EXPECT_EQ(rows[1 + i][0].rawText(), memos[memos.size() - 1 - i]) << i;
     EXPECT_EQ(rows[1][1].rawText(), "-12345678901234567");
+    EXPECT_EQ(rows.back()[1].rawText(), "3");
+    EXPECT_EQ(rows.back()[2].rawText(), "-3");
+    EXPECT_EQ(rows.back()[3].rawText(), "7");
     expectReadersAgree(copy.path(), "test");
     expectSound(copy.path());
 }

@@ -102,9 +102,8 @@ Value Value::newGuid() {
     return guid(text);
 }
 
-bool Value::isNumeric() const {
-    switch (type_) {
-        case Type::Boolean:
+bool isNumberType(Type type) {
+    switch (type) {
         case Type::Byte:
         case Type::Integer:
         case Type::Long:
@@ -116,6 +115,10 @@ bool Value::isNumeric() const {
         default:
             return false;
     }
+}
+
+bool Value::isNumeric() const {
+    return type_ == Type::Boolean || isNumberType(type_);
 }
 
 namespace {

@@ -29,6 +29,8 @@ enum class Type : uint8_t {
 
 // Spanish name of a type, for messages ("texto", "entero largo"...).
 const char* typeName(Type type);
+// Byte to decimal: the kinds that hold a number (yes/no aside).
+bool isNumberType(Type type);
 
 class Value {
   public:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "db/engine/jet/FixedValue.h"
 #include "db/engine/jet/TextCodec.h"
 
 namespace pelmora::engine::jet {
@@ -26,30 +27,18 @@ uint16_t get16(const std::string& b, size_t at) {
     return static_cast<uint16_t>(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8);
 }
 
+// A yes/no column counts one byte in the definition, though its value is a bit of
+// the null mask; memo and OLE count nothing (a long value).
 uint16_t byteLength(ColumnType type, int textSize, const Format& f) {
     switch (type) {
         case ColumnType::Boolean:
-        case ColumnType::Byte:
             return 1;
-        case ColumnType::Integer:
-            return 2;
-        case ColumnType::Long:
-        case ColumnType::Single:
-            return 4;
-        case ColumnType::Currency:
-        case ColumnType::Double:
-        case ColumnType::DateTime:
-            return 8;
-        case ColumnType::Guid:
-            return 16;
-        case ColumnType::Numeric:
-            return 17;
         case ColumnType::Text:
             return static_cast<uint16_t>((f.unicode ? 2 : 1) * textSize);
         case ColumnType::Binary:
             return 255;
         default:
-            return 0;  // memo, OLE: a long value
+            return static_cast<uint16_t>(fixedLength(type));
     }
 }
 

@@ -96,21 +96,6 @@ bool oneOf(const std::string& word, std::initializer_list<const char*> words) {
     return false;
 }
 
-bool isNumber(Type type) {
-    switch (type) {
-        case Type::Byte:
-        case Type::Integer:
-        case Type::Long:
-        case Type::Currency:
-        case Type::Single:
-        case Type::Double:
-        case Type::Decimal:
-            return true;
-        default:
-            return false;
-    }
-}
-
 // The value of a DefaultValue expression when it is a plain literal: text in
 // quotes, a yes/no word, a number the field holds (converted as a value written
 // to it, so never wrapped or cut). Otherwise the expression itself, as text,
@@ -129,7 +114,7 @@ Value defaultValue(const std::string& expression, const Destination& where) {
         if (oneOf(e, {"TRUE", "YES", "ON", "-1"})) return Value::boolean(true);
         if (oneOf(e, {"FALSE", "NO", "OFF", "0"})) return Value::boolean(false);
     }
-    if (isNumber(where.column.type)) {
+    if (isNumberType(where.column.type)) {
         try {
             return fitToColumn(Value::text(e), where);
         } catch (const Error&) {

@@ -1,62 +1,14 @@
 #include "db/engine/jet/RowEncoder.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "db/engine/Error.h"
+#include "db/engine/jet/FixedValue.h"
 #include "db/engine/jet/TextCodec.h"
 
 namespace pelmora::engine::jet {
 
 namespace {
-
-template <typename T>
-std::string little(T value) {
-    std::string out(sizeof value, '\0');
-    std::memcpy(out.data(), &value, sizeof value);  // the host is little-endian, as the file
-    return out;
-}
-
-// "-123.45" scaled to `scale` decimals: sign byte, then the magnitude as four
-// u32 groups, most significant first, each little-endian.
-std::string numericBytes(const std::string& text, int scale) {
-    bool negative = !text.empty() && text[0] == '-';
-    unsigned __int128 magnitude = 0;
-    int decimals = -1;
-    for (char c : text) {
-        if (c == '.') {
-            decimals = 0;
-        } else if (c >= '0' && c <= '9') {
-            if (decimals >= scale) continue;
-            magnitude = magnitude * 10 + static_cast<unsigned>(c - '0');
-            if (decimals >= 0) ++decimals;
-        }
-    }
-    for (int d = std::max(decimals, 0); d < scale; ++d) magnitude *= 10;
-    if (magnitude == 0) negative = false;
-    std::string out(1, static_cast<char>(negative ? 0x80 : 0x00));
-    for (int group = 3; group >= 0; --group)
-        out += little(static_cast<uint32_t>(magnitude >> (32 * group)));
-    return out;
-}
-
-int hexDigit(char c) {
-    return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
-}
-
-// "{01234567-89AB-CDEF-0123-456789ABCDEF}": the first three groups little-endian.
-std::string guidBytes(const std::string& text) {
-    std::string digits;
-    for (char c : text)
-        if (std::isxdigit(static_cast<unsigned char>(c))) digits += c;
-    std::string plain(16, '\0');
-    for (size_t i = 0; i < 16 && 2 * i + 1 < digits.size(); ++i)
-        plain[i] = static_cast<char>(hexDigit(digits[2 * i]) << 4 | hexDigit(digits[2 * i + 1]));
-    static const int order[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
-    std::string out(16, '\0');
-    for (int i = 0; i < 16; ++i) out[order[i]] = plain[i];
-    return out;
-}
 
 // Jet3's variable table: one-byte offsets (end of data first, then the slots
 // last first), the jump table and the slot count. There are as many jump bytes
@@ -107,29 +59,8 @@ std::string encodeText(const ColumnDef& column, const RowTarget& target, const s
 }
 
 std::string encodeValue(const ColumnDef& c, const RowTarget& target, const Value& v) {
-    switch (c.type) {
-        case ColumnType::Byte:
-            return std::string(1, static_cast<char>(v.rawInt()));
-        case ColumnType::Integer:
-            return little(static_cast<int16_t>(v.rawInt()));
-        case ColumnType::Long:
-            return little(static_cast<int32_t>(v.rawInt()));
-        case ColumnType::Currency:
-            return little(static_cast<int64_t>(v.rawInt()));
-        case ColumnType::Single:
-            return little(static_cast<float>(v.rawDouble()));
-        case ColumnType::Double:
-        case ColumnType::DateTime:
-            return little(v.rawDouble());
-        case ColumnType::Guid:
-            return guidBytes(v.rawText());
-        case ColumnType::Numeric:
-            return numericBytes(v.rawText(), c.scale);
-        case ColumnType::Text:
-            return encodeText(c, target, v.rawText());
-        default:
-            return v.rawText();
-    }
+    if (c.type == ColumnType::Text) return encodeText(c, target, v.rawText());
+    return storedBytes(c, v);
 }
 
 size_t maxRowLength(const Format& format) {
@@ -148,7 +79,7 @@ std::string assembleRow(const TableDefinition& table, const Format& format,
         else
             varSlots = std::max(varSlots, c.varIndex + 1);
     }
-    std::string row = little(count);
+    std::string row = littleEndian(count);
     row.resize(format.rowCountSize + fixedSize, '\0');
     std::vector<uint16_t> offsets(varSlots + 1, 0);
     std::string mask((count + 7) / 8, '\0');
@@ -185,9 +116,9 @@ std::string assembleRow(const TableDefinition& table, const Format& format,
     const size_t wanted = std::max(minimumLength, kMinRowLength);
     if (row.size() + tail < wanted) row.resize(wanted - tail, '\0');  // padding, after the data
     if (varSlots > 0 && offsetSize == 2) {
-        row += little(offsets[varSlots]);
-        for (int slot = varSlots - 1; slot >= 0; --slot) row += little(offsets[slot]);
-        row += little(static_cast<uint16_t>(varSlots));
+        row += littleEndian(offsets[varSlots]);
+        for (int slot = varSlots - 1; slot >= 0; --slot) row += littleEndian(offsets[slot]);
+        row += littleEndian(static_cast<uint16_t>(varSlots));
     } else if (varSlots > 0) {
         appendJet3VarTable(row, offsets, mask.size());
     }

@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "db/engine/jet/DataPage.h"
+#include "db/engine/jet/FixedValue.h"
 #include "db/engine/jet/TextCodec.h"
 
 namespace pelmora::engine::jet {
@@ -21,28 +22,6 @@ constexpr uint32_t kLongInline = 0x80000000;
 constexpr uint32_t kLongSingle = 0x40000000;
 constexpr uint32_t kLongFlags = 0xC0000000;
 constexpr size_t kLongHeader = 12;
-
-size_t fixedSize(ColumnType type) {
-    switch (type) {
-        case ColumnType::Byte:
-            return 1;
-        case ColumnType::Integer:
-            return 2;
-        case ColumnType::Long:
-        case ColumnType::Single:
-            return 4;
-        case ColumnType::Currency:
-        case ColumnType::Double:
-        case ColumnType::DateTime:
-            return 8;
-        case ColumnType::Guid:
-            return 16;
-        case ColumnType::Numeric:
-            return 17;
-        default:
-            return 0;
-    }
-}
 
 }  // namespace
 
@@ -86,7 +65,7 @@ Value ValueReader::read(const ColumnDef& column, RowView& row) {
 }
 
 Value ValueReader::decode(const ColumnDef& c, std::string_view bytes) {
-    const size_t need = fixedSize(c.type);
+    const size_t need = fixedLength(c.type);
     if (need && bytes.size() < need)
         file_.corrupt("la columna «" + c.name + "» tiene un valor de " +
                       std::to_string(bytes.size()) + " bytes donde hacen falta " +
