@@ -111,8 +111,9 @@ TEST(JetRowWriter, LongValuesAndDecimalsOfEverySize) {
                         Value::decimal("7.49"), Value(), Value(), Value()});
     {  // long values replaced by others of other sizes: the old ones' rows are given up
         auto rs = db->openRecordset("Select test.* from test;", OpenMode::Dynaset);
+        // The fixture's own first row and the rounding row keep their values.
         for (size_t i = 0; !rs->eof(); rs->moveNext(), ++i) {
-            if (i == 0) continue;
+            if (i == 0 || i > memos.size()) continue;
             rs->edit();
             rs->set("col1", Value::text(memos[memos.size() - i], Type::Memo));
             rs->update();
