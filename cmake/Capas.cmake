@@ -2,12 +2,12 @@
 # file that includes a header of a layer it may not use stops the build, naming
 # both. Run by the build (target capas) as cmake -DRAIZ=<source folder> -P Capas.cmake.
 # Each entry: a folder, then the folders whose headers its files may include. The
-# backends (db/engine/jet, db/engine/sqlite) are private to the engine; the tests,
+# backends (db/engine/jet, db/engine/sqlite, db/engine/postgresql) are private to the engine; the tests,
 # the benchmarks and the fuzz targets may look at anything.
 cmake_minimum_required(VERSION 3.25)
 
 set(CAPAS
-  "db/engine|db/engine db/engine/jet db/engine/sqlite"
+  "db/engine|db/engine db/engine/jet db/engine/sqlite db/engine/postgresql"
   "cli|cli db/engine"
   "core|core db/engine"
   "db|db core db/engine"
@@ -31,7 +31,7 @@ foreach(capa ${CAPAS})
   string(REPLACE " " ";" permitidas_${carpeta} "${permitidas}")
 endforeach()
 # A header's layer may be a backend, private to the engine.
-set(privadas ${capas} db/engine/jet db/engine/sqlite)
+set(privadas ${capas} db/engine/jet db/engine/sqlite db/engine/postgresql)
 
 # The longest of `carpetas` that holds `ruta` ("" when none does).
 function(capa_de ruta carpetas salida)

@@ -207,4 +207,41 @@ size_t accessLength(const std::string& utf8) {
     return characterCount(utf8) + supplementary;
 }
 
+std::vector<Value> fitRow(const std::string& path, const TableSchema& table, const Row& row) {
+    if (row.size() != table.columns.size())
+        throw Error("Se escriben " + std::to_string(row.size()) + " valores en la tabla «" +
+                    table.name + "» de «" + path + "», que tiene " +
+                    std::to_string(table.columns.size()) + " campos");
+    std::vector<Value> values;
+    values.reserve(row.size());
+    for (size_t i = 0; i < row.size(); ++i)
+        values.push_back(fitToColumn(row[i], {path, table.name, table.columns[i]}));
+    return values;
+}
+
+void completeForWrite(Value& fitted, const Destination& where) {
+    if (fitted.isNull() && where.column.type == Type::Boolean) fitted = Value::boolean(false);
+    if (!where.column.autoNumber) requireValue(fitted, where);
+}
+
+std::vector<int> columnsToInsert(const std::string& path, const TableSchema& table,
+                                 std::vector<Value>& fitted, const Given& given) {
+    if (given.size() != fitted.size())
+        throw Error("Se añade un registro a la tabla «" + table.name + "» de «" + path +
+                    "» sin decir qué campos se dan");
+    std::vector<int> written;
+    for (size_t i = 0; i < fitted.size(); ++i) {
+        const Column& column = table.columns[i];
+        const Destination where{path, table.name, column};
+        if (given[i] && !column.autoNumber) {
+            completeForWrite(fitted[i], where);
+        } else if (fitted[i].isNull()) {
+            if (!column.autoNumber && !column.defaultValue) requireValue(fitted[i], where);
+            continue;
+        }
+        written.push_back(static_cast<int>(i));
+    }
+    return written;
+}
+
 }  // namespace pelmora::engine

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "db/engine/Cursor.h"
 #include "db/engine/Schema.h"
 
 namespace pelmora::engine {
@@ -36,5 +38,19 @@ size_t characterCount(const std::string& utf8);
 // Length of UTF-8 text as Access counts it, in UTF-16 units: a character outside
 // the Basic Multilingual Plane (an emoji) is two. A text field's size limits it.
 size_t accessLength(const std::string& utf8);
+
+// A whole row fitted to the table's columns; throws Error when the count differs.
+std::vector<Value> fitRow(const std::string& path, const TableSchema& table, const Row& row);
+
+// A fitted value as a write stores it: a yes/no never Null, and a required column
+// (an autonumber aside) never left Null.
+void completeForWrite(Value& fitted, const Destination& where);
+
+// The columns an append writes, in order, given which the caller set (`given`):
+// given ones (completed for the write), and those not given whose value is not
+// Null; the others are left out, for the database to fill in its default or
+// next autonumber. Throws Error when a required column would stay without value.
+std::vector<int> columnsToInsert(const std::string& path, const TableSchema& table,
+                                 std::vector<Value>& fitted, const Given& given);
 
 }  // namespace pelmora::engine

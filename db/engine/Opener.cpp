@@ -1,5 +1,6 @@
-// The front door: a database file opened by what it holds, Jet or SQLite, with
-// one backend per file in the process; the only place that knows the backends.
+// The front door: a database file opened by what it holds (Jet, SQLite, or a
+// connection file naming a PostgreSQL database), or a PostgreSQL address, with
+// one backend per database in the process; the only place that knows the backends.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +15,8 @@
 #include "db/engine/Error.h"
 #include "db/engine/Files.h"
 #include "db/engine/jet/JetBackend.h"
+#include "db/engine/postgresql/Address.h"
+#include "db/engine/postgresql/PostgresBackend.h"
 #include "db/engine/sqlite/SqliteBackend.h"
 
 namespace pelmora::engine {
@@ -27,6 +30,11 @@ using FileKey = std::pair<dev_t, ino_t>;
 std::mutex registryMutex;
 std::map<FileKey, std::weak_ptr<Backend>>& registry() {
     static std::map<FileKey, std::weak_ptr<Backend>> open;
+    return open;
+}
+// Databases on a server, by their address.
+std::map<std::string, std::weak_ptr<Backend>>& servers() {
+    static std::map<std::string, std::weak_ptr<Backend>> open;
     return open;
 }
 
@@ -58,7 +66,7 @@ std::string head(const std::string& path, const struct stat& looked) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) cannotOpen(path, errno);
     struct stat st {};
-    char bytes[32] = {};
+    char bytes[4096] = {};
     ssize_t n = -1;
     int error = 0;
     if (::fstat(fd, &st) == 0 && sameFile(st, looked)) {
@@ -72,9 +80,10 @@ std::string head(const std::string& path, const struct stat& looked) {
     return std::string(bytes, static_cast<size_t>(n));
 }
 
-enum class Kind { Jet, Sqlite };
+enum class Kind { Jet, Sqlite, Server };
 
-Kind kindOf(const std::string& path, const struct stat& st) {
+// What the file holds; for a connection file, its address in `address`.
+Kind kindOf(const std::string& path, const struct stat& st, std::string& address) {
     const std::string bytes = head(path, st);
     if (bytes.empty()) throw Error("El fichero «" + path + "» está vacío: no es una base de datos");
     if (bytes.size() >= 16 && bytes.compare(0, 16, std::string("SQLite format 3\0", 16)) == 0)
@@ -83,18 +92,35 @@ Kind kindOf(const std::string& path, const struct stat& st) {
     if (bytes.size() >= 19 && bytes.compare(4, 15, "Standard ACE DB") == 0)
         throw Error("«" + path + "» es una base de datos de Access 2007 o posterior (.accdb), " +
                     "que no se admite: guárdela en formato Access 2000-2003 (.mdb)");
+    if (auto uri = postgresql::addressInFile(bytes)) {
+        address = *uri;
+        return Kind::Server;
+    }
     throw Error("«" + path + "» no es una base de datos de Access ni de SQLite");
+}
+
+std::shared_ptr<Backend> serverBackend(const std::string& uri) {
+    if (auto shared = servers()[uri].lock()) return shared;
+    std::shared_ptr<Backend> backend = openPostgresBackend(uri);
+    servers()[uri] = backend;
+    return backend;
 }
 
 }  // namespace
 
 std::shared_ptr<Database> openDatabase(const std::string& path) {
-    const struct stat st = regularFile(path);
     std::lock_guard lock(registryMutex);
+    if (postgresql::isAddress(path))
+        return std::shared_ptr<Database>(new Database(serverBackend(path)));
+    const struct stat st = regularFile(path);
     if (auto shared = registry()[keyOf(st)].lock())
         return std::shared_ptr<Database>(new Database(shared));
+    std::string address;
+    const Kind kind = kindOf(path, st, address);
+    if (kind == Kind::Server)
+        return std::shared_ptr<Database>(new Database(serverBackend(address)));
     std::shared_ptr<Backend> backend =
-        kindOf(path, st) == Kind::Sqlite ? openSqliteBackend(path) : openJetBackend(path);
+        kind == Kind::Sqlite ? openSqliteBackend(path) : openJetBackend(path);
     registry()[keyOf(st)] = backend;
     return std::shared_ptr<Database>(new Database(backend));
 }

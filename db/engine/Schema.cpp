@@ -41,7 +41,23 @@ void checkNewColumn(const TableSchema& table, const Column& column, const std::s
                         column.name + "»");
 }
 
+void checkColumnNames(const TableSchema& table, const std::string& path) {
+    if (table.columns.empty())
+        throw Error("La tabla «" + table.name + "» no tiene ningún campo; no se crea en «" + path +
+                    "»");
+    for (size_t i = 0; i < table.columns.size(); ++i) {
+        const Column& column = table.columns[i];
+        if (column.name.empty())
+            throw Error("Un campo de la tabla «" + table.name + "» no tiene nombre («" + path +
+                        "»)");
+        if (table.find(column.name) != static_cast<int>(i))
+            throw Error("El campo «" + column.name + "» está repetido en la tabla «" + table.name +
+                        "» («" + path + "»)");
+    }
+}
+
 void checkNewColumns(const TableSchema& table, const std::string& path) {
+    checkColumnNames(table, path);
     TableSchema before{table.name, {}};
     for (const Column& column : table.columns) {
         checkNewColumn(before, column, path);

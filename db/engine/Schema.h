@@ -40,7 +40,9 @@ struct TableSchema {
 // replication ID, that has a default value or is marked required (it always has a
 // value), or that would be the table's second one.
 void checkNewColumn(const TableSchema& table, const Column& column, const std::string& path);
-// The same for each column of a new table.
+// Refuses a table without columns, a column without a name, and a name given twice.
+void checkColumnNames(const TableSchema& table, const std::string& path);
+// The same, and checkNewColumn for each column of a new table.
 void checkNewColumns(const TableSchema& table, const std::string& path);
 
 }  // namespace pelmora::engine

@@ -59,9 +59,6 @@ class SqliteBackend final : public Backend {
   private:
     std::string definition(const std::string& table, const Column& column, bool added) const;
     bool hasRows(const std::string& table);
-    void checkColumns(const TableSchema& table) const;
-    std::vector<Value> fitted(const TableSchema& table, const Row& row) const;
-    void completeForUpdate(const TableSchema& table, size_t column, Value& value) const;
     void updateRow(const TableSchema& table, RowId id, Statement& statement);
     void changeSchema(const std::string& sql, const std::string& doing);
 
@@ -130,21 +127,6 @@ std::string SqliteBackend::definition(const std::string& table, const Column& co
     return sql;
 }
 
-void SqliteBackend::checkColumns(const TableSchema& table) const {
-    if (table.columns.empty())
-        throw Error("La tabla «" + table.name + "» no tiene ningún campo; no se crea en «" +
-                    path() + "»");
-    for (size_t i = 0; i < table.columns.size(); ++i) {
-        const Column& column = table.columns[i];
-        if (column.name.empty())
-            throw Error("Un campo de la tabla «" + table.name + "» no tiene nombre («" + path() +
-                        "»)");
-        if (table.find(column.name) != static_cast<int>(i))
-            throw Error("El campo «" + column.name + "» está repetido en la tabla «" + table.name +
-                        "» («" + path() + "»)");
-    }
-}
-
 void SqliteBackend::changeSchema(const std::string& sql, const std::string& doing) {
     connection_->requireWritable(doing);
     catalog_.invalidate();
@@ -158,7 +140,6 @@ void SqliteBackend::createTable(const TableSchema& table) {
     for (const std::string& existing : catalog_.tableNames())
         if (sameName(existing, table.name))
             throw Error("La tabla «" + table.name + "» ya existe en «" + path() + "»");
-    checkColumns(table);
     checkNewColumns(table, path());
     std::string sql = "CREATE TABLE " + quoteIdentifier(table.name) + " (";
     for (const Column& column : table.columns)
@@ -172,7 +153,7 @@ void SqliteBackend::addColumn(const std::string& table, const Column& column) {
     const std::string doing = "añadir el campo «" + column.name + "» a " + inTable(schema.name);
     checkNewColumn(schema, column, path());
     schema.columns.push_back(column);
-    checkColumns(schema);
+    checkColumnNames(schema, path());
     if (column.autoNumber)
         throw Error("No se puede " + doing + " en «" + path() +
                     "»: un autonumérico solo se define al crear la tabla");
@@ -264,26 +245,6 @@ Row SqliteBackend::read(const std::string& table, RowId id) {
     return row;
 }
 
-std::vector<Value> SqliteBackend::fitted(const TableSchema& table, const Row& row) const {
-    if (row.size() != table.columns.size())
-        throw Error("Se escriben " + std::to_string(row.size()) + " valores en la tabla «" +
-                    table.name + "» de «" + path() + "», que tiene " +
-                    std::to_string(table.columns.size()) + " campos");
-    std::vector<Value> values;
-    values.reserve(row.size());
-    for (size_t i = 0; i < row.size(); ++i)
-        values.push_back(fitToColumn(row[i], {path(), table.name, table.columns[i]}));
-    return values;
-}
-
-// A fitted value as an UPDATE (or an INSERT that gives it) writes it: yes/no
-// never Null, a required column never left Null.
-void SqliteBackend::completeForUpdate(const TableSchema& table, size_t column, Value& value) const {
-    const Column& target = table.columns[column];
-    if (value.isNull() && target.type == Type::Boolean) value = Value::boolean(false);
-    if (!target.autoNumber) requireValue(value, {path(), table.name, target});
-}
-
 // Runs a bound UPDATE of one row; the row must still be there.
 void SqliteBackend::updateRow(const TableSchema& table, RowId id, Statement& statement) {
     statement.step();
@@ -298,8 +259,9 @@ void SqliteBackend::update(const std::string& table, RowId id, const Row& row) {
     const TableSchema& schema = entry.schema;
     const std::string doing = "escribir en " + inTable(schema.name);
     connection_->requireWritable(doing);
-    std::vector<Value> values = fitted(schema, row);
-    for (size_t i = 0; i < values.size(); ++i) completeForUpdate(schema, i, values[i]);
+    std::vector<Value> values = fitRow(path(), schema, row);
+    for (size_t i = 0; i < values.size(); ++i)
+        completeForWrite(values[i], {path(), schema.name, schema.columns[i]});
     Statement statement = connection_->cached(entry.updateRow, doing);
     for (size_t i = 0; i < values.size(); ++i)
         sqlite::bindValue(statement, static_cast<int>(i + 1), values[i], schema.columns[i]);
@@ -316,7 +278,7 @@ void SqliteBackend::updateColumn(const std::string& table, RowId id, int column,
     if (column < 0 || column >= static_cast<int>(schema.columns.size()))
         throw Error(columnMissing(path(), schema.name, column));
     Value fitted = fitToColumn(value, {path(), schema.name, schema.columns[column]});
-    completeForUpdate(schema, column, fitted);
+    completeForWrite(fitted, {path(), schema.name, schema.columns[column]});
     Statement statement = connection_->cached(entry.updateColumn[column], doing);
     sqlite::bindValue(statement, 1, fitted, schema.columns[column]);
     statement.bind(2, int64_t{id});
@@ -329,24 +291,12 @@ RowId SqliteBackend::insert(const std::string& table, const Row& row, const Give
     const TableSchema& schema = catalog_.schema(table);
     const std::string doing = "añadir un registro a " + inTable(schema.name);
     connection_->requireWritable(doing);
-    std::vector<Value> values = fitted(schema, row);
-    if (given.size() != values.size())
-        throw Error("Se añade un registro a " + inTable(schema.name) + " de «" + path() +
-                    "» sin decir qué campos se dan");
+    std::vector<Value> values = fitRow(path(), schema, row);
+    const std::vector<int> written = columnsToInsert(path(), schema, values, given);
     std::string names, marks;
-    std::vector<int> written;
-    for (size_t i = 0; i < values.size(); ++i) {
-        const Column& column = schema.columns[i];
-        if (given[i] && !column.autoNumber) {
-            completeForUpdate(schema, i, values[i]);
-        } else if (values[i].isNull()) {
-            if (!column.autoNumber && !column.defaultValue)
-                requireValue(values[i], {path(), schema.name, column});
-            continue;
-        }
-        names += (written.empty() ? "" : ", ") + quoteIdentifier(column.name);
-        marks += written.empty() ? "?" : ", ?";
-        written.push_back(static_cast<int>(i));
+    for (int i : written) {
+        names += (names.empty() ? "" : ", ") + quoteIdentifier(schema.columns[i].name);
+        marks += marks.empty() ? "?" : ", ?";
     }
     const std::string target = "INSERT INTO " + quoteIdentifier(schema.name);
     Statement statement =

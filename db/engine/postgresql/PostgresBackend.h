@@ -1,0 +1,14 @@
+// The backend for databases on a PostgreSQL server, through libpq.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "db/engine/Backend.h"
+
+namespace pelmora::engine {
+
+// Connects to the database of a libpq URI.
+std::shared_ptr<Backend> openPostgresBackend(const std::string& uri);
+
+}  // namespace pelmora::engine

@@ -1,0 +1,267 @@
+// The PostgreSQL backend on the suite's own throw-away server: the semantics every
+// backend shares, every type through the server and back, tables made by other
+// tools, write groups that land whole (a killed writer leaves nothing), numbering
+// by concurrent writers, and addresses whose password never shows.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <set>
+
+#include "db/engine/Database.h"
+#include "db/engine/Error.h"
+#include "db/engine/Recordset.h"
+#include "tests/support/QuerySemantics.h"
+#include "tests/support/ServidorPrueba.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/ValuePrint.h"
+
+using namespace pelmora::engine;
+using pelmora::prueba::BdDServidor;
+
+namespace {
+
+#define REQUIERE_SERVIDOR() \
+    if (!BdDServidor::hay()) GTEST_SKIP() << "sin el servidor PostgreSQL de las pruebas"
+
+std::vector<int32_t> firstColumn(Database& db, const std::string& statement) {
+    std::vector<int32_t> out;
+    auto rs = db.openRecordset(statement, OpenMode::Snapshot);
+    for (; !rs->eof(); rs->moveNext()) out.push_back(rs->field(rs->fieldName(0)).toLong());
+    return out;
+}
+
+// The message of what `f` throws, or "" when it throws nothing.
+template <typename F>
+std::string failure(F f) {
+    try {
+        f();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "";
+}
+
+Column columna(const std::string& nombre, Type tipo, int tamano = 0) {
+    Column c;
+    c.name = nombre;
+    c.type = tipo;
+    c.size = tamano;
+    return c;
+}
+
+}  // namespace
+
+TEST(Postgresql, SemanticaCompartida) {
+    REQUIERE_SERVIDOR();
+    BdDServidor semantica, recordset;
+    pelmora::prueba::checkQuerySemantics(*openDatabase(semantica.direccion()));
+    pelmora::prueba::checkRecordsetBehaviour(*openDatabase(recordset.direccion()));
+}
+
+TEST(Postgresql, CadaTipoIdaYVuelta) {
+    REQUIERE_SERVIDOR();
+    BdDServidor base;
+    const std::vector<std::pair<Type, Value>> muestras = {
+        {Type::Boolean, Value::boolean(true)},
+        {Type::Byte, Value::byte(200)},
+        {Type::Integer, Value::integer(-300)},
+        {Type::Long, Value::longInt(-2147483647 - 1)},
+        {Type::Currency, Value::currency(-922337203685477580)},
+        {Type::Single, Value::single(0.1f)},
+        {Type::Double, Value::dbl(0.1)},
+        {Type::DateTime, Value::dateTime(oleDaysFromCivil(1850, 6, 1, 6, 30, 15))},
+        {Type::Text, Value::text("O'Brien \"camión\" 😀")},
+        {Type::Memo, Value::text(std::string(100000, 'x'), Type::Memo)},
+        {Type::Binary, Value::binary(std::string("\0\x01\xff", 3))},
+        {Type::LongBinary, Value::binary(std::string(5000, '\0'), Type::LongBinary)},
+        {Type::Guid, Value::guid("{01234567-89AB-CDEF-0123-456789ABCDEF}")},
+        {Type::Decimal, Value::decimal("-12345678901234567.5")},
+    };
+    {
+        auto db = openDatabase(base.direccion());
+        TableSchema tabla{"Todos", {}};
+        for (const auto& [tipo, valor] : muestras) {
+            tabla.columns.push_back(columna(std::string("c") + typeName(tipo), tipo,
+                                            tipo == Type::Text     ? 40
+                                            : tipo == Type::Binary ? 10
+                                                                   : 0));
+        }
+        Column requerido = columna("requerido", Type::Text, 10);
+        requerido.required = true;
+        requerido.defaultValue = Value::text("¿sí?");
+        tabla.columns.push_back(requerido);
+        Column numero = columna("numero", Type::Long);
+        numero.autoNumber = true;
+        tabla.columns.push_back(numero);
+        db->createTable(tabla);
+        Row fila;
+        for (const auto& muestra : muestras) fila.push_back(muestra.second);
+        Given dados(fila.size(), true);
+        fila.push_back(Value());
+        fila.push_back(Value());
+        dados.push_back(false);
+        dados.push_back(false);
+        db->insert("todos", fila, dados);
+        db->insert("TODOS", fila, dados);
+    }
+    auto db = openDatabase(base.direccion());  // read back as the catalog says
+    const TableSchema leida = db->schema("Todos");
+    ASSERT_EQ(leida.columns.size(), muestras.size() + 2);
+    for (size_t i = 0; i < muestras.size(); ++i) {
+        EXPECT_EQ(leida.columns[i].type, muestras[i].first) << leida.columns[i].name;
+        EXPECT_EQ(leida.columns[i].allowZeroLength, false) << leida.columns[i].name;
+    }
+    EXPECT_EQ(leida.columns[8].size, 40);
+    EXPECT_EQ(leida.columns[10].size, 10);
+    EXPECT_TRUE(leida.columns[14].required);
+    EXPECT_EQ(leida.columns[14].defaultValue, Value::text("¿sí?"));
+    EXPECT_TRUE(leida.columns[15].autoNumber);
+    auto cursor = db->select(Query{"Todos", {}, std::nullopt});
+    for (int32_t n = 1; n <= 2; ++n) {
+        ASSERT_TRUE(cursor->next());
+        for (size_t i = 0; i < muestras.size(); ++i)
+            EXPECT_EQ(cursor->value(static_cast<int>(i)), muestras[i].second) << i;
+        EXPECT_EQ(cursor->value(14), Value::text("¿sí?"));
+        EXPECT_EQ(cursor->value(15), Value::longInt(n));
+    }
+    EXPECT_FALSE(cursor->next());
+    // What the server cannot hold is refused before anything is written.
+    const std::string nulo = failure([&] {
+        db->insert("Todos", {Value(), Value(), Value(), Value(), Value(), Value(), Value(), Value(),
+                             Value::text(std::string("a\0b", 3)), Value(), Value(), Value(),
+                             Value(), Value(), Value::text("x"), Value()});
+    });
+    EXPECT_NE(nulo.find("carácter nulo"), std::string::npos) << nulo;
+    EXPECT_EQ(
+        firstColumn(*db, "Select Todos.* from Todos WHERE ctexto='O''BRIEN \"CAMIÓN\" 😀';").size(),
+        2u);
+}
+
+TEST(Postgresql, TablasDeOtrasHerramientas) {
+    REQUIERE_SERVIDOR();
+    BdDServidor base;
+    base.ejecuta(
+        "CREATE TABLE clave (n integer PRIMARY KEY, nombre text);"
+        "INSERT INTO clave VALUES (3, 'c'), (1, 'a'), (2, 'b');"
+        "CREATE TABLE suelta (n bigint, fecha date DEFAULT '2020-02-29', x numeric(8,2) DEFAULT "
+        "1.5);"
+        "INSERT INTO suelta (n) VALUES (5), (4);");
+    auto db = openDatabase(base.direccion());
+    // In key order, and editable through the key.
+    EXPECT_EQ(firstColumn(*db, "CLAVE"), (std::vector<int32_t>{1, 2, 3}));
+    {
+        auto rs =
+            db->openRecordset("Select clave.* from clave WHERE nombre='B';", OpenMode::Dynaset);
+        rs->edit();
+        rs->set("nombre", Value::text("be"));
+        rs->update();
+    }
+    EXPECT_EQ(firstColumn(*db, "Select clave.* from clave WHERE nombre='BE';"),
+              std::vector<int32_t>{2});
+    // Without a key: read in the server's order, but not edited.
+    const TableSchema suelta = db->schema("suelta");
+    EXPECT_EQ(suelta.columns[1].defaultValue, Value::dateTime(oleDaysFromCivil(2020, 2, 29)));
+    EXPECT_EQ(suelta.columns[2].defaultValue, Value::decimal("1.5"));
+    EXPECT_EQ(firstColumn(*db, "suelta").size(), 2u);
+    const std::string sinClave = failure([&] {
+        auto rs = db->openRecordset("suelta", OpenMode::Dynaset);
+        rs->edit();
+        rs->set("n", Value::longInt(9));
+        rs->update();
+    });
+    EXPECT_NE(sinClave.find("clave primaria"), std::string::npos) << sinClave;
+}
+
+TEST(Postgresql, GruposDeEscriturasEnteros) {
+    REQUIERE_SERVIDOR();
+    BdDServidor base;
+    {
+        auto db = openDatabase(base.direccion());
+        db->createTable(
+            TableSchema{"T", {columna("n", Type::Long), columna("texto", Type::Text, 3)}});
+        // A write that fails inside a group leaves no trace; those before it land.
+        db->beginWrites();
+        db->insert("T", {Value::longInt(1), Value::text("uno")});
+        EXPECT_FALSE(failure([&] {
+                         db->insert("T", {Value::longInt(2), Value::text("cuatro")});
+                     }).empty());
+        db->insert("T", {Value::longInt(3), Value::text("tre")});
+        db->endWrites();
+        EXPECT_EQ(firstColumn(*db, "T"), (std::vector<int32_t>{1, 3}));
+    }
+    // A writer killed inside its group leaves nothing of it.
+    const pid_t hijo = fork();
+    if (hijo == 0) {
+        auto db = openDatabase(base.direccion());
+        db->beginWrites();
+        for (int n = 10; n < 20; ++n) db->insert("T", {Value::longInt(n), Value::text("x")});
+        ::kill(getpid(), SIGKILL);
+    }
+    int estado = 0;
+    waitpid(hijo, &estado, 0);
+    ASSERT_TRUE(WIFSIGNALED(estado));
+    EXPECT_EQ(firstColumn(*openDatabase(base.direccion()), "T"), (std::vector<int32_t>{1, 3}));
+}
+
+// Writers that each number their next record "highest + 1" inside a group, at once:
+// the table lock makes every one see the others' committed records.
+TEST(Postgresql, NumeracionConEscritoresALaVez) {
+    REQUIERE_SERVIDOR();
+    BdDServidor base;
+    openDatabase(base.direccion())->createTable(TableSchema{"T", {columna("mslink", Type::Long)}});
+    constexpr int kEscritores = 8, kAltas = 25;
+    std::vector<pid_t> hijos;
+    for (int e = 0; e < kEscritores; ++e) {
+        const pid_t hijo = fork();
+        if (hijo == 0) {
+            int codigo = 0;
+            try {
+                auto db = openDatabase(base.direccion());
+                for (int a = 0; a < kAltas; ++a) {
+                    db->beginWrites();
+                    int32_t mayor = 0;
+                    for (int32_t n : firstColumn(*db, "Select T.* from T ORDER BY mslink;"))
+                        mayor = std::max(mayor, n);
+                    db->insert("T", {Value::longInt(mayor + 1)});
+                    db->endWrites();
+                }
+            } catch (const std::exception& e) {
+                codigo = 1;
+            }
+            _exit(codigo);
+        }
+        hijos.push_back(hijo);
+    }
+    for (pid_t hijo : hijos) {
+        int estado = 0;
+        waitpid(hijo, &estado, 0);
+        EXPECT_TRUE(WIFEXITED(estado) && WEXITSTATUS(estado) == 0);
+    }
+    std::vector<int32_t> esperado(kEscritores * kAltas);
+    for (size_t i = 0; i < esperado.size(); ++i) esperado[i] = static_cast<int32_t>(i + 1);
+    EXPECT_EQ(firstColumn(*openDatabase(base.direccion()), "T"), esperado);
+}
+
+TEST(Postgresql, DireccionesSinContrasena) {
+    REQUIERE_SERVIDOR();
+    BdDServidor base;
+    // A password in the address (the server asks none here) never shows.
+    const std::string secreta = base.direccion() + "&password=s3cr3ta";
+    auto db = openDatabase(secreta);
+    EXPECT_EQ(db->path().find("s3cr3ta"), std::string::npos) << db->path();
+    EXPECT_NE(db->path().find(base.nombre()), std::string::npos);
+    // A database that does not exist: named, without the password.
+    std::string falta = secreta;
+    falta.replace(falta.find(base.nombre()), base.nombre().size(), "no_existe");
+    const std::string mensaje = failure([&] { openDatabase(falta); });
+    EXPECT_NE(mensaje.find("no_existe"), std::string::npos) << mensaje;
+    EXPECT_EQ(mensaje.find("s3cr3ta"), std::string::npos) << mensaje;
+    // A connection file opens the database it names.
+    pelmora::prueba::TempDir dir;
+    std::ofstream(dir.path("proyecto.pgconn")) << "  " << secreta << "\n";
+    openDatabase(base.direccion())->createTable(TableSchema{"Unica", {columna("n", Type::Long)}});
+    EXPECT_EQ(openDatabase(dir.path("proyecto.pgconn"))->tableNames(),
+              std::vector<std::string>{"Unica"});
+}
