@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 
+#include "cli/Rutas.h"
 #include "linea/PantallaLinea.h"
 #include "lote/Lote.h"
 
@@ -61,9 +62,6 @@ bool contiene(const std::vector<std::string>& lista, const std::string& valor) {
     return std::find(lista.begin(), lista.end(), valor) != lista.end();
 }
 
-std::string absoluta(const std::string& ruta) {
-    return std::filesystem::absolute(ruta).lexically_normal().string();
-}
 
 }  // namespace
 
@@ -106,9 +104,9 @@ Orden leeOrden(const std::vector<std::string>& argumentos, bool errorEsTerminal)
     for (const std::string& opcion : sub->obligatorias)
         if (!valores.count(opcion)) throw ErrorUso("falta la opción " + opcion);
 
-    if (valores.count("--general")) orden.general = absoluta(valores["--general"]);
-    if (valores.count("--bin")) orden.bin = absoluta(valores["--bin"]);
-    orden.particular = absoluta(valores["--particular"]);
+    if (valores.count("--general")) orden.general = RutaAbsoluta(valores["--general"]);
+    if (valores.count("--bin")) orden.bin = RutaAbsoluta(valores["--bin"]);
+    orden.particular = RutaAbsoluta(valores["--particular"]);
     return orden;
 }
 

@@ -10,6 +10,8 @@
 #include <thread>
 
 #include "cli/Programa.h"
+#include "cli/Rutas.h"
+#include "db/engine/Database.h"
 #include "lote/Hojas.h"
 #include "lote/Informe.h"
 #include "lote/Seguimiento.h"
@@ -62,14 +64,12 @@ void compruebaInforme(const std::string& ruta) {
 }
 
 void compruebaGeneral(const std::string& ruta) {
+    if (engine::isServerAddress(ruta)) return;  // the server is asked when a run opens it
     struct stat st {};
     if (::stat(ruta.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         throw ErrorUso("no se encuentra la BdD General «" + ruta + "»");
 }
 
-std::string absoluta(const std::string& ruta) {
-    return fs::absolute(ruta).lexically_normal().string();
-}
 
 }  // namespace
 
@@ -106,7 +106,7 @@ OrdenLote leeOrdenLote(const std::vector<std::string>& opciones) {
         };
         if (opcion == "--informe") {
             compruebaInforme(valor);
-            orden.informes.push_back(absoluta(valor));
+            orden.informes.push_back(RutaAbsoluta(valor));
         } else if (opcion == "--procesos") {
             unaVez(conProcesos);
             orden.plan.procesos = leeProcesos(valor);
@@ -118,7 +118,7 @@ OrdenLote leeOrdenLote(const std::vector<std::string>& opciones) {
                                    : opcion == "--carpeta" ? orden.carpeta
                                                            : orden.lista;
             if (!destino.empty()) throw ErrorUso("la opción " + opcion + " aparece más de una vez");
-            destino = absoluta(valor);
+            destino = RutaAbsoluta(valor);
         }
     }
     if (orden.general.empty()) throw ErrorUso("falta la opción --general");

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "db/engine/Database.h"
 #include "db/engine/Files.h"
 #include "ficherobin/FicheroBinario.h"
 
@@ -26,8 +27,10 @@ struct Entrada {
                        "»: " + motivo);
 }
 
-// Looks at the input without opening it: a FIFO or a device is never opened.
+// Looks at the input without opening it: a FIFO or a device is never opened. A
+// database on a server is looked at by the server when the run connects.
 void Examina(Entrada& entrada) {
+    if (engine::isServerAddress(entrada.ruta)) return;
     if (::stat(entrada.ruta.c_str(), &entrada.st) != 0) {
         const int error = errno;
         const bool falta = error == ENOENT || error == ENOTDIR;
@@ -54,8 +57,11 @@ void CompruebaEntradas(const Estado& estado, UsoEntradas usos) {
     for (Entrada& entrada : entradas) Examina(entrada);
     for (size_t i = 0; i < entradas.size(); ++i)
         for (size_t j = 0; j < i; ++j)
-            if (entradas[i].existe && entradas[j].existe &&
-                engine::sameFile(entradas[i].st, entradas[j].st))
+            if (entradas[i].existe && entradas[j].existe
+                    ? engine::sameFile(entradas[i].st, entradas[j].st)
+                    : engine::isServerAddress(entradas[i].ruta) &&
+                          engine::withoutPassword(entradas[i].ruta) ==
+                              engine::withoutPassword(entradas[j].ruta))
                 Rechaza(entradas[i], std::string("es el mismo fichero que ") + entradas[j].nombre +
                                          " «" + entradas[j].ruta + "»");
 }

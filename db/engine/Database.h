@@ -110,6 +110,16 @@ class Database {
 // device) is refused before anything opens it.
 std::shared_ptr<Database> openDatabase(const std::string& path);
 
+// Whether `name` is the address of a database on a PostgreSQL server
+// (postgresql://user@host:port/database?...), which openDatabase also takes, as it
+// takes a connection file (.pgconn) holding one on its first line.
+bool isServerAddress(const std::string& name);
+
+// The name as it may be shown and recorded: a server address without its password,
+// which the engine keeps, in this process only, to open that address. Other
+// names are returned as they are.
+std::string withoutPassword(const std::string& name);
+
 // Creates a new, empty SQLite database; an existing file is an error.
 std::shared_ptr<Database> createSqliteDatabase(const std::string& path);
 

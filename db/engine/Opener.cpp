@@ -32,6 +32,11 @@ std::map<FileKey, std::weak_ptr<Backend>>& registry() {
     static std::map<FileKey, std::weak_ptr<Backend>> open;
     return open;
 }
+// The passwords taken out of server addresses, by the address without them.
+std::map<std::string, std::string>& passwords() {
+    static std::map<std::string, std::string> kept;
+    return kept;
+}
 // Databases on a server, by their address.
 std::map<std::string, std::weak_ptr<Backend>>& servers() {
     static std::map<std::string, std::weak_ptr<Backend>> open;
@@ -101,7 +106,9 @@ Kind kindOf(const std::string& path, const struct stat& st, std::string& address
 
 std::shared_ptr<Backend> serverBackend(const std::string& uri) {
     if (auto shared = servers()[uri].lock()) return shared;
-    std::shared_ptr<Backend> backend = openPostgresBackend(uri);
+    const auto kept = passwords().find(uri);
+    std::shared_ptr<Backend> backend =
+        openPostgresBackend(uri, kept == passwords().end() ? "" : kept->second);
     servers()[uri] = backend;
     return backend;
 }
@@ -123,6 +130,19 @@ std::shared_ptr<Database> openDatabase(const std::string& path) {
         kind == Kind::Sqlite ? openSqliteBackend(path) : openJetBackend(path);
     registry()[keyOf(st)] = backend;
     return std::shared_ptr<Database>(new Database(backend));
+}
+
+bool isServerAddress(const std::string& name) {
+    return postgresql::isAddress(name);
+}
+
+std::string withoutPassword(const std::string& name) {
+    if (!postgresql::isAddress(name)) return name;
+    const std::string shown = postgresql::withoutPassword(name);
+    const std::string password = postgresql::passwordOf(name);
+    std::lock_guard lock(registryMutex);
+    if (!password.empty()) passwords()[shown] = password;
+    return shown;
 }
 
 std::shared_ptr<Database> createSqliteDatabase(const std::string& path) {

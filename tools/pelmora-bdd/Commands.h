@@ -8,6 +8,10 @@
 
 namespace pelmora::bdd {
 
+// Access keeps its own tables under the prefixes MSys and USys; they are shown only
+// on request, and never copied.
+bool isSystemTable(const std::string& name);
+
 int runTables(const Arguments& args, std::ostream& out);
 int runSchema(const Arguments& args, std::ostream& out);
 int runDump(const Arguments& args, std::ostream& out);
@@ -18,5 +22,6 @@ int runCreateTable(const Arguments& args, std::ostream& out);
 int runAddColumn(const Arguments& args, std::ostream& out);
 int runInsert(const Arguments& args, std::istream& in, std::ostream& out);
 int runUpdate(const Arguments& args, std::ostream& out);
+int runCopy(const Arguments& args, std::ostream& out);
 
 }  // namespace pelmora::bdd

@@ -7,15 +7,10 @@
 
 namespace pelmora::bdd {
 
-namespace {
-
-// Access keeps its own tables under these prefixes and shows them only on request.
 bool isSystemTable(const std::string& name) {
     const std::string upper = engine::upperCase(name.substr(0, 4));
     return upper == "MSYS" || upper == "USYS";
 }
-
-}  // namespace
 
 int runTables(const Arguments& args, std::ostream& out) {
     expectPositional(args, 1, 1);

@@ -1,4 +1,4 @@
-// pelmora-bdd: a shell over the engine for Access and SQLite files. Exit code 0
+// pelmora-bdd: a shell over the engine for Access, SQLite and PostgreSQL databases. Exit code 0
 // when done, 1 on an error (a Spanish message on stderr), 2 on a usage error.
 #include <functional>
 #include <iostream>
@@ -23,6 +23,9 @@ const pelmora::Programa kPrograma{
     "  add-column FICHERO TABLA CAMPO:TIPO[:TAMAÑO]\n"
     "  check FICHERO                             comprueba la estructura del fichero\n"
     "  create FICHERO                            crea una base de datos SQLite vacía\n"
+    "  copy ORIGEN DESTINO                       copia todas las tablas a otra base de datos\n"
+    "FICHERO: un fichero de Access o SQLite, una dirección postgresql://... o un fichero\n"
+    "      .pgconn que la contenga; DESTINO de copy, si no existe, se crea como SQLite.\n"
     "TIPO: boolean, byte, integer, long, currency, single, double, datetime, text, memo,\n"
     "      binary, longbinary, guid, decimal; tras el tamaño se admiten allowzerolength,\n"
     "      required y autonumber (long o guid).\n"
@@ -45,6 +48,7 @@ const std::vector<Command>& commands() {
         {"create-table", [](const Arguments& a) { return runCreateTable(a, std::cout); }, {}, {}},
         {"add-column", [](const Arguments& a) { return runAddColumn(a, std::cout); }, {}, {}},
         {"insert", [](const Arguments& a) { return runInsert(a, std::cin, std::cout); }, {}, {}},
+        {"copy", [](const Arguments& a) { return runCopy(a, std::cout); }, {}, {}},
         {"update",
          [](const Arguments& a) { return runUpdate(a, std::cout); },
          {"--set", "--where"},

@@ -1,6 +1,7 @@
 #include "db/engine/postgresql/Address.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace pelmora::engine::postgresql {
 
@@ -31,7 +32,43 @@ std::string withoutPasswordParameter(const std::string& query) {
     return kept;
 }
 
+// %XX sequences decoded, as libpq reads a URI.
+std::string decoded(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(text[i + 1]) &&
+            std::isxdigit(text[i + 2])) {
+            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 }  // namespace
+
+std::string passwordOf(const std::string& uri) {
+    const size_t scheme = uri.find("://");
+    if (scheme == std::string::npos) return "";
+    const size_t authority = scheme + 3;
+    const size_t end = std::min(uri.find_first_of("/?", authority), uri.size());
+    const std::string host = uri.substr(authority, end - authority);
+    const size_t at = host.rfind('@');
+    const size_t colon = host.find(':');
+    if (at != std::string::npos && colon < at)
+        return decoded(host.substr(colon + 1, at - colon - 1));
+    const size_t question = uri.find('?', end);
+    if (question == std::string::npos) return "";
+    for (size_t start = question + 1; start < uri.size();) {
+        size_t stop = std::min(uri.find('&', start), uri.size());
+        const std::string parameter = uri.substr(start, stop - start);
+        if (startsWith(lower(parameter), "password=")) return decoded(parameter.substr(9));
+        start = stop + 1;
+    }
+    return "";
+}
 
 bool isAddress(const std::string& text) {
     const std::string l = lower(text.substr(0, 13));

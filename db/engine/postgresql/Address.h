@@ -18,6 +18,9 @@ bool isAddress(const std::string& text);
 // the form every message, log and control row shows.
 std::string withoutPassword(const std::string& uri);
 
+// The password the URI holds (decoded), or "" when it holds none.
+std::string passwordOf(const std::string& uri);
+
 // The URI on the first line of a connection file's bytes, or nothing when the
 // bytes do not start with one.
 std::optional<std::string> addressInFile(const std::string& bytes);

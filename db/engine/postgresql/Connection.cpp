@@ -37,9 +37,11 @@ int64_t Result::affected() const {
     return count && *count ? std::strtoll(count, nullptr, 10) : 0;
 }
 
-std::shared_ptr<Connection> Connection::open(const std::string& uri) {
+std::shared_ptr<Connection> Connection::open(const std::string& uri, const std::string& password) {
     const std::string address = withoutPassword(uri);
-    PGconn* handle = PQconnectdb(uri.c_str());
+    const char* keywords[] = {"dbname", password.empty() ? nullptr : "password", nullptr};
+    const char* values[] = {uri.c_str(), password.c_str(), nullptr};
+    PGconn* handle = PQconnectdbParams(keywords, values, 1);
     if (!handle) throw Error("No hay memoria para conectar con «" + address + "»");
     if (PQstatus(handle) != CONNECTION_OK) {
         const std::string reason = oneLine(PQerrorMessage(handle));

@@ -35,9 +35,9 @@ class Result {
 
 class Connection {
   public:
-    // Connects to the database of a libpq URI. Throws Error naming the address
-    // without its password.
-    static std::shared_ptr<Connection> open(const std::string& uri);
+    // Connects to the database of a libpq URI, with `password` when the URI has
+    // none and it is not empty. Throws Error naming the address without its password.
+    static std::shared_ptr<Connection> open(const std::string& uri, const std::string& password);
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;

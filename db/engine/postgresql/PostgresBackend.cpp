@@ -355,8 +355,8 @@ std::vector<std::string> PostgresBackend::verify() {
 
 }  // namespace
 
-std::shared_ptr<Backend> openPostgresBackend(const std::string& uri) {
-    return std::make_shared<PostgresBackend>(Connection::open(uri));
+std::shared_ptr<Backend> openPostgresBackend(const std::string& uri, const std::string& password) {
+    return std::make_shared<PostgresBackend>(Connection::open(uri, password));
 }
 
 }  // namespace pelmora::engine

@@ -8,7 +8,7 @@
 
 namespace pelmora::engine {
 
-// Connects to the database of a libpq URI.
-std::shared_ptr<Backend> openPostgresBackend(const std::string& uri);
+// Connects to the database of a libpq URI; `password` serves when the URI has none.
+std::shared_ptr<Backend> openPostgresBackend(const std::string& uri, const std::string& password);
 
 }  // namespace pelmora::engine
