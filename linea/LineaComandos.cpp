@@ -62,7 +62,6 @@ bool contiene(const std::vector<std::string>& lista, const std::string& valor) {
     return std::find(lista.begin(), lista.end(), valor) != lista.end();
 }
 
-
 }  // namespace
 
 Orden leeOrden(const std::vector<std::string>& argumentos, bool errorEsTerminal) {

@@ -70,7 +70,6 @@ void compruebaGeneral(const std::string& ruta) {
         throw ErrorUso("no se encuentra la BdD General «" + ruta + "»");
 }
 
-
 }  // namespace
 
 OrdenLote leeOrdenLote(const std::vector<std::string>& opciones) {

@@ -21,6 +21,9 @@ namespace {
 
 using namespace postgresql;
 
+// The key of the advisory lock on the catalog, the same in every process ("Pelm").
+constexpr int64_t kCatalogLock = 0x50656C6D;
+
 std::string inTable(const std::string& table) {
     return "la tabla «" + table + "»";
 }
@@ -32,7 +35,10 @@ class PostgresBackend final : public Backend {
 
     const std::string& path() const override { return connection_->address(); }
 
-    std::vector<std::string> tableNames() override { return catalog_.tableNames(); }
+    std::vector<std::string> tableNames() override {
+        lockCatalog();
+        return catalog_.tableNames();
+    }
     TableSchema schema(const std::string& table) override { return catalog_.entry(table)->schema; }
 
     void createTable(const TableSchema& table) override;
@@ -55,6 +61,7 @@ class PostgresBackend final : public Backend {
     std::vector<std::string> verify() override;
 
   private:
+    void lockCatalog();
     std::shared_ptr<const TableEntry> touch(const std::string& table);
     std::shared_ptr<const TableEntry> editable(const std::string& table, const std::string& doing);
     template <typename Write>
@@ -68,6 +75,7 @@ class PostgresBackend final : public Backend {
     Catalog catalog_;
     int writeGroups_ = 0;
     std::set<std::string> locked_;  // upper-cased names of the tables the group locked
+    bool catalogLocked_ = false;
 };
 
 // Runs `write` so that a failure undoes it alone: inside a group under a
@@ -89,6 +97,17 @@ auto PostgresBackend::guarded(const std::string& doing, Write write, bool severa
             connection_->rollback();
         throw;
     }
+}
+
+// A group that looks at the list of tables, or changes a table's columns, holds
+// the database's catalog against other such groups until it ends: a group that
+// finds a table missing and makes it is never overtaken by another doing the same.
+void PostgresBackend::lockCatalog() {
+    if (writeGroups_ == 0 || catalogLocked_) return;
+    connection_->execute("SELECT pg_advisory_xact_lock(" + std::to_string(kCatalogLock) + ")",
+                         "reservar el catálogo de tablas");
+    catalogLocked_ = true;
+    catalog_.invalidate();
 }
 
 // Inside a group, a table is locked against other writers (readers go on) before
@@ -126,11 +145,13 @@ void PostgresBackend::beginWrites() {
     }
     catalog_.invalidate();
     locked_.clear();
+    catalogLocked_ = false;
 }
 
 void PostgresBackend::endWrites() {
     if (writeGroups_ == 0 || --writeGroups_ > 0) return;
     locked_.clear();
+    catalogLocked_ = false;
     try {
         connection_->commit("guardar las escrituras agrupadas");
     } catch (...) {
@@ -168,6 +189,7 @@ void PostgresBackend::commentOn(const std::string& table, const Column& column) 
 
 void PostgresBackend::createTable(const TableSchema& table) {
     const std::string doing = "crear " + inTable(table.name);
+    lockCatalog();
     if (table.name.empty())
         throw Error("No se puede crear una tabla sin nombre en «" + path() + "»");
     for (const std::string& existing : catalog_.tableNames())
@@ -189,6 +211,7 @@ void PostgresBackend::createTable(const TableSchema& table) {
 }
 
 void PostgresBackend::addColumn(const std::string& table, const Column& column) {
+    lockCatalog();
     TableSchema schema = touch(table)->schema;
     const std::string doing = "añadir el campo «" + column.name + "» a " + inTable(schema.name);
     checkNewColumn(schema, column, path());
