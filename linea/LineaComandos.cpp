@@ -21,7 +21,8 @@ const Programa kPelmora{
                 "  pelmora adaptacion --general G --particular P --bin B [--si]\n") +
         lote::kUsoLote +
         "\n"
-        "  --general G     BdD General del proyecto (Access .mdb o SQLite)\n"
+        "  --general G     BdD General del proyecto (Access .mdb, SQLite, o PostgreSQL:\n"
+        "                  postgresql://usuario@servidor/base o un fichero .pgconn)\n"
         "  --bin B         fichero BIN (Vexa) de la hoja\n"
         "  --particular P  BdD Particular de la hoja\n"
         "  --si            responde Sí si no coinciden los nombres del fichero BIN\n"
