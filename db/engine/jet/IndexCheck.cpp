@@ -162,8 +162,8 @@ std::vector<std::string> checkFile(JetFile& jet) {
     PageFile& file = jet.pages();
     for (const auto& entry : jet.catalog().tables()) {
         try {
-            const TableDefinition table =
-                readTableDefinition(file, entry.definitionPage, entry.name);
+            const auto read = jet.table(entry.name);  // result types of calculated columns set
+            const TableDefinition& table = read->definition;
             ValueReader values(file);
             TableScan scan(file, table);
             while (scan.next())

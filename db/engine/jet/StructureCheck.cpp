@@ -49,6 +49,13 @@ std::set<uint32_t> freePages(PageFile& file) {
     return free;
 }
 
+// Access leaves pages whose rows were all deleted out of their table's map.
+bool hasLiveRows(const Page& page, const Format& f) {
+    for (int row = 0; row < rowCount(page, f); ++row)
+        if (!rowSpan(page, f, row, true).deleted) return true;
+    return false;
+}
+
 class TableCheck {
   public:
     TableCheck(PageFile& file, const TableDefinition& table, const std::set<uint32_t>& free,
@@ -143,7 +150,7 @@ std::vector<std::string> checkStructure(JetFile& jet) {
             PageRef page = file.page(p);
             if (page->type() != PageType::Data) continue;
             checkDataPage(*page, f, problems);
-            rowPages[dataPageOwner(*page)].insert(p);
+            if (hasLiveRows(*page, f)) rowPages[dataPageOwner(*page)].insert(p);
         } catch (const Error& e) {
             problems.push_back(e.what());
         }
