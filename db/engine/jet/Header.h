@@ -15,7 +15,7 @@ struct Header {
     const Format* format = nullptr;
     uint16_t codePage = 0;   // Jet3 text code page (0 = Windows-1252)
     uint16_t sortOrder = 0;  // 1033 (0x409) = General
-    int sortVersion = -1;    // Jet4: 0 = General of Access 2000-2007; Jet3: -1
+    int sortVersion = -1;    // Jet4: 0 = General of Access 2000-2007, 1 of 2010+; Jet3: -1
     bool password = false;   // a database password is set
     int aceVersion = 0;      // Access 2007+ (Jet4 layout): 2 2007, 3 2010, 4 2013, 5 2016,
                              // 6 2019; 0 for Access 97-2003

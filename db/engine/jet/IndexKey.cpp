@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "db/engine/jet/CodePage.h"
 #include "db/engine/jet/SortCodes.h"
 #include "db/engine/jet/TextCodec.h"
 #include "db/engine/jet/ValueReader.h"
@@ -19,6 +20,18 @@ void invertFrom(std::string& out, size_t from) {
 // The stored little-endian number, big-endian.
 void appendReversed(std::string_view stored, size_t length, std::string& out) {
     for (size_t i = length; i-- > 0;) out += stored[i];
+}
+
+// Text in the General order of Access 2010+, which is known only in part.
+void append2010Text(const ColumnDef& c, const std::string& text, bool ascending, std::string& out) {
+    char32_t unknown;
+    if (appendGeneral2010Text(text, ascending, out, unknown)) return;
+    const std::string order = " en el orden General de Access 2010 y posteriores";
+    if (unknown == 0)
+        throw UnknownKey("la columna «" + c.name + "» se indexa en orden descendente, cuya clave" +
+                         order + " no se conoce");
+    throw UnknownKey("el carácter " + describeCharacter(unknown) + " de la columna «" + c.name +
+                     "» no tiene código conocido" + order);
 }
 
 void appendBinary(std::string_view data, bool ascending, std::string& out) {
@@ -47,10 +60,20 @@ std::string unsupportedKeyColumn(const ColumnDef& column, const Format& format) 
     if (format.version == 3 && column.codePage != 0 && column.codePage != 1252)
         return "la columna «" + column.name + "» guarda su texto en la página de códigos " +
                std::to_string(column.codePage) + ", cuyo orden no se conoce";
-    if (general && (format.version == 3 || column.sortVersion <= 0)) return "";
+    if (general && (format.version == 3 || column.sortVersion <= 1)) return "";  // 1: Access 2010+
     return "la columna «" + column.name + "» usa el orden de texto " +
            std::to_string(column.sortOrder) + " (versión " + std::to_string(column.sortVersion) +
            "), que no es el orden General";
+}
+
+void appendTextKey(const ColumnDef& c, const Format& format, bool ascending,
+                   const std::string& utf8, std::string& out) {
+    if (format.version == 3)
+        appendGeneral97Text(utf8, ascending, out);
+    else if (c.sortVersion == 1)
+        append2010Text(c, utf8, ascending, out);
+    else
+        appendGeneralText(utf8, ascending, out);
 }
 
 void appendKeyColumn(const ColumnDef& c, const Format& format, bool ascending, bool isNull,
@@ -115,10 +138,7 @@ void appendKeyColumn(const ColumnDef& c, const Format& format, bool ascending, b
             std::string text;
             // Jet3 keys are made of Windows-1252 text only (unsupportedKeyColumn).
             decodeText(format, CodePage::windows1252(), stored, text);
-            if (format.version == 3)
-                appendGeneral97Text(text, ascending, out);
-            else
-                appendGeneralText(text, ascending, out);
+            appendTextKey(c, format, ascending, text, out);
             return;
         }
         default:

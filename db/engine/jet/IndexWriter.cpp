@@ -150,11 +150,18 @@ void IndexWriter::checkIndexes(const JetTable& table, const Values& row, const V
     for (size_t i = 0; i < def.realIndexes.size(); ++i) {
         const RealIndex& index = def.realIndexes[i];
         if (before && !changed(index, *before, row)) continue;
-        std::string key;
-        const bool any = valueKey(def, index, format, row, key);
-        if (!any && index.ignoreNulls()) continue;
         const std::string name = indexName(def, i);
         const std::string where = "la tabla «" + def.name + "» de «" + file_.path() + "»";
+        std::string key;
+        bool any;
+        try {
+            if (before) valueKey(def, index, format, *before, key);  // its entry goes away
+            any = valueKey(def, index, format, row, key);
+        } catch (const UnknownKey& e) {
+            throw Error("No se puede escribir en " + where + ": la clave del índice «" + name +
+                        "» no se puede formar: " + e.what());
+        }
+        if (!any && index.ignoreNulls()) continue;
         for (const auto& c : index.columns) {
             const std::string why = unsupportedKeyColumn(def.columns[c.column], format);
             if (!why.empty())

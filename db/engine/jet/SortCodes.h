@@ -43,9 +43,24 @@ extern const Windows1252Byte kGeneral97Mapped[];
 extern const size_t kGeneral97MappedCount;
 
 // Appends the key of non-Null text (UTF-8) in the General sort order of Access
-// 2000-2003 (Jet4) or of Access 97 (Jet3). Only the first 255 characters count,
+// 2000-2007 (Jet4) or of Access 97 (Jet3). Only the first 255 characters count,
 // and trailing spaces do not. Descending keys are the ascending ones inverted.
 void appendGeneralText(std::string_view utf8, bool ascending, std::string& out);
 void appendGeneral97Text(std::string_view utf8, bool ascending, std::string& out);
+
+// The General order of Access 2010 and later (sort version 1), where it is known
+// (GeneralSortOrder2010.cpp): appends the key and returns true, or appends nothing
+// and returns false with the first character whose code is not known in `unknown`
+// (0 for a descending key, none of which is known).
+bool appendGeneral2010Text(std::string_view utf8, bool ascending, std::string& out,
+                           char32_t& unknown);
+
+// The parts of those keys: the UTF-16 units a key is made of (the first 255,
+// trailing spaces dropped), the Jet4 code of a unit, and the Jet4 key of units
+// whose codes `codeOf` gives.
+std::u16string indexedUnits(std::string_view utf8);
+SortCode generalCode(char16_t c);
+void appendGeneralKey(const std::u16string& text, SortCode (*codeOf)(char16_t), bool ascending,
+                      std::string& out);
 
 }  // namespace pelmora::engine::jet

@@ -45,7 +45,7 @@ struct ColumnDef {
     uint8_t flags = 0;         // 0x01 fixed length, 0x04 autonumber, 0x40 GUID autonumber
     uint8_t extFlags = 0;      // Jet4: 0x01 text stored compressed; 0xC0 calculated
     uint16_t sortOrder = 0;    // text (new Jet3 columns: every column): 1033 = General
-    int sortVersion = -1;      // Jet4 text: 0 = the General order of Access 2000-2007
+    int sortVersion = -1;      // Jet4 text: 0 = General order of Access 2000-2007, 1 of 2010+
     uint16_t codePage = 0;     // Jet3 text: the code page it is stored in (the database's)
     uint8_t precision = 0;     // decimal
     uint8_t scale = 0;
