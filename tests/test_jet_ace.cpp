@@ -222,6 +222,32 @@ TEST(JetAce, RowsOfTablesWithColumnsNotWrittenExactlyAreRefused) {
     }
 }
 
+// A column of a kind no Access version has (its type byte damaged): its values read
+// as their bytes, and no row of its table is written.
+TEST(JetAce, UnknownColumnKindsReadAsBytesAndAreNotWritten) {
+    if (!haveFixtures()) GTEST_SKIP() << "Faltan las bases de datos de prueba";
+    pelmora::prueba::TempDir dir;
+    const std::string path = dir.writableCopy(fixture("testV2007.accdb"), "x.accdb");
+    {
+        jet::JetFile jet(path);
+        const auto& t = jet.table("Table1")->definition;
+        const auto& f = jet.pages().format();
+        std::string bytes = contents(path);
+        const size_t column = t.pages.front() * size_t(f.pageSize) + f.tdefHeaderSize +
+                              t.realIndexes.size() * f.realIndexCountSize;
+        bytes[column + f.colType] = 0x55;
+        store(path, bytes);
+    }
+    auto db = openDatabase(path);
+    const TableSchema schema = db->schema("Table1");
+    const auto rows = engineRows(*db, "Table1", schema.columns.size());
+    ASSERT_FALSE(rows.empty());
+    const std::string before = contents(path);
+    expectMentions(pelmora::prueba::errorOf([&] { db->insert("Table1", rows.front()); }),
+                   {path, "Table1", "tipo desconocido (código 85)"});
+    EXPECT_EQ(contents(path), before);
+}
+
 TEST(JetAce, EveryStoredEntryIsTheOneItsRowGives) {
     if (!haveFixtures()) GTEST_SKIP() << "Faltan las bases de datos de prueba";
     size_t entries2010 = 0;
