@@ -51,6 +51,8 @@ void appendBinary(std::string_view data, bool ascending, std::string& out) {
 }  // namespace
 
 std::string unsupportedKeyColumn(const ColumnDef& column, const Format& format) {
+    if (column.calculated())  // its stored form wraps the result (CalculatedValue.h)
+        return "la columna «" + column.name + "» es calculada, y sus claves no se conocen";
     if (!column.isText()) {
         if (column.type == ColumnType::Ole || static_cast<int>(column.type) > 0x10)
             return "el tipo de la columna «" + column.name + "» no se indexa";
