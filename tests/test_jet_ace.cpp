@@ -142,6 +142,8 @@ TEST(JetAce, EveryVersionOpensAndBadHeadersAreRefused) {
     EXPECT_NO_THROW(openDatabase(copy)->tableNames());
 }
 
+// calcFieldTestV2010's Table1: each calculated column against its Expression
+// property (as mdb-prop shows it), computed from the row's other columns.
 TEST(JetAce, CalculatedColumnsHoldWhatTheirExpressionsGive) {
     if (!haveFixtures()) GTEST_SKIP() << "Faltan las bases de datos de prueba";
     auto db = openDatabase(fixture("calcFieldTestV2010.accdb"));
@@ -158,9 +160,17 @@ TEST(JetAce, CalculatedColumnsHoldWhatTheirExpressionsGive) {
         const int64_t salary = row["Salary"].rawInt();  // currency, scaled by 10 000
         EXPECT_EQ(row["SalaryTest"], Value::currency(salary));
         EXPECT_EQ(row["MonthlySalary"], Value::currency(std::llround(salary / 12.0)));
-        EXPECT_NEAR(row["WeeklySalary"].toDouble(), salary / 10000.0 / 52, 1e-6);
+        EXPECT_NEAR(row["WeeklySalary"].toDouble(), salary / 10000.0 / 52, 1e-9);
         EXPECT_EQ(row["BoolTest"], Value::boolean(true));
         EXPECT_EQ(row["IsRich"], Value::boolean(salary > 100000LL * 10000));  // [Salary]>100000
+        EXPECT_EQ(row["DecimalTest"], row["Popularity"]);
+        const double decimal = row["DecimalTest"].toDouble(), money = salary / 10000.0;
+        const auto near = [](double got, double want) {
+            EXPECT_NEAR(got, want, 1e-6 * std::max(1.0, std::fabs(want)));
+        };
+        near(row["FloatTest"].toDouble(), money * 0.13 / decimal);
+        near(row["BigNumTest"].toDouble(),
+             money * row["MonthlySalary"].toDouble() / decimal * 34.12342134);
     }
 }
 
