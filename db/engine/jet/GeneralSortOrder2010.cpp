@@ -4,16 +4,20 @@
 // digit and the punctuation below takes a 2-byte inline code (upper and lower case
 // alike where both were seen), characters beyond U+FFFF have their Jet4 codes but
 // no 'Z' flag, and the unprintable characters seen are placed as in Jet4. Every
-// other character, and every descending key, has no known key: the writer refuses
-// it and the check leaves its row aside, rather than guess.
+// other character, every descending key, and texts whose trailing spaces or length
+// a Jet4 key would cut, have no known key: the writer refuses them and the check
+// leaves their rows aside, rather than guess.
 #include <algorithm>
 #include <iterator>
 
+#include "db/engine/jet/CodePage.h"
 #include "db/engine/jet/SortCodes.h"
 
 namespace pelmora::engine::jet {
 
 namespace {
+
+constexpr size_t kMaxIndexedUnits = 255;
 
 struct InlineCode {
     char16_t character;
@@ -79,13 +83,17 @@ char32_t firstUnknown(const std::u16string& text) {
 
 }  // namespace
 
-bool appendGeneral2010Text(std::string_view utf8, bool ascending, std::string& out,
-                           char32_t& unknown) {
+std::string appendGeneral2010Text(std::string_view utf8, bool ascending, std::string& out) {
+    // Jet4 drops trailing spaces and what follows the 255th unit; no stored entry
+    // shows whether this order does too.
+    if (!ascending) return "una clave descendente";
+    if (!utf8.empty() && utf8.back() == ' ') return "un texto que acaba en espacio";
     const std::u16string text = indexedUnits(utf8);
-    unknown = ascending ? firstUnknown(text) : 0;
-    if (!ascending || unknown != 0) return false;
+    if (text.size() >= kMaxIndexedUnits) return "un texto de 255 caracteres o más";
+    if (const char32_t unknown = firstUnknown(text))
+        return "el carácter " + describeCharacter(unknown);
     appendGeneralKey(text, code2010, ascending, out);
-    return true;
+    return "";
 }
 
 }  // namespace pelmora::engine::jet

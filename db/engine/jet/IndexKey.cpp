@@ -24,14 +24,12 @@ void appendReversed(std::string_view stored, size_t length, std::string& out) {
 
 // Text in the General order of Access 2010+, which is known only in part.
 void append2010Text(const ColumnDef& c, const std::string& text, bool ascending, std::string& out) {
-    char32_t unknown;
-    if (appendGeneral2010Text(text, ascending, out, unknown)) return;
-    const std::string order = " en el orden General de Access 2010 y posteriores";
-    if (unknown == 0)
-        throw UnknownKey("la columna «" + c.name + "» se indexa en orden descendente, cuya clave" +
-                         order + " no se conoce");
-    throw UnknownKey("el carácter " + describeCharacter(unknown) + " de la columna «" + c.name +
-                     "» no tiene código conocido" + order);
+    const std::string unknown = appendGeneral2010Text(text, ascending, out);
+    if (!unknown.empty())
+        throw UnknownKey(
+            "no se conoce la clave en el orden General de Access 2010 y posteriores "
+            "para " +
+            unknown + ", en la columna «" + c.name + "»");
 }
 
 void appendBinary(std::string_view data, bool ascending, std::string& out) {

@@ -49,11 +49,9 @@ void appendGeneralText(std::string_view utf8, bool ascending, std::string& out);
 void appendGeneral97Text(std::string_view utf8, bool ascending, std::string& out);
 
 // The General order of Access 2010 and later (sort version 1), where it is known
-// (GeneralSortOrder2010.cpp): appends the key and returns true, or appends nothing
-// and returns false with the first character whose code is not known in `unknown`
-// (0 for a descending key, none of which is known).
-bool appendGeneral2010Text(std::string_view utf8, bool ascending, std::string& out,
-                           char32_t& unknown);
+// (GeneralSortOrder2010.cpp): appends the key and returns "", or appends nothing
+// and returns what has no known key ("el carácter «z» (U+007A)", ...).
+std::string appendGeneral2010Text(std::string_view utf8, bool ascending, std::string& out);
 
 // The parts of those keys: the UTF-16 units a key is made of (the first 255,
 // trailing spaces dropped), the Jet4 code of a unit, and the Jet4 key of units
