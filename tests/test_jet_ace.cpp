@@ -318,6 +318,14 @@ TEST(JetAce, TextKeysOfAccess2010AreWrittenWhereKnownAndRefusedElsewhere) {
             if (schema.columns[i].type == Type::Text) row[i] = Value::text("z");
         expectMentions(pelmora::prueba::errorOf([&] { db->insert("users", row); }),
                        {path, "users", "«z» (U+007A)", "orden General de Access 2010"});
+        // The catalog indexes the tables' names in that order too.
+        Column a;
+        a.name = "a";
+        a.type = Type::Long;
+        expectMentions(pelmora::prueba::errorOf([&] {
+                           db->createTable(TableSchema{"Tabla ñ", {a}});
+                       }),
+                       {path, "Tabla ñ", "«ñ» (U+00F1)"});
         EXPECT_EQ(contents(path), before);
     }
     expectSound(path);
