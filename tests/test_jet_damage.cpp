@@ -118,6 +118,16 @@ TEST(JetDamage, EachDamageGivesAClearError) {
          }},
         // a file that only says it is an Access file
         {"testV2000.mdb", "cabecera.mdb", "dañada", [](Damaged& d) { d.truncate(200); }},
+        {"testV2007.accdb", "truncado.accdb", "truncado", [](Damaged& d) { d.truncate(9000); }},
+        // a calculated value ("Wayne, Bruce", compressed) that claims more than its row holds
+        {"calcFieldTestV2010.accdb", "calculado.accdb", "valor calculado",
+         [](Damaged& d) {
+             std::ifstream in(d.path(), std::ios::binary);
+             const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+             const size_t at = bytes.find(std::string("\x0E\0\0\0\xFF\xFEWayne", 11));
+             ASSERT_NE(at, std::string::npos);
+             d.write32(at, 0x00FFFFFF);
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.copy);
@@ -159,7 +169,8 @@ TEST(JetDamage, RandomDamageNeverCrashes) {
         GTEST_SKIP() << "Faltan las bases de datos de prueba";
     std::mt19937 random(20240601);
     int errors = 0;
-    for (const char* name : {"indexTestV1997.mdb", "overflowTestV2000.mdb", "test2V2000.mdb"}) {
+    for (const char* name : {"indexTestV1997.mdb", "overflowTestV2000.mdb", "test2V2000.mdb",
+                             "calcFieldTestV2010.accdb", "complexDataTestV2010.accdb"}) {
         const std::string original = fixture(name);
         std::ifstream in(original, std::ios::binary);
         const std::string bytes((std::istreambuf_iterator<char>(in)), {});

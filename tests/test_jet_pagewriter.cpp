@@ -166,44 +166,49 @@ TEST(JetPageWriter, ALockedOrReadOnlyFileIsRefusedClearly) {
     expectMentions(errorOf([&] { WriteGroup group(file); }), {"solo lectura"});
 }
 
-// Another user's lock file: while a live user holds it, nothing is written and
-// the message names them; once nobody holds it, it is left as it was.
+// Another user's lock file (x.ldb beside x.mdb, x.laccdb beside x.accdb): while a
+// live user holds it, nothing is written and the message names them; once nobody
+// holds it, it is left as it was.
 TEST(JetPageWriter, AnotherUsersLockFileIsRespected) {
     if (!fs::exists(fixture("empty.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
-    pelmora::prueba::TempDir dir;
-    const std::string path = fixtureCopy(dir, "empty.mdb");
-    const std::string ldb = dir.path("empty.ldb");
-    std::string record(64, '\0');
-    record.replace(0, 8, "PCREMOTO");
-    record.replace(32, 3, "ana");
-    std::ofstream(ldb, std::ios::binary) << record;
-    const auto before = fs::last_write_time(path);
-    {
-        const int held = ::open(ldb.c_str(), O_RDWR);  // a lock as another user's Access keeps
-        struct flock lock {};
-        lock.l_type = F_WRLCK;
-        lock.l_whence = SEEK_SET;
-        lock.l_start = 0x10000000;
-        lock.l_len = 1;
-        ASSERT_EQ(::fcntl(held, F_OFD_SETLK, &lock), 0);
-        PageFile file(path);
-        readHeader(file);
-        expectMentions(errorOf([&] { WriteGroup group(file); }),
-                       {"está abierta en Access por «ana» en el equipo «PCREMOTO»"});
-        ::close(held);
+    for (const auto& [database, lockFile] :
+         {std::pair{"empty.mdb", "empty.ldb"}, std::pair{"empty2010.accdb", "empty2010.laccdb"}}) {
+        SCOPED_TRACE(database);
+        pelmora::prueba::TempDir dir;
+        const std::string path = fixtureCopy(dir, database);
+        const std::string ldb = dir.path(lockFile);
+        std::string record(64, '\0');
+        record.replace(0, 8, "PCREMOTO");
+        record.replace(32, 3, "ana");
+        std::ofstream(ldb, std::ios::binary) << record;
+        const auto before = fs::last_write_time(path);
+        {
+            const int held = ::open(ldb.c_str(), O_RDWR);  // a lock as another user's Access keeps
+            struct flock lock {};
+            lock.l_type = F_WRLCK;
+            lock.l_whence = SEEK_SET;
+            lock.l_start = 0x10000000;
+            lock.l_len = 1;
+            ASSERT_EQ(::fcntl(held, F_OFD_SETLK, &lock), 0);
+            PageFile file(path);
+            readHeader(file);
+            expectMentions(errorOf([&] { WriteGroup group(file); }),
+                           {"está abierta en Access por «ana» en el equipo «PCREMOTO»"});
+            ::close(held);
+        }
+        EXPECT_EQ(fs::last_write_time(path), before);
+        {
+            PageFile file(path);
+            readHeader(file);
+            WriteGroup group(file);
+            PageWriter writer(file);
+            formatDataPage(writer.allocate(), file.format(), 2);
+            writer.commit();
+            group.end();
+        }
+        EXPECT_EQ(pelmora::prueba::contents(ldb), record)
+            << "el fichero de bloqueo ajeno sigue como estaba";
     }
-    EXPECT_EQ(fs::last_write_time(path), before);
-    {
-        PageFile file(path);
-        readHeader(file);
-        WriteGroup group(file);
-        PageWriter writer(file);
-        formatDataPage(writer.allocate(), file.format(), 2);
-        writer.commit();
-        group.end();
-    }
-    EXPECT_EQ(pelmora::prueba::contents(ldb), record)
-        << "el fichero de bloqueo ajeno sigue como estaba";
 }
 
 // With page 1 full, the inline free-page map cannot grow past its 512 pages: it

@@ -1,4 +1,4 @@
-// Reading real Access files (Jet3 and Jet4): every table of every fixture,
+// Reading real Access files (Jet3, Jet4 and Access 2007+): every table of every fixture,
 // system tables included, compared value by value with two independent readers
 // (where they disagree with the engine, and why: support/jet_compare.h).
 #include <gtest/gtest.h>
@@ -12,8 +12,19 @@
 using namespace pelmora::engine;
 using namespace pelmora::test;
 
+namespace {
+
+// The .mdb fixtures, then the .accdb ones.
+std::vector<std::string> allFixtures() {
+    std::vector<std::string> files = jetFixtures();
+    for (auto& f : aceFixtures()) files.push_back(std::move(f));
+    return files;
+}
+
+}  // namespace
+
 TEST(JetRead, EveryTableMatchesMdbReader) {
-    const auto files = jetFixtures();
+    const auto files = allFixtures();
     if (files.empty())
         GTEST_SKIP() << "No están las bases de datos de prueba en " << PELMORA_FIXTURES;
     const auto oracle = mdbReaderDump(files);
@@ -36,8 +47,13 @@ TEST(JetRead, EveryTableMatchesMdbReader) {
             for (size_t i = 0; i < schema.columns.size(); ++i) {
                 const QJsonObject c = t.columns[static_cast<int>(i)].toObject();
                 EXPECT_EQ(schema.columns[i].name, c["name"].toString().toStdString());
-                EXPECT_STREQ(oracleType(schema.columns[i].type),
-                             c["type"].toString().toUtf8().data());
+                // A complex column reads as its complex id; a calculated one as its result.
+                if (c["type"] == "complex") {
+                    EXPECT_EQ(schema.columns[i].type, Type::Long);
+                } else if (!columnsOraclesMisread(file, name).count(c["name"].toString())) {
+                    EXPECT_STREQ(oracleType(schema.columns[i].type),
+                                 c["type"].toString().toUtf8().data());
+                }
             }
             compareRows(
                 file, name, schema, engineRows(*db, name, schema.columns.size()), t.rows,
@@ -50,7 +66,7 @@ TEST(JetRead, EveryTableMatchesMdbReader) {
 }
 
 TEST(JetRead, EveryTableMatchesMdbtools) {
-    const auto files = jetFixtures();
+    const auto files = allFixtures();
     if (files.empty())
         GTEST_SKIP() << "No están las bases de datos de prueba en " << PELMORA_FIXTURES;
     std::string version;

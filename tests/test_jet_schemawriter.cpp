@@ -1,4 +1,4 @@
-// Tables created and columns added in copies of real Access 97 and 2000 files,
+// Tables created and columns added in copies of real Access 97, 2000 and 2007+ files,
 // as the run log tables and the correlation mark need them, read back by
 // mdbtools (mdb-schema, mdb-prop, mdb-json), by mdb-reader and by `check`.
 #include <gtest/gtest.h>
@@ -56,8 +56,10 @@ void createLogTables(Database& db) {
 TEST(JetSchemaWriter, LogTablesInAccess97And2000Databases) {
     if (!fs::exists(fixture("empty.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
     pelmora::prueba::TempDir dir;
-    for (const char* name : {"empty.mdb", "empty2003.mdb", "emptyJet4.mdb", "adox_jet4.mdb",
-                             "testV1997.mdb", "indexTestV1997.mdb"}) {
+    for (const char* name :
+         {"empty.mdb", "empty2003.mdb", "emptyJet4.mdb", "adox_jet4.mdb", "testV1997.mdb",
+          "indexTestV1997.mdb", "empty2007.accdb", "empty2010.accdb", "empty2016.accdb",
+          "empty2019.accdb", "testV2010.accdb"}) {
         SCOPED_TRACE(name);
         const std::string path = fixtureCopy(dir, name);
         {
@@ -115,7 +117,8 @@ TEST(JetSchemaWriter, TheMarkColumnOnATableWithRows) {
     if (!fs::exists(fixture("indexTestV2000.mdb")))
         GTEST_SKIP() << "sin ficheros de Access de prueba";
     pelmora::prueba::TempDir dir;
-    for (const char* name : {"indexTestV2000.mdb", "indexTestV1997.mdb"}) {
+    for (const char* name : {"indexTestV2000.mdb", "indexTestV1997.mdb", "indexTestV2007.accdb",
+                             "indexTestV2010.accdb"}) {
         SCOPED_TRACE(name);
         const std::string path = fixtureCopy(dir, name);
         {
@@ -184,7 +187,8 @@ TEST(JetSchemaWriter, BadNamesAreRefusedAndNothingIsWritten) {
 TEST(JetSchemaWriter, AHundredTablesSplitTheCatalogIndexes) {
     if (!fs::exists(fixture("empty.mdb"))) GTEST_SKIP() << "sin ficheros de Access de prueba";
     pelmora::prueba::TempDir dir;
-    for (const char* name : {"empty.mdb", "testV1997.mdb"}) {
+    // (Names with ñ: not in Access 2010's General order, whose code for it is not known.)
+    for (const char* name : {"empty.mdb", "testV1997.mdb", "empty2007.accdb", "empty2019.accdb"}) {
         SCOPED_TRACE(name);
         const std::string path = fixtureCopy(dir, name);
         {

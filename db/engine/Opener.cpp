@@ -93,10 +93,10 @@ Kind kindOf(const std::string& path, const struct stat& st, std::string& address
     if (bytes.empty()) throw Error("El fichero «" + path + "» está vacío: no es una base de datos");
     if (bytes.size() >= 16 && bytes.compare(0, 16, std::string("SQLite format 3\0", 16)) == 0)
         return Kind::Sqlite;
-    if (bytes.size() >= 19 && bytes.compare(4, 15, "Standard Jet DB") == 0) return Kind::Jet;
-    if (bytes.size() >= 19 && bytes.compare(4, 15, "Standard ACE DB") == 0)
-        throw Error("«" + path + "» es una base de datos de Access 2007 o posterior (.accdb), " +
-                    "que no se admite: guárdela en formato Access 2000-2003 (.mdb)");
+    // Access 97-2003 (Jet) and Access 2007+ (ACE) files share one backend.
+    if (bytes.size() >= 19 && (bytes.compare(4, 15, "Standard Jet DB") == 0 ||
+                               bytes.compare(4, 15, "Standard ACE DB") == 0))
+        return Kind::Jet;
     if (auto uri = postgresql::addressInFile(bytes)) {
         address = *uri;
         return Kind::Server;

@@ -3,7 +3,10 @@
 // (system tables included), one JSON line {"file", "table", "columns": [{name,
 // type, size, autoLong, autoUUID}]}, then one JSON line per row: dates as {"ms": milliseconds since
 // 1970 as mdb-reader computes them}, bytes as hex, decimals and currency as
-// text. A file or table it cannot read gives a line with "error".
+// text. A complex column (Access 2007+) is written {"complex": true}: mdb-reader
+// resolves it into the rows of its hidden flat table (dumped as tables of their
+// own) and cannot resolve multi-value and versioned-memo ones. A file or table it
+// cannot read gives a line with "error".
 import { readFileSync } from "node:fs";
 import MDBReader from "mdb-reader";
 
@@ -38,9 +41,10 @@ for (const file of process.argv.slice(2)) {
         name: c.name, type: c.type, size: c.size, autoLong: c.autoLong, autoUUID: c.autoUUID,
       })),
     }));
-    for (const row of t.getData()) {
+    const simple = columns.filter((c) => c.type !== "complex").map((c) => c.name);
+    for (const row of t.getData({ columns: simple })) {
       const out = {};
-      for (const c of columns) out[c.name] = plain(row[c.name]);
+      for (const c of columns) out[c.name] = c.type === "complex" ? { complex: true } : plain(row[c.name]);
       console.log(JSON.stringify(out));
     }
   }

@@ -83,13 +83,21 @@ bool hasMovedRows(const std::string& file, const std::string& table) {
     return false;
 }
 
-// Columns of a type neither reader knows (0x11, which Access keeps in MSysAccessObjects):
-// the engine gives their bytes; mdbtools shows nothing and mdb-reader refuses the table.
-std::set<QString> unknownTypeColumns(const std::string& file, const std::string& table) {
+namespace {
+
+bool knownToOracles(int type) {
+    return (type >= 0x01 && type <= 0x0C) || type == 0x0F || type == 0x10 ||
+           (type >= 0x12 && type <= 0x14);
+}
+
+}  // namespace
+
+std::set<QString> columnsOraclesMisread(const std::string& file, const std::string& table) {
     pelmora::engine::jet::JetFile jet(file);
     std::set<QString> names;
     for (const auto& c : jet.table(table)->definition.columns)
-        if (static_cast<int>(c.type) > 0x10) names.insert(QString::fromStdString(c.name));
+        if (!knownToOracles(static_cast<int>(c.type)) || c.calculated())
+            names.insert(QString::fromStdString(c.name));
     return names;
 }
 
@@ -117,6 +125,7 @@ bool cutAtZero(const std::string& full, const std::string& shown) {
 }  // namespace
 
 bool sameAsMdbReader(const Value& v, const QJsonValue& want) {
+    if (want.isObject() && want.toObject().contains("complex")) return v.type() == Type::Long;
     if (v.type() == Type::Guid && want.isString())
         return upperGuid(v.rawText()) == upperGuid(want.toString().toStdString());
     if (v.type() == Type::DateTime && want.isObject()) {
@@ -162,10 +171,12 @@ bool sameAsMdbtools(const Value& v, const QJsonObject& row, const QString& key) 
             const QByteArray base64 = want.toObject()["$binary"].toString().toLatin1();
             return cutAtZero(v.rawText(), QByteArray::fromBase64(base64).toStdString());
         }
-        default: {  // iconv shows the bytes Windows-1252 leaves unassigned as '?'; C strings
-                    // end at a zero character
+        default: {  // iconv shows the bytes Windows-1252 leaves unassigned as '?', and a
+                    // character beyond U+FFFF as "??"; C strings end at a zero character
             std::string text = withReplacementChars(v.rawText());
             text = text.substr(0, text.find('\0'));
+            for (size_t at = 0; at < text.size(); ++at)
+                if (static_cast<uint8_t>(text[at]) >= 0xF0) text.replace(at, 4, "??");
             for (size_t at; (at = text.find("\xEF\xBF\xBD")) != std::string::npos;)
                 text.replace(at, 3, "?");
             return want.toString().toStdString() == text;

@@ -9,17 +9,30 @@
 
 namespace pelmora::test {
 
-std::vector<std::string> jetFixtures() {
+namespace {
+
+std::vector<std::string> filesIn(const char* folder, const char* extension) {
     std::vector<std::string> files;
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(PELMORA_FIXTURES, ec))
-        if (entry.path().extension() == ".mdb") files.push_back(entry.path().string());
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        if (entry.path().extension() == extension) files.push_back(entry.path().string());
     std::sort(files.begin(), files.end());
     return files;
 }
 
+}  // namespace
+
+std::vector<std::string> jetFixtures() {
+    return filesIn(PELMORA_FIXTURES, ".mdb");
+}
+
+std::vector<std::string> aceFixtures() {
+    return filesIn(PELMORA_ACE_FIXTURES, ".accdb");
+}
+
 std::string fixture(const std::string& name) {
-    return std::string(PELMORA_FIXTURES) + "/" + name;
+    const bool ace = std::filesystem::path(name).extension() == ".accdb";
+    return std::string(ace ? PELMORA_ACE_FIXTURES : PELMORA_FIXTURES) + "/" + name;
 }
 
 void expectMentions(const std::string& message, const std::vector<std::string>& parts) {

@@ -18,6 +18,9 @@ namespace pelmora::test {
 
 // Every .mdb in the fixtures folder, sorted; empty when the folder is absent.
 std::vector<std::string> jetFixtures();
+// Every .accdb (Access 2007+) in the ACE fixtures folder, sorted; empty when absent.
+std::vector<std::string> aceFixtures();
+// A fixture by name: .accdb ones from the ACE folder, the others from the Jet one.
 std::string fixture(const std::string& name);
 // A writable copy of the fixture `name`, under the same name, in `dir`.
 std::string fixtureCopy(const prueba::TempDir& dir, const std::string& name);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
@@ -16,12 +17,16 @@ namespace {
 constexpr size_t kRecord = 64;  // 32 bytes computer name, 32 bytes user name
 constexpr size_t kName = 32;
 
+// Access names the lock file after the database's extension: "x.laccdb" beside
+// "x.accdb" (any case), "x.ldb" beside anything else.
 std::string lockFilePath(const std::string& database) {
     const size_t slash = database.find_last_of('/');
     const size_t dot = database.find_last_of('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
         return database + ".ldb";
-    return database.substr(0, dot) + ".ldb";
+    std::string extension = database.substr(dot);
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return database.substr(0, dot) + (extension == ".accdb" ? ".laccdb" : ".ldb");
 }
 
 std::string ownRecord() {

@@ -1,9 +1,8 @@
-// The Access lock file ("x.ldb" beside "x.mdb"): Access lists there, in records
-// of 64 bytes (computer name, user name), who has the database open, and keeps
-// byte-range locks on it while they do. A writer never writes into a database
-// that a live user holds open, and never truncates or removes a lock file that
-// is not its own; a lock file nobody holds (left by a program that ended) is
-// left as it is.
+// The Access lock file ("x.ldb" beside "x.mdb", "x.laccdb" beside "x.accdb"):
+// Access lists there, in records of 64 bytes (computer name, user name), who has
+// the database open, and keeps byte-range locks on it while they do. A writer never writes into a
+// database that a live user holds open, and never truncates or removes a lock file that is not its
+// own; a lock file nobody holds (left by a program that ended) is left as it is.
 #pragma once
 
 #include <string>

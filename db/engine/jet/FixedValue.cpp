@@ -87,7 +87,9 @@ size_t fixedLength(ColumnType type) {
             return 2;
         case ColumnType::Long:
         case ColumnType::Single:
+        case ColumnType::Complex:
             return 4;
+        case ColumnType::BigInt:
         case ColumnType::Currency:
         case ColumnType::Double:
         case ColumnType::DateTime:

@@ -18,8 +18,9 @@ namespace {
 
 constexpr size_t kMaxIndexedCharacters = 255;
 
-// UTF-16 units of the text, as the keys are built from them.
-std::u16string utf16(std::string_view utf8) {
+}  // namespace
+
+std::u16string indexedUnits(std::string_view utf8) {
     std::u16string out;
     for (size_t i = 0; i < utf8.size();) {
         const auto b = static_cast<uint8_t>(utf8[i]);
@@ -38,6 +39,12 @@ std::u16string utf16(std::string_view utf8) {
     if (out.size() > kMaxIndexedCharacters) out.resize(kMaxIndexedCharacters);
     while (!out.empty() && out.back() == u' ') out.pop_back();
     return out;
+}
+
+namespace {
+
+void invert(std::string& out, size_t from) {
+    for (size_t i = from; i < out.size(); ++i) out[i] = static_cast<char>(~out[i]);
 }
 
 void appendBytes(uint32_t value, int length, std::string& out) {
@@ -60,6 +67,8 @@ SortCode surrogateCode(char16_t c) {
     return {'Z', 2, static_cast<uint32_t>(code), 1, 0x3F, 0};
 }
 
+}  // namespace
+
 SortCode generalCode(char16_t c) {
     if (c >= 0xD800 && c < 0xE000) return surrogateCode(c);
     const SortCodeRun* end = kGeneralRuns + kGeneralRunCount;
@@ -72,20 +81,19 @@ SortCode generalCode(char16_t c) {
     return code;
 }
 
-void invert(std::string& out, size_t from) {
-    for (size_t i = from; i < out.size(); ++i) out[i] = static_cast<char>(~out[i]);
+void appendGeneralText(std::string_view utf8, bool ascending, std::string& out) {
+    appendGeneralKey(indexedUnits(utf8), generalCode, ascending, out);
 }
 
-}  // namespace
-
-void appendGeneralText(std::string_view utf8, bool ascending, std::string& out) {
+void appendGeneralKey(const std::u16string& text, SortCode (*codeOf)(char16_t), bool ascending,
+                      std::string& out) {
     const size_t start = out.size();
     std::string extra, unprintable;
     std::vector<uint8_t> flags;
     bool extraStarted = false;
     size_t extraChars = 0, unprintablePrefix = 0, position = 0;
-    for (char16_t c : utf16(utf8)) {
-        const SortCode code = generalCode(c);
+    for (char16_t c : text) {
+        const SortCode code = codeOf(c);
         const size_t at = position;
         if (code.inlineLength) {
             appendBytes(code.inlineCode, code.inlineLength, out);
@@ -150,7 +158,7 @@ void appendGeneral97Text(std::string_view utf8, bool ascending, std::string& out
     const size_t start = out.size();
     std::vector<uint8_t> nibbles;
     size_t significant = 0;
-    for (char16_t c : utf16(utf8)) {
+    for (char16_t c : indexedUnits(utf8)) {
         int byte = c <= 0xFF ? c : -1;
         for (size_t i = 0; byte < 0 && i < kGeneral97MappedCount; ++i)
             if (kGeneral97Mapped[i].character == c) byte = kGeneral97Mapped[i].byte;

@@ -17,6 +17,8 @@ constexpr int kCodePageOffset = 0x3C;
 constexpr int kKeyOffset = 0x3E;
 constexpr int kPasswordOffset = 0x42;
 constexpr int kCreationDateOffset = 0x72;  // Jet4
+constexpr int kFirstAceVersion = 2;        // Access 2007
+constexpr int kLastAceVersion = 6;         // Access 2019
 
 uint32_t u32(const std::vector<uint8_t>& bytes, int at) {
     uint32_t v;
@@ -46,16 +48,42 @@ bool hasPassword(const std::vector<uint8_t>& bytes, const Format& f) {
     return false;
 }
 
-// A database Access encoded has every page past the header scrambled with a key
-// stream from the database key; the engine does not undo it, so nothing it read
-// from those pages could be trusted.
-void requireUnencoded(const std::vector<uint8_t>& bytes, const PageFile& file, bool password) {
+// Enciphered pages cannot be read as they are, so nothing read from them could be
+// trusted. Access 97-2003 encodes every page past the header with a key stream
+// from the database key; Access 2007+ sets that key when a password enciphers
+// the pages (Office encryption, described from 0x299 on).
+void requireUnencoded(const std::vector<uint8_t>& bytes, const PageFile& file, bool password,
+                      bool ace) {
     if (u32(bytes, kKeyOffset) == 0) return;
-    throw Error("No se puede leer la base de datos «" + file.path() +
-                "»: " + (password ? "está protegida con una contraseña y " : "") +
+    const std::string cannot = "No se puede leer la base de datos «" + file.path() + "»: ";
+    if (ace)
+        throw Error(cannot +
+                    "está protegida con una contraseña que cifra sus páginas, y sin "
+                    "descifrarlas no se lee nada de ella; quítele la contraseña en Access "
+                    "(Archivo > Información > Descifrar base de datos) y vuelva a intentarlo");
+    throw Error(cannot + (password ? "está protegida con una contraseña y " : "") +
                 "está codificada, y sus páginas no se leen sin descodificarla; "
                 "descodifíquela en Access (Herramientas > Seguridad > Codificar o "
                 "descodificar base de datos) y vuelva a intentarlo");
+}
+
+bool signedAs(const std::vector<uint8_t>& bytes, const char* engine) {
+    return std::memcmp(bytes.data() + 4, engine, 15) == 0;
+}
+
+// The layout the signature and the version byte name: Access 97 is Jet3; Access
+// 2000-2003 and every Access 2007+ version keep Jet4's pages and structures.
+const Format& formatOf(const std::vector<uint8_t>& bytes, const PageFile& file, Header& header) {
+    const int version = bytes[kVersionOffset];
+    if (signedAs(bytes, "Standard Jet DB") && version <= 1) return version == 0 ? kJet3 : kJet4;
+    if (signedAs(bytes, "Standard ACE DB") && version >= kFirstAceVersion &&
+        version <= kLastAceVersion) {
+        header.aceVersion = version;
+        return kJet4;
+    }
+    throw Error("No se puede abrir la base de datos «" + file.path() +
+                "»: su cabecera dice la versión de formato " + std::to_string(version) +
+                ", que no es de ninguna versión conocida de Access (97 a 2019)");
 }
 
 }  // namespace
@@ -79,21 +107,11 @@ void maskHeaderArea(uint8_t* area, int length) {
 
 Header readHeader(PageFile& file) {
     std::vector<uint8_t> bytes = file.readStart(kJet3.pageSize);
-    if (bytes.size() < 0x100 || std::memcmp(bytes.data() + 4, "Standard Jet DB", 15) != 0)
+    if (bytes.size() < 0x100 ||
+        !(signedAs(bytes, "Standard Jet DB") || signedAs(bytes, "Standard ACE DB")))
         file.corrupt("la cabecera no es la de una base de datos de Access");
     Header header;
-    switch (bytes[kVersionOffset]) {
-        case 0:
-            header.format = &kJet3;
-            break;
-        case 1:
-            header.format = &kJet4;
-            break;
-        default:
-            throw Error("«" + file.path() + "» es de una versión de Access posterior a 2003 " +
-                        "(versión de formato " + std::to_string(bytes[kVersionOffset]) +
-                        "), que no se admite: guárdela en formato Access 2000-2003 (.mdb)");
-    }
+    header.format = &formatOf(bytes, file, header);
     const Format& f = *header.format;
     if (file.fileSize() < 3ull * f.pageSize)
         file.corrupt("el fichero está truncado (" + std::to_string(file.fileSize()) +
@@ -101,7 +119,7 @@ Header readHeader(PageFile& file) {
     maskHeaderArea(bytes.data() + kMaskedStart, f.maskedLength);
     const auto u16 = [&](int at) { return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8); };
     header.password = hasPassword(bytes, f);
-    requireUnencoded(bytes, file, header.password);
+    requireUnencoded(bytes, file, header.password, header.aceVersion != 0);
     header.codePage = u16(kCodePageOffset);
     header.sortOrder = u16(f.sortOrderOffset);
     if (f.sortVersionOffset >= 0) header.sortVersion = bytes[f.sortVersionOffset];

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "db/engine/jet/CodePage.h"
 #include "db/engine/jet/SortCodes.h"
 #include "db/engine/jet/TextCodec.h"
 #include "db/engine/jet/ValueReader.h"
@@ -21,6 +22,16 @@ void appendReversed(std::string_view stored, size_t length, std::string& out) {
     for (size_t i = length; i-- > 0;) out += stored[i];
 }
 
+// Text in the General order of Access 2010+, which is known only in part.
+void append2010Text(const ColumnDef& c, const std::string& text, bool ascending, std::string& out) {
+    const std::string unknown = appendGeneral2010Text(text, ascending, out);
+    if (!unknown.empty())
+        throw UnknownKey(
+            "no se conoce la clave en el orden General de Access 2010 y posteriores "
+            "para " +
+            unknown + ", en la columna «" + c.name + "»");
+}
+
 void appendBinary(std::string_view data, bool ascending, std::string& out) {
     size_t at = 0;
     do {
@@ -38,6 +49,8 @@ void appendBinary(std::string_view data, bool ascending, std::string& out) {
 }  // namespace
 
 std::string unsupportedKeyColumn(const ColumnDef& column, const Format& format) {
+    if (column.calculated())  // its stored form wraps the result (CalculatedValue.h)
+        return "la columna «" + column.name + "» es calculada, y sus claves no se conocen";
     if (!column.isText()) {
         if (column.type == ColumnType::Ole || static_cast<int>(column.type) > 0x10)
             return "el tipo de la columna «" + column.name + "» no se indexa";
@@ -47,10 +60,20 @@ std::string unsupportedKeyColumn(const ColumnDef& column, const Format& format) 
     if (format.version == 3 && column.codePage != 0 && column.codePage != 1252)
         return "la columna «" + column.name + "» guarda su texto en la página de códigos " +
                std::to_string(column.codePage) + ", cuyo orden no se conoce";
-    if (general && (format.version == 3 || column.sortVersion <= 0)) return "";
+    if (general && (format.version == 3 || column.sortVersion <= 1)) return "";  // 1: Access 2010+
     return "la columna «" + column.name + "» usa el orden de texto " +
            std::to_string(column.sortOrder) + " (versión " + std::to_string(column.sortVersion) +
            "), que no es el orden General";
+}
+
+void appendTextKey(const ColumnDef& c, const Format& format, bool ascending,
+                   const std::string& utf8, std::string& out) {
+    if (format.version == 3)
+        appendGeneral97Text(utf8, ascending, out);
+    else if (c.sortVersion == 1)
+        append2010Text(c, utf8, ascending, out);
+    else
+        appendGeneralText(utf8, ascending, out);
 }
 
 void appendKeyColumn(const ColumnDef& c, const Format& format, bool ascending, bool isNull,
@@ -115,10 +138,7 @@ void appendKeyColumn(const ColumnDef& c, const Format& format, bool ascending, b
             std::string text;
             // Jet3 keys are made of Windows-1252 text only (unsupportedKeyColumn).
             decodeText(format, CodePage::windows1252(), stored, text);
-            if (format.version == 3)
-                appendGeneral97Text(text, ascending, out);
-            else
-                appendGeneralText(text, ascending, out);
+            appendTextKey(c, format, ascending, text, out);
             return;
         }
         default:

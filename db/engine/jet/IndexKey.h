@@ -11,7 +11,9 @@
 //     the sign byte unchanged);
 //   replication ID and binary: 8-byte groups, each followed by 09 (more follows)
 //     or by the count of bytes used in the last, zero-padded group;
-//   text: the General sort order (SortCodes.h).
+//   text: the General sort order (SortCodes.h); that of Access 2010+ (sort
+//     version 1) is known only in part, and a text it has no known key for is
+//     an Error naming the character and the column.
 // Descending columns invert every byte of the value (text: see SortCodes.h).
 // The entry stored in a leaf page is the key followed by the row's place
 // (u24 page, big-endian, and u8 row).
@@ -20,11 +22,19 @@
 #include <string>
 #include <string_view>
 
+#include "db/engine/Error.h"
 #include "db/engine/jet/Header.h"
 #include "db/engine/jet/RowView.h"
 #include "db/engine/jet/TableDefinition.h"
 
 namespace pelmora::engine::jet {
+
+// A text whose key in its column's sort order is not known (the General order of
+// Access 2010+ is known only in part); the message names the character and the column.
+class UnknownKey : public Error {
+  public:
+    using Error::Error;
+};
 
 // Why a key cannot be built: empty when it can.
 std::string unsupportedKeyColumn(const ColumnDef& column, const Format& format);
@@ -33,6 +43,12 @@ std::string unsupportedKeyColumn(const ColumnDef& column, const Format& format);
 // `isNull` for Null; yes/no columns pass their value in `truth`).
 void appendKeyColumn(const ColumnDef& column, const Format& format, bool ascending, bool isNull,
                      bool truth, std::string_view stored, std::string& out);
+
+// Appends the key of non-Null text (UTF-8, without the flag byte) in the sort
+// order of the column: Access 97's, Jet4's, or Access 2010's (UnknownKey where
+// that is not known).
+void appendTextKey(const ColumnDef& column, const Format& format, bool ascending,
+                   const std::string& utf8, std::string& out);
 
 // The key of a stored row for an index; false when every key column is Null.
 bool rowKey(const TableDefinition& table, const RealIndex& index, const Format& format,

@@ -33,8 +33,10 @@ std::shared_ptr<const JetTable> JetFile::table(const std::string& name) {
         throw Error("No existe la tabla «" + name + "» en la base de datos «" + path() + "»");
     auto table = std::make_shared<JetTable>();
     table->definition = readTableDefinition(pages_, entry->definitionPage, entry->name);
-    table->schema = schemaOf(table->definition, pages_.format(), pages_.codePage(),
-                             catalog_->propertyBlob(*entry), path());
+    const std::string properties = catalog_->propertyBlob(*entry);
+    setResultTypes(table->definition, properties, pages_, path());
+    table->schema =
+        schemaOf(table->definition, pages_.format(), pages_.codePage(), properties, path());
     tables_.emplace(key, table);
     return table;
 }
@@ -84,7 +86,12 @@ Type engineType(ColumnType type) {
         case ColumnType::Guid:
             return Type::Guid;
         case ColumnType::Numeric:
+        case ColumnType::BigInt:  // as a decimal, exactly
             return Type::Decimal;
+        case ColumnType::Complex:  // its complex id
+            return Type::Long;
+        case ColumnType::ExtendedDateTime:
+            return Type::Text;
         default:
             return Type::Binary;
     }
@@ -140,6 +147,17 @@ int columnSize(const ColumnDef& c, const Format& f) {
 
 }  // namespace
 
+void setResultTypes(TableDefinition& table, const std::string& propertyBlob, const PageFile& file,
+                    const std::string& path) {
+    const auto properties =
+        readColumnProperties(propertyBlob, file.format(), file.codePage(), path, table.name);
+    for (ColumnDef& c : table.columns) {
+        auto p = properties.find(upperCase(c.name));
+        if (c.calculated() && p != properties.end() && p->second.resultType)
+            c.resultType = static_cast<ColumnType>(*p->second.resultType);
+    }
+}
+
 TableSchema schemaOf(const TableDefinition& table, const Format& format, const CodePage& codePage,
                      const std::string& propertyBlob, const std::string& path) {
     const auto properties = readColumnProperties(propertyBlob, format, codePage, path, table.name);
@@ -148,7 +166,7 @@ TableSchema schemaOf(const TableDefinition& table, const Format& format, const C
     for (const ColumnDef& c : table.columns) {
         Column column;
         column.name = c.name;
-        column.type = engineType(c.type);
+        column.type = engineType(c.calculated() ? c.resultType : c.type);
         column.size = columnSize(c, format);
         column.autoNumber = c.autoNumber();
         auto p = properties.find(upperCase(c.name));

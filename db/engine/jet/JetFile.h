@@ -1,4 +1,4 @@
-// An open .mdb file: its pages, header and catalog, and the tables read so far
+// An open .mdb or .accdb file: its pages, header and catalog, and the tables read so far
 // (definition and schema, each read once while no other writer may have changed
 // them). Cursors share it with the backend.
 #pragma once
@@ -47,6 +47,10 @@ class JetFile {
     std::map<std::string, std::shared_ptr<JetTable>> tables_;  // by upper-cased name
     uint64_t generation_ = 0;  // of the pages the catalog and tables were read from
 };
+
+// Calculated columns take the type of their results from their ResultType property.
+void setResultTypes(TableDefinition& table, const std::string& propertyBlob, const PageFile& file,
+                    const std::string& path);
 
 // The engine's schema of a stored table: types, sizes and the column properties.
 TableSchema schemaOf(const TableDefinition& table, const Format& format, const CodePage& codePage,

@@ -40,6 +40,7 @@ void readEntries(const Bytes& b, size_t at, size_t end, const Format& f, const C
         if (name == "REQUIRED" && type == ColumnType::Boolean) props.required = truth;
         if (name == "DEFAULTVALUE" && (type == ColumnType::Text || type == ColumnType::Memo))
             props.defaultValue = readText(b, at + 8, valueLength, f, codePage);
+        if (name == "RESULTTYPE" && !value.empty()) props.resultType = value[0];
         at += length;
     }
 }

@@ -22,6 +22,7 @@ struct ColumnProperties {
     std::optional<bool> allowZeroLength;
     std::optional<bool> required;
     std::optional<std::string> defaultValue;  // the expression as stored, e.g. "0", "\"x\""
+    std::optional<uint8_t> resultType;        // calculated columns: the results' type code
 };
 
 // By upper-cased column name. An empty blob gives an empty map.

@@ -58,6 +58,37 @@ std::string encodeText(const ColumnDef& column, const RowTarget& target, const s
     return encodeUcs2(text);
 }
 
+std::string unwritableColumn(const ColumnDef& c) {
+    if (c.calculated())
+        return "es un campo calculado, cuyo valor calcula Access a partir de los demás";
+    switch (c.type) {
+        case ColumnType::Complex:
+            return "es de datos adjuntos, de varios valores o de memo con historial, y sus "
+                   "valores los guarda Access en tablas ocultas";
+        case ColumnType::BigInt:
+            return "es de tipo número grande, que no se escribe";
+        case ColumnType::ExtendedDateTime:
+            return "es de tipo fecha y hora extendida, que no se escribe";
+        case ColumnType::Boolean:
+        case ColumnType::Byte:
+        case ColumnType::Integer:
+        case ColumnType::Long:
+        case ColumnType::Currency:
+        case ColumnType::Single:
+        case ColumnType::Double:
+        case ColumnType::DateTime:
+        case ColumnType::Binary:
+        case ColumnType::Text:
+        case ColumnType::Ole:
+        case ColumnType::Memo:
+        case ColumnType::Guid:
+        case ColumnType::Numeric:
+            return "";
+    }
+    return "es de un tipo desconocido (código " + std::to_string(static_cast<int>(c.type)) +
+           "), que no se escribe";
+}
+
 std::string encodeValue(const ColumnDef& c, const RowTarget& target, const Value& v) {
     if (c.type == ColumnType::Text) return encodeText(c, target, v.rawText());
     return storedBytes(c, v);

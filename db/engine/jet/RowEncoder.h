@@ -23,6 +23,11 @@ struct RowTarget {
     const std::string& table;
 };
 
+// Why the writer does not store values in the column (the kinds it cannot write
+// exactly: calculated, complex, large number, extended date/time, unknown types),
+// as the end of a sentence that names it; empty when it does.
+std::string unwritableColumn(const ColumnDef& column);
+
 // The stored bytes of a value of a fixed or variable column other than yes/no and
 // the long values (memo, OLE), already fitted to the column's type.
 std::string encodeValue(const ColumnDef& column, const RowTarget& target, const Value& value);

@@ -41,6 +41,17 @@ std::vector<Field> fieldsOf(PageWriter& writer, TablePages& pages, const TableDe
     return fields;
 }
 
+// A row of a table with a column the writer cannot store exactly is not written
+// at all: not even its other columns, on which a calculated column may depend.
+void requireWritableColumns(const JetFile& file, const TableDefinition& t) {
+    for (const ColumnDef& c : t.columns) {
+        const std::string why = unwritableColumn(c);
+        if (!why.empty())
+            throw Error("No se puede escribir en " + inTable(file, t) + ": el campo «" + c.name +
+                        "» " + why);
+    }
+}
+
 void checkLength(const JetFile& file, const TableDefinition& t, const std::string& row,
                  const Format& f) {
     if (row.size() > maxRowLength(f))
@@ -87,6 +98,7 @@ RowPointer RowWriter::add(const JetTable& table, Values values) {
         throw Error("Se escriben " + std::to_string(values.size()) + " valores en " +
                     inTable(file_, t) + ", que tiene " + std::to_string(t.columns.size()) +
                     " campos");
+    requireWritableColumns(file_, t);
     PageWriter& writer = pages();
     const Format& f = writer.format();
     PageRef first = writer.read(t.pages.front());
@@ -186,6 +198,7 @@ void RowWriter::update(const JetTable& table, RowPointer slot, const Values& val
 void RowWriter::updateColumn(const JetTable& table, RowPointer slot, size_t column,
                              const Value& value) {
     inOneOperation([&] {
+        requireWritableColumns(file_, table.definition);
         if (setBitInPlace(table, slot, column, value)) return;
         const Current before = current(table.definition, slot);
         Values values = before.values;
@@ -237,6 +250,7 @@ void RowWriter::change(const JetTable& table, RowPointer slot, const Values& val
 
 void RowWriter::replace(const JetTable& table, RowPointer slot, const Current& before,
                         const Values& values) {
+    requireWritableColumns(file_, table.definition);
     indexes().checkUpdate(table, slot, before.values, values);
     placeUpdate(table.definition, slot, before, values);
     indexes().updated(table, slot, before.values, values);

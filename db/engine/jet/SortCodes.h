@@ -43,9 +43,22 @@ extern const Windows1252Byte kGeneral97Mapped[];
 extern const size_t kGeneral97MappedCount;
 
 // Appends the key of non-Null text (UTF-8) in the General sort order of Access
-// 2000-2003 (Jet4) or of Access 97 (Jet3). Only the first 255 characters count,
+// 2000-2007 (Jet4) or of Access 97 (Jet3). Only the first 255 characters count,
 // and trailing spaces do not. Descending keys are the ascending ones inverted.
 void appendGeneralText(std::string_view utf8, bool ascending, std::string& out);
 void appendGeneral97Text(std::string_view utf8, bool ascending, std::string& out);
+
+// The General order of Access 2010 and later (sort version 1), where it is known
+// (GeneralSortOrder2010.cpp): appends the key and returns "", or appends nothing
+// and returns what has no known key ("el carácter «z» (U+007A)", ...).
+std::string appendGeneral2010Text(std::string_view utf8, bool ascending, std::string& out);
+
+// The parts of those keys: the UTF-16 units a key is made of (the first 255,
+// trailing spaces dropped), the Jet4 code of a unit, and the Jet4 key of units
+// whose codes `codeOf` gives.
+std::u16string indexedUnits(std::string_view utf8);
+SortCode generalCode(char16_t c);
+void appendGeneralKey(const std::u16string& text, SortCode (*codeOf)(char16_t), bool ascending,
+                      std::string& out);
 
 }  // namespace pelmora::engine::jet

@@ -52,6 +52,7 @@ ColumnDef readColumn(const Bytes& b, size_t at, const Format& f) {
     c.length = b.u16(at + f.colLength);
     c.flags = b.u8(at + f.colFlags);
     if (f.colExtFlags >= 0) c.extFlags = b.u8(at + f.colExtFlags);
+    c.resultType = c.type;
     if (c.type == ColumnType::Numeric) {
         c.precision = b.u8(at + f.colPrecision);
         c.scale = b.u8(at + f.colPrecision + 1);

@@ -28,6 +28,11 @@ enum class ColumnType : uint8_t {
     Memo = 0x0C,  // long value of text
     Guid = 0x0F,
     Numeric = 0x10,  // u8 sign (0x80 negative), then 4 x u32 magnitude, most significant first
+    // Access 2007+:
+    Complex = 0x12,           // attachment, multi-value or versioned memo: u32 complex id, the
+                              // key of the row's values in the column's hidden flat table
+    BigInt = 0x13,            // i64 (Access 2016+)
+    ExtendedDateTime = 0x14,  // 42 ASCII bytes (Access 2019): days, seconds and 100 ns
 };
 
 struct ColumnDef {
@@ -38,17 +43,22 @@ struct ColumnDef {
     uint16_t fixedOffset = 0;  // fixed columns: offset after the row's column count
     uint16_t length = 0;       // bytes (text: twice the characters in Jet4)
     uint8_t flags = 0;         // 0x01 fixed length, 0x04 autonumber, 0x40 GUID autonumber
-    uint8_t extFlags = 0;      // Jet4: 0x01 text stored compressed
+    uint8_t extFlags = 0;      // Jet4: 0x01 text stored compressed; 0xC0 calculated
     uint16_t sortOrder = 0;    // text (new Jet3 columns: every column): 1033 = General
-    int sortVersion = -1;      // Jet4 text: 0 = the General order of Access 2000-2007
+    int sortVersion = -1;      // Jet4 text: 0 = General order of Access 2000-2007, 1 of 2010+
     uint16_t codePage = 0;     // Jet3 text: the code page it is stored in (the database's)
     uint8_t precision = 0;     // decimal
     uint8_t scale = 0;
+    // Calculated columns: the type of the stored results (the ResultType property;
+    // the column's own type when the property is absent).
+    ColumnType resultType{};
 
     bool fixed() const { return flags & 0x01; }
     bool autoNumber() const { return flags & (0x04 | 0x40); }
     bool isLongValue() const { return type == ColumnType::Memo || type == ColumnType::Ole; }
     bool isText() const { return type == ColumnType::Text || type == ColumnType::Memo; }
+    // Access 2010+: a value Access computes from the row's other columns (CalculatedValue.h).
+    bool calculated() const { return (extFlags & 0xC0) == 0xC0; }
 };
 
 struct IndexColumn {

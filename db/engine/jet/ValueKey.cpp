@@ -3,7 +3,6 @@
 #include "db/engine/Error.h"
 #include "db/engine/jet/FixedValue.h"
 #include "db/engine/jet/IndexKey.h"
-#include "db/engine/jet/SortCodes.h"
 
 namespace pelmora::engine::jet {
 
@@ -11,10 +10,7 @@ void appendValueKey(const ColumnDef& c, const Format& format, bool ascending, co
                     std::string& out) {
     if (c.isText() && !v.isNull()) {
         out += ascending ? '\x7F' : '\x80';
-        if (format.version == 3)
-            appendGeneral97Text(v.rawText(), ascending, out);
-        else
-            appendGeneralText(v.rawText(), ascending, out);
+        appendTextKey(c, format, ascending, v.rawText(), out);
         return;
     }
     const bool truth = c.type == ColumnType::Boolean && !v.isNull() && v.rawInt() != 0;

@@ -1,8 +1,10 @@
 #include "db/engine/jet/ValueReader.h"
 
+#include <cstdio>
 #include <cstring>
 #include <unordered_set>
 
+#include "db/engine/jet/CalculatedValue.h"
 #include "db/engine/jet/DataPage.h"
 #include "db/engine/jet/FixedValue.h"
 #include "db/engine/jet/TextCodec.h"
@@ -57,6 +59,37 @@ std::string guidText(std::string_view b) {
     return out + "}";
 }
 
+std::string extendedDateTimeText(std::string_view b) {
+    const auto number = [&](size_t at, size_t length, int64_t& value) {
+        if (b.size() < at + length) return false;
+        value = 0;
+        for (char c : b.substr(at, length)) {
+            if (c < '0' || c > '9') return false;
+            value = value * 10 + (c - '0');
+        }
+        return true;
+    };
+    int64_t days, seconds, ticks;
+    if (!number(0, 19, days) || !number(20, 12, seconds) || !number(32, 7, ticks) ||
+        days > 3652058 || seconds >= 86400)  // 9999-12-31 at most
+        return std::string(b.substr(0, b.find('\0')));
+    // The civil date of a day count from 0001-01-01 (proleptic Gregorian calendar).
+    const int64_t z = days + 306, era = z / 146097, dayOfEra = z - era * 146097;
+    const int64_t yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t mp = (5 * dayOfYear + 2) / 153;
+    const int64_t day = dayOfYear - (153 * mp + 2) / 5 + 1, month = mp < 10 ? mp + 3 : mp - 9;
+    const int64_t year = yearOfEra + era * 400 + (month <= 2);
+    char text[128];
+    std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld.%07lld",
+                  static_cast<long long>(year), static_cast<long long>(month),
+                  static_cast<long long>(day), static_cast<long long>(seconds / 3600),
+                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60),
+                  static_cast<long long>(ticks));
+    return text;
+}
+
 Value ValueReader::read(const ColumnDef& column, RowView& row) {
     if (column.type == ColumnType::Boolean) return Value::boolean(row.bit(column.number));
     std::string_view bytes;
@@ -65,6 +98,7 @@ Value ValueReader::read(const ColumnDef& column, RowView& row) {
 }
 
 Value ValueReader::decode(const ColumnDef& c, std::string_view bytes) {
+    if (c.calculated()) return calculated(c, bytes);
     const size_t need = fixedLength(c.type);
     if (need && bytes.size() < need)
         file_.corrupt("la columna «" + c.name + "» tiene un valor de " +
@@ -103,8 +137,44 @@ Value ValueReader::decode(const ColumnDef& c, std::string_view bytes) {
         }
         case ColumnType::Ole:
             return Value::binary(longValue(bytes, c.name), Type::LongBinary);
+        case ColumnType::Complex:
+            return Value::longInt(little<int32_t>(bytes));
+        case ColumnType::BigInt:
+            return Value::decimal(std::to_string(little<int64_t>(bytes)));
+        case ColumnType::ExtendedDateTime:
+            return Value::text(extendedDateTimeText(bytes));
         default:
             return Value::binary(std::string(bytes));
+    }
+}
+
+Value ValueReader::calculated(const ColumnDef& c, std::string_view bytes) {
+    std::string whole;
+    if (c.isLongValue() || (c.type == ColumnType::Text && c.length == 0)) {
+        whole = longValue(bytes, c.name);
+        bytes = whole;
+    }
+    const std::string_view result = calculatedResult(bytes, file_, c.name);
+    ColumnDef plain = c;
+    plain.extFlags = 0;
+    plain.type = c.resultType;
+    if (result.empty() && !plain.isText()) return Value();
+    switch (c.resultType) {
+        case ColumnType::Boolean:
+            return Value::boolean(!result.empty() && result[0] != 0);
+        case ColumnType::Numeric:
+            return Value::decimal(calculatedDecimalText(result, file_, c.name));
+        case ColumnType::Text:
+        case ColumnType::Memo: {
+            std::string text;
+            decodeText(file_.format(), file_.codePage(), result, text);
+            return Value::text(std::move(text),
+                               c.resultType == ColumnType::Memo ? Type::Memo : Type::Text);
+        }
+        case ColumnType::Ole:
+            return Value::binary(std::string(result), Type::LongBinary);
+        default:
+            return decode(plain, result);
     }
 }
 

@@ -7,6 +7,9 @@
 //   u32 row pointer (u8 row, u24 page) to that row or to the chain's first row;
 //   u32 unused.
 // Each row of a chain starts with the u32 row pointer of the next one.
+// Access 2007+ kinds: a complex column reads as its complex id (a long), a large
+// number as a decimal, an extended date/time as text "YYYY-MM-DD HH:MM:SS.fffffff",
+// a calculated column as its result (CalculatedValue.h).
 #pragma once
 
 #include <string>
@@ -29,6 +32,8 @@ class ValueReader {
     std::string longValue(std::string_view header, const std::string& column);
 
   private:
+    Value calculated(const ColumnDef& column, std::string_view bytes);
+
     PageFile& file_;
 };
 
@@ -36,5 +41,9 @@ class ValueReader {
 std::string decimalText(std::string_view bytes, int scale);
 // "{01234567-89AB-CDEF-0123-456789ABCDEF}" from 16 stored bytes.
 std::string guidText(std::string_view bytes);
+// "2019-03-01 12:30:00.0000000" from a stored extended date/time: ASCII digits,
+// 19 of days since 0001-01-01, a separator, 12 of seconds into the day and 7 of
+// 100 ns; the stored text itself when it is not in that form.
+std::string extendedDateTimeText(std::string_view bytes);
 
 }  // namespace pelmora::engine::jet
