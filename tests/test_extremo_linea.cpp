@@ -47,6 +47,16 @@ const Variante kVariantes[] = {
      {"--elementos", "300", "--semilla", "8", "--formato", "mdb"},
      false,
      "testV1997.mdb"},
+    {"Accdb2007",
+     true,
+     {"--elementos", "300", "--semilla", "9", "--formato", "accdb"},
+     false,
+     "empty2007.accdb"},
+    {"Accdb2019",
+     true,
+     {"--elementos", "200", "--semilla", "10", "--formato", "accdb"},
+     false,
+     "empty2019.accdb"},
 };
 
 QStringList Lineas(const QByteArray& salida) {

@@ -26,7 +26,7 @@ namespace {
 
 const QColor kGris(0xE0, 0xE0, 0xE0);
 const char* kFiltroBdD =
-    "BdD Access (*.mdb)|*.mdb|BdD SQLite (*.sqlite *.db *.db3)|*.sqlite;*.db;*.db3|"
+    "BdD Access (*.mdb *.accdb)|*.mdb;*.accdb|BdD SQLite (*.sqlite *.db *.db3)|*.sqlite;*.db;*.db3|"
     "Conexión a BdD PostgreSQL (*.pgconn)|*.pgconn";
 
 // The main window over the scripted port, with runs that only count themselves
@@ -377,7 +377,7 @@ TEST(Inicial, DuranteUnProcesoNadaCambiaSusEntradasNiEmpiezaOtro) {
 
 TEST(Inicial, FiltrosDelDialogoEnFormaQt) {
     EXPECT_EQ(FiltroQt(kFiltroBdD),
-              "BdD Access (*.mdb);;BdD SQLite (*.sqlite *.db *.db3);;"
+              "BdD Access (*.mdb *.accdb);;BdD SQLite (*.sqlite *.db *.db3);;"
               "Conexión a BdD PostgreSQL (*.pgconn)");
     EXPECT_EQ(FiltroQt("Bin Vexa (*.bin)|*.bin"), "Bin Vexa (*.bin)");
     EXPECT_EQ(FiltroQt("Hojas|*.bin;*.BIN"), "Hojas (*.bin *.BIN)");

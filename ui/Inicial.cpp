@@ -20,7 +20,7 @@ namespace {
 const QColor kGrisNoUsado(0xE0, 0xE0, 0xE0);
 
 constexpr const char* kFiltroBdD =
-    "BdD Access (*.mdb)|*.mdb|BdD SQLite (*.sqlite *.db *.db3)|*.sqlite;*.db;*.db3|"
+    "BdD Access (*.mdb *.accdb)|*.mdb;*.accdb|BdD SQLite (*.sqlite *.db *.db3)|*.sqlite;*.db;*.db3|"
     "Conexión a BdD PostgreSQL (*.pgconn)|*.pgconn";
 
 template <typename Control>

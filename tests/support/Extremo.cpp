@@ -191,8 +191,10 @@ void CompruebaReescritos(const HojaGenerada& hoja, const Antes& antes, const Ent
 }  // namespace
 
 fs::path PlantillaMdb(const fs::path& carpeta, const char* fixture) {
-    const fs::path ruta = carpeta / "plantilla.mdb";
-    copyWritable(fs::path(PELMORA_FIXTURES) / fixture, ruta);
+    const fs::path nombre(fixture);
+    const bool ace = nombre.extension() == ".accdb";
+    const fs::path ruta = carpeta / ("plantilla" + nombre.extension().string());
+    copyWritable(fs::path(ace ? PELMORA_ACE_FIXTURES : PELMORA_FIXTURES) / nombre, ruta);
     return ruta;
 }
 

@@ -16,7 +16,7 @@ namespace pelmora::prueba {
 
 // A writable copy of an Access file of the fixtures in `carpeta` (the fixture
 // itself is read-only), for pelmora-hoja's --plantilla: by default the empty
-// Access 2000 one.
+// Access 2000 one; a .accdb name is one of the Access 2007+ fixtures.
 std::filesystem::path PlantillaMdb(const std::filesystem::path& carpeta,
                                    const char* fixture = "empty.mdb");
 

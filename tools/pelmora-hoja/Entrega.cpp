@@ -21,10 +21,6 @@ struct HojaEntrega {
     Contadores contadores{};
 };
 
-std::string extension(const Opciones& o) {
-    return o.formato == "sqlite" ? ".db3" : ".mdb";
-}
-
 Opciones opcionesDeHoja(const Opciones& o, int numero) {
     char sufijo[16];
     std::snprintf(sufijo, sizeof sufijo, "%03d", numero);
@@ -76,12 +72,12 @@ void escribeLista(const std::string& ruta, const std::string& general,
 }  // namespace
 
 void escribeEntrega(const Opciones& o, int hojas) {
-    const std::string general = o.nombre + "_general" + extension(o);
+    const std::string general = o.nombre + "_general" + o.extension();
     std::vector<std::string> nombres = {general, "entrega.json"};
     for (int i = 1; i <= hojas; ++i) {
         const std::string n = opcionesDeHoja(o, i).nombre;
         for (const char* ext : {".bin", "_err.bin"}) nombres.push_back(n + ext);
-        nombres.push_back(n + extension(o));
+        nombres.push_back(n + o.extension());
     }
     preparaCarpeta(o, nombres);
 
@@ -95,7 +91,7 @@ void escribeEntrega(const Opciones& o, int hojas) {
         for (int i = 1; i <= hojas; ++i) {
             const Opciones oh = opcionesDeHoja(o, i);
             const Hoja hoja = planificaHoja(oh);
-            HojaEntrega h{oh.nombre, oh.nombre + ".bin", oh.nombre + extension(o), oh.problemas,
+            HojaEntrega h{oh.nombre, oh.nombre + ".bin", oh.nombre + o.extension(), oh.problemas,
                           calculaEsperado(hoja).correlate.contadores};
             escribeBin(hoja, ruta(h.bin), false);
             escribeBaseDeDatos(hoja, false, ruta(h.particular));

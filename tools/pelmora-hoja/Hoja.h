@@ -20,11 +20,14 @@ struct Opciones {
     int atributos = 2;  // most ATRs of an ordinary element
     int tablas = 4;     // ordinary user tables (199ETIQUETAS and Maps come on top)
     uint64_t semilla = 1;
-    std::string formato = "sqlite";  // or "mdb"
-    std::string plantilla;           // empty Access database the .mdb files start from
+    std::string formato = "sqlite";  // or "mdb", "accdb" (Access, from `plantilla`)
+    std::string plantilla;           // empty Access database the Access files start from
     bool problemas = true;
     bool noAsignar = true;   // both databases hold a NoAsignar table
     bool reemplaza = false;  // overwrite the files of an earlier sheet
+
+    // The extension of the databases: ".db3", ".mdb" or ".accdb".
+    std::string extension() const { return formato == "sqlite" ? ".db3" : "." + formato; }
 };
 
 enum class ClaseTabla : uint8_t { Category, Feature, Ordinaria, Etiquetas, Maps };

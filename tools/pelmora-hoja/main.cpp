@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "cli/Programa.h"
+#include "db/engine/Text.h"
 #include "tools/pelmora-hoja/BasesDeDatos.h"
 #include "tools/pelmora-hoja/Entrega.h"
 #include "tools/pelmora-hoja/EscribeEsperado.h"
@@ -25,8 +26,8 @@ const pelmora::Programa kPrograma{
     "                      no más que tablas con ATR: las ordinarias y 199ETIQUETAS)\n"
     "  --tablas N          tablas ordinarias, además de 199ETIQUETAS y Maps (por omisión: 4)\n"
     "  --semilla S         semilla del azar: la misma semilla da la misma hoja (por omisión: 1)\n"
-    "  --formato F         sqlite (por omisión) o mdb\n"
-    "  --plantilla F.mdb   base de datos de Access vacía de la que parten las .mdb\n"
+    "  --formato F         sqlite (por omisión), mdb o accdb\n"
+    "  --plantilla F       base de datos de Access vacía de la que parten las .mdb o .accdb\n"
     "  --sin-problemas     ningún problema: contadores a cero y una sola hoja BIN\n"
     "  --sin-noasignar     sin tabla NoAsignar en las bases de datos\n"
     "  --reemplaza         sobrescribe los ficheros de una hoja anterior\n"
@@ -89,18 +90,21 @@ Opciones leeOpciones(int argc, char** argv, int64_t& hojas) {
     if (o.salida.empty()) throw ErrorUso("falta --salida");
     if (o.nombre.empty() || o.nombre.find('/') != std::string::npos)
         throw ErrorUso("--nombre debe ser un nombre de fichero sin carpetas");
-    if (o.formato != "sqlite" && o.formato != "mdb")
-        throw ErrorUso("--formato debe ser sqlite o mdb: «" + o.formato + "»");
+    if (o.formato != "sqlite" && o.formato != "mdb" && o.formato != "accdb")
+        throw ErrorUso("--formato debe ser sqlite, mdb o accdb: «" + o.formato + "»");
     if (hojas == 0 || hojas > 999) throw ErrorUso("--hojas espera un número de 1 a 999");
-    if (o.formato == "mdb" && o.plantilla.empty())
-        throw ErrorUso("--formato mdb necesita --plantilla con una base de datos de Access vacía");
+    if (o.formato != "sqlite" &&
+        pelmora::engine::upperCase(std::filesystem::path(o.plantilla).extension().string()) !=
+            pelmora::engine::upperCase(o.extension()))
+        throw ErrorUso("--formato " + o.formato + " necesita --plantilla con una base de datos " +
+                       "de Access vacía " + o.extension());
     return o;
 }
 
 // The Particular database shares the BIN file's name, extension aside, so that the
 // main window's name check passes; its extension is as long as ".bin".
 Ficheros nombres(const Opciones& o) {
-    std::string ext = o.formato == "sqlite" ? ".db3" : ".mdb";
+    const std::string ext = o.extension();
     return {o.nombre + ".bin",     o.nombre + "_adaptacion.bin",
             o.nombre + ext,        o.nombre + "_general" + ext,
             o.nombre + "_err.bin", o.nombre + "_adaptacion_err.bin"};
