@@ -190,6 +190,22 @@ TEST(Postgresql, GruposDeEscriturasEnteros) {
         db->insert("T", {Value::longInt(3), Value::text("tre")});
         db->endWrites();
         EXPECT_EQ(firstColumn(*db, "T"), (std::vector<int32_t>{1, 3}));
+        // Appends go to the server many at once: thousands land in order; one the server
+        // refuses (a rule of another tool's) stops there, the ones before it landed.
+        base.ejecuta("ALTER TABLE \"T\" ADD CONSTRAINT sin_cien CHECK (n <> 100)");
+        std::vector<int32_t> esperado{1, 3};
+        db->beginWrites();
+        for (int32_t n = 1000; n < 3500; ++n) {
+            db->insert("T", {Value::longInt(n), Value::text("x")});
+            esperado.push_back(n);
+        }
+        EXPECT_EQ(firstColumn(*db, "T"), esperado);
+        for (int32_t n = 98; n < 103; ++n) db->insert("T", {Value::longInt(n), Value::text("y")});
+        const std::string rechazo = failure([&] { db->endWrites(); });
+        EXPECT_NE(rechazo.find("sin_cien"), std::string::npos) << rechazo;
+        esperado.insert(esperado.end(), {98, 99});
+        EXPECT_EQ(firstColumn(*db, "T"), esperado);
+        base.ejecuta("DELETE FROM \"T\" WHERE n >= 98; ALTER TABLE \"T\" DROP CONSTRAINT sin_cien");
     }
     // A writer killed inside its group leaves nothing of it.
     const pid_t hijo = fork();

@@ -10,6 +10,7 @@
 #include "db/engine/ColumnValue.h"
 #include "db/engine/Error.h"
 #include "db/engine/Text.h"
+#include "db/engine/postgresql/Appends.h"
 #include "db/engine/postgresql/Catalog.h"
 #include "db/engine/postgresql/Connection.h"
 #include "db/engine/postgresql/Select.h"
@@ -31,7 +32,7 @@ std::string inTable(const std::string& table) {
 class PostgresBackend final : public Backend {
   public:
     explicit PostgresBackend(std::shared_ptr<Connection> connection)
-        : connection_(std::move(connection)), catalog_(*connection_) {}
+        : connection_(std::move(connection)), catalog_(*connection_), appends_(*connection_) {}
 
     const std::string& path() const override { return connection_->address(); }
 
@@ -62,6 +63,7 @@ class PostgresBackend final : public Backend {
 
   private:
     void lockCatalog();
+    std::shared_ptr<const TableEntry> lockTable(const std::string& table);
     std::shared_ptr<const TableEntry> touch(const std::string& table);
     std::shared_ptr<const TableEntry> editable(const std::string& table, const std::string& doing);
     template <typename Write>
@@ -73,6 +75,7 @@ class PostgresBackend final : public Backend {
 
     std::shared_ptr<Connection> connection_;
     Catalog catalog_;
+    Appends appends_;  // a group's appends not yet sent
     int writeGroups_ = 0;
     std::set<std::string> locked_;  // upper-cased names of the tables the group locked
     bool catalogLocked_ = false;
@@ -103,6 +106,7 @@ auto PostgresBackend::guarded(const std::string& doing, Write write, bool severa
 // the database's catalog against other such groups until it ends: a group that
 // finds a table missing and makes it is never overtaken by another doing the same.
 void PostgresBackend::lockCatalog() {
+    appends_.sendAll();
     if (writeGroups_ == 0 || catalogLocked_) return;
     connection_->execute("SELECT pg_advisory_xact_lock(" + std::to_string(kCatalogLock) + ")",
                          "reservar el catálogo de tablas");
@@ -112,7 +116,7 @@ void PostgresBackend::lockCatalog() {
 
 // Inside a group, a table is locked against other writers (readers go on) before
 // the group first reads or writes it, until the group ends.
-std::shared_ptr<const TableEntry> PostgresBackend::touch(const std::string& table) {
+std::shared_ptr<const TableEntry> PostgresBackend::lockTable(const std::string& table) {
     auto entry = catalog_.entry(table);
     if (writeGroups_ > 0 && locked_.insert(upperCase(entry->schema.name)).second) {
         const std::string name = entry->schema.name;
@@ -122,6 +126,14 @@ std::shared_ptr<const TableEntry> PostgresBackend::touch(const std::string& tabl
             return 0;
         });
     }
+    return entry;
+}
+
+// A table about to be read or changed otherwise than by an append: its held
+// appends are sent first.
+std::shared_ptr<const TableEntry> PostgresBackend::touch(const std::string& table) {
+    auto entry = lockTable(table);
+    appends_.send(upperCase(entry->schema.name));
     return entry;
 }
 
@@ -144,6 +156,7 @@ void PostgresBackend::beginWrites() {
         throw;
     }
     catalog_.invalidate();
+    appends_.clear();
     locked_.clear();
     catalogLocked_ = false;
 }
@@ -152,12 +165,20 @@ void PostgresBackend::endWrites() {
     if (writeGroups_ == 0 || --writeGroups_ > 0) return;
     locked_.clear();
     catalogLocked_ = false;
+    std::exception_ptr refused;  // the rows before a refused append still land
+    try {
+        appends_.sendAll();
+    } catch (...) {
+        refused = std::current_exception();
+    }
+    appends_.clear();
     try {
         connection_->commit("guardar las escrituras agrupadas");
     } catch (...) {
         connection_->rollback();
         throw;
     }
+    if (refused) std::rethrow_exception(refused);
 }
 
 // The column's definition in CREATE TABLE or ADD COLUMN: yes/no never Null,
@@ -338,7 +359,7 @@ void PostgresBackend::updateColumn(const std::string& table, RowId id, int colum
 // default or the autonumber; a given Null is written as such.
 RowId PostgresBackend::insert(const std::string& table, const Row& row, const Given& given) {
     const std::string doing = "añadir un registro a " + inTable(table);
-    const auto entry = touch(table);
+    const auto entry = lockTable(table);
     const TableSchema& schema = entry->schema;
     std::vector<Value> values = fitRow(path(), schema, row);
     const std::vector<int> written = columnsToInsert(path(), schema, values, given);
@@ -351,6 +372,8 @@ RowId PostgresBackend::insert(const std::string& table, const Row& row, const Gi
                                : parameterText(values[i], schema.columns[i], inTable(schema.name)));
         marks += (marks.empty() ? "$" : ", $") + std::to_string(parameters.size());
     }
+    if (writeGroups_ > 0 && Appends::canHold(*entry))
+        return appends_.hold(entry, written, std::move(parameters));
     std::string sql =
         "INSERT INTO " + quoted(schema.name) +
         (written.empty() ? " DEFAULT VALUES" : " (" + names + ") VALUES (" + marks + ")");
