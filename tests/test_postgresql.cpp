@@ -280,4 +280,20 @@ TEST(Postgresql, DireccionesSinContrasena) {
     openDatabase(base.direccion())->createTable(TableSchema{"Unica", {columna("n", Type::Long)}});
     EXPECT_EQ(openDatabase(dir.path("proyecto.pgconn"))->tableNames(),
               std::vector<std::string>{"Unica"});
+    // A server that ends the session mid-group: said, naming the database; what was
+    // committed stays, and the next use connects again.
+    {
+        auto db = openDatabase(base.direccion());
+        db->createTable(TableSchema{"Cortada", {columna("n", Type::Long)}});
+        db->insert("Cortada", {Value::longInt(1)});
+        db->beginWrites();
+        db->insert("Cortada", {Value::longInt(2)});
+        base.ejecuta("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = '" +
+                     base.nombre() + "' AND pid <> pg_backend_pid()");
+        const std::string perdida = failure([&] { db->endWrites(); });
+        EXPECT_NE(perdida.find("Se ha perdido la conexión"), std::string::npos) << perdida;
+        EXPECT_NE(perdida.find(base.nombre()), std::string::npos) << perdida;
+        // The next use connects again.
+        EXPECT_EQ(firstColumn(*db, "Cortada"), std::vector<int32_t>{1});
+    }
 }

@@ -50,15 +50,18 @@ std::shared_ptr<Connection> Connection::open(const std::string& uri, const std::
                     "»: " + reason);
     }
     std::shared_ptr<Connection> connection(new Connection(handle, address));
-    // Dates, numbers and bytes in the forms the backend reads; waits for a lock
-    // bounded as the file writers' are.
-    connection->execute(
+    connection->prepare();
+    return connection;
+}
+
+// Dates, numbers and bytes in the forms the backend reads; waits for a lock
+// bounded as the file writers' are.
+void Connection::prepare() {
+    execute(
         "SET client_encoding = 'UTF8'; SET datestyle = 'ISO, YMD'; "
-        "SET bytea_output = 'hex'; SET extra_float_digits = 1; "
-        "SET lock_timeout = " +
+        "SET bytea_output = 'hex'; SET extra_float_digits = 1; SET lock_timeout = " +
             std::to_string(lockWaitLimit().count()),
         "preparar la conexión");
-    return connection;
 }
 
 Connection::~Connection() {
@@ -78,6 +81,15 @@ Result Connection::run(const std::string& sql, const std::vector<Parameter>& par
 
 void Connection::execute(const std::string& sql, const std::string& doing) {
     check(Result(PQexec(handle_, sql.c_str())), doing);
+}
+
+void Connection::reconnectIfLost() {
+    if (PQstatus(handle_) == CONNECTION_OK) return;
+    PQreset(handle_);
+    if (PQstatus(handle_) != CONNECTION_OK)
+        throw Error("No se puede volver a conectar con la base de datos PostgreSQL «" + address_ +
+                    "»: " + oneLine(PQerrorMessage(handle_)));
+    prepare();
 }
 
 bool Connection::inTransaction() const {

@@ -50,6 +50,10 @@ class Connection {
     // Statements without parameters, several at once when separated by ';'.
     void execute(const std::string& sql, const std::string& doing);
 
+    // Connects again when the server ended the session (restarted, or the network
+    // went away): only between transactions, so that nothing of one is lost unseen.
+    void reconnectIfLost();
+
     // A transaction of its own, committed at commit(); a failure inside it leaves
     // it to be rolled back.
     bool inTransaction() const;
@@ -60,6 +64,7 @@ class Connection {
   private:
     Connection(PGconn* handle, std::string address)
         : handle_(handle), address_(std::move(address)) {}
+    void prepare();
     [[noreturn]] void fail(const PGresult* result, const std::string& doing) const;
     void check(const Result& result, const std::string& doing) const;
 

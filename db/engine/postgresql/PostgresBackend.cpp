@@ -40,7 +40,10 @@ class PostgresBackend final : public Backend {
         lockCatalog();
         return catalog_.tableNames();
     }
-    TableSchema schema(const std::string& table) override { return catalog_.entry(table)->schema; }
+    TableSchema schema(const std::string& table) override {
+        if (writeGroups_ == 0) connection_->reconnectIfLost();
+        return catalog_.entry(table)->schema;
+    }
 
     void createTable(const TableSchema& table) override;
     void addColumn(const std::string& table, const Column& column) override;
@@ -106,6 +109,7 @@ auto PostgresBackend::guarded(const std::string& doing, Write write, bool severa
 // the database's catalog against other such groups until it ends: a group that
 // finds a table missing and makes it is never overtaken by another doing the same.
 void PostgresBackend::lockCatalog() {
+    if (writeGroups_ == 0) connection_->reconnectIfLost();
     appends_.sendAll();
     if (writeGroups_ == 0 || catalogLocked_) return;
     connection_->execute("SELECT pg_advisory_xact_lock(" + std::to_string(kCatalogLock) + ")",
@@ -117,6 +121,7 @@ void PostgresBackend::lockCatalog() {
 // Inside a group, a table is locked against other writers (readers go on) before
 // the group first reads or writes it, until the group ends.
 std::shared_ptr<const TableEntry> PostgresBackend::lockTable(const std::string& table) {
+    if (writeGroups_ == 0) connection_->reconnectIfLost();
     auto entry = catalog_.entry(table);
     if (writeGroups_ > 0 && locked_.insert(upperCase(entry->schema.name)).second) {
         const std::string name = entry->schema.name;
@@ -150,6 +155,7 @@ std::shared_ptr<const TableEntry> PostgresBackend::editable(const std::string& t
 void PostgresBackend::beginWrites() {
     if (writeGroups_++ > 0) return;
     try {
+        connection_->reconnectIfLost();
         connection_->begin("agrupar escrituras");
     } catch (...) {
         writeGroups_ = 0;
