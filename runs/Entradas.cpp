@@ -54,6 +54,10 @@ void CompruebaEntradas(const Estado& estado, UsoEntradas usos) {
     anade("el fichero BIN", estado.NombreFicheroBin, usos.bin);
     anade("la BdD Particular", estado.NombreBdDParticular, UsoEntrada::Lee);
     anade("la BdD General", estado.NombreBdDGeneral, usos.general);
+    if (engine::isServerAddress(estado.NombreBdDParticular))
+        Rechaza({"la BdD Particular", estado.NombreBdDParticular, UsoEntrada::Lee},
+                "va con su hoja y ha de ser un fichero de Access o de SQLite, no una base de "
+                "datos de un servidor");
     for (Entrada& entrada : entradas) Examina(entrada);
     for (size_t i = 0; i < entradas.size(); ++i)
         for (size_t j = 0; j < i; ++j)

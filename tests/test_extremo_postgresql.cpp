@@ -145,6 +145,13 @@ TEST(ExtremoPostgresql, UnLoteComoConLaGeneralEnUnFichero) {
         EXPECT_NE(control.find(general.nombre()), std::string::npos) << control;
         EXPECT_EQ(control.find("nunca"), std::string::npos) << control;
     }
+    // A Particular database travels with its sheet: one on the server is refused.
+    const Ejecucion servida =
+        pelmora::prueba::Ejecuta(kPelmora, {"correlate", "--bin", q(servidor / (hojas[0] + ".bin")),
+                                            "--particular", g, "--si", "--sin-progreso"});
+    EXPECT_NE(servida.codigo, 0);
+    EXPECT_TRUE(servida.errores.contains("ha de ser un fichero de Access o de SQLite"))
+        << servida.salida.toStdString() << servida.errores.toStdString();
     for (const QString& t : tablas(q(fichero / "hoja_general.db3")))
         EXPECT_EQ(registros(g, t).tal, registros(q(fichero / "hoja_general.db3"), t).tal)
             << t.toStdString();

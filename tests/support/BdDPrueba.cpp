@@ -8,11 +8,18 @@
 namespace pelmora::prueba {
 
 ::testing::internal::ParamGenerator<Motor> Motores() {
-    return ::testing::Values(Motor::Sqlite, Motor::Jet);
+    return ::testing::Values(Motor::Sqlite, Motor::Jet, Motor::Postgresql);
 }
 
 std::string NombreMotor(const ::testing::TestParamInfo<Motor>& info) {
-    return info.param == Motor::Sqlite ? "SQLite" : "Jet";
+    switch (info.param) {
+        case Motor::Sqlite:
+            return "SQLite";
+        case Motor::Jet:
+            return "Jet";
+        default:
+            return "PostgreSQL";
+    }
 }
 
 void CreaTabla(engine::Database& bdd, const std::string& tabla,
@@ -81,12 +88,18 @@ std::filesystem::path BdDVaciaJet() {
 void BdDPrueba::SetUp() {
     if (GetParam() == Motor::Jet && !std::filesystem::exists(BdDVaciaJet()))
         GTEST_SKIP() << "No está " << BdDVaciaJet() << ": las pruebas sobre .mdb no se ejecutan";
+    if (GetParam() == Motor::Postgresql && !BdDServidor::hay())
+        GTEST_SKIP() << "Sin el servidor PostgreSQL de las pruebas";
     estado.reloj = [] { return FechaHora{2026, 3, 14, 9, 26, 53}; };
 }
 
 std::shared_ptr<engine::Database> BdDPrueba::NuevaBdD(const std::string& nombre) {
-    if (GetParam() == Motor::Sqlite)
+    if (GetParam() != Motor::Jet && nombre.rfind("general", 0) != 0)
         return engine::createSqliteDatabase(carpeta / (nombre + ".sqlite"));
+    if (GetParam() == Motor::Postgresql && nombre.rfind("general", 0) == 0) {
+        servidor_.push_back(std::make_unique<BdDServidor>());
+        return engine::openDatabase(servidor_.back()->direccion());
+    }
     const std::filesystem::path ruta = carpeta / (nombre + ".mdb");
     copyWritable(BdDVaciaJet(), ruta);
     return engine::openDatabase(ruta);

@@ -15,14 +15,17 @@
 #include "core/PantallaGuion.h"
 #include "db/engine/Database.h"
 #include "db/engine/Value.h"
+#include "tests/support/ServidorPrueba.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ValuePrint.h"
 
 namespace pelmora::prueba {
 
-enum class Motor { Sqlite, Jet };
+enum class Motor { Sqlite, Jet, Postgresql };
 
-// The backends the database tests run on: SQLite, and Jet on copies of an empty .mdb.
+// The backends the database tests run on: SQLite, Jet on copies of an empty .mdb,
+// and a General database on the suite's PostgreSQL server (skipped without it)
+// beside SQLite files for the others.
 ::testing::internal::ParamGenerator<Motor> Motores();
 std::string NombreMotor(const ::testing::TestParamInfo<Motor>& info);
 
@@ -73,7 +76,8 @@ class BdDPrueba : public ::testing::TestWithParam<Motor> {
   protected:
     void SetUp() override;
 
-    // A new empty database in the temporary folder.
+    // A new empty database in the temporary folder; with PostgreSQL, one whose name
+    // starts with "general" is a fresh database of the server instead.
     std::shared_ptr<engine::Database> NuevaBdD(const std::string& nombre);
     // Runs `paso` as the top level does: a fatal check or an error shows its
     // message and ends the program (recorded by the scripted screen). True when
@@ -85,6 +89,7 @@ class BdDPrueba : public ::testing::TestWithParam<Motor> {
     // mdb-reader read these tables as the engine does. Nothing to do on SQLite.
     void CompruebaPorFuera(engine::Database& bdd, const std::vector<std::string>& tablas);
 
+    std::vector<std::unique_ptr<BdDServidor>> servidor_;  // dropped after the state below
     TempDir temporal;
     const std::filesystem::path& carpeta = temporal.root();
     PantallaGuion pantalla;
