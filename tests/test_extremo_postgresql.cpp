@@ -77,17 +77,30 @@ QStringList tablas(const QString& base) {
     return ejecuta(kBdd, {"tables", base}).salida.split('\n', Qt::SkipEmptyParts);
 }
 
+// A delivery of eight sheets in `fichero`, and its copy in `servidor` whose General
+// database is also copied to a fresh database of the suite's server.
+class ExtremoPostgresql : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!BdDServidor::hay()) GTEST_SKIP() << "sin el servidor PostgreSQL de las pruebas";
+        hojas = entrega(fichero);
+        fs::copy(fichero, servidor);
+        general = std::make_unique<BdDServidor>();
+        g = QString::fromStdString(general->direccion());
+        ejecuta(kBdd, {"copy", q(servidor / "hoja_general.db3"), g});
+    }
+
+    pelmora::prueba::TempDir tmp;
+    const fs::path fichero = tmp.root() / "fichero", servidor = tmp.root() / "servidor";
+    std::vector<std::string> hojas;
+    std::unique_ptr<BdDServidor> general;
+    QString g;  // its address
+};
+
 }  // namespace
 
-TEST(ExtremoPostgresql, OchoFusionesALaVezComoUnaTrasOtra) {
-    if (!BdDServidor::hay()) GTEST_SKIP() << "sin el servidor PostgreSQL de las pruebas";
-    pelmora::prueba::TempDir tmp;
-    const fs::path secuencial = tmp.root() / "secuencial", servidor = tmp.root() / "servidor";
-    const std::vector<std::string> hojas = entrega(secuencial);
-    fs::copy(secuencial, servidor);
-    BdDServidor general;
-    const QString g = QString::fromStdString(general.direccion());
-    ejecuta(kBdd, {"copy", q(servidor / "hoja_general.db3"), g});
+TEST_F(ExtremoPostgresql, OchoFusionesALaVezComoUnaTrasOtra) {
+    const fs::path& secuencial = fichero;
     for (const fs::path& carpeta : {secuencial, servidor})
         for (const std::string& h : hojas)
             ejecuta(kPelmora, {"correlate", "--bin", q(carpeta / (h + ".bin")), "--particular",
@@ -117,15 +130,7 @@ TEST(ExtremoPostgresql, OchoFusionesALaVezComoUnaTrasOtra) {
     }
 }
 
-TEST(ExtremoPostgresql, UnLoteComoConLaGeneralEnUnFichero) {
-    if (!BdDServidor::hay()) GTEST_SKIP() << "sin el servidor PostgreSQL de las pruebas";
-    pelmora::prueba::TempDir tmp;
-    const fs::path fichero = tmp.root() / "fichero", servidor = tmp.root() / "servidor";
-    const std::vector<std::string> hojas = entrega(fichero);
-    fs::copy(fichero, servidor);
-    BdDServidor general;
-    const QString g = QString::fromStdString(general.direccion());
-    ejecuta(kBdd, {"copy", q(servidor / "hoja_general.db3"), g});
+TEST_F(ExtremoPostgresql, UnLoteComoConLaGeneralEnUnFichero) {
     fs::remove(servidor / "hoja_general.db3");
     ejecuta(kPelmora, {"lote", "--general", q(fichero / "hoja_general.db3"), "--carpeta",
                        q(fichero), "--silencio"});
@@ -142,7 +147,7 @@ TEST(ExtremoPostgresql, UnLoteComoConLaGeneralEnUnFichero) {
         const std::string control =
             ejecuta(kBdd, {"dump", q(servidor / (h + ".db3")), "ControlFicherosProcesados"})
                 .salida.toStdString();
-        EXPECT_NE(control.find(general.nombre()), std::string::npos) << control;
+        EXPECT_NE(control.find(general->nombre()), std::string::npos) << control;
         EXPECT_EQ(control.find("nunca"), std::string::npos) << control;
     }
     // A Particular database travels with its sheet: one on the server is refused.

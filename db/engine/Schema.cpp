@@ -65,4 +65,43 @@ void checkNewColumns(const TableSchema& table, const std::string& path) {
     }
 }
 
+void checkNewTable(const TableSchema& table, const std::vector<std::string>& existing,
+                   const std::string& path) {
+    if (table.name.empty()) throw Error("No se puede crear una tabla sin nombre en «" + path + "»");
+    for (const std::string& name : existing)
+        if (sameName(name, table.name))
+            throw Error("La tabla «" + table.name + "» ya existe en «" + path + "»");
+    checkNewColumns(table, path);
+}
+
+void checkAddedColumn(const TableSchema& table, const Column& column, const std::string& path,
+                      const std::function<bool()>& hasRows) {
+    const std::string doing =
+        "añadir el campo «" + column.name + "» a la tabla «" + table.name + "»";
+    checkNewColumn(table, column, path);
+    TableSchema after = table;
+    after.columns.push_back(column);
+    checkColumnNames(after, path);
+    if (column.autoNumber)
+        throw Error("No se puede " + doing + " en «" + path +
+                    "»: un autonumérico solo se define al crear la tabla");
+    if (column.required && !column.defaultValue && hasRows())
+        throw Error("No se puede " + doing + " en «" + path +
+                    "»: es obligatorio y sin valor predeterminado, y los registros que ya tiene "
+                    "la tabla se quedarían sin valor en él");
+}
+
+std::string inTable(const std::string& table) {
+    return "la tabla «" + table + "»";
+}
+
+const Column& columnNamed(const TableSchema& table, const std::string& name,
+                          const std::string& path) {
+    const int index = table.find(name);
+    if (index < 0)
+        throw Error("No existe el campo «" + name + "» en la tabla «" + table.name + "» de «" +
+                    path + "»");
+    return table.columns[index];
+}
+
 }  // namespace pelmora::engine

@@ -2,6 +2,7 @@
 // program reads and sets (size, AllowZeroLength, Required, DefaultValue).
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,5 +45,19 @@ void checkNewColumn(const TableSchema& table, const Column& column, const std::s
 void checkColumnNames(const TableSchema& table, const std::string& path);
 // The same, and checkNewColumn for each column of a new table.
 void checkNewColumns(const TableSchema& table, const std::string& path);
+// Refuses a new table without a name or named as one of `existing`, and what
+// checkNewColumns refuses.
+void checkNewTable(const TableSchema& table, const std::vector<std::string>& existing,
+                   const std::string& path);
+// Refuses a column added to `table`: what checkNewColumn refuses, a name the table
+// has, an autonumber (made only with its table), and a required column without a
+// default when the table has rows (`hasRows`, asked only then).
+void checkAddedColumn(const TableSchema& table, const Column& column, const std::string& path,
+                      const std::function<bool()>& hasRows);
+// "la tabla «T»", as messages name a table.
+std::string inTable(const std::string& table);
+// The column by name, case-insensitively; throws Error naming the file when missing.
+const Column& columnNamed(const TableSchema& table, const std::string& name,
+                          const std::string& path);
 
 }  // namespace pelmora::engine

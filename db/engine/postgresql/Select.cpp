@@ -122,15 +122,6 @@ std::pair<std::string, const char*> parameterFor(const Value& literal, const Col
     }
 }
 
-const Column& columnNamed(const TableSchema& table, const std::string& name,
-                          const std::string& address) {
-    const int index = table.find(name);
-    if (index < 0)
-        throw Error("No existe el campo «" + name + "» en la tabla «" + table.name + "» de «" +
-                    address + "»");
-    return table.columns[index];
-}
-
 }  // namespace
 
 std::string columnList(const TableSchema& table) {

@@ -31,15 +31,6 @@ class SqliteCursor : public Cursor {
     TableSchema table_;
 };
 
-const Column& columnNamed(const TableSchema& table, const std::string& name,
-                          const std::string& path) {
-    int index = table.find(name);
-    if (index < 0)
-        throw Error("No existe el campo «" + name + "» en la tabla «" + table.name + "» de «" +
-                    path + "»");
-    return table.columns[index];
-}
-
 // The literal of a condition as the column's stored form, the way the Access
 // engine converts a criterion to its field's type (numbers keep their range free).
 Value literalFor(const Value& literal, const Column& column, const TableSchema& table,

@@ -23,10 +23,6 @@ using sqlite::Connection;
 using sqlite::quoteIdentifier;
 using sqlite::Statement;
 
-std::string inTable(const std::string& table) {
-    return "la tabla «" + table + "»";
-}
-
 class SqliteBackend final : public Backend {
   public:
     explicit SqliteBackend(std::shared_ptr<Connection> connection)
@@ -135,12 +131,7 @@ void SqliteBackend::changeSchema(const std::string& sql, const std::string& doin
 
 void SqliteBackend::createTable(const TableSchema& table) {
     const std::string doing = "crear " + inTable(table.name);
-    if (table.name.empty())
-        throw Error("No se puede crear una tabla sin nombre en «" + path() + "»");
-    for (const std::string& existing : catalog_.tableNames())
-        if (sameName(existing, table.name))
-            throw Error("La tabla «" + table.name + "» ya existe en «" + path() + "»");
-    checkNewColumns(table, path());
+    checkNewTable(table, catalog_.tableNames(), path());
     std::string sql = "CREATE TABLE " + quoteIdentifier(table.name) + " (";
     for (const Column& column : table.columns)
         sql +=
@@ -149,18 +140,9 @@ void SqliteBackend::createTable(const TableSchema& table) {
 }
 
 void SqliteBackend::addColumn(const std::string& table, const Column& column) {
-    TableSchema schema = catalog_.schema(table);
+    const TableSchema schema = catalog_.schema(table);
     const std::string doing = "añadir el campo «" + column.name + "» a " + inTable(schema.name);
-    checkNewColumn(schema, column, path());
-    schema.columns.push_back(column);
-    checkColumnNames(schema, path());
-    if (column.autoNumber)
-        throw Error("No se puede " + doing + " en «" + path() +
-                    "»: un autonumérico solo se define al crear la tabla");
-    if (column.required && !column.defaultValue && hasRows(schema.name))
-        throw Error("No se puede " + doing + " en «" + path() +
-                    "»: es obligatorio y sin valor predeterminado, y los registros que ya tiene "
-                    "la tabla se quedarían sin valor en él");
+    checkAddedColumn(schema, column, path(), [&] { return hasRows(schema.name); });
     changeSchema("ALTER TABLE " + quoteIdentifier(schema.name) + " ADD COLUMN " +
                      definition(schema.name, column, true),
                  doing);
@@ -179,11 +161,7 @@ bool SqliteBackend::hasRows(const std::string& table) {
 void SqliteBackend::setDefaultValue(const std::string& table, const std::string& column,
                                     const Value& value) {
     const TableSchema schema = catalog_.schema(table);
-    int index = schema.find(column);
-    if (index < 0)
-        throw Error("No existe el campo «" + column + "» en la tabla «" + schema.name + "» de «" +
-                    path() + "»");
-    const Column& target = schema.columns[index];
+    const Column& target = columnNamed(schema, column, path());
     const std::string doing =
         "fijar el valor predeterminado del campo «" + target.name + "» de " + inTable(schema.name);
     connection_->requireWritable(doing);
