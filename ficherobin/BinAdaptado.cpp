@@ -126,8 +126,10 @@ void BinAdaptado::EscribeCopia(int origen, int copia, const std::string& rutaCop
 
 void BinAdaptado::Prepara() {
     if (cambios_.empty()) return;
-    std::stable_sort(cambios_.begin(), cambios_.end(),
-                     [](const Cambio& a, const Cambio& b) { return a.posicion < b.posicion; });
+    // The walk notes them in the order of the file; a later change of one place wins.
+    const auto antes = [](const Cambio& a, const Cambio& b) { return a.posicion < b.posicion; };
+    if (!std::is_sorted(cambios_.begin(), cambios_.end(), antes))
+        std::stable_sort(cambios_.begin(), cambios_.end(), antes);
     const std::string real = RutaReal(ruta_);
     const std::string copia = RutaCopia(real, "adaptando");
     const int origen = ::open(real.c_str(), O_RDONLY | O_CLOEXEC);

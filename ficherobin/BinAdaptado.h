@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -46,7 +47,7 @@ class BinAdaptado {
     void EscribeCopia(int origen, int copia, const std::string& rutaCopia) const;
 
     std::string ruta_;
-    std::vector<Cambio> cambios_;  // in the order of the file
+    std::deque<Cambio> cambios_;  // grows without moving what it holds
     bool escribiendo_ = false;
 };
 

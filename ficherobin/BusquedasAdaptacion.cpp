@@ -1,5 +1,7 @@
 // The Adaptation run's two lookups: the ATR's Particular record and its key values,
 // then the General record with the same key, whose mslink the ATR takes.
+#include <algorithm>
+
 #include "core/FinPrograma.h"
 #include "db/Lectura.h"
 #include "db/engine/Error.h"
@@ -25,11 +27,45 @@ int32_t NumeroDeClase(Estado& estado, const std::string& Tabla, int32_t Mslink,
     }
 }
 
+// How many General records have the key (0, 1, or 2 for more) and, for one, its mslink.
+struct RespuestaGeneral {
+    int32_t cuantos = 0;
+    int32_t mslink = 0;
+
+    int64_t Nota() const { return int64_t(cuantos) << 32 | uint32_t(mslink); }
+    static RespuestaGeneral De(int64_t nota) {
+        return {int32_t(nota >> 32), int32_t(uint32_t(nota))};
+    }
+};
+
+// Select Tabla.* from Tabla WHERE (tcomplet='<ValorTcomplet>' AND clasific=<class>);
+// and, for the label table, tmapa='<ValorClave>' or netiqueta='<ValorClave>' instead.
+RespuestaGeneral BuscaEnGeneral(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
+                                int32_t Mslink, const std::string& ValorTcomplet,
+                                const std::string& ValorClave) {
+    std::vector<Igualdad> condiciones = {{"tcomplet", engine::Value::text(ValorTcomplet)}};
+    if (!EsTablaEtiquetas(Tabla)) {
+        condiciones.push_back(
+            {"clasific", engine::Value::longInt(NumeroDeClase(estado, Tabla, Mslink, ValorClave))});
+    } else {
+        const bool sinMapa = indices.RegistroParticular->EsNulo("Tmapa");
+        condiciones.push_back({sinMapa ? "netiqueta" : "tmapa", engine::Value::text(ValorClave)});
+    }
+    ConsultasEnMemoria& general = indices.ConsultasGeneral();
+    ResultadoConsulta resultado = general.Busca(Tabla, condiciones, kCamposGeneral);
+    if (resultado.cuantos != 1) return {std::min(resultado.cuantos, 2), 0};
+    const RegistroLeido registro(
+        general.ruta(), *resultado.campos, std::move(resultado.valores),
+        CualRegistro{"registro que corresponde al mslink ", Mslink, " de la BdD Particular"});
+    return {1, registro.Entero32("mslink")};
+}
+
 }  // namespace
 
 void BuscaRegistroAdaptacion(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
                              int32_t Mslink, std::string& ValorTcomplet, std::string& ValorClave) {
     indices.RegistroParticular.reset();
+    indices.NotaParticular = Nota();
     // Select Tabla.* from Tabla WHERE mslink=<Mslink>;
     ConsultasEnMemoria& particular = indices.ConsultasParticular();
     ResultadoConsulta resultado =
@@ -47,6 +83,7 @@ void BuscaRegistroAdaptacion(Estado& estado, IndicesRecorrido& indices, const st
              estado.EntitynumActual, Mslink, estado.NombreFicheroBin, estado.NombreBdDParticular});
         return;
     }
+    indices.NotaParticular = resultado.nota;
     const RegistroLeido& registro = indices.RegistroParticular.emplace(
         particular.ruta(), *resultado.campos, std::move(resultado.valores),
         CualRegistro{"registro con mslink ", Mslink});
@@ -65,33 +102,28 @@ void BuscaRegistroAdaptacion(Estado& estado, IndicesRecorrido& indices, const st
 void BuscaRegistroGeneral(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
                           int32_t Mslink, const std::string& ValorTcomplet, std::string& ValorClave,
                           int32_t& NuevoMslink) {
-    // Select Tabla.* from Tabla WHERE (tcomplet='<ValorTcomplet>' AND clasific=<class>);
-    // and, for the label table, tmapa='<ValorClave>' or netiqueta='<ValorClave>' instead.
-    std::vector<Igualdad> condiciones = {{"tcomplet", engine::Value::text(ValorTcomplet)}};
-    if (!EsTablaEtiquetas(Tabla)) {
-        condiciones.push_back(
-            {"clasific", engine::Value::longInt(NumeroDeClase(estado, Tabla, Mslink, ValorClave))});
-    } else {
+    if (EsTablaEtiquetas(Tabla)) {
         if (!indices.RegistroParticular)
             throw std::logic_error("BuscaRegistroGeneral sin el registro de la BdD Particular");
         const RegistroLeido& particular = *indices.RegistroParticular;
-        const bool sinMapa = particular.EsNulo("Tmapa");
-        ValorClave = sinMapa ? particular.Texto("netiqueta") : particular.Texto("Tmapa");
-        condiciones.push_back({sinMapa ? "netiqueta" : "tmapa", engine::Value::text(ValorClave)});
+        ValorClave =
+            particular.EsNulo("Tmapa") ? particular.Texto("netiqueta") : particular.Texto("Tmapa");
     }
-    ConsultasEnMemoria& general = indices.ConsultasGeneral();
-    ResultadoConsulta resultado = general.Busca(Tabla, condiciones, kCamposGeneral);
-    if (resultado.cuantos == 1) {
-        const RegistroLeido registro(
-            general.ruta(), *resultado.campos, std::move(resultado.valores),
-            CualRegistro{"registro que corresponde al mslink ", Mslink, " de la BdD Particular"});
-        NuevoMslink = registro.Entero32("mslink");
+    // The answer depends on the Particular record alone, and a sheet's elements
+    // share records: it is worked out once and kept beside the record.
+    const std::optional<int64_t> anotada = indices.NotaParticular.Lee();
+    const RespuestaGeneral respuesta =
+        anotada ? RespuestaGeneral::De(*anotada)
+                : BuscaEnGeneral(estado, indices, Tabla, Mslink, ValorTcomplet, ValorClave);
+    if (!anotada) indices.NotaParticular.Guarda(respuesta.Nota());
+    if (respuesta.cuantos == 1) {
+        NuevoMslink = respuesta.mslink;
         return;
     }
     NuevoMslink = 0;
     AnotaDatosError(
         estado,
-        {resultado.cuantos == 0
+        {respuesta.cuantos == 0
              ? "No hay correspondencia entre la BdDParticular y la BdDGeneral"
              : "Encontrado más de una correspondencia entre la BdDParticular y la "
                "BdDGeneral",

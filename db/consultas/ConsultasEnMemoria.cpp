@@ -148,6 +148,7 @@ ResultadoConsulta ConsultasEnMemoria::Busca(const std::string& nombre,
     const std::optional<IndiceDeClaves::Hallado> hallado = consulta.filas.Busca(clave);
     if (!hallado) return resultado;
     resultado.cuantos = hallado->cuantos;
+    resultado.nota = hallado->nota;
     if (resultado.cuantos == 1) resultado.valores = LeeValores(hallado->valores);
     return resultado;
 }

@@ -27,11 +27,13 @@ struct Igualdad {
 };
 
 // What a lookup selects: how many records and, when exactly one, the values of the
-// fields asked for that the table has (`campos` names them, in the order asked).
+// fields asked for that the table has (`campos` names them, in the order asked);
+// and where the caller may keep what it works out from them (IndiceDeClaves.h).
 struct ResultadoConsulta {
     int32_t cuantos = 0;
     const engine::TableSchema* campos = nullptr;
     engine::Row valores;
+    Nota nota;  // kept beside the key for the next lookup with it
 };
 
 class ConsultasEnMemoria {

@@ -47,8 +47,10 @@ class IndicesRecorrido {
     void EscribeMarcas();
 
     // The Particular record that BuscaRegistroAdaptacion found last, which
-    // BuscaRegistroGeneral reads again for the label table.
+    // BuscaRegistroGeneral reads again for the label table, and the place beside
+    // it where BuscaRegistroGeneral keeps its answer for the next ATR with it.
     std::optional<RegistroLeido> RegistroParticular;
+    Nota NotaParticular;
 
   private:
     Estado& estado_;
