@@ -2,12 +2,16 @@
 # file that includes a header of a layer it may not use stops the build, naming
 # both. Run by the build (target capas) as cmake -DRAIZ=<source folder> -P Capas.cmake.
 # Each entry: a folder, then the folders whose headers its files may include. The
-# backends (db/engine/jet, db/engine/sqlite, db/engine/postgresql) are private to the engine; the tests,
+# backends (db/engine/jet, db/engine/sqlite, db/engine/postgresql) are private to the
+# engine (its opener picks one) and see none of each other; the tests,
 # the benchmarks and the fuzz targets may look at anything.
 cmake_minimum_required(VERSION 3.25)
 
 set(CAPAS
   "db/engine|db/engine db/engine/jet db/engine/sqlite db/engine/postgresql"
+  "db/engine/jet|db/engine/jet db/engine"
+  "db/engine/sqlite|db/engine/sqlite db/engine"
+  "db/engine/postgresql|db/engine/postgresql db/engine"
   "cli|cli db/engine"
   "core|core db/engine"
   "db|db core db/engine"
