@@ -40,18 +40,13 @@ bool ChequeaTablaElemento(Estado& estado, const IndicesRecorrido& indices, int32
 void BuscaRegistroElemento(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
                            int32_t Mslink);
 
-// Adaptation run: the Particular record with mslink `Mslink` and its key values (both
-// empty, after counting and logging, when there is none or more than one). A label
-// record without Tcomplet ends the program.
-void BuscaRegistroAdaptacion(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
-                             int32_t Mslink, std::string& ValorTcomplet, std::string& ValorClave);
-
-// Adaptation run: the mslink of the one General record with the key values, or 0
-// after logging that there is none or more than one. For the label table the key's
-// second value is read again from the Particular record into `ValorClave`.
-void BuscaRegistroGeneral(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
-                          int32_t Mslink, const std::string& ValorTcomplet, std::string& ValorClave,
-                          int32_t& NuevoMslink);
+// Adaptation run: the mslink of the one General record whose key equals that of
+// the ATR's Particular record, the record with mslink `Mslink`; 0 after logging
+// that there is none or more than one. When that Particular record is missing or
+// repeated (after counting and logging), lacks the key's second value, or is a
+// label record without Tcomplet, the run ends.
+int32_t MslinkAdaptado(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
+                       int32_t Mslink);
 
 // Fills DatosError with `datos` and appends its row to ERRORES.
 void AnotaDatosError(Estado& estado, DatosErrorRegistro datos);

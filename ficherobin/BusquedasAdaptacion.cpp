@@ -1,14 +1,19 @@
-// The Adaptation run's two lookups: the ATR's Particular record and its key values,
-// then the General record with the same key, whose mslink the ATR takes.
+// The Adaptation run's lookups: the ATR's Particular record and its key values, then
+// the General record with the same key, whose mslink the ATR takes.
 #include <algorithm>
+#include <optional>
 
 #include "core/FinPrograma.h"
 #include "db/Lectura.h"
+#include "db/consultas/RegistroLeido.h"
 #include "db/engine/Error.h"
 #include "ficherobin/Busquedas.h"
 
 namespace pelmora {
 namespace {
+
+const char* const kYaAdaptado =
+    "Probablemente este fichero ya ha sido adaptado o hay error en un atributo de un texto";
 
 // The fields the lookups read from the record they find.
 const std::vector<std::string> kCamposParticular = {"Tcomplet", "Tmapa", "Clasific", "netiqueta"};
@@ -38,21 +43,47 @@ struct RespuestaGeneral {
     }
 };
 
-// Select Tabla.* from Tabla WHERE (tcomplet='<ValorTcomplet>' AND clasific=<class>);
-// and, for the label table, tmapa='<ValorClave>' or netiqueta='<ValorClave>' instead.
-RespuestaGeneral BuscaEnGeneral(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
-                                int32_t Mslink, const std::string& ValorTcomplet,
-                                const std::string& ValorClave) {
-    std::vector<Igualdad> condiciones = {{"tcomplet", engine::Value::text(ValorTcomplet)}};
-    if (!EsTablaEtiquetas(Tabla)) {
-        condiciones.push_back(
-            {"clasific", engine::Value::longInt(NumeroDeClase(estado, Tabla, Mslink, ValorClave))});
+// The key of the General lookup, from the ATR's Particular record: its Tcomplet
+// (Tmapa when Null), and its Clasific (0 when Null); for the label table, Tcomplet
+// (which it must have) and Tmapa (netiqueta when Null). A key without its second
+// value means the sheet was adapted already, or an ATR is wrong: the run ends.
+struct ClaveGeneral {
+    std::string tcomplet;
+    std::string columna;  // compared with `valor`
+    std::string valor;
+};
+
+ClaveGeneral ClaveDe(const RegistroLeido& registro, bool etiquetas) {
+    ClaveGeneral clave;
+    if (!etiquetas) {
+        clave.tcomplet =
+            registro.EsNulo("Tcomplet") ? registro.Texto("Tmapa") : registro.Texto("Tcomplet");
+        clave.columna = "clasific";
+        clave.valor = registro.EsNulo("Clasific") ? "0" : registro.Texto("Clasific");
     } else {
-        const bool sinMapa = indices.RegistroParticular->EsNulo("Tmapa");
-        condiciones.push_back({sinMapa ? "netiqueta" : "tmapa", engine::Value::text(ValorClave)});
+        if (registro.EsNulo("Tcomplet"))
+            throw FinPrograma{"No hay correspondencia de un elemento a la tabla 199"};
+        clave.tcomplet = registro.Texto("Tcomplet");
+        const bool sinMapa = registro.EsNulo("Tmapa");
+        clave.columna = sinMapa ? "netiqueta" : "tmapa";
+        clave.valor = sinMapa ? registro.Texto("netiqueta") : registro.Texto("Tmapa");
     }
+    if (clave.valor.empty()) throw FinPrograma{kYaAdaptado};
+    return clave;
+}
+
+// Select Tabla.* from Tabla WHERE (tcomplet='<tcomplet>' AND clasific=<class>);
+// and, for the label table, tmapa='<value>' or netiqueta='<value>' instead.
+RespuestaGeneral BuscaEnGeneral(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
+                                int32_t Mslink, const ClaveGeneral& clave) {
+    const engine::Value valor =
+        clave.columna == "clasific"
+            ? engine::Value::longInt(NumeroDeClase(estado, Tabla, Mslink, clave.valor))
+            : engine::Value::text(clave.valor);
     ConsultasEnMemoria& general = indices.ConsultasGeneral();
-    ResultadoConsulta resultado = general.Busca(Tabla, condiciones, kCamposGeneral);
+    ResultadoConsulta resultado = general.Busca(
+        Tabla, {{"tcomplet", engine::Value::text(clave.tcomplet)}, {clave.columna, valor}},
+        kCamposGeneral);
     if (resultado.cuantos != 1) return {std::min(resultado.cuantos, 2), 0};
     const RegistroLeido registro(
         general.ruta(), *resultado.campos, std::move(resultado.valores),
@@ -60,67 +91,43 @@ RespuestaGeneral BuscaEnGeneral(Estado& estado, IndicesRecorrido& indices, const
     return {1, registro.Entero32("mslink")};
 }
 
-}  // namespace
-
-void BuscaRegistroAdaptacion(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
-                             int32_t Mslink, std::string& ValorTcomplet, std::string& ValorClave) {
-    indices.RegistroParticular.reset();
-    indices.NotaParticular = Nota();
+// What the Particular record with this mslink adapts to. The answer depends on the
+// record alone, and a sheet's elements share records: it is worked out once and
+// kept beside the record.
+RespuestaGeneral RespuestaDe(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
+                             int32_t Mslink) {
     // Select Tabla.* from Tabla WHERE mslink=<Mslink>;
     ConsultasEnMemoria& particular = indices.ConsultasParticular();
-    ResultadoConsulta resultado =
-        particular.Busca(Tabla, {{"mslink", engine::Value::longInt(Mslink)}}, kCamposParticular);
+    ResultadoConsulta resultado = particular.Busca(
+        Tabla, {{"mslink", engine::Value::longInt(Mslink)}}, kCamposParticular, Valores::SinLeer);
     if (resultado.cuantos != 1) {
         const bool ninguno = resultado.cuantos == 0;
         incrementa(ninguno ? estado.NumSinCorrespondencia : estado.NumVariasCorrespondencias);
-        ValorTcomplet.clear();
-        ValorClave.clear();
         AnotaDatosError(
             estado,
             {ninguno ? "No hay correspondencia entre el gráfico y el alfanumérico"
                      : "Encontrado más de una correspondencia entre el gráfico y el "
                        "alfanumérico",
              estado.EntitynumActual, Mslink, estado.NombreFicheroBin, estado.NombreBdDParticular});
-        return;
+        throw FinPrograma{kYaAdaptado};
     }
-    indices.NotaParticular = resultado.nota;
-    const RegistroLeido& registro = indices.RegistroParticular.emplace(
-        particular.ruta(), *resultado.campos, std::move(resultado.valores),
-        CualRegistro{"registro con mslink ", Mslink});
-    if (!EsTablaEtiquetas(Tabla)) {
-        ValorTcomplet =
-            registro.EsNulo("Tcomplet") ? registro.Texto("Tmapa") : registro.Texto("Tcomplet");
-        ValorClave = registro.EsNulo("Clasific") ? "0" : registro.Texto("Clasific");
-        return;
-    }
-    if (registro.EsNulo("Tcomplet"))
-        throw FinPrograma{"No hay correspondencia de un elemento a la tabla 199"};
-    ValorTcomplet = registro.Texto("Tcomplet");
-    ValorClave = registro.EsNulo("Tmapa") ? registro.Texto("netiqueta") : registro.Texto("Tmapa");
+    if (const std::optional<int64_t> anotada = resultado.nota.Lee())
+        return RespuestaGeneral::De(*anotada);
+    const RegistroLeido registro(particular.ruta(), *resultado.campos,
+                                 std::move(resultado.Leidos()),
+                                 CualRegistro{"registro con mslink ", Mslink});
+    const RespuestaGeneral respuesta =
+        BuscaEnGeneral(estado, indices, Tabla, Mslink, ClaveDe(registro, EsTablaEtiquetas(Tabla)));
+    resultado.nota.Guarda(respuesta.Nota());
+    return respuesta;
 }
 
-void BuscaRegistroGeneral(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
-                          int32_t Mslink, const std::string& ValorTcomplet, std::string& ValorClave,
-                          int32_t& NuevoMslink) {
-    if (EsTablaEtiquetas(Tabla)) {
-        if (!indices.RegistroParticular)
-            throw std::logic_error("BuscaRegistroGeneral sin el registro de la BdD Particular");
-        const RegistroLeido& particular = *indices.RegistroParticular;
-        ValorClave =
-            particular.EsNulo("Tmapa") ? particular.Texto("netiqueta") : particular.Texto("Tmapa");
-    }
-    // The answer depends on the Particular record alone, and a sheet's elements
-    // share records: it is worked out once and kept beside the record.
-    const std::optional<int64_t> anotada = indices.NotaParticular.Lee();
-    const RespuestaGeneral respuesta =
-        anotada ? RespuestaGeneral::De(*anotada)
-                : BuscaEnGeneral(estado, indices, Tabla, Mslink, ValorTcomplet, ValorClave);
-    if (!anotada) indices.NotaParticular.Guarda(respuesta.Nota());
-    if (respuesta.cuantos == 1) {
-        NuevoMslink = respuesta.mslink;
-        return;
-    }
-    NuevoMslink = 0;
+}  // namespace
+
+int32_t MslinkAdaptado(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
+                       int32_t Mslink) {
+    const RespuestaGeneral respuesta = RespuestaDe(estado, indices, Tabla, Mslink);
+    if (respuesta.cuantos == 1) return respuesta.mslink;
     AnotaDatosError(
         estado,
         {respuesta.cuantos == 0
@@ -128,6 +135,7 @@ void BuscaRegistroGeneral(Estado& estado, IndicesRecorrido& indices, const std::
              : "Encontrado más de una correspondencia entre la BdDParticular y la "
                "BdDGeneral",
          estado.EntitynumActual, Mslink, estado.NombreBdDGeneral, estado.NombreBdDParticular});
+    return 0;
 }
 
 }  // namespace pelmora

@@ -97,17 +97,9 @@ class Recorrido {
     }
 
     void Adapta() {
-        BuscaRegistroAdaptacion(estado_, indices_, tabla_, estado_.MslinkActual, ValorTcomplet,
-                                ValorClave);
-        if (ValorClave.empty())
-            throw FinPrograma{
-                "Probablemente este fichero ya ha sido adaptado o hay error en un atributo de un "
-                "texto"};
-        NuevoMslink = 0;
-        BuscaRegistroGeneral(estado_, indices_, tabla_, estado_.MslinkActual, ValorTcomplet,
-                             ValorClave, NuevoMslink);
-        if (NuevoMslink <= 0 || NuevoMslink == estado_.MslinkActual) return;
-        CopiaAtributo.Mslink = NuevoMslink;
+        const int32_t nuevo = MslinkAdaptado(estado_, indices_, tabla_, estado_.MslinkActual);
+        if (nuevo <= 0 || nuevo == estado_.MslinkActual) return;
+        CopiaAtributo.Mslink = nuevo;
         adaptado_->Cambia(bin_.posicion() - static_cast<int64_t>(AtributoOcurrencia::kBytes),
                           CopiaAtributo);
     }
@@ -133,9 +125,6 @@ class Recorrido {
     std::array<AtributoOcurrencia, 255> ListaAtributos{};
     AtributoOcurrencia CopiaAtributo;
     std::string tabla_;  // the catalog table of the element or ATR in hand
-    std::string ValorTcomplet;
-    std::string ValorClave;
-    int32_t NuevoMslink = 0;
 };
 
 }  // namespace

@@ -128,9 +128,16 @@ void ConsultasEnMemoria::Construye(const Tabla& tabla, Consulta& consulta) {
     consulta.construida = true;
 }
 
+engine::Row& ResultadoConsulta::Leidos() {
+    if (!sinLeer.empty()) valores = LeeValores(sinLeer);
+    sinLeer = {};
+    return valores;
+}
+
 ResultadoConsulta ConsultasEnMemoria::Busca(const std::string& nombre,
                                             const std::vector<Igualdad>& condiciones,
-                                            const std::vector<std::string>& campos) {
+                                            const std::vector<std::string>& campos,
+                                            Valores valores) {
     Tabla& tabla = TablaDe(nombre);
     Consulta& consulta = ConsultaDe(tabla, condiciones, campos);
     std::string clave;
@@ -149,7 +156,9 @@ ResultadoConsulta ConsultasEnMemoria::Busca(const std::string& nombre,
     if (!hallado) return resultado;
     resultado.cuantos = hallado->cuantos;
     resultado.nota = hallado->nota;
-    if (resultado.cuantos == 1) resultado.valores = LeeValores(hallado->valores);
+    if (resultado.cuantos != 1) return resultado;
+    resultado.sinLeer = hallado->valores;
+    if (valores == Valores::Leidos) resultado.Leidos();
     return resultado;
 }
 

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -33,8 +34,16 @@ struct ResultadoConsulta {
     int32_t cuantos = 0;
     const engine::TableSchema* campos = nullptr;
     engine::Row valores;
-    Nota nota;  // kept beside the key for the next lookup with it
+    Nota nota;                 // kept beside the key for the next lookup with it
+    std::string_view sinLeer;  // the values still in their compact form (FilaCompacta.h)
+
+    // The values, read now when the lookup left them unread.
+    engine::Row& Leidos();
 };
+
+// Whether a lookup reads the values of the one record it finds, or leaves them in
+// their compact form until the caller needs them (a caller with a Nota may not).
+enum class Valores { Leidos, SinLeer };
 
 class ConsultasEnMemoria {
   public:
@@ -43,7 +52,8 @@ class ConsultasEnMemoria {
     // The records of `tabla` that meet every condition. A table name the statement
     // could not hold, a missing table or a missing condition column is the engine's error.
     ResultadoConsulta Busca(const std::string& tabla, const std::vector<Igualdad>& condiciones,
-                            const std::vector<std::string>& campos);
+                            const std::vector<std::string>& campos,
+                            Valores valores = Valores::Leidos);
     const std::string& ruta() const { return bdd_->path(); }
 
   private:

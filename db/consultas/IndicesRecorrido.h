@@ -15,7 +15,6 @@
 #include "core/Estado.h"
 #include "db/consultas/ConsultasEnMemoria.h"
 #include "db/consultas/PrimerosPorMslink.h"
-#include "db/consultas/RegistroLeido.h"
 
 namespace pelmora {
 
@@ -45,12 +44,6 @@ class IndicesRecorrido {
     ConsultasEnMemoria& ConsultasGeneral();
     // Writes the Correlate marks noted so far, table by table.
     void EscribeMarcas();
-
-    // The Particular record that BuscaRegistroAdaptacion found last, which
-    // BuscaRegistroGeneral reads again for the label table, and the place beside
-    // it where BuscaRegistroGeneral keeps its answer for the next ATR with it.
-    std::optional<RegistroLeido> RegistroParticular;
-    Nota NotaParticular;
 
   private:
     Estado& estado_;
