@@ -1,11 +1,8 @@
 #include "db/consultas/ConsultasEnMemoria.h"
 
-#include <cmath>
-#include <limits>
-
 #include "db/Lectura.h"
 #include "db/consultas/FilaCompacta.h"
-#include "db/engine/Text.h"
+#include "db/engine/EqualKey.h"
 
 namespace pelmora {
 namespace {
@@ -22,31 +19,14 @@ bool esNumero(Type tipo) {
            tipo == Type::Single || tipo == Type::Double;
 }
 
-// Key parts, each column's of one kind: a text by its upper-cased form (two texts
-// are equal for the engine exactly when those are) followed by its length; a number
-// by the bytes of its value as a double (one zero, one NaN). Read from the end, a
-// key gives back its parts, so two keys are equal exactly when their parts are.
-void anadeTexto(std::string& clave, const std::string& texto) {
-    const size_t inicio = clave.size();
-    engine::appendUpperCase(texto, clave);
-    const auto largo = static_cast<uint32_t>(clave.size() - inicio);
-    clave.append(reinterpret_cast<const char*>(&largo), sizeof largo);
-}
-
-void anadeNumero(std::string& clave, double numero) {
-    if (numero == 0) numero = 0.0;
-    if (std::isnan(numero)) numero = std::numeric_limits<double>::quiet_NaN();
-    clave.append(reinterpret_cast<const char*>(&numero), sizeof numero);
-}
-
 // The key part of a stored value; false when the value can equal no literal.
 bool anadeGuardado(std::string& clave, Type tipo, const Value& valor) {
     if (esTexto(tipo) && valor.isText()) {
-        anadeTexto(clave, valor.rawText());
+        engine::appendTextKey(clave, valor.rawText());
         return true;
     }
     if (esNumero(tipo) && valor.isNumeric()) {
-        anadeNumero(clave, valor.toDouble());
+        engine::appendNumberKey(clave, valor.toDouble());
         return true;
     }
     return false;
@@ -56,11 +36,11 @@ bool anadeGuardado(std::string& clave, Type tipo, const Value& valor) {
 // index cannot stand for the comparison.
 bool anadeLiteral(std::string& clave, Type tipo, const Value& literal) {
     if (esTexto(tipo) && (literal.isText() || literal.isNumeric())) {
-        anadeTexto(clave, literal.isText() ? literal.rawText() : literal.toText());
+        engine::appendTextKey(clave, literal.isText() ? literal.rawText() : literal.toText());
         return true;
     }
     if (esNumero(tipo) && literal.isNumeric()) {
-        anadeNumero(clave, literal.toDouble());
+        engine::appendNumberKey(clave, literal.toDouble());
         return true;
     }
     return false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "db/engine/EqualKey.h"
 #include "db/engine/Text.h"
 #include "db/engine/sqlite/Select.h"
 #include "db/engine/sqlite/SqlText.h"
@@ -11,15 +12,17 @@ namespace pelmora::engine::sqlite {
 
 namespace {
 
-// Equal keys for values that conditions may find equal: texts upper-cased (two
-// texts are equal for compareText exactly when their upper-cased forms are),
-// numbers by their value as doubles (equal numbers give equal doubles).
+// Keys by the engine's one rule for equal values (EqualKey.h).
 std::string numberKey(double value) {
-    return shortestNumber(value);
+    std::string key;
+    appendNumberKey(key, value);
+    return key;
 }
 
 std::string textKey(const std::string& text) {
-    return upperCase(text);
+    std::string key;
+    appendTextKey(key, text);
+    return key;
 }
 
 // The key of a stored value, or nullopt when it cannot equal any literal; a
