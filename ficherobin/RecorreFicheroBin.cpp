@@ -27,6 +27,7 @@ class Recorrido {
           bin_(RutaBin, FicheroBinario::Modo::Lectura),
           adaptado_(adaptado),
           escrituras_(estado.BdDParticular),
+          instantanea_(estado.TipoProceso == Opcion::Adaptacion ? estado.BdDGeneral : nullptr),
           indices_(estado) {}
 
     void Recorre() {
@@ -119,6 +120,9 @@ class Recorrido {
     // declared before the indexes, so that the marks they still hold when the walk
     // ends by an error are written before that commit.
     engine::GroupGuard escrituras_;
+    // The Adaptation reads the General database as one moment, whatever other
+    // workstations merge into it meanwhile.
+    engine::SnapshotGuard instantanea_;
     IndicesRecorrido indices_;
 
     int64_t InicioElemento = 0;

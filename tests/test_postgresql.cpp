@@ -1,7 +1,8 @@
 // The PostgreSQL backend on the suite's own throw-away server: the semantics every
 // backend shares, every type through the server and back, tables made by other
-// tools, write groups that land whole (a killed writer leaves nothing), numbering
-// by concurrent writers, and addresses whose password never shows.
+// tools, write groups that land whole (a killed writer leaves nothing), snapshots
+// for reading, numbering by concurrent writers, and addresses whose password never
+// shows.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -219,6 +220,26 @@ TEST(Postgresql, GruposDeEscriturasEnteros) {
     waitpid(hijo, &estado, 0);
     ASSERT_TRUE(WIFSIGNALED(estado));
     EXPECT_EQ(firstColumn(*openDatabase(base.direccion()), "T"), (std::vector<int32_t>{1, 3}));
+}
+
+// A snapshot reads the database as one moment while another session commits, and
+// refuses writes until it ends.
+TEST(Postgresql, InstantaneaDeLectura) {
+    REQUIERE_SERVIDOR();
+    BdDServidor base;
+    auto db = openDatabase(base.direccion());
+    db->createTable(TableSchema{"A", {columna("n", Type::Long)}});
+    db->createTable(TableSchema{"B", {columna("n", Type::Long)}});
+    db->insert("A", {Value::longInt(1)});
+    db->beginSnapshot();
+    EXPECT_EQ(firstColumn(*db, "A"), (std::vector<int32_t>{1}));
+    base.ejecuta("INSERT INTO \"A\" (n) VALUES (2); INSERT INTO \"B\" (n) VALUES (2)");
+    EXPECT_EQ(firstColumn(*db, "A"), (std::vector<int32_t>{1}));
+    EXPECT_EQ(firstColumn(*db, "B"), (std::vector<int32_t>{}));
+    EXPECT_NE(failure([&] { db->insert("A", {Value::longInt(3)}); }), "");
+    EXPECT_NE(failure([&] { db->beginWrites(); }), "");
+    db->endSnapshot();
+    EXPECT_EQ(firstColumn(*db, "B"), (std::vector<int32_t>{2}));
 }
 
 // Writers that each number their next record "highest + 1" inside a group, at once:

@@ -97,6 +97,14 @@ void Database::beginWrites() {
 void Database::endWrites() {
     backend_->endWrites();
 }
+
+void Database::beginSnapshot() {
+    backend_->beginSnapshot();
+}
+
+void Database::endSnapshot() {
+    backend_->endSnapshot();
+}
 bool Database::restoredOnOpen() const {
     return backend_->restoredOnOpen();
 }

@@ -89,6 +89,14 @@ class Database {
     void beginWrites();
     void endWrites();
 
+    // A snapshot for reading: the reads between beginSnapshot() and the matching
+    // endSnapshot() see the database as it was at the first of them, whatever other
+    // connections commit meanwhile; nothing is written in between. Calls nest. A
+    // server database gives it with a transaction; the files' backends have no
+    // such thing and do nothing (each of their tables is read whole in one go).
+    void beginSnapshot();
+    void endSnapshot();
+
     // Whether opening the file put back a group of writes that a killed process
     // left unfinished (the file is then as it was before that group).
     bool restoredOnOpen() const;

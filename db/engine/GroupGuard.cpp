@@ -19,4 +19,16 @@ void GroupGuard::finish() {
     if (db) db->endWrites();
 }
 
+SnapshotGuard::SnapshotGuard(std::shared_ptr<Database> db) : db_(std::move(db)) {
+    if (db_) db_->beginSnapshot();
+}
+
+SnapshotGuard::~SnapshotGuard() {
+    if (!db_) return;
+    try {
+        db_->endSnapshot();
+    } catch (...) {  // read only: there is nothing to lose
+    }
+}
+
 }  // namespace pelmora::engine

@@ -1,7 +1,8 @@
 // A group of writes held by an object: begun when it is made (Database::beginWrites),
 // stored by finish(), or by the destructor when the code that made it ends by an
 // error: the writes already made stay, as a walk that fails keeps what it logged,
-// and a failure to store them then is not reported over that error.
+// and a failure to store them then is not reported over that error. And a snapshot
+// for reading held the same way, as long as the object lives.
 #pragma once
 
 #include <memory>
@@ -20,6 +21,18 @@ class GroupGuard {
 
     // Stores the group; a failure is the engine's error.
     void finish();
+
+  private:
+    std::shared_ptr<Database> db_;
+};
+
+class SnapshotGuard {
+  public:
+    // Reads `db` as one moment from now on; a null handle takes no snapshot.
+    explicit SnapshotGuard(std::shared_ptr<Database> db);
+    ~SnapshotGuard();
+    SnapshotGuard(const SnapshotGuard&) = delete;
+    SnapshotGuard& operator=(const SnapshotGuard&) = delete;
 
   private:
     std::shared_ptr<Database> db_;

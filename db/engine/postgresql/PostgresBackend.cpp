@@ -37,7 +37,7 @@ class PostgresBackend final : public Backend {
         return catalog_.tableNames();
     }
     TableSchema schema(const std::string& table) override {
-        if (writeGroups_ == 0) connection_->reconnectIfLost();
+        if (!inTransaction()) connection_->reconnectIfLost();
         return catalog_.entry(table)->schema;
     }
 
@@ -57,10 +57,14 @@ class PostgresBackend final : public Backend {
 
     void beginWrites() override;
     void endWrites() override;
+    void beginSnapshot() override;
+    void endSnapshot() override;
     bool restoredOnOpen() const override { return false; }
     std::vector<std::string> verify() override;
 
   private:
+    // Inside a group or a snapshot, a lost session is an error, never a new one.
+    bool inTransaction() const { return writeGroups_ > 0 || snapshots_ > 0; }
     void lockCatalog();
     std::shared_ptr<const TableEntry> lockTable(const std::string& table);
     std::shared_ptr<const TableEntry> touch(const std::string& table);
@@ -76,6 +80,7 @@ class PostgresBackend final : public Backend {
     Catalog catalog_;
     Appends appends_;  // a group's appends not yet sent
     int writeGroups_ = 0;
+    int snapshots_ = 0;
     std::set<std::string> locked_;  // upper-cased names of the tables the group locked
     bool catalogLocked_ = false;
 };
@@ -86,6 +91,9 @@ class PostgresBackend final : public Backend {
 template <typename Write>
 auto PostgresBackend::guarded(const std::string& doing, Write write, bool several) {
     const bool group = writeGroups_ > 0;
+    if (snapshots_ > 0 && !group)
+        throw Error("No se puede " + doing + " en «" + path() +
+                    "» mientras se lee como un solo momento");
     if (!group && !several) return write();
     connection_->execute(group ? "SAVEPOINT escritura" : "BEGIN", doing);
     try {
@@ -105,7 +113,7 @@ auto PostgresBackend::guarded(const std::string& doing, Write write, bool severa
 // the database's catalog against other such groups until it ends: a group that
 // finds a table missing and makes it is never overtaken by another doing the same.
 void PostgresBackend::lockCatalog() {
-    if (writeGroups_ == 0) connection_->reconnectIfLost();
+    if (!inTransaction()) connection_->reconnectIfLost();
     appends_.sendAll();
     if (writeGroups_ == 0 || catalogLocked_) return;
     connection_->execute("SELECT pg_advisory_xact_lock(" + std::to_string(kCatalogLock) + ")",
@@ -117,7 +125,7 @@ void PostgresBackend::lockCatalog() {
 // Inside a group, a table is locked against other writers (readers go on) before
 // the group first reads or writes it, until the group ends.
 std::shared_ptr<const TableEntry> PostgresBackend::lockTable(const std::string& table) {
-    if (writeGroups_ == 0) connection_->reconnectIfLost();
+    if (!inTransaction()) connection_->reconnectIfLost();
     auto entry = catalog_.entry(table);
     if (writeGroups_ > 0 && locked_.insert(upperCase(entry->schema.name)).second) {
         const std::string name = entry->schema.name;
@@ -148,7 +156,28 @@ std::shared_ptr<const TableEntry> PostgresBackend::editable(const std::string& t
     return entry;
 }
 
+void PostgresBackend::beginSnapshot() {
+    if (snapshots_++ > 0 || writeGroups_ > 0) return;
+    try {
+        connection_->reconnectIfLost();
+        connection_->execute("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY",
+                             "leer la base de datos como un solo momento");
+    } catch (...) {
+        snapshots_ = 0;
+        throw;
+    }
+    catalog_.invalidate();
+}
+
+void PostgresBackend::endSnapshot() {
+    if (snapshots_ == 0 || --snapshots_ > 0 || writeGroups_ > 0) return;
+    connection_->rollback();
+}
+
 void PostgresBackend::beginWrites() {
+    if (snapshots_ > 0 && writeGroups_ == 0)
+        throw Error("No se puede escribir en «" + path() +
+                    "» mientras se lee como un solo momento");
     if (writeGroups_++ > 0) return;
     try {
         connection_->reconnectIfLost();
