@@ -111,14 +111,14 @@ RespuestaGeneral RespuestaDe(Estado& estado, IndicesRecorrido& indices, const st
              estado.EntitynumActual, Mslink, estado.NombreFicheroBin, estado.NombreBdDParticular});
         throw FinPrograma{kYaAdaptado};
     }
-    if (const std::optional<int64_t> anotada = resultado.nota.Lee())
+    if (const std::optional<int64_t> anotada = resultado.nota.read())
         return RespuestaGeneral::De(*anotada);
     const RegistroLeido registro(particular.ruta(), *resultado.campos,
                                  std::move(resultado.Leidos()),
                                  CualRegistro{"registro con mslink ", Mslink});
     const RespuestaGeneral respuesta =
         BuscaEnGeneral(estado, indices, Tabla, Mslink, ClaveDe(registro, EsTablaEtiquetas(Tabla)));
-    resultado.nota.Guarda(respuesta.Nota());
+    resultado.nota.keep(respuesta.Nota());
     return respuesta;
 }
 

@@ -7,10 +7,10 @@
 
 #include "db/Lectura.h"
 #include "db/consultas/ConsultasEnMemoria.h"
-#include "db/consultas/FilaCompacta.h"
-#include "db/consultas/IndiceDeClaves.h"
 #include "db/consultas/PrimerosPorMslink.h"
 #include "db/engine/Error.h"
+#include "db/engine/KeyTable.h"
+#include "db/engine/PackedRow.h"
 #include "db/engine/Recordset.h"
 #include "ficherobin/Busquedas.h"
 #include "tests/support/RecorridoPrueba.h"
@@ -57,7 +57,7 @@ TEST(BuscaTablaPorMslink, PrimeraEntradaAsignableConNombre) {
     EXPECT_EQ(tabla, "Previa");
 }
 
-TEST(FilaCompacta, GuardaCadaValorTalCual) {
+TEST(PackedRow, GuardaCadaValorTalCual) {
     using engine::Value;
     const engine::Row valores = {Value(),
                                  Value::boolean(true),
@@ -76,33 +76,33 @@ TEST(FilaCompacta, GuardaCadaValorTalCual) {
                                  Value::guid("{01234567-89AB-CDEF-0123-456789ABCDEF}"),
                                  Value::decimal("-123.45")};
     std::string fila;
-    for (const Value& v : valores) AnadeValor(fila, v);
-    EXPECT_EQ(LeeValores(fila), valores);
+    for (const Value& v : valores) engine::appendPacked(fila, v);
+    EXPECT_EQ(engine::unpackRow(fila), valores);
 }
 
 // Through many growths of its table: the count of every key and the values kept
 // of its first record, as a plain map counts them; keys that are prefixes of
 // others, the empty key and keys never added.
-TEST(IndiceDeClaves, CuentaCadaClaveYGuardaLaPrimera) {
-    IndiceDeClaves indice;
+TEST(KeyTable, CuentaCadaClaveYGuardaLaPrimera) {
+    engine::KeyTable indice;
     std::map<std::string, std::pair<int32_t, std::string>> esperado;
     for (int i = 0; i < 50000; ++i) {
         const std::string clave = std::string(i % 3, 'k') + std::to_string((i * 7919) % 20011);
         const std::string valores = "v" + std::to_string(i);
-        indice.Anade(clave, [&](std::string& datos) { datos += valores; });
+        indice.add(clave, [&](std::string& datos) { datos += valores; });
         auto& cuenta = esperado[clave];
         if (++cuenta.first == 1) cuenta.second = valores;
     }
-    indice.Anade("", [](std::string& datos) { datos += "vacía"; });
+    indice.add("", [](std::string& datos) { datos += "vacía"; });
     esperado[""] = {1, "vacía"};
     for (const auto& [clave, cuenta] : esperado) {
-        const std::optional<IndiceDeClaves::Hallado> hallado = indice.Busca(clave);
+        const std::optional<engine::KeyTable::Found> hallado = indice.find(clave);
         ASSERT_TRUE(hallado) << clave;
-        EXPECT_EQ(hallado->cuantos, cuenta.first) << clave;
-        EXPECT_EQ(hallado->valores, cuenta.second) << clave;
+        EXPECT_EQ(hallado->count, cuenta.first) << clave;
+        EXPECT_EQ(hallado->kept, cuenta.second) << clave;
     }
     for (const std::string ausente : {"k", "kk", "30000", "kkk1"})
-        EXPECT_FALSE(indice.Busca(ausente));
+        EXPECT_FALSE(indice.find(ausente));
 }
 
 class Busquedas : public RecorridoPrueba {};

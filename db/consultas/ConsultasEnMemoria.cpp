@@ -1,52 +1,11 @@
 #include "db/consultas/ConsultasEnMemoria.h"
 
+#include <algorithm>
+
 #include "db/Lectura.h"
-#include "db/consultas/FilaCompacta.h"
-#include "db/engine/EqualKey.h"
+#include "db/engine/PackedRow.h"
 
 namespace pelmora {
-namespace {
-
-using engine::Type;
-using engine::Value;
-
-bool esTexto(Type tipo) {
-    return tipo == Type::Text || tipo == Type::Memo;
-}
-
-bool esNumero(Type tipo) {
-    return tipo == Type::Byte || tipo == Type::Integer || tipo == Type::Long ||
-           tipo == Type::Single || tipo == Type::Double;
-}
-
-// The key part of a stored value; false when the value can equal no literal.
-bool anadeGuardado(std::string& clave, Type tipo, const Value& valor) {
-    if (esTexto(tipo) && valor.isText()) {
-        engine::appendTextKey(clave, valor.rawText());
-        return true;
-    }
-    if (esNumero(tipo) && valor.isNumeric()) {
-        engine::appendNumberKey(clave, valor.toDouble());
-        return true;
-    }
-    return false;
-}
-
-// The key part of a literal compared with a column of that type; false when an
-// index cannot stand for the comparison.
-bool anadeLiteral(std::string& clave, Type tipo, const Value& literal) {
-    if (esTexto(tipo) && (literal.isText() || literal.isNumeric())) {
-        engine::appendTextKey(clave, literal.isText() ? literal.rawText() : literal.toText());
-        return true;
-    }
-    if (esNumero(tipo) && literal.isNumeric()) {
-        engine::appendNumberKey(clave, literal.toDouble());
-        return true;
-    }
-    return false;
-}
-
-}  // namespace
 
 ConsultasEnMemoria::Tabla& ConsultasEnMemoria::TablaDe(const std::string& nombre) {
     auto encontrada = tablas_.find(nombre);
@@ -84,32 +43,15 @@ ConsultasEnMemoria::Consulta& ConsultasEnMemoria::ConsultaDe(
         consulta->leidos.push_back(columna);
         consulta->campos.columns.push_back(tabla.esquema.columns[columna]);
     }
+    const bool faltaAlguna = std::count(consulta->columnas.begin(), consulta->columnas.end(), -1);
+    if (!condiciones.empty() && !faltaAlguna)
+        consulta->filas.emplace(*bdd_, tabla.esquema, consulta->columnas, consulta->leidos);
     tabla.consultas.push_back(std::move(consulta));
     return *tabla.consultas.back();
 }
 
-void ConsultasEnMemoria::Construye(const Tabla& tabla, Consulta& consulta) {
-    engine::Query todas;
-    todas.table = tabla.esquema.name;
-    std::unique_ptr<engine::Cursor> cursor = bdd_->select(todas);
-    std::string clave;
-    while (cursor->next()) {
-        clave.clear();
-        bool puedeCoincidir = true;
-        for (int columna : consulta.columnas)
-            puedeCoincidir =
-                puedeCoincidir &&
-                anadeGuardado(clave, tabla.esquema.columns[columna].type, cursor->value(columna));
-        if (!puedeCoincidir) continue;
-        consulta.filas.Anade(clave, [&](std::string& datos) {
-            for (int columna : consulta.leidos) AnadeValor(datos, cursor->value(columna));
-        });
-    }
-    consulta.construida = true;
-}
-
 engine::Row& ResultadoConsulta::Leidos() {
-    if (!sinLeer.empty()) valores = LeeValores(sinLeer);
+    if (!sinLeer.empty()) valores = engine::unpackRow(sinLeer);
     sinLeer = {};
     return valores;
 }
@@ -120,24 +62,18 @@ ResultadoConsulta ConsultasEnMemoria::Busca(const std::string& nombre,
                                             Valores valores) {
     Tabla& tabla = TablaDe(nombre);
     Consulta& consulta = ConsultaDe(tabla, condiciones, campos);
-    std::string clave;
-    for (size_t i = 0; i < condiciones.size(); ++i) {
-        const int columna = consulta.columnas[i];
-        if (columna < 0 ||
-            !anadeLiteral(clave, tabla.esquema.columns[columna].type, condiciones[i].literal))
-            return BuscaEnBdD(tabla, consulta, condiciones);
-    }
-    if (condiciones.empty()) return BuscaEnBdD(tabla, consulta, condiciones);
-    if (!consulta.construida) Construye(tabla, consulta);
+    std::optional<engine::KeyTable::Found> hallado;
+    if (consulta.filas)
+        hallado = consulta.filas->find(
+            [&](size_t i) -> const engine::Value& { return condiciones[i].literal; });
+    if (!hallado) return BuscaEnBdD(tabla, consulta, condiciones);
 
     ResultadoConsulta resultado;
     resultado.campos = &consulta.campos;
-    const std::optional<IndiceDeClaves::Hallado> hallado = consulta.filas.Busca(clave);
-    if (!hallado) return resultado;
-    resultado.cuantos = hallado->cuantos;
-    resultado.nota = hallado->nota;
+    resultado.cuantos = hallado->count;
+    resultado.nota = hallado->note;
     if (resultado.cuantos != 1) return resultado;
-    resultado.sinLeer = hallado->valores;
+    resultado.sinLeer = hallado->kept;
     if (valores == Valores::Leidos) resultado.Leidos();
     return resultado;
 }

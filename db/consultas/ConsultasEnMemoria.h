@@ -1,22 +1,23 @@
-// Lookups "Select T.* from T WHERE c1=v1 AND c2=v2 ...;" answered from memory: a
-// table is read once per set of columns compared, keeping for each key how many
-// records have it and, of the first, the values of the fields the caller reads; each
-// lookup then costs one hash lookup and no statement. The answer is the engine's:
-// texts equal by its case-insensitive comparison, numbers by value, Null matching
-// nothing. Comparisons an index cannot stand for exactly (columns of other types, a
-// text compared with a number column) run on the database as a query.
+// Lookups "Select T.* from T WHERE c1=v1 AND c2=v2 ...;" answered from memory by the
+// engine's lookup (Lookup.h), one per table and set of columns compared, which keeps
+// of the first record the fields the caller reads: each lookup costs one hash lookup
+// and no statement. The answer is the engine's: texts equal by its case-insensitive
+// comparison, numbers by value, Null matching nothing. Comparisons the lookup cannot
+// stand for exactly (columns of other types, a text compared with a number column)
+// run on the database as a query.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
-#include "db/consultas/IndiceDeClaves.h"
 #include "db/engine/Database.h"
+#include "db/engine/Lookup.h"
 
 namespace pelmora {
 
@@ -29,20 +30,20 @@ struct Igualdad {
 
 // What a lookup selects: how many records and, when exactly one, the values of the
 // fields asked for that the table has (`campos` names them, in the order asked);
-// and where the caller may keep what it works out from them (IndiceDeClaves.h).
+// and where the caller may keep what it works out from them (KeyTable.h).
 struct ResultadoConsulta {
     int32_t cuantos = 0;
     const engine::TableSchema* campos = nullptr;
     engine::Row valores;
-    Nota nota;                 // kept beside the key for the next lookup with it
-    std::string_view sinLeer;  // the values still in their compact form (FilaCompacta.h)
+    engine::Note nota;         // kept beside the key for the next lookup with it
+    std::string_view sinLeer;  // the values still packed (PackedRow.h)
 
     // The values, read now when the lookup left them unread.
     engine::Row& Leidos();
 };
 
-// Whether a lookup reads the values of the one record it finds, or leaves them in
-// their compact form until the caller needs them (a caller with a Nota may not).
+// Whether a lookup reads the values of the one record it finds, or leaves them
+// packed until the caller needs them (a caller with a note may not).
 enum class Valores { Leidos, SinLeer };
 
 class ConsultasEnMemoria {
@@ -64,8 +65,8 @@ class ConsultasEnMemoria {
         std::vector<int> columnas;            // compared, by index in the table; -1 when missing
         std::vector<int> leidos;              // read, by index in the table
         engine::TableSchema campos;           // the fields read, as a table of their own
-        bool construida = false;
-        IndiceDeClaves filas;  // by key, with the fields read (FilaCompacta.h)
+        // The engine's lookup, when every compared column is there.
+        std::optional<engine::Lookup> filas;
     };
     struct Tabla {
         engine::TableSchema esquema;
@@ -75,7 +76,6 @@ class ConsultasEnMemoria {
     Tabla& TablaDe(const std::string& nombre);
     Consulta& ConsultaDe(Tabla& tabla, const std::vector<Igualdad>& condiciones,
                          const std::vector<std::string>& campos);
-    void Construye(const Tabla& tabla, Consulta& consulta);
     ResultadoConsulta BuscaEnBdD(const Tabla& tabla, const Consulta& consulta,
                                  const std::vector<Igualdad>& condiciones);
 

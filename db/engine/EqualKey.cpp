@@ -21,4 +21,41 @@ void appendNumberKey(std::string& key, double number) {
     key.append(reinterpret_cast<const char*>(&number), sizeof number);
 }
 
+namespace {
+
+bool isText(Type type) {
+    return type == Type::Text || type == Type::Memo;
+}
+
+bool isNumber(Type type) {
+    return type == Type::Byte || type == Type::Integer || type == Type::Long ||
+           type == Type::Single || type == Type::Double;
+}
+
+}  // namespace
+
+bool appendStoredKey(std::string& key, Type type, const Value& stored) {
+    if (isText(type) && stored.isText()) {
+        appendTextKey(key, stored.rawText());
+        return true;
+    }
+    if (isNumber(type) && stored.isNumeric()) {
+        appendNumberKey(key, stored.toDouble());
+        return true;
+    }
+    return false;
+}
+
+bool appendLiteralKey(std::string& key, Type type, const Value& literal) {
+    if (isText(type) && (literal.isText() || literal.isNumeric())) {
+        appendTextKey(key, literal.isText() ? literal.rawText() : literal.toText());
+        return true;
+    }
+    if (isNumber(type) && literal.isNumeric()) {
+        appendNumberKey(key, literal.toDouble());
+        return true;
+    }
+    return false;
+}
+
 }  // namespace pelmora::engine

@@ -8,9 +8,18 @@
 
 #include <string>
 
+#include "db/engine/Value.h"
+
 namespace pelmora::engine {
 
 void appendTextKey(std::string& key, const std::string& text);
 void appendNumberKey(std::string& key, double number);
+
+// The key part of a value stored in a column of type `type`; false when it can equal
+// no literal (a Null, or what a file made by other tools holds of another kind).
+bool appendStoredKey(std::string& key, Type type, const Value& stored);
+// The key part of a literal compared with a column of type `type`; false when keys
+// cannot stand for that comparison exactly (only texts and the plain number types can).
+bool appendLiteralKey(std::string& key, Type type, const Value& literal);
 
 }  // namespace pelmora::engine

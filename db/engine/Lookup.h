@@ -1,0 +1,53 @@
+// The engine's lookup: the rows of one table whose key columns equal given values,
+// answered from memory. Its first use reads the table once, in stored order, and
+// keeps for each key (EqualKey.h, the rule every backend's conditions follow) how
+// many rows have it and, of the first, the values of the columns asked for; each
+// lookup then costs one hash lookup. It answers only where keys stand for the
+// comparison exactly; the caller puts the others to the database. Rows written
+// after the first use are not seen: a lookup lives as long as a run that reads the
+// table without changing it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "db/engine/Database.h"
+#include "db/engine/EqualKey.h"
+#include "db/engine/KeyTable.h"
+
+namespace pelmora::engine {
+
+class Lookup {
+  public:
+    // `keys` and `kept` are indexes of columns of `table`.
+    Lookup(Database& db, TableSchema table, std::vector<int> keys, std::vector<int> kept)
+        : db_(db), table_(std::move(table)), keys_(std::move(keys)), kept_(std::move(kept)) {}
+
+    // The rows whose key columns equal the literals, `literalAt(i)` compared with the
+    // i-th key column (a count of 0 when none); nullopt when keys cannot stand for
+    // one of the comparisons. The kept values are packed (PackedRow.h).
+    template <typename LiteralAt>
+    std::optional<KeyTable::Found> find(LiteralAt&& literalAt) {
+        key_.clear();
+        for (size_t i = 0; i < keys_.size(); ++i)
+            if (!appendLiteralKey(key_, table_.columns[keys_[i]].type, literalAt(i)))
+                return std::nullopt;
+        if (!built_) build();
+        if (std::optional<KeyTable::Found> found = rows_.find(key_)) return found;
+        return KeyTable::Found{};
+    }
+
+  private:
+    void build();
+
+    Database& db_;
+    TableSchema table_;
+    std::vector<int> keys_;
+    std::vector<int> kept_;
+    bool built_ = false;
+    KeyTable rows_;
+    std::string key_;  // of the lookup in hand, kept to spare an allocation each
+};
+
+}  // namespace pelmora::engine
