@@ -234,20 +234,6 @@ TEST(ErrorBin, NombreDelFicheroDeErrores) {
     EXPECT_THROW(NombreFicheroErrorBin("bin"), ErrorFichero);
 }
 
-TEST(ErrorBin, RellenaTexto) {
-    auto rellena = [](std::string t) {
-        RellenaTexto(t);
-        return t;
-    };
-    EXPECT_EQ(rellena("61601  "), "61601\0\0"s);
-    EXPECT_EQ(rellena(""), "\0\0\0\0\0\0\0"s);
-    EXPECT_EQ(rellena("       "), "\0\0\0\0\0\0\0"s);
-    EXPECT_EQ(rellena(" 56 "), "56\0\0\0\0\0"s);
-    EXPECT_EQ(rellena("123456"), "123456\0"s);
-    EXPECT_EQ(rellena("1234567"), "1234567");
-    EXPECT_EQ(rellena("12345678"), "12345678");
-}
-
 TEST(ErrorBin, MarcadoresAnadidosSinMoverElFicheroBin) {
     Temporal tmp;
     // Element 0: point list whose first body record holds the bytes 1 to 12.

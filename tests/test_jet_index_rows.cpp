@@ -138,7 +138,8 @@ TEST_P(JetRandomRows, KeepEveryTableAndIndexSoundAndReadable) {
 INSTANTIATE_TEST_SUITE_P(Fixtures, JetRandomRows,
                          testing::Values("testV1997.mdb", "test2V1997.mdb", "indexTestV1997.mdb",
                                          "compIndexTestV1997.mdb", "testIndexCodesV1997.mdb",
-                                         "testV2000.mdb", "indexTestV2000.mdb", "testV2007.accdb",
+                                         "testV2000.mdb", "indexTestV2000.mdb",
+                                         "compIndexTestV2000.mdb", "testV2007.accdb",
                                          "indexTestV2007.accdb", "compIndexTestV2007.accdb",
                                          "test2V2007.accdb", "testV2010.accdb"),
                          [](const auto& info) {

@@ -3,8 +3,8 @@
 // thousands of accented text keys in random order (several levels, many
 // splits), then emptied again, reads back through the reader's own walk with
 // every entry in order and every node entry equal to its child's last. So do
-// trees of keys repeated hundreds of times, added in any order, and pages full
-// of one key that take others.
+// trees of keys repeated hundreds of times, added in any order (pages full of
+// one key that take others: test_jet_index_write, against mdbtools).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -336,25 +336,6 @@ TEST(JetIndexTree, RepeatedKeysInAnyOrderGrowATreeOfSeveralLevels) {
         EXPECT_TRUE(t.tree.containsKey(last, placeOf(*first)));
         t.expect(kept);
     }
-}
-
-// Pages full of one key take a smaller key, Null, a larger key and the same key.
-TEST(JetIndexTree, PagesFullOfOneKeyTakeAnyOtherKey) {
-    EmptyTree t;
-    std::vector<std::string> entries;
-    for (uint32_t row = 0; row < 5000; ++row) entries.push_back(entryFor("misma clave", row));
-    for (const auto& e : entries) t.tree.insert(e);
-    t.tree.commit();
-    const std::string null(1, '\0');
-    for (const auto& e : {entryFor("a", 9000), null + placeFor(9001), entryFor("zz", 9002),
-                          entryFor("misma clave", 9003)}) {
-        entries.push_back(e);
-        t.tree.insert(e);
-        t.tree.commit();
-    }
-    std::sort(entries.begin(), entries.end());
-    t.expect(entries);
-    EXPECT_TRUE(t.tree.containsKey(null));
 }
 
 // Rows whose yes/no key turns from false to true one after another, in row order:

@@ -224,30 +224,6 @@ TEST(JetRowWriter, MarksOnRowsOlderAndNewerThanTheirColumn) {
     expectSound(copy.path());
 }
 
-TEST(JetRowWriter, IndexedTablesKeepTheirIndexesExact) {
-    if (!haveFixtures()) GTEST_SKIP() << "sin ficheros de Access de prueba";
-    Copy copy("indexTestV2000.mdb");
-    {
-        auto db = openDatabase(copy.path());
-        for (int i = 0; i < 600; ++i)
-            db->insert("Table1", {Value::longInt(10 + i * 7 % 600), Value::longInt(1 + i % 2),
-                                  Value::longInt(11), Value::text("dato ñ " + std::to_string(i)),
-                                  Value::longInt(i)});
-        auto rs =
-            db->openRecordset("Select Table1.* from Table1 WHERE id = 17;", OpenMode::Dynaset);
-        rs->edit();
-        rs->set("id", Value::longInt(6000));
-        rs->set("data", Value::text(std::string(50, 'w')));
-        rs->update();
-    }
-    expectReadersAgree(copy.path(), "Table1");
-    expectSound(copy.path());
-    auto db = openDatabase(copy.path());
-    auto rs = db->openRecordset("Select Table1.* from Table1 WHERE id = 6000;", OpenMode::Snapshot);
-    ASSERT_FALSE(rs->eof());
-    EXPECT_EQ(rs->field("data").rawText(), std::string(50, 'w'));
-}
-
 TEST(JetRowWriter, RefusalsLeaveTheFileAsItWas) {
     if (!haveFixtures()) GTEST_SKIP() << "sin ficheros de Access de prueba";
     Copy copy("overflowTestV2000.mdb");
