@@ -1,5 +1,6 @@
 #include "db/engine/KeyTable.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <functional>
 #include <limits>
@@ -24,21 +25,34 @@ uint64_t KeyTable::hashOf(std::string_view key) {
     return std::hash<std::string_view>{}(key);
 }
 
-uint32_t KeyTable::entryAt(size_t start) {
-    const size_t entry = start / kAlignment + 1;
-    if (entry > std::numeric_limits<uint32_t>::max())
-        throw std::length_error("Demasiados registros distintos para buscarlos en memoria");
-    return static_cast<uint32_t>(entry);
+char* KeyTable::at(uint32_t entry) const {
+    const uint32_t place = entry - 1;
+    return blocks_[place >> kUnitBits].bytes.get() + (place & (kBlockUnits - 1)) * kAlignment;
 }
 
-KeyTable::Header KeyTable::headerAt(size_t start) const {
+KeyTable::Header KeyTable::headerAt(uint32_t entry) const {
     Header header;
-    std::memcpy(&header, data_.data() + start, sizeof header);
+    std::memcpy(&header, at(entry), sizeof header);
     return header;
 }
 
-void KeyTable::write(size_t start, const Header& header) {
-    std::memcpy(data_.data() + start, &header, sizeof header);
+void KeyTable::write(uint32_t entry, const Header& header) {
+    std::memcpy(at(entry), &header, sizeof header);
+}
+
+uint32_t KeyTable::store(const std::string& entry) {
+    const size_t units = entry.size() / kAlignment;
+    if (blocks_.empty() || blocks_.back().size + units > kBlockUnits) {
+        if (blocks_.size() >= (size_t{1} << (32 - kUnitBits)) - 1)
+            throw std::length_error("Demasiados registros distintos para buscarlos en memoria");
+        const size_t bytes = std::max(units, kBlockUnits) * kAlignment;
+        blocks_.push_back({std::make_unique_for_overwrite<char[]>(bytes), 0});
+    }
+    Block& block = blocks_.back();
+    std::memcpy(block.bytes.get() + block.size * kAlignment, entry.data(), entry.size());
+    const auto name = static_cast<uint32_t>(((blocks_.size() - 1) << kUnitBits) + block.size + 1);
+    block.size += units;
+    return name;
 }
 
 const KeyTable::Slot& KeyTable::find(std::string_view key, uint64_t hash) const {
@@ -48,9 +62,9 @@ const KeyTable::Slot& KeyTable::find(std::string_view key, uint64_t hash) const 
         const Slot& slot = slots_[i];
         if (slot.entry == 0) return slot;
         if (slot.hashHigh != high) continue;
-        const Header header = headerAt(slot);
+        const Header header = headerAt(slot.entry);
         if (header.hash == hash && header.keyLength == key.size() &&
-            std::string_view(data_).substr(startOf(slot) + sizeof header, key.size()) == key)
+            std::string_view(at(slot.entry) + sizeof header, key.size()) == key)
             return slot;
     }
 }
@@ -62,12 +76,11 @@ KeyTable::Slot& KeyTable::find(std::string_view key, uint64_t hash) {
 std::optional<KeyTable::Found> KeyTable::find(std::string_view key) {
     const Slot& slot = find(key, hashOf(key));
     if (slot.entry == 0) return std::nullopt;
-    const size_t start = startOf(slot);
-    const Header header = headerAt(start);
-    return Found{
-        header.count,
-        std::string_view(data_).substr(start + sizeof header + header.keyLength, header.keptLength),
-        Note(data_.data() + start + offsetof(Header, note))};
+    char* entry = at(slot.entry);
+    const Header header = headerAt(slot.entry);
+    return Found{header.count,
+                 std::string_view(entry + sizeof header + header.keyLength, header.keptLength),
+                 Note(entry + offsetof(Header, note))};
 }
 
 // Doubles the slots and places every key again by its hash, walking the entries in
@@ -75,12 +88,15 @@ std::optional<KeyTable::Found> KeyTable::find(std::string_view key) {
 void KeyTable::grow() {
     slots_.assign(2 * slots_.size(), Slot{});
     const size_t mask = slots_.size() - 1;
-    for (size_t start = 0; start < data_.size();) {
-        const Header header = headerAt(start);
-        size_t i = header.hash & mask;
-        while (slots_[i].entry != 0) i = (i + 1) & mask;
-        slots_[i] = {static_cast<uint32_t>(header.hash >> 32), entryAt(start)};
-        start += header.length;
+    for (size_t b = 0; b < blocks_.size(); ++b) {
+        for (size_t unit = 0; unit < blocks_[b].size;) {
+            const auto entry = static_cast<uint32_t>((b << kUnitBits) + unit + 1);
+            const Header header = headerAt(entry);
+            size_t i = header.hash & mask;
+            while (slots_[i].entry != 0) i = (i + 1) & mask;
+            slots_[i] = {static_cast<uint32_t>(header.hash >> 32), entry};
+            unit += header.length / kAlignment;
+        }
     }
 }
 

@@ -1,14 +1,16 @@
 // Rows grouped by key, for lookups by equality over a whole table: for each distinct
 // key (bytes), how many rows have it and some values of the first. Each key is kept
-// once in one text, with its hash, count and lengths before it and the values after
-// it; a flat open-addressing table of 8-byte slots (part of the hash and where the
-// key starts) finds it. A lookup reads two places in memory, the slots of a table
-// of ten thousand keys fit in the processor's second-level cache, and a table of a
+// once, with its hash, count and lengths before it and the values after it, in
+// blocks of memory that never move (a table of a million rows is never copied to
+// grow); a flat open-addressing table of 8-byte slots (part of the hash and where
+// the key is) finds it. A lookup reads two places in memory, the slots of a table of
+// ten thousand keys fit in the processor's second-level cache, and a table of a
 // million rows costs tens of megabytes.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,21 +48,21 @@ class KeyTable {
         const uint64_t hash = hashOf(key);
         Slot& slot = find(key, hash);
         if (slot.entry != 0) {
-            Header header = headerAt(slot);
+            Header header = headerAt(slot.entry);
             ++header.count;
-            write(startOf(slot), header);
+            write(slot.entry, header);
             return;
         }
-        const size_t start = data_.size();
-        data_.append(sizeof(Header), '\0');
-        data_.append(key);
-        keep(data_);
-        const auto keptLength =
-            static_cast<uint32_t>(data_.size() - start - sizeof(Header) - key.size());
-        data_.resize((data_.size() + kAlignment - 1) / kAlignment * kAlignment, '\0');
-        write(start, {hash, kNoNote, 1, static_cast<uint32_t>(key.size()), keptLength,
-                      static_cast<uint32_t>(data_.size() - start)});
-        slot = {static_cast<uint32_t>(hash >> 32), entryAt(start)};
+        entry_.assign(sizeof(Header), '\0');
+        entry_.append(key);
+        keep(entry_);
+        const auto keptLength = static_cast<uint32_t>(entry_.size() - sizeof(Header) - key.size());
+        entry_.resize((entry_.size() + kAlignment - 1) / kAlignment * kAlignment, '\0');
+        const Header header{hash,       kNoNote,
+                            1,          static_cast<uint32_t>(key.size()),
+                            keptLength, static_cast<uint32_t>(entry_.size())};
+        std::memcpy(entry_.data(), &header, sizeof header);
+        slot = {static_cast<uint32_t>(hash >> 32), store(entry_)};
         if (2 * ++keys_ > slots_.size()) grow();
     }
 
@@ -69,7 +71,7 @@ class KeyTable {
 
   private:
     static constexpr int64_t kNoNote = INT64_MIN;
-    // What precedes each key in data_; entries start at multiples of kAlignment.
+    // What precedes each key; entries start at multiples of kAlignment.
     struct Header {
         uint64_t hash = 0;
         int64_t note = kNoNote;  // read and written through Note
@@ -79,24 +81,32 @@ class KeyTable {
         uint32_t length = 0;  // of the whole entry, this header and padding included
     };
     static constexpr size_t kAlignment = alignof(Header);
+    // An entry is named by its block and its place there, in kAlignment units, + 1
+    // (0 names none); blocks hold kBlockUnits units, or one entry larger than that.
+    static constexpr int kUnitBits = 17;
+    static constexpr size_t kBlockUnits = size_t{1} << kUnitBits;
     struct Slot {
         uint32_t hashHigh = 0;
-        uint32_t entry =
-            0;  // where the entry starts in data_, in kAlignment units, + 1; 0 when free
+        uint32_t entry = 0;
+    };
+    struct Block {
+        std::unique_ptr<char[]> bytes;
+        size_t size = 0;  // in use
     };
 
     static uint64_t hashOf(std::string_view key);
-    static uint32_t entryAt(size_t start);
-    static size_t startOf(const Slot& slot) { return (slot.entry - 1) * kAlignment; }
-    Header headerAt(size_t start) const;
-    Header headerAt(const Slot& slot) const { return headerAt(startOf(slot)); }
-    void write(size_t start, const Header& header);
+    char* at(uint32_t entry) const;
+    Header headerAt(uint32_t entry) const;
+    void write(uint32_t entry, const Header& header);
+    // Copies a whole entry into the blocks; its name.
+    uint32_t store(const std::string& entry);
     // The slot of `key`: its own, or the free one where it would go.
     const Slot& find(std::string_view key, uint64_t hash) const;
     Slot& find(std::string_view key, uint64_t hash);
     void grow();
 
-    std::string data_;
+    std::vector<Block> blocks_;
+    std::string entry_;  // the entry being added
     size_t keys_ = 0;
     std::vector<Slot> slots_ = std::vector<Slot>(16);
 };
