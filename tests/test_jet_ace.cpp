@@ -3,7 +3,7 @@
 // against the expressions Access computed them from, complex columns against the
 // hidden tables that hold their values, every stored index entry re-derived from
 // its row (text in the General order of Access 2010 too), rows written in that
-// order where it is known and refused where it is not, and the writes refused
+// order, and the writes refused
 // because a column cannot be written exactly. Every table against mdbtools and
 // mdb-reader: test_jet_read; random rows into them: test_jet_index_rows.
 #include <gtest/gtest.h>
@@ -82,14 +82,15 @@ std::multiset<int64_t> columnIds(Database& db, const std::string& table,
     return ids;
 }
 
-// Texts of the characters whose code in the General order of Access 2010 is known,
-// not ending in a space.
-std::string knownText(std::mt19937& random, int most) {
-    static const std::string letters = "abcdefghijlmnoprstuvx ABCDEFGHIJLMNOPQRSTUVX0123456789_.";
+// Texts of letters with and without accents, digits, punctuation and spaces
+// (trailing ones too), from `most` characters down to one.
+std::string randomText(std::mt19937& random, int most) {
+    static const std::vector<std::string> characters = {
+        "a", "k", "w", "y", "z", "Z", "K", "q", "ñ", "Ñ", "á", "É", "ü", "ç",
+        "ß", "æ", "0", "9", " ", "-", "'", ".", "_", "€", "¿", "Ω", "ж", "中"};
     std::string text;
     const int length = 1 + static_cast<int>(random() % static_cast<unsigned>(most));
-    for (int i = 0; i < length; ++i) text += letters[random() % letters.size()];
-    if (text.back() == ' ') text.back() = 'x';  // whether trailing spaces count is not known
+    for (int i = 0; i < length; ++i) text += characters[random() % characters.size()];
     return text;
 }
 
@@ -285,7 +286,7 @@ TEST(JetAce, EveryStoredEntryIsTheOneItsRowGives) {
     EXPECT_GT(entries2010, 170u);
 }
 
-TEST(JetAce, TextKeysOfAccess2010AreWrittenWhereKnownAndRefusedElsewhere) {
+TEST(JetAce, TextKeysOfAccess2010AreWrittenInItsGeneralOrder) {
     if (!haveFixtures()) GTEST_SKIP() << "Faltan las bases de datos de prueba";
     pelmora::prueba::TempDir dir;
     // users: a long key, texts and dates, several of them indexed; texts of sort version 1.
@@ -304,29 +305,19 @@ TEST(JetAce, TextKeysOfAccess2010AreWrittenWhereKnownAndRefusedElsewhere) {
                 else if (c.type == Type::DateTime)
                     row.push_back(Value::dateTime(40000 + n * 0.37));
                 else
-                    row.push_back(Value::text(knownText(random, std::min(c.size, 12))));
+                    row.push_back(Value::text(randomText(random, std::min(c.size, 12))));
             }
             db->insert("users", row);
         }
         db->endWrites();
         EXPECT_FALSE(fs::exists(dir.path("x.laccdb")));
 
-        const std::string before = contents(path);
-        Row row = db->read("users", firstRowId(*db, "users"));
-        row[0] = Value::longInt(5000);
-        for (size_t i = 0; i < row.size(); ++i)
-            if (schema.columns[i].type == Type::Text) row[i] = Value::text("z");
-        expectMentions(pelmora::prueba::errorOf([&] { db->insert("users", row); }),
-                       {path, "users", "«z» (U+007A)", "orden General de Access 2010"});
         // The catalog indexes the tables' names in that order too.
         Column a;
         a.name = "a";
         a.type = Type::Long;
-        expectMentions(pelmora::prueba::errorOf([&] {
-                           db->createTable(TableSchema{"Tabla ñ", {a}});
-                       }),
-                       {path, "Tabla ñ", "«ñ» (U+00F1)"});
-        EXPECT_EQ(contents(path), before);
+        db->createTable(TableSchema{"Tabla ñandú", {a}});
+        db->insert("Tabla ñandú", {Value::longInt(1)});
     }
     expectSound(path);
     expectReadersAgree(path, "users");

@@ -1,4 +1,4 @@
-// Access 2000-2003 codes from the Jackcess code lists (see Codes2000.h). One
+// Access 2000-2003 and 2010+ codes from the Jackcess code lists (see Codes2000.h). One
 // line per character: a kind letter, then comma-separated hex codes (a leading
 // zero digit dropped): S and G inline; I inline,extra; U and P extra;
 // Z inline,extra, 1 for flag 2 or empty for flag 3; X nothing.
@@ -77,9 +77,9 @@ void append(std::vector<SortCodeRun>& runs, char16_t c, const SortCode& code) {
 
 }  // namespace
 
-std::vector<SortCodeRun> readRuns2000(const std::string& folder) {
-    const auto low = readLines(folder + "/index_codes_genleg.txt", kLowCount);
-    const auto high = readLines(folder + "/index_codes_ext_genleg.txt", kHighCount);
+std::vector<SortCodeRun> readRuns(const std::string& folder, const std::string& list) {
+    const auto low = readLines(folder + "/index_codes_" + list + ".txt", kLowCount);
+    const auto high = readLines(folder + "/index_codes_ext_" + list + ".txt", kHighCount);
     std::vector<SortCodeRun> runs;
     char32_t c = 0;
     for (const auto* lines : {&low, &high})

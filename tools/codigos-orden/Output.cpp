@@ -33,6 +33,8 @@ std::string fileStart() {
 // Access 2000-2003: runs of consecutive UTF-16 characters (surrogates are computed);
 // within a run the inline code grows by one from character to character. Source: the
 // Jackcess project's index_codes_genleg.txt and index_codes_ext_genleg.txt.
+// Access 2010 and later (sort version 1): the same, from index_codes_gen.txt and
+// index_codes_ext_gen.txt.
 // Access 97: the 256 Windows-1252 characters, and the characters above 0xFF that the
 // code page holds, by the Windows-1252 byte that stands for them. Source: the entries
 // Access wrote in testIndexCodesV1997.mdb, but for 0x1A and the 27 bytes whose characters
@@ -49,13 +51,14 @@ namespace pelmora::engine::jet {
 )";
 }
 
-std::string runsPart(const std::vector<engine::jet::SortCodeRun>& runs) {
-    std::string out = "const SortCodeRun kGeneralRuns[] = {\n";
+std::string runsPart(const std::vector<engine::jet::SortCodeRun>& runs, const std::string& name) {
+    std::string out = "const SortCodeRun " + name + "[] = {\n";
     for (const auto& r : runs)
         out += format("    {0x%04X, %u, ", unsigned{r.first}, unsigned{r.count}) +
                codeText(r.code) + "},\n";
-    return out +
-           "};\nconst size_t kGeneralRunCount = sizeof kGeneralRuns / sizeof kGeneralRuns[0];\n\n";
+    const std::string count = name.substr(0, name.size() - 4) + "RunCount";
+    return out + "};\nconst size_t " + count + " = sizeof " + name + " / sizeof " + name +
+           "[0];\n\n";
 }
 
 std::string part97(const Codes97& codes) {

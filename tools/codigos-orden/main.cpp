@@ -22,7 +22,9 @@ int main(int argc, char** argv) {
             return 0;
         }
         complete97(codes97, readList97(argv[2]));
-        std::cout << fileStart() << runsPart(readRuns2000(argv[2])) << part97(codes97) << fileEnd();
+        std::cout << fileStart() << runsPart(readRuns(argv[2], "genleg"), "kGeneralRuns")
+                  << runsPart(readRuns(argv[2], "gen"), "kGeneral2010Runs") << part97(codes97)
+                  << fileEnd();
         return 0;
     } catch (const std::exception& e) {
         std::cerr << e.what() << '\n';

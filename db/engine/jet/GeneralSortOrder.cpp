@@ -69,16 +69,19 @@ SortCode surrogateCode(char16_t c) {
 
 }  // namespace
 
-SortCode generalCode(char16_t c) {
-    if (c >= 0xD800 && c < 0xE000) return surrogateCode(c);
-    const SortCodeRun* end = kGeneralRuns + kGeneralRunCount;
+SortCode codeFromRuns(const SortCodeRun* runs, size_t count, char16_t c) {
     const SortCodeRun* run =
-        std::upper_bound(kGeneralRuns, end, c,
+        std::upper_bound(runs, runs + count, c,
                          [](char16_t ch, const SortCodeRun& r) { return ch < r.first; }) -
         1;
     SortCode code = run->code;
     if (code.inlineLength) code.inlineCode += c - run->first;
     return code;
+}
+
+SortCode generalCode(char16_t c) {
+    if (c >= 0xD800 && c < 0xE000) return surrogateCode(c);
+    return codeFromRuns(kGeneralRuns, kGeneralRunCount, c);
 }
 
 void appendGeneralText(std::string_view utf8, bool ascending, std::string& out) {

@@ -1,7 +1,6 @@
 #include "db/engine/jet/IndexCheck.h"
 
 #include <algorithm>
-#include <set>
 
 #include "db/engine/Error.h"
 #include "db/engine/jet/IndexKey.h"
@@ -45,25 +44,16 @@ void appendPlace(RowPointer p, std::string& entry) {
 }
 
 // Entries derived from the rows, sorted as the index must hold them; a unique
-// index's rows that share a key (not all Null) go to `problems`. A row whose key
-// is not known (a character of the General order of Access 2010+ whose code is
-// not known) goes to `unknown`, and its stored entry is not compared.
+// index's rows that share a key (not all Null) go to `problems`.
 std::vector<std::string> derivedEntries(PageFile& file, const TableDefinition& table,
                                         const RealIndex& index, const std::string& what,
-                                        std::vector<std::string>& problems,
-                                        std::set<uint32_t>& unknown) {
+                                        std::vector<std::string>& problems) {
     std::vector<std::string> entries, keys;
     ValueReader values(file);
     TableScan scan(file, table);
     std::string key;
     while (scan.next()) {
-        bool anyValue;
-        try {
-            anyValue = rowKey(table, index, file.format(), scan.row(), values, key);
-        } catch (const UnknownKey&) {
-            unknown.insert(scan.position().packed());
-            continue;
-        }
+        const bool anyValue = rowKey(table, index, file.format(), scan.row(), values, key);
         if (!anyValue && index.ignoreNulls()) continue;
         if (anyValue && index.unique()) keys.push_back(key);
         appendPlace(scan.position(), key);
@@ -80,12 +70,10 @@ std::vector<std::string> derivedEntries(PageFile& file, const TableDefinition& t
 }
 
 void compare(const std::vector<std::string>& derived, const std::vector<IndexEntry>& stored,
-             const std::set<uint32_t>& unknown, const std::string& what,
-             std::vector<std::string>& problems) {
+             const std::string& what, std::vector<std::string>& problems) {
     std::vector<std::string> found;
     found.reserve(stored.size());
-    for (const auto& e : stored)
-        if (!unknown.count(e.row().packed())) found.push_back(e.bytes);
+    for (const auto& e : stored) found.push_back(e.bytes);
     std::sort(found.begin(), found.end());
     std::vector<std::string> missing, extra;
     std::set_difference(derived.begin(), derived.end(), found.begin(), found.end(),
@@ -162,9 +150,8 @@ void checkIndexes(PageFile& file, const TableDefinition& table,
                 readIndexEntries(file, index, table.pages.front(), what, structural, pages);
             checkIndexMap(file, index, pages, what, structural);
             problems.insert(problems.end(), structural.begin(), structural.end());
-            std::set<uint32_t> unknown;
-            const auto derived = derivedEntries(file, table, index, what, problems, unknown);
-            compare(derived, stored, unknown, what, problems);
+            const auto derived = derivedEntries(file, table, index, what, problems);
+            compare(derived, stored, what, problems);
         } catch (const Error& e) {
             problems.push_back(e.what());
         }

@@ -22,16 +22,6 @@ void appendReversed(std::string_view stored, size_t length, std::string& out) {
     for (size_t i = length; i-- > 0;) out += stored[i];
 }
 
-// Text in the General order of Access 2010+, which is known only in part.
-void append2010Text(const ColumnDef& c, const std::string& text, bool ascending, std::string& out) {
-    const std::string unknown = appendGeneral2010Text(text, ascending, out);
-    if (!unknown.empty())
-        throw UnknownKey(
-            "no se conoce la clave en el orden General de Access 2010 y posteriores "
-            "para " +
-            unknown + ", en la columna «" + c.name + "»");
-}
-
 void appendBinary(std::string_view data, bool ascending, std::string& out) {
     size_t at = 0;
     do {
@@ -71,7 +61,7 @@ void appendTextKey(const ColumnDef& c, const Format& format, bool ascending,
     if (format.version == 3)
         appendGeneral97Text(utf8, ascending, out);
     else if (c.sortVersion == 1)
-        append2010Text(c, utf8, ascending, out);
+        appendGeneral2010Text(utf8, ascending, out);
     else
         appendGeneralText(utf8, ascending, out);
 }

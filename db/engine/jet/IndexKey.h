@@ -29,13 +29,6 @@
 
 namespace pelmora::engine::jet {
 
-// A text whose key in its column's sort order is not known (the General order of
-// Access 2010+ is known only in part); the message names the character and the column.
-class UnknownKey : public Error {
-  public:
-    using Error::Error;
-};
-
 // Why a key cannot be built: empty when it can.
 std::string unsupportedKeyColumn(const ColumnDef& column, const Format& format);
 
@@ -45,8 +38,7 @@ void appendKeyColumn(const ColumnDef& column, const Format& format, bool ascendi
                      bool truth, std::string_view stored, std::string& out);
 
 // Appends the key of non-Null text (UTF-8, without the flag byte) in the sort
-// order of the column: Access 97's, Jet4's, or Access 2010's (UnknownKey where
-// that is not known).
+// order of the column: Access 97's, Jet4's, or Access 2010's.
 void appendTextKey(const ColumnDef& column, const Format& format, bool ascending,
                    const std::string& utf8, std::string& out);
 

@@ -153,14 +153,8 @@ void IndexWriter::checkIndexes(const JetTable& table, const Values& row, const V
         const std::string name = indexName(def, i);
         const std::string where = "la tabla «" + def.name + "» de «" + file_.path() + "»";
         std::string key;
-        bool any;
-        try {
-            if (before) valueKey(def, index, format, *before, key);  // its entry goes away
-            any = valueKey(def, index, format, row, key);
-        } catch (const UnknownKey& e) {
-            throw Error("No se puede escribir en " + where + ": la clave del índice «" + name +
-                        "» no se puede formar: " + e.what());
-        }
+        if (before) valueKey(def, index, format, *before, key);  // its entry goes away
+        const bool any = valueKey(def, index, format, row, key);
         if (!any && index.ignoreNulls()) continue;
         for (const auto& c : index.columns) {
             const std::string why = unsupportedKeyColumn(def.columns[c.column], format);
@@ -239,7 +233,7 @@ void IndexWriter::checkReferrers(const JetTable& table, const Values& before, co
 // Through an index of exactly those columns when there is one, else by a scan.
 bool IndexWriter::rowsWithKey(const JetTable& target, const std::vector<std::string>& columns,
                               const JetTable& from, const std::vector<std::string>& fromColumns,
-                              const Values& fromRow) try {
+                              const Values& fromRow) {
     const TableDefinition& def = target.definition;
     const Format& format = file_.pages().format();
     const std::vector<int> at = columnsNamed(target.schema, columns);
@@ -275,12 +269,6 @@ bool IndexWriter::rowsWithKey(const JetTable& target, const std::vector<std::str
         if (rowKey(def, plain, format, scan.row(), values, rowKeyBytes) && rowKeyBytes == key)
             return true;
     return false;
-} catch (const UnknownKey& e) {
-    // Rows whose text key is not known (the General order of Access 2010+) cannot
-    // be compared exactly, so the write that needs them is refused.
-    throw Error("No se puede escribir en «" + file_.path() + "»: los registros de la tabla «" +
-                target.schema.name + "» no se pueden comparar con el de la tabla «" +
-                from.schema.name + "»: " + e.what());
 }
 
 void IndexWriter::inserted(const JetTable& table, RowPointer place, const Values& row) {

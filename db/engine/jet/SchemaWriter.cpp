@@ -208,22 +208,6 @@ std::string inFile(const std::string& table, const std::string& path) {
     return "la tabla «" + table + "» de la base de datos «" + path + "»";
 }
 
-// The catalog indexes the tables' names in the order of its Name column, which in
-// Access 2010+ files is known only in part: a name it has no known key for is
-// refused before anything is written.
-void checkCatalogKey(const std::string& name, JetFile& file) {
-    for (const ColumnDef& c : file.table("MSysObjects")->definition.columns) {
-        if (!sameName(c.name, "Name")) continue;
-        std::string key;
-        try {
-            appendTextKey(c, file.pages().format(), true, name, key);
-        } catch (const UnknownKey& e) {
-            throw Error("No se puede crear la tabla «" + name + "» en «" + file.path() +
-                        "»: el catálogo ordena los nombres de las tablas, y " + e.what());
-        }
-    }
-}
-
 TextDefaults textDefaults(JetFile& file) {
     return {file.header().sortOrder, file.header().sortVersion, file.pages().codePage().number()};
 }
@@ -270,7 +254,6 @@ void SchemaWriter::operation(const std::string& table, Edit edit) {
 void SchemaWriter::createTable(const TableSchema& schema) {
     const std::string& path = file_.path();
     checkObjectName(schema.name, "una tabla", file_.pages());
-    checkCatalogKey(schema.name, file_);
     if (file_.catalog().find(schema.name))
         throw Error("No se puede crear la tabla «" + schema.name + "» en «" + path +
                     "»: ya existe una tabla con ese nombre");

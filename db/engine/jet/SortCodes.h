@@ -38,6 +38,8 @@ struct Windows1252Byte {
 
 extern const SortCodeRun kGeneralRuns[];
 extern const size_t kGeneralRunCount;
+extern const SortCodeRun kGeneral2010Runs[];
+extern const size_t kGeneral2010RunCount;
 extern const SortCode kGeneral97[256];
 extern const Windows1252Byte kGeneral97Mapped[];
 extern const size_t kGeneral97MappedCount;
@@ -48,16 +50,17 @@ extern const size_t kGeneral97MappedCount;
 void appendGeneralText(std::string_view utf8, bool ascending, std::string& out);
 void appendGeneral97Text(std::string_view utf8, bool ascending, std::string& out);
 
-// The General order of Access 2010 and later (sort version 1), where it is known
-// (GeneralSortOrder2010.cpp): appends the key and returns "", or appends nothing
-// and returns what has no known key ("el carácter «z» (U+007A)", ...).
-std::string appendGeneral2010Text(std::string_view utf8, bool ascending, std::string& out);
+// The same in the General order of Access 2010 and later (sort version 1).
+void appendGeneral2010Text(std::string_view utf8, bool ascending, std::string& out);
 
 // The parts of those keys: the UTF-16 units a key is made of (the first 255,
 // trailing spaces dropped), the Jet4 code of a unit, and the Jet4 key of units
 // whose codes `codeOf` gives.
 std::u16string indexedUnits(std::string_view utf8);
 SortCode generalCode(char16_t c);
+// The code of a character of the Basic Multilingual Plane other than a surrogate
+// half, from a table of runs.
+SortCode codeFromRuns(const SortCodeRun* runs, size_t count, char16_t c);
 void appendGeneralKey(const std::u16string& text, SortCode (*codeOf)(char16_t), bool ascending,
                       std::string& out);
 
