@@ -2,6 +2,7 @@
 // the General record with the same key, whose mslink the ATR takes.
 #include <algorithm>
 #include <optional>
+#include <thread>
 
 #include "core/FinPrograma.h"
 #include "db/Lectura.h"
@@ -91,11 +92,37 @@ RespuestaGeneral BuscaEnGeneral(Estado& estado, IndicesRecorrido& indices, const
     return {1, registro.Entero32("mslink")};
 }
 
+// The columns the General lookups of a table compare.
+std::vector<std::vector<std::string>> ColumnasGenerales(const std::string& Tabla) {
+    if (!EsTablaEtiquetas(Tabla)) return {{"tcomplet", "clasific"}};
+    return {{"tcomplet", "tmapa"}, {"tcomplet", "netiqueta"}};
+}
+
+// At the first ATR of a table, its General lookups read their table on a second
+// thread while this one reads the Particular table: the lookups that follow need
+// both. What fails is met by the lookup that needs it, as it would be without.
+void PreparaTabla(IndicesRecorrido& indices, const std::string& Tabla) {
+    std::thread generales([&indices, &Tabla] {
+        try {
+            ConsultasEnMemoria& general = indices.ConsultasGeneral();
+            for (const auto& columnas : ColumnasGenerales(Tabla))
+                general.Prepara(Tabla, columnas, kCamposGeneral);
+        } catch (...) {
+        }
+    });
+    try {
+        indices.ConsultasParticular().Prepara(Tabla, {"mslink"}, kCamposParticular);
+    } catch (...) {
+    }
+    generales.join();
+}
+
 // What the Particular record with this mslink adapts to. The answer depends on the
 // record alone, and a sheet's elements share records: it is worked out once and
 // kept beside the record.
 RespuestaGeneral RespuestaDe(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
                              int32_t Mslink) {
+    if (indices.PrimeraVez(Tabla)) PreparaTabla(indices, Tabla);
     // Select Tabla.* from Tabla WHERE mslink=<Mslink>;
     ConsultasEnMemoria& particular = indices.ConsultasParticular();
     ResultadoConsulta resultado = particular.Busca(

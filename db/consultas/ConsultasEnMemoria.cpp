@@ -78,6 +78,16 @@ ResultadoConsulta ConsultasEnMemoria::Busca(const std::string& nombre,
     return resultado;
 }
 
+void ConsultasEnMemoria::Prepara(const std::string& nombre,
+                                 const std::vector<std::string>& columnas,
+                                 const std::vector<std::string>& campos) noexcept try {
+    std::vector<Igualdad> condiciones;
+    for (const std::string& columna : columnas) condiciones.push_back({columna, engine::Value()});
+    Consulta& consulta = ConsultaDe(TablaDe(nombre), condiciones, campos);
+    if (consulta.filas) consulta.filas->build();
+} catch (...) {
+}
+
 ResultadoConsulta ConsultasEnMemoria::BuscaEnBdD(const Tabla& tabla, const Consulta& consulta,
                                                  const std::vector<Igualdad>& condiciones) {
     engine::Query query;

@@ -55,6 +55,10 @@ class ConsultasEnMemoria {
     ResultadoConsulta Busca(const std::string& tabla, const std::vector<Igualdad>& condiciones,
                             const std::vector<std::string>& campos,
                             Valores valores = Valores::Leidos);
+    // Reads now the table that lookups comparing `columnas` and reading `campos` would
+    // read at their first use; what fails is left for that use to meet, as it would.
+    void Prepara(const std::string& tabla, const std::vector<std::string>& columnas,
+                 const std::vector<std::string>& campos) noexcept;
     const std::string& ruta() const { return bdd_->path(); }
 
   private:

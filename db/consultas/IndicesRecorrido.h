@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "core/Estado.h"
 #include "db/consultas/ConsultasEnMemoria.h"
@@ -44,6 +45,8 @@ class IndicesRecorrido {
     ConsultasEnMemoria& ConsultasGeneral();
     // Writes the Correlate marks noted so far, table by table.
     void EscribeMarcas();
+    // True the first time the walk names this table (as given) here.
+    bool PrimeraVez(const std::string& tabla) { return vistas_.insert(tabla).second; }
 
   private:
     Estado& estado_;
@@ -52,6 +55,7 @@ class IndicesRecorrido {
     std::unordered_map<int32_t, size_t> catalogo_;
     std::map<std::string, std::unique_ptr<PrimerosPorMslink>> tablas_;  // by upper-cased name
     std::unordered_map<std::string, PrimerosPorMslink*> nombres_;       // by name as given
+    std::unordered_set<std::string> vistas_;
     std::optional<ConsultasEnMemoria> particular_;
     std::optional<ConsultasEnMemoria> general_;
 };

@@ -5,6 +5,8 @@
 namespace pelmora::engine {
 
 void Lookup::build() {
+    if (built_) return;
+    KeyTable rows;
     Query all;
     all.table = table_.name;
     std::unique_ptr<Cursor> cursor = db_.select(all);
@@ -15,10 +17,11 @@ void Lookup::build() {
         for (size_t i = 0; i < keys_.size() && canEqual; ++i)
             canEqual = appendStoredKey(key, table_.columns[keys_[i]].type, cursor->value(keys_[i]));
         if (!canEqual) continue;
-        rows_.add(key, [&](std::string& packed) {
+        rows.add(key, [&](std::string& packed) {
             for (int column : kept_) appendPacked(packed, cursor->value(column));
         });
     }
+    rows_ = std::move(rows);
     built_ = true;
 }
 

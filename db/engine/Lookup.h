@@ -33,14 +33,15 @@ class Lookup {
         for (size_t i = 0; i < keys_.size(); ++i)
             if (!appendLiteralKey(key_, table_.columns[keys_[i]].type, literalAt(i)))
                 return std::nullopt;
-        if (!built_) build();
+        build();
         if (std::optional<KeyTable::Found> found = rows_.find(key_)) return found;
         return KeyTable::Found{};
     }
 
-  private:
+    // Reads the table now, unless it was read already; a read that fails keeps nothing.
     void build();
 
+  private:
     Database& db_;
     TableSchema table_;
     std::vector<int> keys_;
