@@ -94,10 +94,14 @@ BinAdaptado::~BinAdaptado() {
     if (escribiendo_) ::unlink(RutaCopia(RutaReal(ruta_), "adaptando").c_str());
 }
 
-void BinAdaptado::Cambia(int64_t posicion, const AtributoOcurrencia& atributo) {
-    Cambio cambio{posicion, {}};
-    atributo.aBytes(cambio.bytes.data());
-    cambios_.push_back(cambio);
+BinAdaptado::BinAdaptado(const std::string& rutaBin) : ruta_(rutaBin) {
+    std::error_code error;
+    const uintmax_t bytes = fs::file_size(rutaBin, error);
+    if (!error) cambios_.reserve(bytes / AtributoOcurrencia::kBytes);
+}
+
+void BinAdaptado::CambiaMslink(int64_t posicion, int32_t mslink) {
+    cambios_.push_back({posicion + AtributoOcurrencia::kPosicionMslink, mslink});
 }
 
 // The original in blocks, each with the changes that fall in it.
@@ -111,13 +115,13 @@ void BinAdaptado::EscribeCopia(int origen, int copia, const std::string& rutaCop
         if (n == 0) break;
         const int64_t fin = inicio + n;
         for (; cambio != cambios_.end() && cambio->posicion < fin; ++cambio) {
-            const int64_t hasta =
-                std::min<int64_t>(fin, cambio->posicion + int64_t(cambio->bytes.size()));
+            uint8_t bytes[sizeof cambio->mslink];
+            escribe32(bytes, cambio->mslink);
+            const int64_t hasta = std::min<int64_t>(fin, cambio->posicion + int64_t(sizeof bytes));
             const int64_t desde = std::max<int64_t>(inicio, cambio->posicion);
-            std::memcpy(bloque.data() + (desde - inicio),
-                        cambio->bytes.data() + (desde - cambio->posicion), size_t(hasta - desde));
-            if (cambio->posicion + int64_t(cambio->bytes.size()) > fin)
-                break;  // goes on in the next block
+            std::memcpy(bloque.data() + (desde - inicio), bytes + (desde - cambio->posicion),
+                        size_t(hasta - desde));
+            if (cambio->posicion + int64_t(sizeof bytes) > fin) break;  // goes on in the next block
         }
         EscribeTodo(copia, bloque.data(), size_t(n), rutaCopia);
         inicio = fin;

@@ -8,7 +8,6 @@
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -28,26 +27,27 @@ class BinAdaptado {
     // Removes whatever copy of `rutaBin` is there, complete or not.
     static void Descarta(const std::string& rutaBin);
 
-    explicit BinAdaptado(const std::string& rutaBin) : ruta_(rutaBin) {}
+    // Room for as many changes as the file could hold ATRs is set aside, not used.
+    explicit BinAdaptado(const std::string& rutaBin);
     // A copy left half written is removed.
     ~BinAdaptado();
     BinAdaptado(const BinAdaptado&) = delete;
     BinAdaptado& operator=(const BinAdaptado&) = delete;
 
-    // The ATR read at `posicion` of the original is to read `atributo`.
-    void Cambia(int64_t posicion, const AtributoOcurrencia& atributo);
+    // The ATR read at `posicion` of the original is to link the record `mslink`.
+    void CambiaMslink(int64_t posicion, int32_t mslink);
     // Writes the complete adapted copy; with no change noted there is none.
     void Prepara();
 
   private:
     struct Cambio {
-        int64_t posicion;
-        std::array<uint8_t, AtributoOcurrencia::kBytes> bytes;
+        int64_t posicion;  // of the ATR's mslink in the original
+        int32_t mslink;
     };
     void EscribeCopia(int origen, int copia, const std::string& rutaCopia) const;
 
     std::string ruta_;
-    std::deque<Cambio> cambios_;  // grows without moving what it holds
+    std::vector<Cambio> cambios_;
     bool escribiendo_ = false;
 };
 

@@ -22,11 +22,6 @@ void escribe16(uint8_t* b, int16_t v) {
     b[1] = static_cast<uint8_t>(u >> 8);
 }
 
-void escribe32(uint8_t* b, int32_t v) {
-    auto u = static_cast<uint32_t>(v);
-    for (int i = 0; i < 4; ++i) b[i] = static_cast<uint8_t>(u >> (8 * i));
-}
-
 template <std::size_t N>
 void leeCampo(CampoTexto<N>& campo, const uint8_t* b) {
     std::copy_n(b, N, reinterpret_cast<uint8_t*>(campo.data()));
@@ -38,6 +33,11 @@ void escribeCampo(const CampoTexto<N>& campo, uint8_t* b) {
 }
 
 }  // namespace
+
+void escribe32(uint8_t* b, int32_t v) {
+    auto u = static_cast<uint32_t>(v);
+    for (int i = 0; i < 4; ++i) b[i] = static_cast<uint8_t>(u >> (8 * i));
+}
 
 void CabeceraElemento::desdeBytes(const uint8_t* b) {
     leeCampo(Tipo, b);

@@ -71,11 +71,15 @@ struct TextoElemento {
 };
 
 // An attribute record (ATR): the occurrence's table and record. 12 bytes.
+// Writes `v` in the 4 bytes at `b`, little-endian as the BIN file holds numbers.
+void escribe32(uint8_t* b, int32_t v);
+
 struct AtributoOcurrencia {
     static constexpr std::size_t kBytes = 12;
-    int16_t Entitynum = 0;  // MsCatalog entitynum; 1 takes part in no lookup
-    int32_t Mslink = 0;     // the record's mslink
-    CampoTexto<6> Resto{};  // not interpreted, written back as read
+    static constexpr int64_t kPosicionMslink = 2;  // where Mslink lies in its bytes
+    int16_t Entitynum = 0;                         // MsCatalog entitynum; 1 takes part in no lookup
+    int32_t Mslink = 0;                            // the record's mslink
+    CampoTexto<6> Resto{};                         // not interpreted, written back as read
 
     void desdeBytes(const uint8_t* b);
     void aBytes(uint8_t* b) const;

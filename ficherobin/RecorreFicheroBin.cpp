@@ -78,7 +78,6 @@ class Recorrido {
     void RecorreAtributo(int i, bool& repetido) {
         AtributoOcurrencia Atributo;
         bin_.lee(Atributo);
-        CopiaAtributo = Atributo;
         estado_.EntitynumActual = Atributo.Entitynum;
         estado_.MslinkActual = Atributo.Mslink;
         ListaAtributos[i] = Atributo;
@@ -100,9 +99,8 @@ class Recorrido {
     void Adapta() {
         const int32_t nuevo = MslinkAdaptado(estado_, indices_, tabla_, estado_.MslinkActual);
         if (nuevo <= 0 || nuevo == estado_.MslinkActual) return;
-        CopiaAtributo.Mslink = nuevo;
-        adaptado_->Cambia(bin_.posicion() - static_cast<int64_t>(AtributoOcurrencia::kBytes),
-                          CopiaAtributo);
+        adaptado_->CambiaMslink(bin_.posicion() - static_cast<int64_t>(AtributoOcurrencia::kBytes),
+                                nuevo);
     }
 
     // Logs an element-level problem and appends its marker to the error BIN file.
@@ -127,7 +125,6 @@ class Recorrido {
 
     int64_t InicioElemento = 0;
     std::array<AtributoOcurrencia, 255> ListaAtributos{};
-    AtributoOcurrencia CopiaAtributo;
     std::string tabla_;  // the catalog table of the element or ATR in hand
 };
 
