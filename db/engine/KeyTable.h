@@ -83,14 +83,14 @@ class KeyTable {
     static constexpr size_t kAlignment = alignof(Header);
     // An entry is named by its block and its place there, in kAlignment units, + 1
     // (0 names none); blocks hold kBlockUnits units, or one entry larger than that.
-    static constexpr int kUnitBits = 17;
+    static constexpr int kUnitBits = 18;
     static constexpr size_t kBlockUnits = size_t{1} << kUnitBits;
     struct Slot {
         uint32_t hashHigh = 0;
         uint32_t entry = 0;
     };
     struct Block {
-        std::unique_ptr<char[]> bytes;
+        std::unique_ptr<char[], void (*)(char*)> bytes;
         size_t size = 0;  // in use
     };
 
