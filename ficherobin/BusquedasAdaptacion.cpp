@@ -38,9 +38,9 @@ struct RespuestaGeneral {
     int32_t cuantos = 0;
     int32_t mslink = 0;
 
-    int64_t Nota() const { return int64_t(cuantos) << 32 | uint32_t(mslink); }
-    static RespuestaGeneral De(int64_t nota) {
-        return {int32_t(nota >> 32), int32_t(uint32_t(nota))};
+    int64_t Empaquetada() const { return int64_t(cuantos) << 32 | uint32_t(mslink); }
+    static RespuestaGeneral De(int64_t empaquetada) {
+        return {int32_t(empaquetada >> 32), int32_t(uint32_t(empaquetada))};
     }
 };
 
@@ -119,14 +119,16 @@ void PreparaTabla(IndicesRecorrido& indices, const std::string& Tabla) {
 
 // What the Particular record with this mslink adapts to. The answer depends on the
 // record alone, and a sheet's elements share records: it is worked out once and
-// kept beside the record.
+// kept by table and mslink.
 RespuestaGeneral RespuestaDe(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
                              int32_t Mslink) {
+    TablaPorMslink<int64_t>& respuestas = indices.RespuestasAdaptacion(Tabla);
+    if (const int64_t* anotada = respuestas.Busca(Mslink)) return RespuestaGeneral::De(*anotada);
     if (indices.PrimeraVez(Tabla)) PreparaTabla(indices, Tabla);
     // Select Tabla.* from Tabla WHERE mslink=<Mslink>;
     ConsultasEnMemoria& particular = indices.ConsultasParticular();
-    ResultadoConsulta resultado = particular.Busca(
-        Tabla, {{"mslink", engine::Value::longInt(Mslink)}}, kCamposParticular, Valores::SinLeer);
+    ResultadoConsulta resultado =
+        particular.Busca(Tabla, {{"mslink", engine::Value::longInt(Mslink)}}, kCamposParticular);
     if (resultado.cuantos != 1) {
         const bool ninguno = resultado.cuantos == 0;
         incrementa(ninguno ? estado.NumSinCorrespondencia : estado.NumVariasCorrespondencias);
@@ -138,14 +140,11 @@ RespuestaGeneral RespuestaDe(Estado& estado, IndicesRecorrido& indices, const st
              estado.EntitynumActual, Mslink, estado.NombreFicheroBin, estado.NombreBdDParticular});
         throw FinPrograma{kYaAdaptado};
     }
-    if (const std::optional<int64_t> anotada = resultado.nota.read())
-        return RespuestaGeneral::De(*anotada);
-    const RegistroLeido registro(particular.ruta(), *resultado.campos,
-                                 std::move(resultado.Leidos()),
+    const RegistroLeido registro(particular.ruta(), *resultado.campos, std::move(resultado.valores),
                                  CualRegistro{"registro con mslink ", Mslink});
     const RespuestaGeneral respuesta =
         BuscaEnGeneral(estado, indices, Tabla, Mslink, ClaveDe(registro, EsTablaEtiquetas(Tabla)));
-    resultado.nota.keep(respuesta.Nota());
+    respuestas.InsertaSiFalta(Mslink, respuesta.Empaquetada());
     return respuesta;
 }
 

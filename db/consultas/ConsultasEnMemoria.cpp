@@ -50,16 +50,9 @@ ConsultasEnMemoria::Consulta& ConsultasEnMemoria::ConsultaDe(
     return *tabla.consultas.back();
 }
 
-engine::Row& ResultadoConsulta::Leidos() {
-    if (!sinLeer.empty()) valores = engine::unpackRow(sinLeer);
-    sinLeer = {};
-    return valores;
-}
-
 ResultadoConsulta ConsultasEnMemoria::Busca(const std::string& nombre,
                                             const std::vector<Igualdad>& condiciones,
-                                            const std::vector<std::string>& campos,
-                                            Valores valores) {
+                                            const std::vector<std::string>& campos) {
     Tabla& tabla = TablaDe(nombre);
     Consulta& consulta = ConsultaDe(tabla, condiciones, campos);
     std::optional<engine::KeyTable::Found> hallado;
@@ -71,10 +64,7 @@ ResultadoConsulta ConsultasEnMemoria::Busca(const std::string& nombre,
     ResultadoConsulta resultado;
     resultado.campos = &consulta.campos;
     resultado.cuantos = hallado->count;
-    resultado.nota = hallado->note;
-    if (resultado.cuantos != 1) return resultado;
-    resultado.sinLeer = hallado->kept;
-    if (valores == Valores::Leidos) resultado.Leidos();
+    if (resultado.cuantos == 1) resultado.valores = engine::unpackRow(hallado->kept);
     return resultado;
 }
 

@@ -12,7 +12,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -29,22 +28,12 @@ struct Igualdad {
 };
 
 // What a lookup selects: how many records and, when exactly one, the values of the
-// fields asked for that the table has (`campos` names them, in the order asked);
-// and where the caller may keep what it works out from them (KeyTable.h).
+// fields asked for that the table has (`campos` names them, in the order asked).
 struct ResultadoConsulta {
     int32_t cuantos = 0;
     const engine::TableSchema* campos = nullptr;
     engine::Row valores;
-    engine::Note nota;         // kept beside the key for the next lookup with it
-    std::string_view sinLeer;  // the values still packed (PackedRow.h)
-
-    // The values, read now when the lookup left them unread.
-    engine::Row& Leidos();
 };
-
-// Whether a lookup reads the values of the one record it finds, or leaves them
-// packed until the caller needs them (a caller with a note may not).
-enum class Valores { Leidos, SinLeer };
 
 class ConsultasEnMemoria {
   public:
@@ -53,8 +42,7 @@ class ConsultasEnMemoria {
     // The records of `tabla` that meet every condition. A table name the statement
     // could not hold, a missing table or a missing condition column is the engine's error.
     ResultadoConsulta Busca(const std::string& tabla, const std::vector<Igualdad>& condiciones,
-                            const std::vector<std::string>& campos,
-                            Valores valores = Valores::Leidos);
+                            const std::vector<std::string>& campos);
     // Reads now the table that lookups comparing `columnas` and reading `campos` would
     // read at their first use; what fails is left for that use to meet, as it would.
     void Prepara(const std::string& tabla, const std::vector<std::string>& columnas,

@@ -3,7 +3,6 @@
 #include <sys/mman.h>
 
 #include <algorithm>
-#include <cstddef>
 #include <cstdlib>
 #include <functional>
 #include <limits>
@@ -32,18 +31,6 @@ std::unique_ptr<char[], void (*)(char*)> allocateBlock(size_t bytes) {
 }
 
 }  // namespace
-
-std::optional<int64_t> Note::read() const {
-    if (!place_) return std::nullopt;
-    int64_t value = 0;
-    std::memcpy(&value, place_, sizeof value);
-    if (value == INT64_MIN) return std::nullopt;
-    return value;
-}
-
-void Note::keep(int64_t value) {
-    if (place_) std::memcpy(place_, &value, sizeof value);
-}
 
 uint64_t KeyTable::hashOf(std::string_view key) {
     return std::hash<std::string_view>{}(key);
@@ -97,14 +84,12 @@ KeyTable::Slot& KeyTable::find(std::string_view key, uint64_t hash) {
     return const_cast<Slot&>(std::as_const(*this).find(key, hash));
 }
 
-std::optional<KeyTable::Found> KeyTable::find(std::string_view key) {
+std::optional<KeyTable::Found> KeyTable::find(std::string_view key) const {
     const Slot& slot = find(key, hashOf(key));
     if (slot.entry == 0) return std::nullopt;
-    char* entry = at(slot.entry);
     const Header header = headerAt(slot.entry);
-    return Found{header.count,
-                 std::string_view(entry + sizeof header + header.keyLength, header.keptLength),
-                 Note(entry + offsetof(Header, note))};
+    return Found{header.count, std::string_view(at(slot.entry) + sizeof header + header.keyLength,
+                                                header.keptLength)};
 }
 
 // Doubles the slots and places every key again by its hash, walking the entries in

@@ -18,27 +18,11 @@
 
 namespace pelmora::engine {
 
-// A place beside a key where a caller keeps a number it worked out from the key's
-// first row, for the next lookup that finds the same key. An answer that comes
-// from no table has none: nothing is kept, nothing is read.
-class Note {
-  public:
-    explicit Note(char* place = nullptr) : place_(place) {}
-    // What was kept; none before the first keep().
-    std::optional<int64_t> read() const;
-    // Any number but the lowest.
-    void keep(int64_t value);
-
-  private:
-    char* place_;
-};
-
 class KeyTable {
   public:
     struct Found {
         int32_t count = 0;
         std::string_view kept;  // of the first row with the key
-        Note note;
     };
 
     // Counts one more row with `key`; for the first, `keep(text)` appends what is
@@ -58,23 +42,20 @@ class KeyTable {
         keep(entry_);
         const auto keptLength = static_cast<uint32_t>(entry_.size() - sizeof(Header) - key.size());
         entry_.resize((entry_.size() + kAlignment - 1) / kAlignment * kAlignment, '\0');
-        const Header header{hash,       kNoNote,
-                            1,          static_cast<uint32_t>(key.size()),
-                            keptLength, static_cast<uint32_t>(entry_.size())};
+        const Header header{hash, 1, static_cast<uint32_t>(key.size()), keptLength,
+                            static_cast<uint32_t>(entry_.size())};
         std::memcpy(entry_.data(), &header, sizeof header);
         slot = {static_cast<uint32_t>(hash >> 32), store(entry_)};
         if (2 * ++keys_ > slots_.size()) grow();
     }
 
     // The rows with `key`; none when no row has it.
-    std::optional<Found> find(std::string_view key);
+    std::optional<Found> find(std::string_view key) const;
 
   private:
-    static constexpr int64_t kNoNote = INT64_MIN;
     // What precedes each key; entries start at multiples of kAlignment.
     struct Header {
         uint64_t hash = 0;
-        int64_t note = kNoNote;  // read and written through Note
         int32_t count = 0;
         uint32_t keyLength = 0;
         uint32_t keptLength = 0;
