@@ -20,13 +20,19 @@ void freeBlock(char* bytes) {
     std::free(bytes);
 }
 
-// Blocks are aligned on the processor's large pages and asked to be backed by them:
-// a lookup over tens of megabytes then misses the address cache far less often.
+// Blocks of a large page or more are aligned on the processor's large pages and
+// asked to be backed by them: a lookup over tens of megabytes then misses the
+// address cache far less often. Smaller ones, for small tables, are plain memory.
 std::unique_ptr<char[], void (*)(char*)> allocateBlock(size_t bytes) {
-    const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-    char* block = static_cast<char*>(std::aligned_alloc(kHugePage, rounded));
+    char* block = nullptr;
+    if (bytes < kHugePage) {
+        block = static_cast<char*>(std::malloc(bytes));
+    } else {
+        bytes = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+        block = static_cast<char*>(std::aligned_alloc(kHugePage, bytes));
+        if (block) ::madvise(block, bytes, MADV_HUGEPAGE);
+    }
     if (!block) throw std::bad_alloc();
-    ::madvise(block, rounded, MADV_HUGEPAGE);
     return {block, freeBlock};
 }
 
@@ -53,11 +59,14 @@ void KeyTable::write(uint32_t entry, const Header& header) {
 
 uint32_t KeyTable::store(const std::string& entry) {
     const size_t units = entry.size() / kAlignment;
-    if (blocks_.empty() || blocks_.back().size + units > kBlockUnits) {
+    if (blocks_.empty() || blocks_.back().size + units > blocks_.back().capacity) {
         if (blocks_.size() >= (size_t{1} << (32 - kUnitBits)) - 1)
             throw std::length_error("Demasiados registros distintos para buscarlos en memoria");
-        const size_t bytes = std::max(units, kBlockUnits) * kAlignment;
-        blocks_.push_back({allocateBlock(bytes), 0});
+        // From 64 KB, doubling up to a large page: a small table costs little.
+        const size_t grown =
+            std::min(kBlockUnits, (size_t{1} << 13) << std::min<size_t>(blocks_.size(), 5));
+        const size_t capacity = std::max(units, grown);
+        blocks_.push_back({allocateBlock(capacity * kAlignment), capacity, 0});
     }
     Block& block = blocks_.back();
     std::memcpy(block.bytes.get() + block.size * kAlignment, entry.data(), entry.size());

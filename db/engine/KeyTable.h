@@ -72,7 +72,8 @@ class KeyTable {
     };
     struct Block {
         std::unique_ptr<char[], void (*)(char*)> bytes;
-        size_t size = 0;  // in use
+        size_t capacity = 0;  // in units
+        size_t size = 0;      // in use
     };
 
     static uint64_t hashOf(std::string_view key);
