@@ -1,8 +1,8 @@
 // A group of writes held by an object: begun when it is made (Database::beginWrites),
 // stored by finish(), or by the destructor when the code that made it ends by an
 // error: the writes already made stay, as a walk that fails keeps what it logged,
-// and a failure to store them then is not reported over that error. And a snapshot
-// for reading held the same way, as long as the object lives.
+// and a failure to store them then is not reported over that error. A snapshot for
+// reading (Database::beginSnapshot) is held the same way, as long as the object lives.
 #pragma once
 
 #include <memory>
@@ -11,31 +11,34 @@
 
 namespace pelmora::engine {
 
-class GroupGuard {
+template <void (Database::*Begin)(), void (Database::*End)()>
+class Held {
   public:
-    // Groups the writes to `db` from now on; a null handle groups nothing.
-    explicit GroupGuard(std::shared_ptr<Database> db);
-    ~GroupGuard();
-    GroupGuard(const GroupGuard&) = delete;
-    GroupGuard& operator=(const GroupGuard&) = delete;
+    // Begins on `db` now; a null handle holds nothing.
+    explicit Held(std::shared_ptr<Database> db) : db_(std::move(db)) {
+        if (db_) (*db_.*Begin)();
+    }
+    ~Held() {
+        if (!db_) return;
+        try {
+            (*db_.*End)();
+        } catch (...) {  // the error that ends the code in hand is the one reported
+        }
+    }
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
 
-    // Stores the group; a failure is the engine's error.
-    void finish();
+    // Ends it now; a failure is the engine's error.
+    void finish() {
+        std::shared_ptr<Database> db = std::move(db_);
+        if (db) (*db.*End)();
+    }
 
   private:
     std::shared_ptr<Database> db_;
 };
 
-class SnapshotGuard {
-  public:
-    // Reads `db` as one moment from now on; a null handle takes no snapshot.
-    explicit SnapshotGuard(std::shared_ptr<Database> db);
-    ~SnapshotGuard();
-    SnapshotGuard(const SnapshotGuard&) = delete;
-    SnapshotGuard& operator=(const SnapshotGuard&) = delete;
-
-  private:
-    std::shared_ptr<Database> db_;
-};
+using GroupGuard = Held<&Database::beginWrites, &Database::endWrites>;
+using SnapshotGuard = Held<&Database::beginSnapshot, &Database::endSnapshot>;
 
 }  // namespace pelmora::engine
