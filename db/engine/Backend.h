@@ -32,7 +32,11 @@ class Backend {
     // The table's columns; throws Error naming the table when it does not exist.
     virtual TableSchema schema(const std::string& table) = 0;
 
-    virtual void createTable(const TableSchema& table) = 0;
+    // A new table with its indexes (checkNewIndexes), made whole or not at all.
+    virtual void createTable(const TableSchema& table, const std::vector<Index>& indexes) = 0;
+    // The table's indexes, in the backend's own order. Access's indexes of a
+    // relationship (foreign keys) belong to it and are not listed.
+    virtual std::vector<Index> indexes(const std::string& table) = 0;
     // A new column on an existing table; rows already there read the column's default
     // (false for yes/no), or Null.
     virtual void addColumn(const std::string& table, const Column& column) = 0;

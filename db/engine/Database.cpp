@@ -1,5 +1,7 @@
 #include "db/engine/Database.h"
 
+#include <algorithm>
+
 #include "db/engine/Backend.h"
 #include "db/engine/Error.h"
 #include "db/engine/Recordset.h"
@@ -55,7 +57,7 @@ void Database::appendTableDef(const TableDef& def) {
     for (const auto& existing : backend_->tableNames())
         if (upperCase(existing) == upperCase(def.name()))
             throw Error("La tabla «" + def.name() + "» ya existe en " + path());
-    backend_->createTable(def.schema());
+    backend_->createTable(def.schema(), {});
 }
 
 const std::string& Database::path() const {
@@ -67,8 +69,16 @@ std::vector<std::string> Database::tableNames() {
 TableSchema Database::schema(const std::string& table) {
     return backend_->schema(table);
 }
-void Database::createTable(const TableSchema& table) {
-    backend_->createTable(table);
+void Database::createTable(const TableSchema& table, const std::vector<Index>& indexes) {
+    backend_->createTable(table, indexes);
+}
+std::vector<Index> Database::indexes(const std::string& table) {
+    std::vector<Index> found = backend_->indexes(table);
+    std::stable_sort(found.begin(), found.end(), [](const Index& a, const Index& b) {
+        if (a.primaryKey != b.primaryKey) return a.primaryKey;
+        return upperCase(a.name) < upperCase(b.name);
+    });
+    return found;
 }
 void Database::addColumn(const std::string& table, const Column& column) {
     backend_->addColumn(table, column);

@@ -60,7 +60,10 @@ class Database {
 
     // The table's columns; throws Error naming the table when it does not exist.
     TableSchema schema(const std::string& table);
-    void createTable(const TableSchema& table);
+    // A new table, with the indexes given (checkNewIndexes) made with it.
+    void createTable(const TableSchema& table, const std::vector<Index>& indexes = {});
+    // The table's indexes: its primary key first, then the others by name.
+    std::vector<Index> indexes(const std::string& table);
     // A new column on an existing table; rows already there read the column's
     // default (false for yes/no), or Null.
     void addColumn(const std::string& table, const Column& column);

@@ -91,6 +91,36 @@ void checkAddedColumn(const TableSchema& table, const Column& column, const std:
                     "la tabla se quedarían sin valor en él");
 }
 
+void checkNewIndexes(const TableSchema& table, const std::vector<Index>& indexes,
+                     const std::string& path) {
+    constexpr size_t kMaxIndexColumns = 10;
+    const Index* primary = nullptr;
+    for (size_t i = 0; i < indexes.size(); ++i) {
+        const Index& index = indexes[i];
+        const auto refuse = [&](const std::string& why) {
+            throw Error("No se puede crear el índice «" + index.name + "» de la tabla «" +
+                        table.name + "» en «" + path + "»: " + why);
+        };
+        if (index.name.empty()) refuse("no tiene nombre");
+        for (size_t j = 0; j < i; ++j)
+            if (sameName(indexes[j].name, index.name)) refuse("hay otro índice con ese nombre");
+        if (index.columns.empty()) refuse("no tiene campos");
+        if (index.columns.size() > kMaxIndexColumns) refuse("tiene más de diez campos");
+        for (size_t c = 0; c < index.columns.size(); ++c) {
+            const Column& column = columnNamed(table, index.columns[c].name, path);
+            for (size_t d = 0; d < c; ++d)
+                if (sameName(index.columns[d].name, column.name))
+                    refuse("el campo «" + column.name + "» está repetido");
+            if (column.type == Type::Memo || column.type == Type::LongBinary)
+                refuse("el campo «" + column.name + "» es de tipo " + typeName(column.type) +
+                       ", que no se indexa");
+        }
+        if (index.primaryKey && primary)
+            refuse("la tabla ya tiene la clave principal «" + primary->name + "»");
+        if (index.primaryKey) primary = &index;
+    }
+}
+
 std::string inTable(const std::string& table) {
     return "la tabla «" + table + "»";
 }

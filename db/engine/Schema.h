@@ -1,5 +1,6 @@
 // What a table is made of: its columns in order, with the properties the
-// program reads and sets (size, AllowZeroLength, Required, DefaultValue).
+// program reads and sets (size, AllowZeroLength, Required, DefaultValue), and
+// the indexes on them.
 #pragma once
 
 #include <functional>
@@ -34,6 +35,29 @@ struct TableSchema {
     // Index of a column by name, case-insensitively; -1 when missing.
     int find(const std::string& column) const;
 };
+
+// A column of an index's key, in key order.
+struct IndexedColumn {
+    std::string name;
+    bool descending = false;
+};
+
+// An index on a table: its name (its own within the table), its columns, and
+// whether no two rows may share a key (unique) or it is the table's primary key
+// (unique, and no row without a value in any of its columns).
+struct Index {
+    std::string name;
+    std::vector<IndexedColumn> columns;
+    bool unique = false;
+    bool primaryKey = false;
+};
+
+// Refuses, with an Error naming the file, the indexes no backend can give a new
+// table: one without a name or columns, a name given twice, more than ten
+// columns, a column the table does not have or names twice, a memo or OLE
+// column, and a second primary key.
+void checkNewIndexes(const TableSchema& table, const std::vector<Index>& indexes,
+                     const std::string& path);
 
 // Refuses, with an Error naming the file, the table and the column, the properties
 // no backend can give a new column of `table` (the columns it has before it):

@@ -82,6 +82,41 @@ std::string nameBytes(const std::string& name, const Format& f, const CodePage& 
     return length.substr(0, f.nameLengthSize) + stored;
 }
 
+// A physical index block: the key columns in the ten slots (number and order,
+// 0x01 ascending, 0x02 descending), the usage map, the root page and the flags,
+// with the constant Jet4 writes before them.
+std::string realIndexBlock(const RealIndex& index, const TableDefinition& t, const Format& f) {
+    constexpr uint32_t kRealIndexMagic = 0x0783;
+    constexpr int kSlots = 10;
+    std::string b(f.realIndexSize, '\0');
+    if (f.unicode) put32(b, 0, kRealIndexMagic);
+    size_t slot = f.realIndexSkip;
+    for (int i = 0; i < kSlots; ++i, slot += 3) {
+        const bool used = i < static_cast<int>(index.columns.size());
+        put16(b, slot, used ? t.columns[index.columns[i].column].number : 0xFFFF);
+        b[slot + 2] = char(used ? (index.columns[i].ascending ? 0x01 : 0x02) : 0x00);
+    }
+    put32(b, slot, index.usageMap);
+    put32(b, slot + 4, index.rootPage);
+    b[slot + f.realIndexFlags] = char(index.flags);
+    return b;
+}
+
+// A logical index block: number, physical index, no relationship (table kind 0,
+// index -1, page 0), the two bytes Access writes there, and the kind.
+std::string logicalIndexBlock(const LogicalIndex& index, const Format& f) {
+    std::string b(f.logicalIndexSize, '\0');
+    if (f.unicode) put32(b, 0, kTableMagic);
+    const size_t at = f.logicalIndexSkip;
+    put32(b, at, index.number);
+    put32(b, at + 4, index.realIndex);
+    put32(b, at + 9, 0xFFFFFFFF);
+    b[at + 17] = 0x04;
+    b[at + 18] = 0x04;
+    b[at + 19] = char(index.kind);
+    return b;
+}
+
 size_t storedNameLength(const std::string& b, size_t at, const Format& f) {
     return f.nameLengthSize + (f.nameLengthSize == 1 ? uint8_t(b[at]) : get16(b, at));
 }
@@ -130,9 +165,15 @@ std::string newDefinition(const TableDefinition& t, const Format& f, const CodeP
     put16(b, f.tdefColumns, static_cast<uint16_t>(t.columns.size()));
     put32(b, f.tdefOwnedPages, t.ownedPages);
     put32(b, f.tdefFreePages, t.freePages);
+    put32(b, f.tdefIndexes, static_cast<uint32_t>(t.indexes.size()));
+    put32(b, f.tdefRealIndexes, static_cast<uint32_t>(t.realIndexes.size()));
+    b += std::string(f.realIndexCountSize * t.realIndexes.size(), '\0');
     for (size_t i = 0; i < t.columns.size(); ++i)
         b += columnBlock(t.columns[i], f, static_cast<uint16_t>(i));
     for (const auto& c : t.columns) b += nameBytes(c.name, f, codePage, path);
+    for (const auto& index : t.realIndexes) b += realIndexBlock(index, t, f);
+    for (const auto& index : t.indexes) b += logicalIndexBlock(index, f);
+    for (const auto& index : t.indexes) b += nameBytes(index.name, f, codePage, path);
     b += "\xFF\xFF";
     return b;
 }

@@ -28,7 +28,8 @@ struct TextDefaults {
 ColumnDef newColumn(const TableDefinition& table, const Format& format, ColumnType type,
                     int textSize, const std::string& name, const TextDefaults& text);
 
-// A new table's definition without indexes (its usage maps set in `table`).
+// A new table's definition, with its indexes (their usage maps and root pages
+// set in `table`, as the table's own usage maps).
 std::string newDefinition(const TableDefinition& table, const Format& format,
                           const CodePage& codePage, const std::string& path);
 

@@ -3,6 +3,7 @@
 #include "db/engine/ColumnValue.h"
 #include "db/engine/Error.h"
 #include "db/engine/jet/IndexCheck.h"
+#include "db/engine/jet/IndexDefinitions.h"
 #include "db/engine/jet/JetCursor.h"
 #include "db/engine/jet/JetFile.h"
 #include "db/engine/jet/RowWriter.h"
@@ -27,11 +28,14 @@ class JetBackend : public Backend {
     }
 
     TableSchema schema(const std::string& table) override { return file_->table(table)->schema; }
+    std::vector<Index> indexes(const std::string& table) override {
+        return jet::indexesOf(*file_->table(table));
+    }
 
-    void createTable(const TableSchema& table) override {
+    void createTable(const TableSchema& table, const std::vector<Index>& indexes) override {
         requireWritable("crear la tabla «" + table.name + "»");
         jet::WriteGroup group(file_->pages());
-        schemas_.createTable(table);
+        schemas_.createTable(table, indexes);
         group.end();
     }
     void addColumn(const std::string& table, const Column& column) override {

@@ -7,10 +7,13 @@
 #include "db/engine/Error.h"
 #include "db/engine/Text.h"
 #include "db/engine/jet/DefinitionWriter.h"
+#include "db/engine/jet/IndexDefinitions.h"
 #include "db/engine/jet/IndexKey.h"
+#include "db/engine/jet/IndexPages.h"
 #include "db/engine/jet/PropertyBlob.h"
 #include "db/engine/jet/TableScan.h"
 #include "db/engine/jet/TextCodec.h"
+#include "db/engine/jet/UsageMapEdit.h"
 #include "db/engine/jet/ValueReader.h"
 
 namespace pelmora::engine::jet {
@@ -251,7 +254,42 @@ void SchemaWriter::operation(const std::string& table, Edit edit) {
     rows_.indexes().forget();
 }
 
-void SchemaWriter::createTable(const TableSchema& schema) {
+namespace {
+
+// Refuses what Jet adds to the indexes every backend takes: a name Access does
+// not accept, more than Access's 32 indexes, a column whose keys the engine
+// cannot write.
+void checkJetIndexes(const TableDefinition& t, const std::vector<Index>& indexes,
+                     const PageFile& file) {
+    constexpr size_t kMaxIndexes = 32;
+    if (indexes.size() > kMaxIndexes)
+        throw Error("No se puede crear " + inFile(t.name, file.path()) + " con " +
+                    std::to_string(indexes.size()) + " índices: Access admite hasta 32");
+    for (const RealIndex& real : t.realIndexes)
+        for (const IndexColumn& c : real.columns) {
+            const std::string why = unsupportedKeyColumn(t.columns[c.column], file.format());
+            if (!why.empty())
+                throw Error("No se puede crear un índice de " + inFile(t.name, file.path()) + ": " +
+                            why);
+        }
+    for (const Index& index : indexes) checkObjectName(index.name, "un índice", file);
+}
+
+// An index's usage map on the table's map page and its root: an empty leaf.
+void makeIndexTree(PageWriter& writer, Page& maps, const std::string& emptyMap, uint32_t definition,
+                   RealIndex& index) {
+    const Format& f = writer.format();
+    index.usageMap = RowPointer{maps.number(), appendRow(maps, f, emptyMap)}.packed();
+    Page& root = writer.allocate();
+    index.rootPage = root.number();
+    const std::vector<uint8_t> leaf = encodeIndexPage(f, IndexPage{}, definition);
+    root.setBytes(0, std::string_view(reinterpret_cast<const char*>(leaf.data()), leaf.size()));
+    markInUsageMap(writer, index.usageMap, root.number(), true, "el mapa de uso de un índice");
+}
+
+}  // namespace
+
+void SchemaWriter::createTable(const TableSchema& schema, const std::vector<Index>& indexes) {
     const std::string& path = file_.path();
     checkObjectName(schema.name, "una tabla", file_.pages());
     if (file_.catalog().find(schema.name))
@@ -281,6 +319,9 @@ void SchemaWriter::createTable(const TableSchema& schema) {
         p.setIn(properties, c.name);
         hasProperties = hasProperties || p.any();
     }
+    checkNewIndexes(schema, indexes, path);
+    defineIndexes(t, indexes, format);
+    checkJetIndexes(t, indexes, file_.pages());
     const Containers where = containers(file_);
     operation(schema.name, [&](PageWriter& writer) {
         const Format& f = writer.format();
@@ -291,6 +332,8 @@ void SchemaWriter::createTable(const TableSchema& schema) {
             std::string(1, char(kMapInline)) + std::string(4 + kInlineMapBytes, '\0');
         t.ownedPages = RowPointer{maps.number(), appendRow(maps, f, emptyMap)}.packed();
         t.freePages = RowPointer{maps.number(), appendRow(maps, f, emptyMap)}.packed();
+        for (RealIndex& index : t.realIndexes)
+            makeIndexTree(writer, maps, emptyMap, definition.number(), index);
         writeDefinition(writer, {definition.number()},
                         newDefinition(t, f, file_.pages().codePage(), path));
 

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "db/engine/Schema.h"
 #include "db/engine/jet/JetFile.h"
@@ -24,7 +25,8 @@ class SchemaWriter {
   public:
     SchemaWriter(JetFile& file, RowWriter& rows) : file_(file), rows_(rows) {}
 
-    void createTable(const TableSchema& table);
+    // A new table with its indexes, each an empty tree (its root an empty leaf).
+    void createTable(const TableSchema& table, const std::vector<Index>& indexes);
     void addColumn(const std::string& table, const Column& column);
     void setDefaultValue(const std::string& table, const std::string& column, const Value& value);
 

@@ -33,7 +33,8 @@ class SqliteBackend final : public Backend {
     std::vector<std::string> tableNames() override { return catalog_.tableNames(); }
     TableSchema schema(const std::string& table) override { return catalog_.schema(table); }
 
-    void createTable(const TableSchema& table) override;
+    void createTable(const TableSchema& table, const std::vector<Index>& indexes) override;
+    std::vector<Index> indexes(const std::string&) override { return {}; }
     void addColumn(const std::string& table, const Column& column) override;
     void setDefaultValue(const std::string& table, const std::string& column,
                          const Value& value) override;
@@ -129,9 +130,11 @@ void SqliteBackend::changeSchema(const std::string& sql, const std::string& doin
     connection_->execute(sql, doing);
 }
 
-void SqliteBackend::createTable(const TableSchema& table) {
+void SqliteBackend::createTable(const TableSchema& table, const std::vector<Index>& indexes) {
     const std::string doing = "crear " + inTable(table.name);
     checkNewTable(table, catalog_.tableNames(), path());
+    checkNewIndexes(table, indexes, path());
+    if (!indexes.empty()) throw Error("índices aún no");
     std::string sql = "CREATE TABLE " + quoteIdentifier(table.name) + " (";
     for (const Column& column : table.columns)
         sql +=
