@@ -180,6 +180,18 @@ TEST(JetSchemaWriter, BadNamesAreRefusedAndNothingIsWritten) {
         Error);
     EXPECT_THROW(db->addColumn("ERRORES", Column{"hora", Type::Long}), Error);
     EXPECT_THROW(db->addColumn("ERRORES", Column{"larga", Type::Text, 256}), Error);
+    const TableSchema indexed{"indexada", {Column{"a", Type::Long}, Column{"m", Type::Memo}}};
+    const Index key{"Clave", {{"a"}}, true, true};
+    for (const std::vector<Index>& bad : std::vector<std::vector<Index>>{
+             {Index{"x", {{"b"}}}},                       // no such column
+             {Index{"x", {{"a"}, {"A"}}}},                // a column twice
+             {Index{"x", {{"m"}}}},                       // a memo
+             {Index{"", {{"a"}}}},                        // no name
+             {Index{"x.y", {{"a"}}}},                     // a name Access refuses
+             {Index{"x", {}}},                            // no columns
+             {key, Index{"clave", {{"a"}}}},              // a name twice
+             {key, Index{"Otra", {{"a"}}, true, true}}})  // two primary keys
+        EXPECT_THROW(db->createTable(indexed, bad), Error) << bad.back().name;
     db.reset();
     EXPECT_EQ(contents(path), before);
 }

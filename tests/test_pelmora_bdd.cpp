@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <QJsonArray>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -342,4 +343,82 @@ TEST(PelmoraBdd, FechaDeUnRegistroDanadoEsUnErrorQueNombraElCampo) {
     EXPECT_EQ(dump.out, "");  // the damaged row is the first one
     EXPECT_NE(dump.err.find("«G»"), std::string::npos) << dump.err;
     EXPECT_NE(dump.err.find("«Table1»"), std::string::npos) << dump.err;
+}
+
+namespace {
+
+// mdbtools' reading of a table's primary key and indexes (mdb-schema's
+// statements for them), sorted.
+std::vector<std::string> mdbtoolsIndexes(const std::string& file, const std::string& table) {
+    std::string out;
+    pelmora::test::runCommand(
+        "mdb-schema --indexes -T " + quote(table) + " " + quote(file) + " postgres 2>/dev/null",
+        out);
+    std::vector<std::string> found;
+    std::istringstream text(out);
+    for (std::string line; std::getline(text, line);)
+        if (line.find(" INDEX ") != std::string::npos ||
+            line.find("PRIMARY KEY") != std::string::npos)
+            found.push_back(line);
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+}  // namespace
+
+// Access files copied into Access files of their own version keep every primary
+// key and index: the engine and mdbtools read the same ones from the copy as from
+// the original, rows come in the same order, every index holds exactly its rows'
+// keys (check), and the copy's keys go on being enforced.
+TEST(PelmoraBdd, CopiaLosIndicesEntreFicherosDeAccess) {
+    using pelmora::test::fixture;
+    if (!std::filesystem::exists(fixture("emptyJet4.mdb")))
+        GTEST_SKIP() << "sin ficheros de Access de prueba";
+    const std::vector<std::pair<std::string, std::string>> copies = {
+        {"indexTestV2000.mdb", "emptyJet4.mdb"},
+        {"compIndexTestV2000.mdb", "emptyJet4.mdb"},
+        {"testIndexPropertiesV2000.mdb", "emptyJet4.mdb"},
+        {"bigIndexTestV2000.mdb", "emptyJet4.mdb"},
+        {"testIndexCodesV1997.mdb", "test2V1997.mdb"},
+        {"indexTestV1997.mdb", "test2V1997.mdb"},
+        {"indexTestV2007.accdb", "empty2007.accdb"},
+        {"indexTestV2010.accdb", "empty2010.accdb"},
+    };
+    int indexes = 0;
+    for (const auto& [from, into] : copies) {
+        SCOPED_TRACE(from + " → " + into);
+        TempDir dir;
+        const std::string source = fixture(from);
+        const std::string target = pelmora::test::fixtureCopy(dir, into);
+        Salida copy = bdd(dir, {"copy", source, target});
+        ASSERT_EQ(copy.code, 0) << copy.err;
+        Salida check = bdd(dir, {"check", target});
+        EXPECT_EQ(check.code, 0) << check.out;
+        std::istringstream tables(bdd(dir, {"tables", source}).out);
+        for (std::string table; std::getline(tables, table);) {
+            SCOPED_TRACE(table);
+            const std::string listed = bdd(dir, {"indexes", source, table}).out;
+            indexes += static_cast<int>(std::count(listed.begin(), listed.end(), '\n'));
+            EXPECT_EQ(bdd(dir, {"indexes", target, table}).out, listed);
+            EXPECT_EQ(bdd(dir, {"dump", target, table}).out, bdd(dir, {"dump", source, table}).out);
+            // mdbtools reads the indexes of testIndexPropertiesV2000 without their columns.
+            const std::vector<std::string> original = mdbtoolsIndexes(source, table);
+            if (std::none_of(original.begin(), original.end(), [](const std::string& line) {
+                    return line.find("()") != std::string::npos;
+                }))
+                EXPECT_EQ(mdbtoolsIndexes(target, table), original);
+        }
+    }
+    EXPECT_GT(indexes, 40);
+
+    // A key the copy's primary key already holds is refused, and leaves the file sound.
+    TempDir dir;
+    const std::string target = pelmora::test::fixtureCopy(dir, "emptyJet4.mdb");
+    ASSERT_EQ(bdd(dir, {"copy", fixture("indexTestV2000.mdb"), target}).code, 0);
+    Salida twice = bdd(dir, {"insert", target, "Table2"}, "{\"id\": 1, \"data\": \"otra\"}\n");
+    EXPECT_EQ(twice.code, 1);
+    pelmora::test::expectMentions(twice.err, {"PrimaryKey", "Table2"});
+    ASSERT_EQ(bdd(dir, {"insert", target, "Table2"}, "{\"id\": -5, \"data\": \"nueva\"}\n").code,
+              0);
+    EXPECT_EQ(bdd(dir, {"check", target}).code, 0);
 }

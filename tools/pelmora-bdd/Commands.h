@@ -4,6 +4,7 @@
 
 #include <iostream>
 
+#include "db/engine/Schema.h"
 #include "tools/pelmora-bdd/Arguments.h"
 
 namespace pelmora::bdd {
@@ -14,6 +15,9 @@ bool isSystemTable(const std::string& name);
 
 int runTables(const Arguments& args, std::ostream& out);
 int runSchema(const Arguments& args, std::ostream& out);
+// An index as `indexes` shows it: NAME:COLUMN[ desc][,COLUMN...][:unique|:primary].
+std::string formatIndexText(const engine::Index& index);
+int runIndexes(const Arguments& args, std::ostream& out);
 int runDump(const Arguments& args, std::ostream& out);
 int runCheck(const Arguments& args, std::ostream& out);
 

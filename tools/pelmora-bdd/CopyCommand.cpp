@@ -1,7 +1,7 @@
 // copy: every table of one database into another of any kind (Access, SQLite,
-// PostgreSQL), with its columns, types and properties, and its rows in stored
-// order. Each table lands whole, in one write group; the tables the target
-// already has are refused before anything is written.
+// PostgreSQL), with its columns, types and properties, its primary key and
+// indexes, and its rows in stored order. Each table lands whole, in one write group; the tables the
+// target already has are refused before anything is written.
 #include <filesystem>
 
 #include "db/engine/Database.h"
@@ -29,7 +29,7 @@ std::shared_ptr<engine::Database> openTarget(const std::string& name) {
 int copyTable(engine::Database& source, const std::shared_ptr<engine::Database>& target,
               const engine::TableSchema& schema) {
     engine::GroupGuard group(target);
-    target->createTable(schema);
+    target->createTable(schema, source.indexes(schema.name));
     std::unique_ptr<engine::Cursor> rows = source.select(engine::Query{schema.name, {}, {}});
     const engine::Given all(schema.columns.size(), true);
     int copied = 0;

@@ -1,4 +1,4 @@
-// The commands that only read: tables, schema, dump and check.
+// The commands that only read: tables, schema, indexes, dump and check.
 #include "db/engine/Database.h"
 #include "db/engine/Text.h"
 #include "tools/pelmora-bdd/ColumnText.h"
@@ -28,6 +28,23 @@ int runSchema(const Arguments& args, std::ostream& out) {
         if (column.defaultValue) out << " default=" << valueToJson(*column.defaultValue);
         out << '\n';
     }
+    return 0;
+}
+
+std::string formatIndexText(const engine::Index& index) {
+    std::string text = index.name + ":";
+    for (const engine::IndexedColumn& column : index.columns)
+        text += (&column == &index.columns.front() ? "" : ",") + column.name +
+                (column.descending ? " desc" : "");
+    if (index.primaryKey) return text + ":primary";
+    return index.unique ? text + ":unique" : text;
+}
+
+int runIndexes(const Arguments& args, std::ostream& out) {
+    expectPositional(args, 2, 2);
+    auto db = engine::openDatabase(args.positional[0]);
+    for (const engine::Index& index : db->indexes(args.positional[1]))
+        out << formatIndexText(index) << '\n';
     return 0;
 }
 

@@ -15,6 +15,8 @@ const pelmora::Programa kPrograma{
     "Uso: pelmora-bdd ORDEN FICHERO [argumentos]\n"
     "  tables FICHERO [--system]                 tablas, en el orden del motor\n"
     "  schema FICHERO TABLA                      campos: CAMPO:TIPO[:TAMAÑO]...\n"
+    "  indexes FICHERO TABLA                     índices: NOMBRE:CAMPO[ "
+    "desc],...[:unique|:primary]\n"
     "  dump FICHERO TABLA                        registros en líneas JSON\n"
     "  insert FICHERO TABLA                      añade los registros de las líneas JSON de la "
     "entrada\n"
@@ -23,7 +25,8 @@ const pelmora::Programa kPrograma{
     "  add-column FICHERO TABLA CAMPO:TIPO[:TAMAÑO]\n"
     "  check FICHERO                             comprueba la estructura del fichero\n"
     "  create FICHERO                            crea una base de datos SQLite vacía\n"
-    "  copy ORIGEN DESTINO                       copia todas las tablas a otra base de datos\n"
+    "  copy ORIGEN DESTINO                       copia todas las tablas, con sus índices, a otra\n"
+    "                                            base de datos\n"
     "FICHERO: un fichero de Access o SQLite, una dirección postgresql://... o un fichero\n"
     "      .pgconn que la contenga; DESTINO de copy, si no existe, se crea como SQLite.\n"
     "TIPO: boolean, byte, integer, long, currency, single, double, datetime, text, memo,\n"
@@ -42,6 +45,7 @@ const std::vector<Command>& commands() {
     static const std::vector<Command> all = {
         {"tables", [](const Arguments& a) { return runTables(a, std::cout); }, {}, {"--system"}},
         {"schema", [](const Arguments& a) { return runSchema(a, std::cout); }, {}, {}},
+        {"indexes", [](const Arguments& a) { return runIndexes(a, std::cout); }, {}, {}},
         {"dump", [](const Arguments& a) { return runDump(a, std::cout); }, {}, {}},
         {"check", [](const Arguments& a) { return runCheck(a, std::cout); }, {}, {}},
         {"create", [](const Arguments& a) { return runCreate(a, std::cout); }, {}, {}},

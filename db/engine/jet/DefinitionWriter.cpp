@@ -83,7 +83,7 @@ std::string nameBytes(const std::string& name, const Format& f, const CodePage& 
 }
 
 // A physical index block: the key columns in the ten slots (number and order,
-// 0x01 ascending, 0x02 descending), the usage map, the root page and the flags,
+// 0x01 ascending, 0x00 descending), the usage map, the root page and the flags,
 // with the constant Jet4 writes before them.
 std::string realIndexBlock(const RealIndex& index, const TableDefinition& t, const Format& f) {
     constexpr uint32_t kRealIndexMagic = 0x0783;
@@ -94,7 +94,7 @@ std::string realIndexBlock(const RealIndex& index, const TableDefinition& t, con
     for (int i = 0; i < kSlots; ++i, slot += 3) {
         const bool used = i < static_cast<int>(index.columns.size());
         put16(b, slot, used ? t.columns[index.columns[i].column].number : 0xFFFF);
-        b[slot + 2] = char(used ? (index.columns[i].ascending ? 0x01 : 0x02) : 0x00);
+        b[slot + 2] = char(used && index.columns[i].ascending ? 0x01 : 0x00);
     }
     put32(b, slot, index.usageMap);
     put32(b, slot + 4, index.rootPage);
