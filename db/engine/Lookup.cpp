@@ -21,6 +21,7 @@ void Lookup::build() {
             for (int column : kept_) appendPacked(packed, cursor->value(column));
         });
     }
+    rows.index();
     rows_ = std::move(rows);
     built_ = true;
 }
