@@ -167,6 +167,7 @@ void checkIndexes(Database& db) {
     EXPECT_NE(missing.find("nada"), std::string::npos) << missing;
     EXPECT_EQ(db.tableNames().size(), 3u);
     EXPECT_EQ(refusal([&] { db.indexes("Rotas"); }), refusal([&] { db.schema("Rotas"); }));
+    EXPECT_EQ(db.verify(), std::vector<std::string>{});
 }
 
 }  // namespace pelmora::prueba
