@@ -24,9 +24,10 @@ struct NewIndexes {
 };
 
 // A long autonumber is the table's rowid, which SQLite always makes its primary
-// key: a primary key given on other columns cannot be a second one, so it is made
-// a unique index (its columns still refusing Null), and the autonumber's key is named "PrimaryKey"
-// (with a number when an index given has that name).
+// key (ascending): a primary key given on other columns cannot be a second one,
+// so it is made a unique index (its columns still refusing Null), and the
+// autonumber's key is named "PrimaryKey" (with a number when an index given has
+// that name).
 NewIndexes planIndexes(const TableSchema& table, const std::vector<Index>& indexes);
 
 // The column's declared type in the new table. A column that is the whole
