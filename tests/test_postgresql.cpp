@@ -7,12 +7,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QStandardPaths>
 #include <fstream>
+#include <optional>
 #include <set>
 
 #include "db/engine/Database.h"
 #include "db/engine/Error.h"
 #include "db/engine/Recordset.h"
+#include "tests/support/Ejecucion.h"
+#include "tests/support/IndexSemantics.h"
 #include "tests/support/QuerySemantics.h"
 #include "tests/support/ServidorPrueba.h"
 #include "tests/support/TempDir.h"
@@ -50,6 +54,17 @@ Column columna(const std::string& nombre, Type tipo, int tamano = 0) {
     c.type = tipo;
     c.size = tamano;
     return c;
+}
+
+// What psql answers to the statement on the database, one line per row, fields
+// split by '|'; nothing when psql is not installed.
+std::optional<pelmora::prueba::Ejecucion> psqlAnswers(const BdDServidor& base,
+                                                      const std::string& sql) {
+    const QString program = QStandardPaths::findExecutable("psql");
+    if (program.isEmpty()) return std::nullopt;
+    return pelmora::prueba::Ejecuta(
+        program, {"-X", "-At", "-d", QString::fromStdString(base.direccion()), "-c",
+                  QString::fromStdString(sql)});
 }
 
 }  // namespace
@@ -317,4 +332,60 @@ TEST(Postgresql, DireccionesSinContrasena) {
         // The next use connects again.
         EXPECT_EQ(firstColumn(*db, "Cortada"), std::vector<int32_t>{1});
     }
+}
+
+// Indexes: the shared checks; names that the server would cut at 63 bytes (its
+// index names shared by all tables) read back whole; and the database as psql
+// sees it: the primary key a constraint of the server's, a descending index, and
+// a duplicate key refused by the server itself.
+TEST(Postgresql, IndicesIdaYVuelta) {
+    REQUIERE_SERVIDOR();
+    BdDServidor base;
+    auto db = openDatabase(base.direccion());
+    pelmora::prueba::checkIndexes(*db);
+    // Other tools' indexes: on an expression or on some rows, left out; a name
+    // without a comment, as it is.
+    base.ejecuta(
+        "CREATE INDEX expresion ON \"Clases\" (lower(nombre));"
+        "CREATE INDEX parcial ON \"Clases\" (nombre) WHERE clase > 0;"
+        "CREATE INDEX llana ON \"Clases\" (nombre DESC)");
+    std::vector<std::string> read;
+    for (const Index& index : db->indexes("clases"))
+        read.push_back(pelmora::prueba::described(index));
+    EXPECT_EQ(read, (std::vector<std::string>{"PrimaryKey: clase (única) (principal)",
+                                              "llana: nombre DESC"}));
+
+    const std::string table = "Términos municipales de la provincia de Ávila";
+    const std::string largo = "Índice por municipio, número y superficie catastral ";
+    db->createTable({table, {columna("municipio", Type::Text, 40), columna("número", Type::Long)}},
+                    {{largo + "A", {{"municipio"}}, false, false},
+                     {largo + "B", {{"municipio"}, {"número", true}}, true, false},
+                     {"PrimaryKey", {{"número"}}, true, true}});
+    read.clear();
+    for (const Index& index : db->indexes(table)) read.push_back(pelmora::prueba::described(index));
+    EXPECT_EQ(read, (std::vector<std::string>{"PrimaryKey: número (única) (principal)",
+                                              largo + "A: municipio",
+                                              largo + "B: municipio, número DESC (única)"}));
+
+    const auto stored = psqlAnswers(base,
+                                    "SELECT count(*), max(octet_length(indexname)) FROM pg_indexes "
+                                    "WHERE tablename = '" +
+                                        table + "'");
+    if (!stored) GTEST_SKIP() << "sin psql";
+    EXPECT_EQ(stored->salida.toStdString(), "4|63\n");  // with the hidden ordinal's own
+    const auto parcelas = psqlAnswers(
+        base,
+        "SELECT conname || '|' || obj_description(conindid, 'pg_class') FROM pg_constraint "
+        "WHERE contype = 'p' AND conrelid = '\"Parcelas\"'::regclass "
+        "UNION ALL SELECT indexdef FROM pg_indexes WHERE indexname = 'Parcelas.Alta'");
+    EXPECT_EQ(parcelas->salida.toStdString(),
+              "Parcelas.PrimaryKey|PrimaryKey\n"
+              "CREATE INDEX \"Parcelas.Alta\" ON public.\"Parcelas\" USING btree (alta DESC, "
+              "superficie)\n");
+    const auto duplicate = psqlAnswers(base,
+                                       "INSERT INTO \"Parcelas\" (municipio, numero, \"código\") "
+                                       "VALUES ('Soria', 1, 99)");
+    EXPECT_NE(duplicate->codigo, 0);
+    EXPECT_TRUE(duplicate->errores.contains("Parcelas.PrimaryKey"))
+        << duplicate->errores.toStdString();
 }

@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <QStandardPaths>
 #include <algorithm>
 #include <fstream>
 #include <optional>
@@ -14,7 +15,9 @@
 #include "db/engine/Recordset.h"
 #include "db/engine/Text.h"
 #include "support/jet_oracles.h"
+#include "tests/support/Ejecucion.h"
 #include "tests/support/Fallo.h"
+#include "tests/support/IndexSemantics.h"
 #include "tests/support/QuerySemantics.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/ValuePrint.h"
@@ -560,4 +563,94 @@ TEST(Sqlite, MonedaExactaEnteraYColumnasAntiguasEnUnidades) {
     const std::vector<std::string> problems = db->verify();
     ASSERT_EQ(problems.size(), 1u);
     expectMentions(problems[0], {"«Nuevo»", "«importe»"});
+}
+
+namespace {
+
+// What the sqlite3 program answers to the statements on the file; nothing when it
+// is not installed.
+std::optional<pelmora::prueba::Ejecucion> sqlite3Answers(const std::string& path,
+                                                         const std::string& sql) {
+    const QString program = QStandardPaths::findExecutable("sqlite3");
+    if (program.isEmpty()) return std::nullopt;
+    return pelmora::prueba::Ejecuta(
+        program, {"-batch", QString::fromStdString(path), QString::fromStdString(sql)});
+}
+
+}  // namespace
+
+// Indexes: the shared checks, then what only SQLite does (a long autonumber is
+// always the rowid key; index names shared by the file), and the file as the
+// sqlite3 program sees it: sound, with the indexes and their directions, and
+// refusing a duplicate key itself.
+TEST(Sqlite, IndicesIdaYVuelta) {
+    TempDir dir;
+    const std::string path = dir.path("indices.db");
+    auto db = createSqliteDatabase(path);
+    pelmora::prueba::checkIndexes(*db);
+
+    // A primary key off the autonumber becomes a unique index; the autonumber's
+    // key takes a name no index given has.
+    TableSchema movidas{"Movidas", {Column{"n", Type::Long}, Column{"a", Type::Text, 10}}};
+    movidas.columns[0].autoNumber = true;
+    db->createTable(movidas, {{"PrimaryKey", {{"a"}}, true, true}});
+    std::vector<std::string> read;
+    for (const Index& index : db->indexes("Movidas"))
+        read.push_back(pelmora::prueba::described(index));
+    EXPECT_EQ(read, (std::vector<std::string>{"PrimaryKey1: n (única) (principal)",
+                                              "PrimaryKey: a (única)"}));
+    EXPECT_EQ(db->schema("Movidas").columns[0].type, Type::Long);
+    EXPECT_TRUE(db->schema("Movidas").columns[0].autoNumber);
+
+    // Other files: an unnamed rowid key is "PrimaryKey"; indexes on an expression
+    // or on some rows are left out; names without the table's are kept.
+    for (const char* sql : {"CREATE TABLE Viejas (id INTEGER PRIMARY KEY, x LONG)",
+                            "CREATE INDEX expresion ON Viejas (x + 1)",
+                            "CREATE INDEX parcial ON Viejas (x) WHERE x > 0",
+                            "CREATE UNIQUE INDEX llana ON Viejas (x DESC)"})
+        raw(path, sql);
+    read.clear();
+    for (const Index& index : db->indexes("viejas"))
+        read.push_back(pelmora::prueba::described(index));
+    EXPECT_EQ(read, (std::vector<std::string>{"PrimaryKey: id (única) (principal)",
+                                              "llana: x DESC (única)"}));
+
+    // An index whose stored name is taken leaves no table behind, alone or in a
+    // group of writes, which goes on.
+    db->createTable({"Vias.Nombre", {Column{"x", Type::Long}}});
+    for (bool group : {false, true}) {
+        if (group) db->beginWrites();
+        const std::string taken = errorOf([&] {
+            db->createTable({"Vias", {Column{"nombre", Type::Text, 20}}},
+                            {{"Nombre", {{"nombre"}}, false, false}});
+        });
+        EXPECT_NE(taken.find("Vias"), std::string::npos) << taken;
+        if (group)
+            db->createTable({"Caminos", {Column{"nombre", Type::Text, 20}}},
+                            {{"Nombre", {{"nombre"}}, true, false}});
+        if (group) db->endWrites();
+    }
+    const std::vector<std::string> names = db->tableNames();
+    EXPECT_EQ(std::count(names.begin(), names.end(), "Vias"), 0);
+    EXPECT_EQ(pelmora::prueba::described(db->indexes("Caminos").at(0)), "Nombre: nombre (única)");
+    db.reset();
+
+    const auto sound = sqlite3Answers(path, "PRAGMA integrity_check");
+    if (!sound) GTEST_SKIP() << "sin el programa sqlite3";
+    EXPECT_EQ(sound->salida.trimmed().toStdString(), "ok");
+    const auto indexes = sqlite3Answers(
+        path,
+        "SELECT name FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL ORDER BY name;"
+        "SELECT name || ' ' || \"desc\" FROM pragma_index_xinfo('Parcelas.Alta') WHERE key;"
+        "SELECT x.name || ' ' || x.\"desc\" FROM pragma_index_list('Parcelas') l "
+        "JOIN pragma_index_xinfo(l.name) x WHERE l.origin = 'pk' AND x.key;");
+    EXPECT_EQ(
+        indexes->salida.toStdString(),
+        "Caminos.Nombre\nMovidas.PrimaryKey\nParcelas.Alta\nParcelas.Código\nRecintos.Código\n"
+        "expresion\nllana\nparcial\n"
+        "alta 1\nsuperficie 0\nmunicipio 0\nnumero 1\n");
+    const auto duplicate = sqlite3Answers(
+        path, "INSERT INTO Parcelas (municipio, numero, \"código\") VALUES ('Soria', 1, 99)");
+    EXPECT_NE(duplicate->codigo, 0);
+    EXPECT_TRUE(duplicate->errores.contains("UNIQUE")) << duplicate->errores.toStdString();
 }

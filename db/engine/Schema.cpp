@@ -121,6 +121,18 @@ void checkNewIndexes(const TableSchema& table, const std::vector<Index>& indexes
     }
 }
 
+std::string qualifiedIndexName(const std::string& table, const std::string& index) {
+    return table + "." + index;
+}
+
+std::string ownIndexName(const std::string& table, const std::string& stored) {
+    const size_t prefix = table.size() + 1;
+    if (stored.size() > prefix && stored[table.size()] == '.' &&
+        sameName(stored.substr(0, table.size()), table))
+        return stored.substr(prefix);
+    return stored;
+}
+
 std::string inTable(const std::string& table) {
     return "la tabla «" + table + "»";
 }

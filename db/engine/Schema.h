@@ -52,6 +52,13 @@ struct Index {
     bool primaryKey = false;
 };
 
+// The name an index of `table` is stored under where index names are shared by
+// a whole database: "<table>.<index>" (Access never puts a '.' in a name).
+std::string qualifiedIndexName(const std::string& table, const std::string& index);
+// The index's own name from the one it is stored under: without a leading
+// "<table>." in any letter case; as stored when it has none.
+std::string ownIndexName(const std::string& table, const std::string& stored);
+
 // Refuses, with an Error naming the file, the indexes no backend can give a new
 // table: one without a name or columns, a name given twice, more than ten
 // columns, a column the table does not have or names twice, a memo or OLE

@@ -57,7 +57,8 @@ void Catalog::load() {
             continue;
         }
         typeFromCatalog(columns.text(r, 2), columns.text(r, 6), column);
-        column.required = columns.text(r, 3) == "t" && column.type != Type::Boolean;
+        column.required =
+            requiredFromCatalog(columns.text(r, 3) == "t", columns.text(r, 6), column);
         column.autoNumber = columns.text(r, 4) == "t";
         if (!column.autoNumber && !columns.isNull(r, 5))
             column.defaultValue = defaultFromExpression(columns.text(r, 5), column);

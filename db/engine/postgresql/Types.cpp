@@ -144,13 +144,18 @@ std::string declaredType(const Column& column) {
     }
 }
 
-std::string commentFor(const Column& column) {
+std::string commentFor(const Column& column, bool keyed) {
     std::string words;
+    if (keyed && !column.required) words += " opcional";
     if (column.type == Type::Byte) words += " byte";
     if (column.type == Type::Binary) words += " binario(" + std::to_string(column.size) + ")";
     if ((column.type == Type::Text || column.type == Type::Memo) && !column.allowZeroLength)
         words += " novacio";
     return words.empty() ? "" : kCommentPrefix + words;
+}
+
+bool requiredFromCatalog(bool notNull, const std::string& comment, const Column& column) {
+    return notNull && column.type != Type::Boolean && !hasWord(comment, "opcional");
 }
 
 void typeFromCatalog(const std::string& formatted, const std::string& comment, Column& column) {

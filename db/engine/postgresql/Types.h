@@ -14,7 +14,11 @@ namespace pelmora::engine::postgresql {
 // "integer", "character varying(50)"...: the type a column is declared with.
 std::string declaredType(const Column& column);
 // The column comment that completes the declared type; empty when none is needed.
-std::string commentFor(const Column& column);
+// A column of the primary key (`keyed`) is NOT NULL on the server whether or not
+// it is required; the comment tells which.
+std::string commentFor(const Column& column, bool keyed);
+// Whether a column is required, from its NOT NULL and its comment.
+bool requiredFromCatalog(bool notNull, const std::string& comment, const Column& column);
 
 // The engine type and size of a column from its catalog type (format_type) and
 // its comment.

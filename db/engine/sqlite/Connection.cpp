@@ -208,6 +208,12 @@ void Connection::fail(int rc, const std::string& doing) const {
             throw Error("No hay permiso para " + doing + " en " + file);
         case SQLITE_IOERR:
             throw Error("Error de lectura o escritura en " + file + " al " + doing);
+        case SQLITE_CONSTRAINT:
+            if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY)
+                throw Error("No se puede " + doing + " en " + file +
+                            ": el valor ya existe en un índice que no admite duplicados (" +
+                            detail + ")");
+            [[fallthrough]];
         default:
             throw Error("Error de SQLite al " + doing + " en " + file + ": " + detail);
     }

@@ -290,6 +290,15 @@ std::vector<ColumnDefinition> columnDefinitions(const std::string& createSql) {
     return columns;
 }
 
+std::string primaryKeyName(const std::string& createSql) {
+    const std::vector<Token> tokens = tokenize(createSql);
+    for (size_t i = 0; i + 2 < tokens.size(); ++i)
+        if (isWord(tokens[i], "CONSTRAINT") && isName(tokens[i + 1]) &&
+            isWord(tokens[i + 2], "PRIMARY"))
+            return tokens[i + 1].text;
+    return "";
+}
+
 std::string withDefault(const std::string& createSql, const ColumnDefinition& column,
                         const std::string& literal) {
     const std::string clause = "DEFAULT " + literal;

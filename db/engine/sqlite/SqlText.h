@@ -34,6 +34,10 @@ struct ColumnDefinition {
 
 std::vector<ColumnDefinition> columnDefinitions(const std::string& createSql);
 
+// The name a CONSTRAINT clause gives the primary key in a CREATE TABLE
+// statement, in a column's definition or after them; empty when none does.
+std::string primaryKeyName(const std::string& createSql);
+
 // The statement with the column's DEFAULT clause replaced (or added) by `literal`.
 std::string withDefault(const std::string& createSql, const ColumnDefinition& column,
                         const std::string& literal);

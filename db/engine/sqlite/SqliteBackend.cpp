@@ -13,6 +13,7 @@
 #include "db/engine/sqlite/Select.h"
 #include "db/engine/sqlite/SqlText.h"
 #include "db/engine/sqlite/SqliteTypes.h"
+#include "db/engine/sqlite/TableIndexes.h"
 #include "db/engine/sqlite/Verify.h"
 
 namespace pelmora::engine {
@@ -34,7 +35,9 @@ class SqliteBackend final : public Backend {
     TableSchema schema(const std::string& table) override { return catalog_.schema(table); }
 
     void createTable(const TableSchema& table, const std::vector<Index>& indexes) override;
-    std::vector<Index> indexes(const std::string&) override { return {}; }
+    std::vector<Index> indexes(const std::string& table) override {
+        return sqlite::readIndexes(*connection_, catalog_.entry(table));
+    }
     void addColumn(const std::string& table, const Column& column) override;
     void setDefaultValue(const std::string& table, const std::string& column,
                          const Value& value) override;
@@ -54,10 +57,11 @@ class SqliteBackend final : public Backend {
     std::vector<std::string> verify() override { return sqlite::verify(*connection_, catalog_); }
 
   private:
-    std::string definition(const std::string& table, const Column& column, bool added) const;
+    std::string definition(const std::string& table, const Column& column,
+                           const std::string& declared, bool added) const;
     bool hasRows(const std::string& table);
     void updateRow(const TableSchema& table, RowId id, Statement& statement);
-    void changeSchema(const std::string& sql, const std::string& doing);
+    void changeSchema(const std::vector<std::string>& statements, const std::string& doing);
 
     std::shared_ptr<Connection> connection_;
     int writeGroups_ = 0;  // groups of writes begun and not ended
@@ -100,14 +104,15 @@ void SqliteBackend::endWrites() {
     }
 }
 
-// The column's definition in CREATE TABLE or ADD COLUMN (`added`): yes/no never
+// The column's definition in CREATE TABLE or ADD COLUMN (`added`), declared as
+// `declared` (sqlite::declaredType, or the type of a key): yes/no never
 // Null, empty text refused unless allowed, a replication-ID autonumber a new GUID.
 // A required column added without a default is CHECK (name IS NOT NULL), which
 // ADD COLUMN takes where NOT NULL needs a default.
 std::string SqliteBackend::definition(const std::string& table, const Column& column,
-                                      bool added) const {
+                                      const std::string& declared, bool added) const {
     const std::string name = quoteIdentifier(column.name);
-    std::string sql = name + " " + sqlite::declaredType(column);
+    std::string sql = name + " " + declared;
     if (column.autoNumber && column.type == Type::Guid)
         return sql + " DEFAULT (" + sqlite::kNewGuidDefault + ")";
     if (column.autoNumber) return sql;
@@ -124,30 +129,47 @@ std::string SqliteBackend::definition(const std::string& table, const Column& co
     return sql;
 }
 
-void SqliteBackend::changeSchema(const std::string& sql, const std::string& doing) {
+// The statements land whole or not at all: inside a write group under a
+// savepoint, otherwise in a transaction of their own that takes the file's write
+// lock at once (as a group does).
+void SqliteBackend::changeSchema(const std::vector<std::string>& statements,
+                                 const std::string& doing) {
     connection_->requireWritable(doing);
     catalog_.invalidate();
-    connection_->execute(sql, doing);
+    const bool group = writeGroups_ > 0;
+    connection_->execute(group ? "SAVEPOINT esquema" : "BEGIN IMMEDIATE", doing);
+    try {
+        for (const std::string& sql : statements) connection_->execute(sql, doing);
+        connection_->execute(group ? "RELEASE esquema" : "COMMIT", doing);
+    } catch (...) {
+        sqlite3_exec(connection_->handle(),
+                     group ? "ROLLBACK TO esquema; RELEASE esquema" : "ROLLBACK", nullptr, nullptr,
+                     nullptr);
+        throw;
+    }
 }
 
 void SqliteBackend::createTable(const TableSchema& table, const std::vector<Index>& indexes) {
     const std::string doing = "crear " + inTable(table.name);
     checkNewTable(table, catalog_.tableNames(), path());
     checkNewIndexes(table, indexes, path());
-    if (!indexes.empty()) throw Error("índices aún no");
+    const sqlite::NewIndexes plan = sqlite::planIndexes(table, indexes);
     std::string sql = "CREATE TABLE " + quoteIdentifier(table.name) + " (";
     for (const Column& column : table.columns)
-        sql +=
-            (&column == &table.columns.front() ? "" : ", ") + definition(table.name, column, false);
-    changeSchema(sql + ")", doing);
+        sql += (&column == &table.columns.front() ? "" : ", ") +
+               definition(table.name, column, sqlite::declaredIn(plan, column), false);
+    std::vector<std::string> statements{sql + sqlite::keyClauses(plan) + ")"};
+    for (const Index& index : plan.separate)
+        statements.push_back(sqlite::createIndex(table.name, index));
+    changeSchema(statements, doing);
 }
 
 void SqliteBackend::addColumn(const std::string& table, const Column& column) {
     const TableSchema schema = catalog_.schema(table);
     const std::string doing = "añadir el campo «" + column.name + "» a " + inTable(schema.name);
     checkAddedColumn(schema, column, path(), [&] { return hasRows(schema.name); });
-    changeSchema("ALTER TABLE " + quoteIdentifier(schema.name) + " ADD COLUMN " +
-                     definition(schema.name, column, true),
+    changeSchema({"ALTER TABLE " + quoteIdentifier(schema.name) + " ADD COLUMN " +
+                  definition(schema.name, column, sqlite::declaredType(column), true)},
                  doing);
 }
 

@@ -173,6 +173,12 @@ std::string declaredType(const Column& column) {
     return "";
 }
 
+std::string declaredKeyType(const Column& column) {
+    if (column.type == Type::Long && column.autoNumber) return "INTEGER";
+    if (column.type == Type::Integer) return "SMALLINT";
+    return declaredType(column);
+}
+
 void typeFromDeclared(const std::string& declared, bool rowidAlias, Column& column) {
     const std::string upper = upperCase(declared);
     const int size = sizeIn(upper);

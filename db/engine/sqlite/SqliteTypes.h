@@ -14,6 +14,12 @@ namespace pelmora::engine::sqlite {
 // "BOOLEAN", "TEXT(50)", "LONG"...: the declared type written for a column.
 std::string declaredType(const Column& column);
 
+// The declared type of a column that alone is its table's primary key, declared
+// apart in PRIMARY KEY (...): SQLite makes a column declared exactly INTEGER with
+// such a key the rowid, which only the long autonumber is; a 16-bit integer is
+// declared SMALLINT, which reads back as the same type.
+std::string declaredKeyType(const Column& column);
+
 // The DEFAULT expression of a replication-ID autonumber: SQLite itself makes a new
 // random GUID (version 4, braced, upper-case) for each row that does not give one.
 // A GUID column with this default (as the catalog reads it back) is an autonumber.
