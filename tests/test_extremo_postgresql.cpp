@@ -161,3 +161,31 @@ TEST_F(ExtremoPostgresql, UnLoteComoConLaGeneralEnUnFichero) {
         EXPECT_EQ(registros(g, t).tal, registros(q(fichero / "hoja_general.db3"), t).tal)
             << t.toStdString();
 }
+
+// An Access database copied up to the server and back to an Access file keeps its
+// primary keys and indexes (descending columns, unique ones), and its rows in order.
+TEST(CopiaPostgresql, IndicesDeAccessAlServidorYDeVuelta) {
+    if (!BdDServidor::hay()) GTEST_SKIP() << "sin el servidor PostgreSQL de las pruebas";
+    const fs::path fixtures = PELMORA_FIXTURES;
+    if (!fs::exists(fixtures / "emptyJet4.mdb")) GTEST_SKIP() << "sin ficheros de Access de prueba";
+    for (const char* origen : {"indexTestV2000.mdb", "compIndexTestV2000.mdb"}) {
+        SCOPED_TRACE(origen);
+        pelmora::prueba::TempDir tmp;
+        const QString access = q(fixtures / origen);
+        const QString vuelta = QString::fromStdString(
+            tmp.writableCopy((fixtures / "emptyJet4.mdb").string(), "vuelta.mdb"));
+        BdDServidor servidor;
+        const QString s = QString::fromStdString(servidor.direccion());
+        ejecuta(kBdd, {"copy", access, s});
+        ejecuta(kBdd, {"copy", s, vuelta});
+        ejecuta(kBdd, {"check", vuelta});
+        for (const QString& tabla : tablas(access)) {
+            const QString indices = ejecuta(kBdd, {"indexes", access, tabla}).salida;
+            EXPECT_FALSE(indices.isEmpty());
+            EXPECT_EQ(ejecuta(kBdd, {"indexes", s, tabla}).salida, indices);
+            EXPECT_EQ(ejecuta(kBdd, {"indexes", vuelta, tabla}).salida, indices);
+            EXPECT_EQ(ejecuta(kBdd, {"dump", vuelta, tabla}).salida,
+                      ejecuta(kBdd, {"dump", access, tabla}).salida);
+        }
+    }
+}

@@ -411,6 +411,27 @@ TEST(PelmoraBdd, CopiaLosIndicesEntreFicherosDeAccess) {
     }
     EXPECT_GT(indexes, 40);
 
+    // Through SQLite and back: the same indexes, rows and sound files.
+    for (const auto& [from, into] : std::vector<std::pair<std::string, std::string>>{
+             {"compIndexTestV2000.mdb", "emptyJet4.mdb"},
+             {"testIndexPropertiesV2000.mdb", "emptyJet4.mdb"},
+             {"testIndexCodesV1997.mdb", "test2V1997.mdb"}}) {
+        SCOPED_TRACE(from + " → SQLite → " + into);
+        TempDir dir;
+        const std::string source = fixture(from), sqlite = dir.path("copia.db");
+        const std::string back = pelmora::test::fixtureCopy(dir, into);
+        ASSERT_EQ(bdd(dir, {"copy", source, sqlite}).code, 0);
+        ASSERT_EQ(bdd(dir, {"copy", sqlite, back}).code, 0);
+        EXPECT_EQ(bdd(dir, {"check", back}).code, 0);
+        std::istringstream tables(bdd(dir, {"tables", source}).out);
+        for (std::string table; std::getline(tables, table);) {
+            const std::string listed = bdd(dir, {"indexes", source, table}).out;
+            EXPECT_EQ(bdd(dir, {"indexes", sqlite, table}).out, listed) << table;
+            EXPECT_EQ(bdd(dir, {"indexes", back, table}).out, listed) << table;
+            EXPECT_EQ(bdd(dir, {"dump", back, table}).out, bdd(dir, {"dump", source, table}).out);
+        }
+    }
+
     // A key the copy's primary key already holds is refused, and leaves the file sound.
     TempDir dir;
     const std::string target = pelmora::test::fixtureCopy(dir, "emptyJet4.mdb");
