@@ -33,15 +33,14 @@ int32_t NumeroDeClase(Estado& estado, const std::string& Tabla, int32_t Mslink,
     }
 }
 
-// How many General records have the key (0, 1, or 2 for more) and, for one, its
-// mslink; packed, it is never 0, which stands for no answer yet.
+// How many General records have the key (0, 1, or 2 for more) and, for one, its mslink.
 struct RespuestaGeneral {
     int32_t cuantos = 0;
     int32_t mslink = 0;
 
-    int64_t Empaquetada() const { return int64_t(cuantos + 1) << 32 | uint32_t(mslink); }
+    int64_t Empaquetada() const { return int64_t(cuantos) << 32 | uint32_t(mslink); }
     static RespuestaGeneral De(int64_t empaquetada) {
-        return {int32_t(empaquetada >> 32) - 1, int32_t(uint32_t(empaquetada))};
+        return {int32_t(empaquetada >> 32), int32_t(uint32_t(empaquetada))};
     }
 };
 
@@ -120,9 +119,11 @@ void PreparaTabla(IndicesRecorrido& indices, const std::string& Tabla) {
 
 // What the Particular record with this mslink adapts to. The answer depends on the
 // record alone, and a sheet's elements share records: it is worked out once and
-// noted with the record in the Particular lookup.
+// kept by table and mslink.
 RespuestaGeneral RespuestaDe(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
                              int32_t Mslink) {
+    TablaPorMslink<int64_t>& respuestas = indices.RespuestasAdaptacion(Tabla);
+    if (const int64_t* anotada = respuestas.Busca(Mslink)) return RespuestaGeneral::De(*anotada);
     if (indices.PrimeraVez(Tabla)) PreparaTabla(indices, Tabla);
     // Select Tabla.* from Tabla WHERE mslink=<Mslink>;
     ConsultasEnMemoria& particular = indices.ConsultasParticular();
@@ -139,12 +140,11 @@ RespuestaGeneral RespuestaDe(Estado& estado, IndicesRecorrido& indices, const st
              estado.EntitynumActual, Mslink, estado.NombreFicheroBin, estado.NombreBdDParticular});
         throw FinPrograma{kYaAdaptado};
     }
-    if (resultado.nota && *resultado.nota) return RespuestaGeneral::De(*resultado.nota);
     const RegistroLeido registro(particular.ruta(), *resultado.campos, std::move(resultado.valores),
                                  CualRegistro{"registro con mslink ", Mslink});
     const RespuestaGeneral respuesta =
         BuscaEnGeneral(estado, indices, Tabla, Mslink, ClaveDe(registro, EsTablaEtiquetas(Tabla)));
-    if (resultado.nota) *resultado.nota = respuesta.Empaquetada();
+    respuestas.InsertaSiFalta(Mslink, respuesta.Empaquetada());
     return respuesta;
 }
 

@@ -80,34 +80,28 @@ TEST(PackedRow, GuardaCadaValorTalCual) {
     EXPECT_EQ(engine::unpackRow(fila), valores);
 }
 
-// Rows over several blocks of memory: the count of every key and the values kept
+// Through many growths of its table: the count of every key and the values kept
 // of its first record, as a plain map counts them; keys that are prefixes of
-// others, the empty key and keys never added; a word noted with a key stays with it.
+// others, the empty key and keys never added.
 TEST(KeyTable, CuentaCadaClaveYGuardaLaPrimera) {
     engine::KeyTable indice;
     std::map<std::string, std::pair<int32_t, std::string>> esperado;
-    for (int i = 0; i < 500000; ++i) {
-        const std::string clave =
-            std::string(i % 3, 'k') + std::to_string((int64_t{i} * 7919) % 200011);
-        const std::string valores = "v" + std::to_string(i) + std::string(i % 13, 'x');
+    for (int i = 0; i < 50000; ++i) {
+        const std::string clave = std::string(i % 3, 'k') + std::to_string((i * 7919) % 20011);
+        const std::string valores = "v" + std::to_string(i);
         indice.add(clave, [&](std::string& datos) { datos += valores; });
         auto& cuenta = esperado[clave];
         if (++cuenta.first == 1) cuenta.second = valores;
     }
     indice.add("", [](std::string& datos) { datos += "vacía"; });
     esperado[""] = {1, "vacía"};
-    EXPECT_FALSE(indice.find("1"));  // not placed yet
-    indice.index();
-    *indice.find("kk7919")->note = 42;
-    EXPECT_EQ(*indice.find("kk7919")->note, 42);
-    EXPECT_EQ(*indice.find("k7919")->note, 0);
     for (const auto& [clave, cuenta] : esperado) {
         const std::optional<engine::KeyTable::Found> hallado = indice.find(clave);
         ASSERT_TRUE(hallado) << clave;
         EXPECT_EQ(hallado->count, cuenta.first) << clave;
         EXPECT_EQ(hallado->kept, cuenta.second) << clave;
     }
-    for (const std::string ausente : {"k", "kk", "300000", "kkk1"})
+    for (const std::string ausente : {"k", "kk", "30000", "kkk1"})
         EXPECT_FALSE(indice.find(ausente));
 }
 

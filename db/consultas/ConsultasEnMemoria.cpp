@@ -64,9 +64,7 @@ ResultadoConsulta ConsultasEnMemoria::Busca(const std::string& nombre,
     ResultadoConsulta resultado;
     resultado.campos = &consulta.campos;
     resultado.cuantos = hallado->count;
-    resultado.nota = hallado->note;
-    if (resultado.cuantos == 1 && !(resultado.nota && *resultado.nota))
-        resultado.valores = engine::unpackRow(hallado->kept);
+    if (resultado.cuantos == 1) resultado.valores = engine::unpackRow(hallado->kept);
     return resultado;
 }
 

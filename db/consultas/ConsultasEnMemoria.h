@@ -29,14 +29,10 @@ struct Igualdad {
 
 // What a lookup selects: how many records and, when exactly one, the values of the
 // fields asked for that the table has (`campos` names them, in the order asked).
-// Answered from memory, it also gives a word kept with the records' key, where the
-// caller may note (non-zero) what it worked out from them; once noted, the values
-// are not read again.
 struct ResultadoConsulta {
     int32_t cuantos = 0;
     const engine::TableSchema* campos = nullptr;
     engine::Row valores;
-    int64_t* nota = nullptr;
 };
 
 class ConsultasEnMemoria {

@@ -47,6 +47,10 @@ class IndicesRecorrido {
     void EscribeMarcas();
     // True the first time the walk names this table (as given) here.
     bool PrimeraVez(const std::string& tabla) { return vistas_.insert(tabla).second; }
+    // What the Adaptation worked out for the records of a table (as named), by mslink.
+    TablaPorMslink<int64_t>& RespuestasAdaptacion(const std::string& tabla) {
+        return respuestas_[tabla];
+    }
 
   private:
     Estado& estado_;
@@ -56,6 +60,7 @@ class IndicesRecorrido {
     std::map<std::string, std::unique_ptr<PrimerosPorMslink>> tablas_;  // by upper-cased name
     std::unordered_map<std::string, PrimerosPorMslink*> nombres_;       // by name as given
     std::unordered_set<std::string> vistas_;
+    std::unordered_map<std::string, TablaPorMslink<int64_t>> respuestas_;
     std::optional<ConsultasEnMemoria> particular_;
     std::optional<ConsultasEnMemoria> general_;
 };

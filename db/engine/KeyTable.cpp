@@ -3,7 +3,6 @@
 #include <sys/mman.h>
 
 #include <algorithm>
-#include <cstddef>
 #include <cstdlib>
 #include <functional>
 #include <limits>
@@ -94,57 +93,28 @@ KeyTable::Slot& KeyTable::find(std::string_view key, uint64_t hash) {
     return const_cast<Slot&>(std::as_const(*this).find(key, hash));
 }
 
-std::optional<KeyTable::Found> KeyTable::find(std::string_view key) {
+std::optional<KeyTable::Found> KeyTable::find(std::string_view key) const {
     const Slot& slot = find(key, hashOf(key));
     if (slot.entry == 0) return std::nullopt;
-    char* entry = at(slot.entry);
     const Header header = headerAt(slot.entry);
-    return Found{header.count,
-                 std::string_view(entry + sizeof header + header.keyLength, header.keptLength),
-                 reinterpret_cast<int64_t*>(entry + offsetof(Header, note))};
+    return Found{header.count, std::string_view(at(slot.entry) + sizeof header + header.keyLength,
+                                                header.keptLength)};
 }
 
-uint32_t KeyTable::following(uint32_t entry) const {
-    const uint32_t place = entry - 1;
-    const size_t block = place >> kUnitBits;
-    const size_t unit = (place & (kBlockUnits - 1)) + headerAt(entry).length / kAlignment;
-    if (unit < blocks_[block].size) return entry + headerAt(entry).length / kAlignment;
-    if (block + 1 < blocks_.size()) return static_cast<uint32_t>(((block + 1) << kUnitBits) + 1);
-    return 0;
-}
-
-// Into its key's slot: a free one makes it the key's first row; one taken by the
-// same key counts it there and drops it.
-void KeyTable::place(uint32_t entry) {
-    Header header = headerAt(entry);
-    std::string_view key(at(entry) + sizeof header, header.keyLength);
-    Slot& slot = find(key, header.hash);
-    if (slot.entry == 0) {
-        slot = {static_cast<uint32_t>(header.hash >> 32), entry};
-        return;
-    }
-    Header first = headerAt(slot.entry);
-    ++first.count;
-    write(slot.entry, first);
-    header.count = 0;
-    write(entry, header);
-}
-
-void KeyTable::index() {
-    constexpr int kAhead = 16;
-    size_t slots = 16;
-    while (slots < 2 * rows_) slots *= 2;
-    slots_.assign(slots, Slot{});
-    const size_t mask = slots - 1;
-    uint32_t ahead = blocks_.empty() || blocks_[0].size == 0 ? 0 : 1;
-    for (int i = 0; i < kAhead && ahead != 0; ++i) ahead = following(ahead);
-    for (uint32_t entry = blocks_.empty() || blocks_[0].size == 0 ? 0 : 1; entry != 0;
-         entry = following(entry)) {
-        if (ahead != 0) {
-            __builtin_prefetch(&slots_[headerAt(ahead).hash & mask], 1);
-            ahead = following(ahead);
+// Doubles the slots and places every key again by its hash, walking the entries in
+// the order they were added: the keys themselves are not read again.
+void KeyTable::grow() {
+    slots_.assign(2 * slots_.size(), Slot{});
+    const size_t mask = slots_.size() - 1;
+    for (size_t b = 0; b < blocks_.size(); ++b) {
+        for (size_t unit = 0; unit < blocks_[b].size;) {
+            const auto entry = static_cast<uint32_t>((b << kUnitBits) + unit + 1);
+            const Header header = headerAt(entry);
+            size_t i = header.hash & mask;
+            while (slots_[i].entry != 0) i = (i + 1) & mask;
+            slots_[i] = {static_cast<uint32_t>(header.hash >> 32), entry};
+            unit += header.length / kAlignment;
         }
-        place(entry);
     }
 }
 

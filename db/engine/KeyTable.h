@@ -1,12 +1,11 @@
 // Rows grouped by key, for lookups by equality over a whole table: for each distinct
-// key (bytes), how many rows have it and some values of the first. Rows are added
-// in order, each kept with its hash, count and lengths before it and the values after
-// it, in blocks of memory that never move; then one pass places them in a flat
-// open-addressing table of 8-byte slots (part of the hash and where the key is),
-// fetching the slots a few rows ahead so that their cache misses overlap. A row
-// whose key came before only adds to that key's count. Each key also has a word the
-// caller may keep there (its own answer for the key, worked out once). A lookup
-// reads two places in memory; a table of a million rows costs tens of megabytes.
+// key (bytes), how many rows have it and some values of the first. Each key is kept
+// once, with its hash, count and lengths before it and the values after it, in
+// blocks of memory that never move (a table of a million rows is never copied to
+// grow); a flat open-addressing table of 8-byte slots (part of the hash and where
+// the key is) finds it. A lookup reads two places in memory, the slots of a table of
+// ten thousand keys fit in the processor's second-level cache, and a table of a
+// million rows costs tens of megabytes.
 #pragma once
 
 #include <cstdint>
@@ -23,38 +22,41 @@ class KeyTable {
   public:
     struct Found {
         int32_t count = 0;
-        std::string_view kept;    // of the first row with the key
-        int64_t* note = nullptr;  // the caller's word for the key, 0 until it sets one
+        std::string_view kept;  // of the first row with the key
     };
 
-    // One more row with `key`; `keep(text)` appends what is kept of it to `text`.
+    // Counts one more row with `key`; for the first, `keep(text)` appends what is
+    // kept of it to `text`.
     template <typename Keep>
     void add(std::string_view key, Keep&& keep) {
+        const uint64_t hash = hashOf(key);
+        Slot& slot = find(key, hash);
+        if (slot.entry != 0) {
+            Header header = headerAt(slot.entry);
+            ++header.count;
+            write(slot.entry, header);
+            return;
+        }
         entry_.assign(sizeof(Header), '\0');
         entry_.append(key);
         keep(entry_);
         const auto keptLength = static_cast<uint32_t>(entry_.size() - sizeof(Header) - key.size());
         entry_.resize((entry_.size() + kAlignment - 1) / kAlignment * kAlignment, '\0');
-        const Header header{hashOf(key), 0,
-                            1,           static_cast<uint32_t>(key.size()),
-                            keptLength,  static_cast<uint32_t>(entry_.size())};
+        const Header header{hash, 1, static_cast<uint32_t>(key.size()), keptLength,
+                            static_cast<uint32_t>(entry_.size())};
         std::memcpy(entry_.data(), &header, sizeof header);
-        store(entry_);
-        ++rows_;
+        slot = {static_cast<uint32_t>(hash >> 32), store(entry_)};
+        if (2 * ++keys_ > slots_.size()) grow();
     }
 
-    // Places the rows added: their keys can be found from then on.
-    void index();
-
     // The rows with `key`; none when no row has it.
-    std::optional<Found> find(std::string_view key);
+    std::optional<Found> find(std::string_view key) const;
 
   private:
     // What precedes each key; entries start at multiples of kAlignment.
     struct Header {
         uint64_t hash = 0;
-        int64_t note = 0;
-        int32_t count = 0;  // 0: a later row of a key, counted with the first
+        int32_t count = 0;
         uint32_t keyLength = 0;
         uint32_t keptLength = 0;
         uint32_t length = 0;  // of the whole entry, this header and padding included
@@ -83,13 +85,11 @@ class KeyTable {
     // The slot of `key`: its own, or the free one where it would go.
     const Slot& find(std::string_view key, uint64_t hash) const;
     Slot& find(std::string_view key, uint64_t hash);
-    // The entry after `entry` in the order added; 0 after the last.
-    uint32_t following(uint32_t entry) const;
-    void place(uint32_t entry);
+    void grow();
 
     std::vector<Block> blocks_;
     std::string entry_;  // the entry being added
-    size_t rows_ = 0;
+    size_t keys_ = 0;
     std::vector<Slot> slots_ = std::vector<Slot>(16);
 };
 

@@ -21,7 +21,6 @@ void Lookup::build() {
             for (int column : kept_) appendPacked(packed, cursor->value(column));
         });
     }
-    rows.index();
     rows_ = std::move(rows);
     built_ = true;
 }
