@@ -16,6 +16,7 @@
 #include "db/engine/Error.h"
 #include "db/engine/Recordset.h"
 #include "tests/support/Ejecucion.h"
+#include "tests/support/Fallo.h"
 #include "tests/support/IndexSemantics.h"
 #include "tests/support/QuerySemantics.h"
 #include "tests/support/ServidorPrueba.h"
@@ -35,17 +36,6 @@ std::vector<int32_t> firstColumn(Database& db, const std::string& statement) {
     auto rs = db.openRecordset(statement, OpenMode::Snapshot);
     for (; !rs->eof(); rs->moveNext()) out.push_back(rs->field(rs->fieldName(0)).toLong());
     return out;
-}
-
-// The message of what `f` throws, or "" when it throws nothing.
-template <typename F>
-std::string failure(F f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "";
 }
 
 Column columna(const std::string& nombre, Type tipo, int tamano = 0) {
@@ -144,7 +134,7 @@ TEST(Postgresql, CadaTipoIdaYVuelta) {
     }
     EXPECT_FALSE(cursor->next());
     // What the server cannot hold is refused before anything is written.
-    const std::string nulo = failure([&] {
+    const std::string nulo = pelmora::prueba::errorOf([&] {
         db->insert("Todos", {Value(), Value(), Value(), Value(), Value(), Value(), Value(), Value(),
                              Value::text(std::string("a\0b", 3)), Value(), Value(), Value(),
                              Value(), Value(), Value::text("x"), Value()});
@@ -181,7 +171,7 @@ TEST(Postgresql, TablasDeOtrasHerramientas) {
     EXPECT_EQ(suelta.columns[1].defaultValue, Value::dateTime(oleDaysFromCivil(2020, 2, 29)));
     EXPECT_EQ(suelta.columns[2].defaultValue, Value::decimal("1.5"));
     EXPECT_EQ(firstColumn(*db, "suelta").size(), 2u);
-    const std::string sinClave = failure([&] {
+    const std::string sinClave = pelmora::prueba::errorOf([&] {
         auto rs = db->openRecordset("suelta", OpenMode::Dynaset);
         rs->edit();
         rs->set("n", Value::longInt(9));
@@ -200,7 +190,7 @@ TEST(Postgresql, GruposDeEscriturasEnteros) {
         // A write that fails inside a group leaves no trace; those before it land.
         db->beginWrites();
         db->insert("T", {Value::longInt(1), Value::text("uno")});
-        EXPECT_FALSE(failure([&] {
+        EXPECT_FALSE(pelmora::prueba::errorOf([&] {
                          db->insert("T", {Value::longInt(2), Value::text("cuatro")});
                      }).empty());
         db->insert("T", {Value::longInt(3), Value::text("tre")});
@@ -217,7 +207,7 @@ TEST(Postgresql, GruposDeEscriturasEnteros) {
         }
         EXPECT_EQ(firstColumn(*db, "T"), esperado);
         for (int32_t n = 98; n < 103; ++n) db->insert("T", {Value::longInt(n), Value::text("y")});
-        const std::string rechazo = failure([&] { db->endWrites(); });
+        const std::string rechazo = pelmora::prueba::errorOf([&] { db->endWrites(); });
         EXPECT_NE(rechazo.find("sin_cien"), std::string::npos) << rechazo;
         esperado.insert(esperado.end(), {98, 99});
         EXPECT_EQ(firstColumn(*db, "T"), esperado);
@@ -251,8 +241,8 @@ TEST(Postgresql, InstantaneaDeLectura) {
     base.ejecuta("INSERT INTO \"A\" (n) VALUES (2); INSERT INTO \"B\" (n) VALUES (2)");
     EXPECT_EQ(firstColumn(*db, "A"), (std::vector<int32_t>{1}));
     EXPECT_EQ(firstColumn(*db, "B"), (std::vector<int32_t>{}));
-    EXPECT_NE(failure([&] { db->insert("A", {Value::longInt(3)}); }), "");
-    EXPECT_NE(failure([&] { db->beginWrites(); }), "");
+    EXPECT_NE(pelmora::prueba::errorOf([&] { db->insert("A", {Value::longInt(3)}); }), "");
+    EXPECT_NE(pelmora::prueba::errorOf([&] { db->beginWrites(); }), "");
     db->endSnapshot();
     EXPECT_EQ(firstColumn(*db, "B"), (std::vector<int32_t>{2}));
 }
@@ -307,7 +297,7 @@ TEST(Postgresql, DireccionesSinContrasena) {
     // A database that does not exist: named, without the password.
     std::string falta = secreta;
     falta.replace(falta.find(base.nombre()), base.nombre().size(), "no_existe");
-    const std::string mensaje = failure([&] { openDatabase(falta); });
+    const std::string mensaje = pelmora::prueba::errorOf([&] { openDatabase(falta); });
     EXPECT_NE(mensaje.find("no_existe"), std::string::npos) << mensaje;
     EXPECT_EQ(mensaje.find("s3cr3ta"), std::string::npos) << mensaje;
     // A connection file opens the database it names.
@@ -326,7 +316,7 @@ TEST(Postgresql, DireccionesSinContrasena) {
         db->insert("Cortada", {Value::longInt(2)});
         base.ejecuta("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = '" +
                      base.nombre() + "' AND pid <> pg_backend_pid()");
-        const std::string perdida = failure([&] { db->endWrites(); });
+        const std::string perdida = pelmora::prueba::errorOf([&] { db->endWrites(); });
         EXPECT_NE(perdida.find("Se ha perdido la conexión"), std::string::npos) << perdida;
         EXPECT_NE(perdida.find(base.nombre()), std::string::npos) << perdida;
         // The next use connects again.

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "db/engine/Error.h"
 #include "db/engine/Recordset.h"
 #include "db/engine/Text.h"
+#include "tests/support/Fallo.h"
 
 namespace pelmora::prueba {
 
@@ -90,16 +92,11 @@ std::vector<std::string> values(Database& db, const std::string& table, const st
     return out;
 }
 
-// The message of the Error `f` throws; a test failure when it throws none.
-template <typename F>
-std::string refusal(F f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    ADD_FAILURE() << "no se rechazó";
-    return "";
+// The message of the error `f` throws; a test failure when it throws none.
+std::string refusal(const std::function<void()>& f) {
+    const std::string message = prueba::errorOf(f);
+    if (message.empty()) ADD_FAILURE() << "no se rechazó";
+    return message;
 }
 
 }  // namespace
