@@ -100,7 +100,8 @@ std::vector<std::vector<std::string>> ColumnasGenerales(const std::string& Tabla
 
 // At the first ATR of a table, its General lookups read their table on a second
 // thread while this one reads the Particular table: the lookups that follow need
-// both. What fails is met by the lookup that needs it, as it would be without.
+// both. What fails is met by the lookup that needs it, as it would be without. The
+// answers' table is made as large as the Particular records can fill.
 void PreparaTabla(IndicesRecorrido& indices, const std::string& Tabla) {
     std::thread generales([&indices, &Tabla] {
         try {
@@ -110,11 +111,10 @@ void PreparaTabla(IndicesRecorrido& indices, const std::string& Tabla) {
         } catch (...) {
         }
     });
-    try {
+    const size_t registros =
         indices.ConsultasParticular().Prepara(Tabla, {"mslink"}, kCamposParticular);
-    } catch (...) {
-    }
     generales.join();
+    indices.RespuestasAdaptacion(Tabla).Reserva(registros);
 }
 
 // What the Particular record with this mslink adapts to. The answer depends on the

@@ -68,14 +68,17 @@ ResultadoConsulta ConsultasEnMemoria::Busca(const std::string& nombre,
     return resultado;
 }
 
-void ConsultasEnMemoria::Prepara(const std::string& nombre,
-                                 const std::vector<std::string>& columnas,
-                                 const std::vector<std::string>& campos) noexcept try {
+size_t ConsultasEnMemoria::Prepara(const std::string& nombre,
+                                   const std::vector<std::string>& columnas,
+                                   const std::vector<std::string>& campos) noexcept try {
     std::vector<Igualdad> condiciones;
     for (const std::string& columna : columnas) condiciones.push_back({columna, engine::Value()});
     Consulta& consulta = ConsultaDe(TablaDe(nombre), condiciones, campos);
-    if (consulta.filas) consulta.filas->build();
+    if (!consulta.filas) return 0;
+    consulta.filas->build();
+    return consulta.filas->size();
 } catch (...) {
+    return 0;
 }
 
 ResultadoConsulta ConsultasEnMemoria::BuscaEnBdD(const Tabla& tabla, const Consulta& consulta,

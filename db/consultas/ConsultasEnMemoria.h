@@ -45,8 +45,9 @@ class ConsultasEnMemoria {
                             const std::vector<std::string>& campos);
     // Reads now the table that lookups comparing `columnas` and reading `campos` would
     // read at their first use; what fails is left for that use to meet, as it would.
-    void Prepara(const std::string& tabla, const std::vector<std::string>& columnas,
-                 const std::vector<std::string>& campos) noexcept;
+    // How many distinct values of `columnas` it found (0 when it read none).
+    size_t Prepara(const std::string& tabla, const std::vector<std::string>& columnas,
+                   const std::vector<std::string>& campos) noexcept;
     const std::string& ruta() const { return bdd_->path(); }
 
   private:

@@ -23,7 +23,8 @@ class TablaPorMslink {
 
     // Keeps `valor` for `mslink` unless a value is kept already (the first stays).
     void InsertaSiFalta(int32_t mslink, const Valor& valor) {
-        if (2 * (usados_ + 1) > huecos_.size()) Amplia();
+        if (2 * (usados_ + 1) > huecos_.size())
+            Amplia(huecos_.size() < 16 ? 16 : 2 * huecos_.size());
         for (size_t i = Inicio(mslink);; i = (i + 1) & mascara_) {
             Hueco& hueco = huecos_[i];
             if (hueco.usado && hueco.mslink != mslink) continue;
@@ -33,6 +34,14 @@ class TablaPorMslink {
             }
             return;
         }
+    }
+
+    // Room for `cuantos` mslinks without growing: a table whose size is known is
+    // made once, not copied at every doubling.
+    void Reserva(size_t cuantos) {
+        size_t huecos = huecos_.size() < 16 ? 16 : huecos_.size();
+        while (huecos < 2 * cuantos) huecos *= 2;
+        if (huecos > huecos_.size()) Amplia(huecos);
     }
 
   private:
@@ -47,8 +56,8 @@ class TablaPorMslink {
         return ((static_cast<uint32_t>(mslink) * 0x9E3779B1u) >> desplazamiento_) & mascara_;
     }
 
-    void Amplia() {
-        std::vector<Hueco> anteriores(huecos_.size() < 16 ? 16 : 2 * huecos_.size());
+    void Amplia(size_t huecos) {
+        std::vector<Hueco> anteriores(huecos);
         anteriores.swap(huecos_);
         mascara_ = huecos_.size() - 1;
         desplazamiento_ = 32;

@@ -51,6 +51,8 @@ class KeyTable {
 
     // The rows with `key`; none when no row has it.
     std::optional<Found> find(std::string_view key) const;
+    // How many distinct keys.
+    size_t size() const { return keys_; }
 
   private:
     // What precedes each key; entries start at multiples of kAlignment.

@@ -40,6 +40,8 @@ class Lookup {
 
     // Reads the table now, unless it was read already; a read that fails keeps nothing.
     void build();
+    // How many distinct keys the table read has.
+    size_t size() const { return rows_.size(); }
 
   private:
     Database& db_;
