@@ -3,6 +3,7 @@
 // Cursor visits the rows a query selected.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -25,6 +26,9 @@ class Cursor {
     virtual RowId id() const = 0;
     // A value of the current row, by column index in schema order.
     virtual Value value(int column) = 0;
+    // How many rows the table says it holds, when it says so cheaply (0 when not):
+    // room to set aside before a visit, never a count to rely on.
+    virtual size_t sizeHint() const { return 0; }
 };
 
 }  // namespace pelmora::engine

@@ -101,10 +101,20 @@ std::optional<KeyTable::Found> KeyTable::find(std::string_view key) const {
                                                 header.keptLength)};
 }
 
-// Doubles the slots and places every key again by its hash, walking the entries in
-// the order they were added: the keys themselves are not read again.
+void KeyTable::reserve(size_t keys) {
+    size_t slots = slots_.size();
+    while (slots < 2 * keys) slots *= 2;
+    if (slots > slots_.size()) rehash(slots);
+}
+
 void KeyTable::grow() {
-    slots_.assign(2 * slots_.size(), Slot{});
+    rehash(2 * slots_.size());
+}
+
+// Places every key again by its hash in `slots` slots, walking the entries in the
+// order they were added: the keys themselves are not read again.
+void KeyTable::rehash(size_t slots) {
+    slots_.assign(slots, Slot{});
     const size_t mask = slots_.size() - 1;
     for (size_t b = 0; b < blocks_.size(); ++b) {
         for (size_t unit = 0; unit < blocks_[b].size;) {

@@ -51,6 +51,8 @@ class KeyTable {
 
     // The rows with `key`; none when no row has it.
     std::optional<Found> find(std::string_view key) const;
+    // Room for `keys` keys without growing.
+    void reserve(size_t keys);
     // How many distinct keys.
     size_t size() const { return keys_; }
 
@@ -88,6 +90,7 @@ class KeyTable {
     const Slot& find(std::string_view key, uint64_t hash) const;
     Slot& find(std::string_view key, uint64_t hash);
     void grow();
+    void rehash(size_t slots);
 
     std::vector<Block> blocks_;
     std::string entry_;  // the entry being added

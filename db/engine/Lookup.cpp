@@ -10,6 +10,7 @@ void Lookup::build() {
     Query all;
     all.table = table_.name;
     std::unique_ptr<Cursor> cursor = db_.select(all);
+    rows.reserve(cursor->sizeHint());
     std::string key;
     while (cursor->next()) {
         key.clear();

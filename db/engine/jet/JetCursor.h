@@ -23,6 +23,7 @@ class JetCursor : public Cursor {
     bool next() override;
     RowId id() const override { return current_.packed(); }
     Value value(int column) override;
+    size_t sizeHint() const override { return table_->definition.rowCount; }
 
   private:
     struct Bound {
