@@ -6,12 +6,6 @@ namespace pelmora::engine::jet {
 
 namespace {
 
-constexpr uint8_t kPrimaryKey = 1;
-constexpr uint8_t kForeignKey = 2;
-constexpr uint8_t kUnique = 0x01;
-constexpr uint8_t kRequired = 0x08;
-constexpr uint8_t kJet4Mark = 0x80;  // set by Access 2000 and later on every index
-
 int columnIndex(const TableDefinition& table, const std::string& name) {
     for (size_t i = 0; i < table.columns.size(); ++i)
         if (sameName(table.columns[i].name, name)) return static_cast<int>(i);
@@ -33,11 +27,11 @@ std::vector<Index> indexesOf(const JetTable& table) {
     const TableDefinition& t = table.definition;
     std::vector<Index> found;
     for (const LogicalIndex& logical : t.indexes) {
-        if (logical.kind == kForeignKey) continue;
+        if (logical.foreignKey()) continue;
         const RealIndex& real = t.realIndexes[logical.realIndex];
         Index index;
         index.name = logical.name;
-        index.primaryKey = logical.kind == kPrimaryKey;
+        index.primaryKey = logical.primaryKey();
         index.unique = index.primaryKey || real.unique();
         for (const IndexColumn& c : real.columns)
             index.columns.push_back({t.columns[c.column].name, !c.ascending});
@@ -52,12 +46,13 @@ void defineIndexes(TableDefinition& table, const std::vector<Index>& indexes,
         RealIndex real;
         for (const IndexedColumn& c : index.columns)
             real.columns.push_back({columnIndex(table, c.name), !c.descending});
-        real.flags = (index.unique || index.primaryKey ? kUnique : 0) |
-                     (index.primaryKey ? kRequired : 0) | (format.unicode ? kJet4Mark : 0);
+        real.flags = (index.unique || index.primaryKey ? RealIndex::kUnique : 0) |
+                     (index.primaryKey ? RealIndex::kRequired : 0) |
+                     (format.unicode ? RealIndex::kJet4Mark : 0);
         LogicalIndex logical;
         logical.name = index.name;
         logical.number = static_cast<uint32_t>(table.indexes.size());
-        logical.kind = index.primaryKey ? kPrimaryKey : 0;
+        logical.kind = index.primaryKey ? LogicalIndex::kPrimaryKey : 0;
         logical.realIndex = static_cast<uint32_t>(table.realIndexes.size());
         for (size_t r = 0; r < table.realIndexes.size(); ++r)
             if (sameKey(table.realIndexes[r], real)) logical.realIndex = static_cast<uint32_t>(r);

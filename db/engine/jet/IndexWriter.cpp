@@ -12,9 +12,6 @@ namespace pelmora::engine::jet {
 
 namespace {
 
-constexpr uint8_t kRequiredIndex = 0x08;
-constexpr uint8_t kPrimaryKey = 1;
-
 bool changed(const RealIndex& index, const IndexWriter::Values& before,
              const IndexWriter::Values& after) {
     for (const auto& c : index.columns)
@@ -24,7 +21,7 @@ bool changed(const RealIndex& index, const IndexWriter::Values& before,
 
 bool isPrimary(const TableDefinition& table, size_t real) {
     for (const auto& logical : table.indexes)
-        if (logical.realIndex == real && logical.kind == kPrimaryKey) return true;
+        if (logical.realIndex == real && logical.primaryKey()) return true;
     return false;
 }
 
@@ -70,8 +67,7 @@ std::vector<int> columnsNamed(const TableSchema& schema, const std::vector<std::
 std::string IndexWriter::indexName(const TableDefinition& table, size_t real) const {
     const LogicalIndex* chosen = nullptr;
     for (const auto& logical : table.indexes)
-        if (logical.realIndex == real && (!chosen || logical.kind == kPrimaryKey))
-            chosen = &logical;
+        if (logical.realIndex == real && (!chosen || logical.primaryKey())) chosen = &logical;
     return chosen ? chosen->name : "físico " + std::to_string(real);
 }
 
@@ -163,7 +159,7 @@ void IndexWriter::checkIndexes(const JetTable& table, const Values& row, const V
                             "» no se puede mantener porque " + why);
         }
         const bool primary = isPrimary(def, i);
-        if (primary || (index.flags & kRequiredIndex))
+        if (primary || index.required())
             for (const auto& c : index.columns)
                 if (row.at(c.column).isNull() && def.columns[c.column].type != ColumnType::Boolean)
                     throw Error("No se puede escribir en " + where + ": " +

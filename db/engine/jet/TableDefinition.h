@@ -71,11 +71,17 @@ struct RealIndex {
     std::vector<IndexColumn> columns;  // up to 10
     uint32_t usageMap = 0;             // row pointer to the map of the index's pages
     uint32_t rootPage = 0;
-    uint8_t flags = 0;  // 0x01 unique, 0x02 ignore nulls, 0x08 required
+    uint8_t flags = 0;
     uint32_t rowCount = 0;
 
-    bool unique() const { return flags & 0x01; }
-    bool ignoreNulls() const { return flags & 0x02; }
+    static constexpr uint8_t kUnique = 0x01;
+    static constexpr uint8_t kIgnoreNulls = 0x02;
+    static constexpr uint8_t kRequired = 0x08;
+    static constexpr uint8_t kJet4Mark = 0x80;  // set by Access 2000 and later on every index
+
+    bool unique() const { return flags & kUnique; }
+    bool ignoreNulls() const { return flags & kIgnoreNulls; }
+    bool required() const { return flags & kRequired; }
 };
 
 // A logical index: the name users see, backed by a physical index.
@@ -83,7 +89,13 @@ struct LogicalIndex {
     std::string name;
     uint32_t number = 0;
     uint32_t realIndex = 0;
-    uint8_t kind = 0;  // 1 primary key, 2 foreign key (of a relationship)
+    uint8_t kind = 0;
+
+    static constexpr uint8_t kPrimaryKey = 1;
+    static constexpr uint8_t kForeignKey = 2;  // of a relationship
+
+    bool primaryKey() const { return kind == kPrimaryKey; }
+    bool foreignKey() const { return kind == kForeignKey; }
 };
 
 struct TableDefinition {
