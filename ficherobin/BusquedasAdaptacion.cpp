@@ -16,6 +16,9 @@ namespace {
 const char* const kYaAdaptado =
     "Probablemente este fichero ya ha sido adaptado o hay error en un atributo de un texto";
 
+// How many records the Adaptation works out ahead of the walk at a time.
+constexpr size_t kPorAdelantado = 64;
+
 // The fields the lookups read from the record they find.
 const std::vector<std::string> kCamposParticular = {"Tcomplet", "Tmapa", "Clasific", "netiqueta"};
 const std::vector<std::string> kCamposGeneral = {"mslink"};
@@ -74,22 +77,39 @@ ClaveGeneral ClaveDe(const RegistroLeido& registro, bool etiquetas) {
 }
 
 // Select Tabla.* from Tabla WHERE (tcomplet='<tcomplet>' AND clasific=<class>);
-// and, for the label table, tmapa='<value>' or netiqueta='<value>' instead.
-RespuestaGeneral BuscaEnGeneral(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
-                                int32_t Mslink, const ClaveGeneral& clave) {
+// and, for the label table, tmapa='<value>' or netiqueta='<value>' instead. With
+// `enMemoria`, nothing when the lookup would need the database.
+std::optional<RespuestaGeneral> BuscaEnGeneral(Estado& estado, IndicesRecorrido& indices,
+                                               const std::string& Tabla, int32_t Mslink,
+                                               const ClaveGeneral& clave, bool enMemoria) {
     const engine::Value valor =
         clave.columna == "clasific"
             ? engine::Value::longInt(NumeroDeClase(estado, Tabla, Mslink, clave.valor))
             : engine::Value::text(clave.valor);
     ConsultasEnMemoria& general = indices.ConsultasGeneral();
-    ResultadoConsulta resultado = general.Busca(
-        Tabla, {{"tcomplet", engine::Value::text(clave.tcomplet)}, {clave.columna, valor}},
-        kCamposGeneral);
-    if (resultado.cuantos != 1) return {std::min(resultado.cuantos, 2), 0};
+    const std::vector<Igualdad> condiciones = {{"tcomplet", engine::Value::text(clave.tcomplet)},
+                                               {clave.columna, valor}};
+    std::optional<ResultadoConsulta> resultado =
+        enMemoria ? general.BuscaEnMemoria(Tabla, condiciones, kCamposGeneral)
+                  : general.Busca(Tabla, condiciones, kCamposGeneral);
+    if (!resultado) return std::nullopt;
+    if (resultado->cuantos != 1) return RespuestaGeneral{std::min(resultado->cuantos, 2), 0};
     const RegistroLeido registro(
-        general.ruta(), *resultado.campos, std::move(resultado.valores),
+        general.ruta(), *resultado->campos, std::move(resultado->valores),
         CualRegistro{"registro que corresponde al mslink ", Mslink, " de la BdD Particular"});
-    return {1, registro.Entero32("mslink")};
+    return RespuestaGeneral{1, registro.Entero32("mslink")};
+}
+
+// What the ATR's Particular record, found alone, adapts to: the General record with
+// its key. With `enMemoria`, nothing when a lookup would need the database.
+std::optional<RespuestaGeneral> RespuestaDelRegistro(Estado& estado, IndicesRecorrido& indices,
+                                                     const std::string& Tabla, int32_t Mslink,
+                                                     ResultadoConsulta particular, bool enMemoria) {
+    const RegistroLeido registro(indices.ConsultasParticular().ruta(), *particular.campos,
+                                 std::move(particular.valores),
+                                 CualRegistro{"registro con mslink ", Mslink});
+    return BuscaEnGeneral(estado, indices, Tabla, Mslink,
+                          ClaveDe(registro, EsTablaEtiquetas(Tabla)), enMemoria);
 }
 
 // The columns the General lookups of a table compare.
@@ -98,11 +118,20 @@ std::vector<std::vector<std::string>> ColumnasGenerales(const std::string& Tabla
     return {{"tcomplet", "tmapa"}, {"tcomplet", "netiqueta"}};
 }
 
+// Reads the Particular records of a table by mslink or, where they cannot be read
+// so, prepares the Particular lookup and makes room for as many notes as it found.
+void PreparaParticular(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla) noexcept
+    try {
+    RegistrosPorMslink& registros = indices.RegistrosAdaptacion(Tabla);
+    if (registros.Lee(BdDAbierta(estado.BdDParticular), Tabla, kCamposParticular)) return;
+    registros.Reserva(indices.ConsultasParticular().Prepara(Tabla, {"mslink"}, kCamposParticular));
+} catch (...) {
+}
+
 // At the first ATR of a table, its General lookups read their table on a second
-// thread while this one reads the Particular table: the lookups that follow need
-// both. What fails is met by the lookup that needs it, as it would be without. The
-// answers' table is made as large as the Particular records can fill.
-void PreparaTabla(IndicesRecorrido& indices, const std::string& Tabla) {
+// thread while this one reads the Particular records: the lookups that follow need
+// both. What fails is met by the lookup that needs it, as it would be without.
+void PreparaTabla(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla) {
     std::thread generales([&indices, &Tabla] {
         try {
             ConsultasEnMemoria& general = indices.ConsultasGeneral();
@@ -111,24 +140,35 @@ void PreparaTabla(IndicesRecorrido& indices, const std::string& Tabla) {
         } catch (...) {
         }
     });
-    const size_t registros =
-        indices.ConsultasParticular().Prepara(Tabla, {"mslink"}, kCamposParticular);
+    PreparaParticular(estado, indices, Tabla);
     generales.join();
-    indices.RespuestasAdaptacion(Tabla).Reserva(registros);
+}
+
+// The ATR's Particular record: from the records read by mslink, or else from the
+// lookup "Select Tabla.* from Tabla WHERE mslink=<Mslink>;".
+ResultadoConsulta RegistroParticular(IndicesRecorrido& indices, RegistrosPorMslink& registros,
+                                     const RegistrosPorMslink::Registros* leidos,
+                                     const std::string& Tabla, int32_t Mslink) {
+    if (leidos) return registros.Resultado(*leidos);
+    if (registros.Leidos()) return {};
+    return indices.ConsultasParticular().Busca(Tabla, {{"mslink", engine::Value::longInt(Mslink)}},
+                                               kCamposParticular);
 }
 
 // What the Particular record with this mslink adapts to. The answer depends on the
 // record alone, and a sheet's elements share records: it is worked out once and
-// kept by table and mslink.
+// noted beside the record.
 RespuestaGeneral RespuestaDe(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
                              int32_t Mslink) {
-    TablaPorMslink<int64_t>& respuestas = indices.RespuestasAdaptacion(Tabla);
-    if (const int64_t* anotada = respuestas.Busca(Mslink)) return RespuestaGeneral::De(*anotada);
-    if (indices.PrimeraVez(Tabla)) PreparaTabla(indices, Tabla);
-    // Select Tabla.* from Tabla WHERE mslink=<Mslink>;
-    ConsultasEnMemoria& particular = indices.ConsultasParticular();
-    ResultadoConsulta resultado =
-        particular.Busca(Tabla, {{"mslink", engine::Value::longInt(Mslink)}}, kCamposParticular);
+    RegistrosPorMslink& registros = indices.RegistrosAdaptacion(Tabla);
+    const RegistrosPorMslink::Registros* leidos = registros.Busca(Mslink);
+    if (leidos && leidos->anotado != RegistrosPorMslink::kSinAnotar)
+        return RespuestaGeneral::De(leidos->anotado);
+    if (!registros.Leidos() && indices.PrimeraVez(Tabla)) {
+        PreparaTabla(estado, indices, Tabla);
+        leidos = registros.Busca(Mslink);
+    }
+    ResultadoConsulta resultado = RegistroParticular(indices, registros, leidos, Tabla, Mslink);
     if (resultado.cuantos != 1) {
         const bool ninguno = resultado.cuantos == 0;
         incrementa(ninguno ? estado.NumSinCorrespondencia : estado.NumVariasCorrespondencias);
@@ -140,11 +180,15 @@ RespuestaGeneral RespuestaDe(Estado& estado, IndicesRecorrido& indices, const st
              estado.EntitynumActual, Mslink, estado.NombreFicheroBin, estado.NombreBdDParticular});
         throw FinPrograma{kYaAdaptado};
     }
-    const RegistroLeido registro(particular.ruta(), *resultado.campos, std::move(resultado.valores),
-                                 CualRegistro{"registro con mslink ", Mslink});
     const RespuestaGeneral respuesta =
-        BuscaEnGeneral(estado, indices, Tabla, Mslink, ClaveDe(registro, EsTablaEtiquetas(Tabla)));
-    respuestas.InsertaSiFalta(Mslink, respuesta.Empaquetada());
+        *RespuestaDelRegistro(estado, indices, Tabla, Mslink, std::move(resultado), false);
+    registros.Anota(Mslink, respuesta.Empaquetada());
+    // The records the walk has yet to meet are worked out a few at a time, ahead of it.
+    registros.AnotaPorAdelantado(kPorAdelantado, [&](int32_t mslink, ResultadoConsulta registro) {
+        const std::optional<RespuestaGeneral> adelantada =
+            RespuestaDelRegistro(estado, indices, Tabla, mslink, std::move(registro), true);
+        return adelantada ? std::optional<int64_t>(adelantada->Empaquetada()) : std::nullopt;
+    });
     return respuesta;
 }
 

@@ -366,6 +366,76 @@ TEST_P(Adaptacion, ValoresInservibles) {
     }
 }
 
+// The Particular records are read whole and their answers worked out ahead of the
+// walk; what it finds and reports stays what the lookups give, ATR by ATR: a number
+// mslink column compares by value (7.0 is 7; 8.5 and Null are no mslink), a text one
+// as text, and a record whose key cannot be made stops the run where an ATR reaches it.
+TEST_P(Adaptacion, RegistrosLeidosDeAntemanoRespondenComoLasConsultas) {
+    std::vector<Fila> vias = {{L(20), L(1), Nulo(), Nulo()}};  // neither Tcomplet nor Tmapa
+    for (int m = 30; m < 230; ++m) vias.push_back({L(m), L(7), Nulo(), T("Calle Mayor")});
+    HojaAdaptacion(vias);
+    const std::vector<Columna> columnas = {{"mslink", engine::Type::Double},
+                                           {"clasific", engine::Type::Long},
+                                           {"tcomplet", engine::Type::Text}};
+    CreaTabla(*estado.BdDParticular, "Reales", columnas);
+    Inserta(*estado.BdDParticular, "Reales", {"mslink", "clasific", "tcomplet"},
+            {{engine::Value::dbl(7.0), L(7), T("Calle Mayor")},
+             {engine::Value::dbl(8.5), L(7), T("Calle Mayor")},
+             {Nulo(), L(7), T("Calle Mayor")}});
+    CreaTabla(*estado.BdDParticular, "Textos",
+              {{"mslink", engine::Type::Text}, columnas[1], columnas[2]});
+    Inserta(*estado.BdDParticular, "Textos", {"mslink", "clasific", "tcomplet"},
+            {{T("9"), L(7), T("Calle Mayor")}});
+    for (const char* tabla : {"Reales", "Textos"}) {
+        CreaTabla(*estado.BdDGeneral, tabla,
+                  {{"mslink", engine::Type::Long}, columnas[1], columnas[2]});
+        Inserta(*estado.BdDGeneral, tabla, {"mslink", "clasific", "tcomplet"},
+                {{L(std::string(tabla) == "Reales" ? 901 : 902), L(7), T("calle mayor")}});
+    }
+    estado.CatalogoParticular.push_back({"Reales", 50});
+    estado.CatalogoParticular.push_back({"Textos", 60});
+
+    BinPrueba bin;
+    std::vector<std::pair<int64_t, int32_t>> adaptados;  // ATR and its General mslink
+    adaptados.push_back({bin.Elemento("C=", "300", 1, {{10, 1}}), 501});
+    adaptados.push_back({bin.Elemento("C=", "300", 1, {{50, 7}}), 901});
+    adaptados.push_back({bin.Elemento("C=", "300", 1, {{60, 9}}), 902});
+    bin.Elemento("C=", "300", 1, {{10, 4}});  // two General records: logged, left as it is
+    for (int m = 229; m >= 30; m -= 3)
+        adaptados.push_back({bin.Elemento("C=", "300", 1, {{10, m}}), 501});
+    BinPrueba conParada = bin;
+    conParada.Elemento("C=", "300", 1, {{10, 20}});
+    conParada.Elemento("C=", "300", 1, {{10, 4}});
+
+    // Stopped at record 20, after logging what came before it; the file stays as it was.
+    Bin(conParada);
+    EXPECT_FALSE(Recorre(Opcion::Adaptacion));
+    ASSERT_EQ(pantalla.mensajes.size(), 1u);
+    EXPECT_NE(pantalla.mensajes[0].find("registro con mslink 20"), std::string::npos);
+    const Fila dosGenerales =
+        Error("Encontrado más de una correspondencia entre la BdDParticular y la BdDGeneral", 10, 4,
+              estado.NombreBdDGeneral);
+    EXPECT_EQ(Errores(), (std::vector<Fila>{dosGenerales}));
+    EXPECT_EQ(LeeFichero(rutaBin), conParada.bytes());
+
+    // Without it, every ATR is adapted.
+    Bin(bin);
+    pantalla.mensajes.clear();
+    ASSERT_TRUE(Recorre(Opcion::Adaptacion)) << ::testing::PrintToString(pantalla.mensajes);
+    Bytes esperado = bin.bytes();
+    for (auto [atr, mslink] : adaptados)
+        esperado.replace(bin.PosicionAtr(atr, 0) + 2, 4, Le32(mslink));
+    EXPECT_EQ(LeeFichero(rutaBin), esperado);
+
+    // 8.5 is no mslink 8.
+    BinPrueba ocho;
+    ocho.Elemento("C=", "300", 1, {{50, 8}});
+    Bin(ocho);
+    EXPECT_FALSE(Recorre(Opcion::Adaptacion));
+    EXPECT_EQ(Errores().back(),
+              Error("No hay correspondencia entre el gráfico y el alfanumérico", 50, 8, rutaBin));
+}
+
 INSTANTIATE_TEST_SUITE_P(Motores, Recorrido, ::testing::Values(Motor::Sqlite, Motor::Jet),
                          NombreMotor);
 INSTANTIATE_TEST_SUITE_P(Motores, Adaptacion, ::testing::Values(Motor::Sqlite, Motor::Jet),

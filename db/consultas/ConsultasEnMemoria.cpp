@@ -53,13 +53,22 @@ ConsultasEnMemoria::Consulta& ConsultasEnMemoria::ConsultaDe(
 ResultadoConsulta ConsultasEnMemoria::Busca(const std::string& nombre,
                                             const std::vector<Igualdad>& condiciones,
                                             const std::vector<std::string>& campos) {
+    if (std::optional<ResultadoConsulta> hallado = BuscaEnMemoria(nombre, condiciones, campos))
+        return std::move(*hallado);
+    Tabla& tabla = TablaDe(nombre);
+    return BuscaEnBdD(tabla, ConsultaDe(tabla, condiciones, campos), condiciones);
+}
+
+std::optional<ResultadoConsulta> ConsultasEnMemoria::BuscaEnMemoria(
+    const std::string& nombre, const std::vector<Igualdad>& condiciones,
+    const std::vector<std::string>& campos) {
     Tabla& tabla = TablaDe(nombre);
     Consulta& consulta = ConsultaDe(tabla, condiciones, campos);
     std::optional<engine::KeyTable::Found> hallado;
     if (consulta.filas)
         hallado = consulta.filas->find(
             [&](size_t i) -> const engine::Value& { return condiciones[i].literal; });
-    if (!hallado) return BuscaEnBdD(tabla, consulta, condiciones);
+    if (!hallado) return std::nullopt;
 
     ResultadoConsulta resultado;
     resultado.campos = &consulta.campos;

@@ -43,6 +43,10 @@ class ConsultasEnMemoria {
     // could not hold, a missing table or a missing condition column is the engine's error.
     ResultadoConsulta Busca(const std::string& tabla, const std::vector<Igualdad>& condiciones,
                             const std::vector<std::string>& campos);
+    // The same when it can be answered from memory; nullopt when it needs the database.
+    std::optional<ResultadoConsulta> BuscaEnMemoria(const std::string& tabla,
+                                                    const std::vector<Igualdad>& condiciones,
+                                                    const std::vector<std::string>& campos);
     // Reads now the table that lookups comparing `columnas` and reading `campos` would
     // read at their first use; what fails is left for that use to meet, as it would.
     // How many distinct values of `columnas` it found (0 when it read none).

@@ -16,6 +16,7 @@
 #include "core/Estado.h"
 #include "db/consultas/ConsultasEnMemoria.h"
 #include "db/consultas/PrimerosPorMslink.h"
+#include "db/consultas/RegistrosPorMslink.h"
 
 namespace pelmora {
 
@@ -47,10 +48,9 @@ class IndicesRecorrido {
     void EscribeMarcas();
     // True the first time the walk names this table (as given) here.
     bool PrimeraVez(const std::string& tabla) { return vistas_.insert(tabla).second; }
-    // What the Adaptation worked out for the records of a table (as named), by mslink.
-    TablaPorMslink<int64_t>& RespuestasAdaptacion(const std::string& tabla) {
-        return respuestas_[tabla];
-    }
+    // The Adaptation's records of a table (as named) by mslink, with what it
+    // worked out for each.
+    RegistrosPorMslink& RegistrosAdaptacion(const std::string& tabla) { return respuestas_[tabla]; }
 
   private:
     Estado& estado_;
@@ -60,7 +60,7 @@ class IndicesRecorrido {
     std::map<std::string, std::unique_ptr<PrimerosPorMslink>> tablas_;  // by upper-cased name
     std::unordered_map<std::string, PrimerosPorMslink*> nombres_;       // by name as given
     std::unordered_set<std::string> vistas_;
-    std::unordered_map<std::string, TablaPorMslink<int64_t>> respuestas_;
+    std::unordered_map<std::string, RegistrosPorMslink> respuestas_;
     std::optional<ConsultasEnMemoria> particular_;
     std::optional<ConsultasEnMemoria> general_;
 };

@@ -1,10 +1,13 @@
 // A table from mslink (a 32-bit number) to a value, kept in one flat array with
-// open addressing: a lookup touches one place in memory, where a node-based map
-// touches two or three, which is what a walk of a million scattered mslinks pays.
+// open addressing, on large pages when large: a lookup touches one place in memory,
+// where a node-based map touches two or three, which is what a walk of a million
+// scattered mslinks pays.
 #pragma once
 
 #include <cstdint>
 #include <vector>
+
+#include "db/engine/LargeMemory.h"
 
 namespace pelmora {
 
@@ -44,6 +47,15 @@ class TablaPorMslink {
         if (huecos > huecos_.size()) Amplia(huecos);
     }
 
+    // The slots, one by one: how many there are, and the value kept at the i-th
+    // (with its mslink) or null where none is.
+    size_t Huecos() const { return huecos_.size(); }
+    Valor* En(size_t i, int32_t& mslink) {
+        Hueco& hueco = huecos_[i];
+        mslink = hueco.mslink;
+        return hueco.usado ? &hueco.valor : nullptr;
+    }
+
   private:
     struct Hueco {
         int32_t mslink = 0;
@@ -57,7 +69,7 @@ class TablaPorMslink {
     }
 
     void Amplia(size_t huecos) {
-        std::vector<Hueco> anteriores(huecos);
+        std::vector<Hueco, engine::LargeAllocator<Hueco>> anteriores(huecos);
         anteriores.swap(huecos_);
         mascara_ = huecos_.size() - 1;
         desplazamiento_ = 32;
@@ -67,7 +79,7 @@ class TablaPorMslink {
             if (hueco.usado) InsertaSiFalta(hueco.mslink, hueco.valor);
     }
 
-    std::vector<Hueco> huecos_;
+    std::vector<Hueco, engine::LargeAllocator<Hueco>> huecos_;
     size_t mascara_ = 0;
     int desplazamiento_ = 32;
     size_t usados_ = 0;

@@ -21,15 +21,15 @@ void appendNumberKey(std::string& key, double number) {
     key.append(reinterpret_cast<const char*>(&number), sizeof number);
 }
 
+bool isNumberKeyed(Type type) {
+    return type == Type::Byte || type == Type::Integer || type == Type::Long ||
+           type == Type::Single || type == Type::Double;
+}
+
 namespace {
 
 bool isText(Type type) {
     return type == Type::Text || type == Type::Memo;
-}
-
-bool isNumber(Type type) {
-    return type == Type::Byte || type == Type::Integer || type == Type::Long ||
-           type == Type::Single || type == Type::Double;
 }
 
 }  // namespace
@@ -39,7 +39,7 @@ bool appendStoredKey(std::string& key, Type type, const Value& stored) {
         appendTextKey(key, stored.rawText());
         return true;
     }
-    if (isNumber(type) && stored.isNumeric()) {
+    if (isNumberKeyed(type) && stored.isNumeric()) {
         appendNumberKey(key, stored.toDouble());
         return true;
     }
@@ -51,7 +51,7 @@ bool appendLiteralKey(std::string& key, Type type, const Value& literal) {
         appendTextKey(key, literal.isText() ? literal.rawText() : literal.toText());
         return true;
     }
-    if (isNumber(type) && literal.isNumeric()) {
+    if (isNumberKeyed(type) && literal.isNumeric()) {
         appendNumberKey(key, literal.toDouble());
         return true;
     }

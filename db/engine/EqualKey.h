@@ -12,6 +12,9 @@
 
 namespace pelmora::engine {
 
+// Whether the keys of a column of `type` are numbers: the plain number types.
+bool isNumberKeyed(Type type);
+
 void appendTextKey(std::string& key, const std::string& text);
 void appendNumberKey(std::string& key, double number);
 

@@ -1,7 +1,5 @@
 #include "db/engine/KeyTable.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
@@ -10,30 +8,18 @@
 #include <stdexcept>
 #include <utility>
 
+#include "db/engine/LargeMemory.h"
+
 namespace pelmora::engine {
 
 namespace {
-
-constexpr size_t kHugePage = size_t{2} << 20;
 
 void freeBlock(char* bytes) {
     std::free(bytes);
 }
 
-// Blocks of a large page or more are aligned on the processor's large pages and
-// asked to be backed by them: a lookup over tens of megabytes then misses the
-// address cache far less often. Smaller ones, for small tables, are plain memory.
 std::unique_ptr<char[], void (*)(char*)> allocateBlock(size_t bytes) {
-    char* block = nullptr;
-    if (bytes < kHugePage) {
-        block = static_cast<char*>(std::malloc(bytes));
-    } else {
-        bytes = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-        block = static_cast<char*>(std::aligned_alloc(kHugePage, bytes));
-        if (block) ::madvise(block, bytes, MADV_HUGEPAGE);
-    }
-    if (!block) throw std::bad_alloc();
-    return {block, freeBlock};
+    return {static_cast<char*>(allocateLarge(bytes)), freeBlock};
 }
 
 }  // namespace

@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "db/engine/LargeMemory.h"
+
 namespace pelmora::engine {
 
 class KeyTable {
@@ -95,7 +97,7 @@ class KeyTable {
     std::vector<Block> blocks_;
     std::string entry_;  // the entry being added
     size_t keys_ = 0;
-    std::vector<Slot> slots_ = std::vector<Slot>(16);
+    std::vector<Slot, LargeAllocator<Slot>> slots_ = decltype(slots_)(16);
 };
 
 }  // namespace pelmora::engine

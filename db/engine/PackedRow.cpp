@@ -93,9 +93,9 @@ void appendPacked(std::string& packed, const Value& value) {
     }
 }
 
-Row unpackRow(std::string_view packed) {
+Row unpackRow(std::string_view packed, size_t count) {
     Row values;
-    for (size_t at = 0; at < packed.size();) {
+    for (size_t at = 0; at < packed.size() && values.size() < count;) {
         const auto type = static_cast<Type>(packed[at++]);
         switch (contentOf(type)) {
             case Content::None:

@@ -3,6 +3,7 @@
 // callers read at a small cost per row.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -14,7 +15,8 @@ namespace pelmora::engine {
 // Appends `value` to `packed`.
 void appendPacked(std::string& packed, const Value& value);
 
-// The values appended to `packed`, in order, exactly as they were.
-Row unpackRow(std::string_view packed);
+// The values appended to `packed`, in order, exactly as they were: all of them, or
+// the first `count` where more follow.
+Row unpackRow(std::string_view packed, size_t count = SIZE_MAX);
 
 }  // namespace pelmora::engine
