@@ -76,40 +76,54 @@ ClaveGeneral ClaveDe(const RegistroLeido& registro, bool etiquetas) {
     return clave;
 }
 
+// The conditions of the General lookup of the ATR's Particular record, found alone:
 // Select Tabla.* from Tabla WHERE (tcomplet='<tcomplet>' AND clasific=<class>);
-// and, for the label table, tmapa='<value>' or netiqueta='<value>' instead. With
-// `enMemoria`, nothing when the lookup would need the database.
-std::optional<RespuestaGeneral> BuscaEnGeneral(Estado& estado, IndicesRecorrido& indices,
-                                               const std::string& Tabla, int32_t Mslink,
-                                               const ClaveGeneral& clave, bool enMemoria) {
+// and, for the label table, tmapa='<value>' or netiqueta='<value>' instead.
+std::vector<Igualdad> CondicionesGenerales(Estado& estado, IndicesRecorrido& indices,
+                                           const std::string& Tabla, int32_t Mslink,
+                                           ResultadoConsulta particular) {
+    const RegistroLeido registro(indices.ConsultasParticular().ruta(), *particular.campos,
+                                 std::move(particular.valores),
+                                 CualRegistro{"registro con mslink ", Mslink});
+    const ClaveGeneral clave = ClaveDe(registro, EsTablaEtiquetas(Tabla));
     const engine::Value valor =
         clave.columna == "clasific"
             ? engine::Value::longInt(NumeroDeClase(estado, Tabla, Mslink, clave.valor))
             : engine::Value::text(clave.valor);
-    ConsultasEnMemoria& general = indices.ConsultasGeneral();
-    const std::vector<Igualdad> condiciones = {{"tcomplet", engine::Value::text(clave.tcomplet)},
-                                               {clave.columna, valor}};
-    std::optional<ResultadoConsulta> resultado =
-        enMemoria ? general.BuscaEnMemoria(Tabla, condiciones, kCamposGeneral)
-                  : general.Busca(Tabla, condiciones, kCamposGeneral);
-    if (!resultado) return std::nullopt;
-    if (resultado->cuantos != 1) return RespuestaGeneral{std::min(resultado->cuantos, 2), 0};
-    const RegistroLeido registro(
-        general.ruta(), *resultado->campos, std::move(resultado->valores),
-        CualRegistro{"registro que corresponde al mslink ", Mslink, " de la BdD Particular"});
-    return RespuestaGeneral{1, registro.Entero32("mslink")};
+    return {{"tcomplet", engine::Value::text(clave.tcomplet)}, {clave.columna, valor}};
 }
 
-// What the ATR's Particular record, found alone, adapts to: the General record with
-// its key. With `enMemoria`, nothing when a lookup would need the database.
-std::optional<RespuestaGeneral> RespuestaDelRegistro(Estado& estado, IndicesRecorrido& indices,
-                                                     const std::string& Tabla, int32_t Mslink,
-                                                     ResultadoConsulta particular, bool enMemoria) {
-    const RegistroLeido registro(indices.ConsultasParticular().ruta(), *particular.campos,
-                                 std::move(particular.valores),
-                                 CualRegistro{"registro con mslink ", Mslink});
-    return BuscaEnGeneral(estado, indices, Tabla, Mslink,
-                          ClaveDe(registro, EsTablaEtiquetas(Tabla)), enMemoria);
+// What the General lookup found for the Particular record `Mslink`.
+RespuestaGeneral RespuestaGeneralDe(const ConsultasEnMemoria& general, int32_t Mslink,
+                                    ResultadoConsulta resultado) {
+    if (resultado.cuantos != 1) return {std::min(resultado.cuantos, 2), 0};
+    const RegistroLeido registro(
+        general.ruta(), *resultado.campos, std::move(resultado.valores),
+        CualRegistro{"registro que corresponde al mslink ", Mslink, " de la BdD Particular"});
+    return {1, registro.Entero32("mslink")};
+}
+
+// Works out the answers of records read ahead of the walk, in order, up to the first
+// that cannot be worked out from memory alone; their General lookups are made
+// together (ConsultasEnMemoria::BuscaVariasEnMemoria).
+void CalculaPorAdelantado(Estado& estado, IndicesRecorrido& indices, const std::string& Tabla,
+                          std::vector<RegistrosPorMslink::Pendiente>& grupo) noexcept try {
+    std::vector<std::vector<Igualdad>> condiciones;
+    for (RegistrosPorMslink::Pendiente& pendiente : grupo) {
+        try {
+            condiciones.push_back(CondicionesGenerales(estado, indices, Tabla, pendiente.mslink,
+                                                       std::move(pendiente.resultado)));
+        } catch (...) {
+            break;
+        }
+    }
+    ConsultasEnMemoria& general = indices.ConsultasGeneral();
+    std::vector<std::optional<ResultadoConsulta>> resultados =
+        general.BuscaVariasEnMemoria(Tabla, condiciones, kCamposGeneral);
+    for (size_t k = 0; k < resultados.size() && resultados[k]; ++k)
+        grupo[k].anotado =
+            RespuestaGeneralDe(general, grupo[k].mslink, std::move(*resultados[k])).Empaquetada();
+} catch (...) {
 }
 
 // The columns the General lookups of a table compare.
@@ -180,15 +194,16 @@ RespuestaGeneral RespuestaDe(Estado& estado, IndicesRecorrido& indices, const st
              estado.EntitynumActual, Mslink, estado.NombreFicheroBin, estado.NombreBdDParticular});
         throw FinPrograma{kYaAdaptado};
     }
-    const RespuestaGeneral respuesta =
-        *RespuestaDelRegistro(estado, indices, Tabla, Mslink, std::move(resultado), false);
+    ConsultasEnMemoria& general = indices.ConsultasGeneral();
+    const RespuestaGeneral respuesta = RespuestaGeneralDe(
+        general, Mslink,
+        general.Busca(Tabla,
+                      CondicionesGenerales(estado, indices, Tabla, Mslink, std::move(resultado)),
+                      kCamposGeneral));
     registros.Anota(Mslink, respuesta.Empaquetada());
-    // The records the walk has yet to meet are worked out a few at a time, ahead of it.
-    registros.AnotaPorAdelantado(kPorAdelantado, [&](int32_t mslink, ResultadoConsulta registro) {
-        const std::optional<RespuestaGeneral> adelantada =
-            RespuestaDelRegistro(estado, indices, Tabla, mslink, std::move(registro), true);
-        return adelantada ? std::optional<int64_t>(adelantada->Empaquetada()) : std::nullopt;
-    });
+    // The records the walk has yet to meet are worked out some at a time, ahead of it.
+    registros.AnotaPorAdelantado(
+        kPorAdelantado, [&](auto& grupo) { CalculaPorAdelantado(estado, indices, Tabla, grupo); });
     return respuesta;
 }
 

@@ -189,6 +189,24 @@ TEST_P(Busquedas, ConsultasEnMemoriaRespondenComoElMotor) {
         ASSERT_NE(obtenido.campos, nullptr);
         EXPECT_EQ(obtenido.campos->columns.size(), 4u);  // the fields the table has
     }
+    // Asked all at once, the same answers, save for the two that need the database (a
+    // number column compared with a text, and a date).
+    const std::vector<std::optional<ResultadoConsulta>> juntas =
+        memoria.BuscaVariasEnMemoria("Claves", consultas, campos);
+    ASSERT_EQ(juntas.size(), consultas.size());
+    size_t sinMemoria = 0;
+    for (size_t k = 0; k < consultas.size(); ++k) {
+        EXPECT_EQ(juntas[k].has_value(),
+                  memoria.BuscaEnMemoria("Claves", consultas[k], campos).has_value());
+        if (!juntas[k]) {
+            ++sinMemoria;
+            continue;
+        }
+        const ResultadoConsulta sola = memoria.Busca("Claves", consultas[k], campos);
+        EXPECT_EQ(juntas[k]->cuantos, sola.cuantos) << sentencia(consultas[k]);
+        EXPECT_EQ(juntas[k]->valores, sola.valores) << sentencia(consultas[k]);
+    }
+    EXPECT_EQ(sinMemoria, 2u);
     // A missing column or table is the engine's own error, as the statement would give.
     EXPECT_THROW(memoria.Busca("Claves", {{"tcomplet", T("a")}, {"falta", L(1)}}, campos),
                  engine::Error);

@@ -62,18 +62,51 @@ ResultadoConsulta ConsultasEnMemoria::Busca(const std::string& nombre,
 std::optional<ResultadoConsulta> ConsultasEnMemoria::BuscaEnMemoria(
     const std::string& nombre, const std::vector<Igualdad>& condiciones,
     const std::vector<std::string>& campos) {
-    Tabla& tabla = TablaDe(nombre);
-    Consulta& consulta = ConsultaDe(tabla, condiciones, campos);
+    Consulta& consulta = ConsultaDe(TablaDe(nombre), condiciones, campos);
     std::optional<engine::KeyTable::Found> hallado;
     if (consulta.filas)
         hallado = consulta.filas->find(
             [&](size_t i) -> const engine::Value& { return condiciones[i].literal; });
     if (!hallado) return std::nullopt;
+    return Resultado(consulta, *hallado);
+}
 
+std::vector<std::optional<ResultadoConsulta>> ConsultasEnMemoria::BuscaVariasEnMemoria(
+    const std::string& nombre, const std::vector<std::vector<Igualdad>>& condiciones,
+    const std::vector<std::string>& campos) {
+    Tabla& tabla = TablaDe(nombre);
+    struct Paso {
+        engine::Lookup* filas = nullptr;  // null when the lookup needs the database
+        std::string clave;
+        Consulta* consulta = nullptr;
+    };
+    std::vector<Paso> pasos(condiciones.size());
+    for (size_t k = 0; k < pasos.size(); ++k) {
+        Paso& paso = pasos[k];
+        paso.consulta = &ConsultaDe(tabla, condiciones[k], campos);
+        if (!paso.consulta->filas) continue;
+        const auto literal = [&](size_t i) -> const engine::Value& {
+            return condiciones[k][i].literal;
+        };
+        if (!paso.consulta->filas->keyOf(literal, paso.clave)) continue;
+        paso.filas = &*paso.consulta->filas;
+        paso.filas->prefetch(paso.clave, false);
+    }
+    for (Paso& paso : pasos)
+        if (paso.filas) paso.filas->prefetch(paso.clave, true);
+    std::vector<std::optional<ResultadoConsulta>> resultados(pasos.size());
+    for (size_t k = 0; k < pasos.size(); ++k)
+        if (pasos[k].filas)
+            resultados[k] = Resultado(*pasos[k].consulta, pasos[k].filas->findKey(pasos[k].clave));
+    return resultados;
+}
+
+ResultadoConsulta ConsultasEnMemoria::Resultado(const Consulta& consulta,
+                                                const engine::KeyTable::Found& hallado) {
     ResultadoConsulta resultado;
     resultado.campos = &consulta.campos;
-    resultado.cuantos = hallado->count;
-    if (resultado.cuantos == 1) resultado.valores = engine::unpackRow(hallado->kept);
+    resultado.cuantos = hallado.count;
+    if (resultado.cuantos == 1) resultado.valores = engine::unpackRow(hallado.kept);
     return resultado;
 }
 

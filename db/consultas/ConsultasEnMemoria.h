@@ -47,6 +47,12 @@ class ConsultasEnMemoria {
     std::optional<ResultadoConsulta> BuscaEnMemoria(const std::string& tabla,
                                                     const std::vector<Igualdad>& condiciones,
                                                     const std::vector<std::string>& campos);
+    // Several lookups of one table, each answered as BuscaEnMemoria answers it, with
+    // what they read in memory fetched for all before any is answered: scattered
+    // lookups in a batch then wait for memory about once rather than once each.
+    std::vector<std::optional<ResultadoConsulta>> BuscaVariasEnMemoria(
+        const std::string& tabla, const std::vector<std::vector<Igualdad>>& condiciones,
+        const std::vector<std::string>& campos);
     // Reads now the table that lookups comparing `columnas` and reading `campos` would
     // read at their first use; what fails is left for that use to meet, as it would.
     // How many distinct values of `columnas` it found (0 when it read none).
@@ -73,6 +79,8 @@ class ConsultasEnMemoria {
     Tabla& TablaDe(const std::string& nombre);
     Consulta& ConsultaDe(Tabla& tabla, const std::vector<Igualdad>& condiciones,
                          const std::vector<std::string>& campos);
+    static ResultadoConsulta Resultado(const Consulta& consulta,
+                                       const engine::KeyTable::Found& hallado);
     ResultadoConsulta BuscaEnBdD(const Tabla& tabla, const Consulta& consulta,
                                  const std::vector<Igualdad>& condiciones);
 

@@ -7,6 +7,7 @@
 // caller asks its lookups (ConsultasEnMemoria.h) for the records.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -45,12 +46,19 @@ class RegistrosPorMslink {
     ResultadoConsulta Resultado(const Registros& registros) const;
     // Notes `anotado` for this mslink.
     void Anota(int32_t mslink, int64_t anotado);
-    // Works out ahead, for up to `cuantos` more mslinks read that have one record and
-    // no note (in the table's order, from where the last call stopped), what
-    // `calcula(mslink, resultado)` gives, and notes it. Their fields are fetched a few
-    // records ahead, so that these scattered reads overlap where the walk's cannot.
-    // Once `calcula` gives nothing or throws, nothing more is worked out ahead: the
-    // lookups that need those records then meet what they meet.
+    // A record whose note is worked out ahead: its mslink, what the lookup of it
+    // selects, and the note once worked out.
+    struct Pendiente {
+        int32_t mslink = 0;
+        ResultadoConsulta resultado;
+        std::optional<int64_t> anotado;
+    };
+    // Works out ahead the notes of up to `cuantos` more mslinks read that have one
+    // record and none yet, in the table's order from where the last call stopped, in
+    // groups that `calcula(std::vector<Pendiente>&)` works out together; their
+    // fields are fetched a few records ahead. Once a group comes back with one not
+    // worked out, nothing more is worked out ahead: the lookups that need those
+    // records then meet what they meet.
     template <typename Calcula>
     void AnotaPorAdelantado(size_t cuantos, Calcula&& calcula) noexcept;
     // Room for notes on `cuantos` mslinks.
@@ -58,6 +66,7 @@ class RegistrosPorMslink {
 
   private:
     static constexpr size_t kDistancia = 16;  // slots whose fields are fetched ahead
+    static constexpr size_t kGrupo = 16;      // records worked out together
 
     void LeeTabla(engine::Database& bdd, const std::string& tabla,
                   const std::vector<std::string>& campos);
@@ -75,18 +84,30 @@ void RegistrosPorMslink::AnotaPorAdelantado(size_t cuantos, Calcula&& calcula) n
     const size_t huecos = leidos_ ? registros_.Huecos() : 0;
     size_t adelante = siguiente_;
     int32_t mslink = 0;
-    for (; siguiente_ < huecos && cuantos > 0; ++siguiente_) {
-        for (; adelante < huecos && adelante < siguiente_ + kDistancia; ++adelante)
-            if (const Registros* registros = registros_.En(adelante, mslink))
-                __builtin_prefetch(guardados_.data() + registros->desde);
-        Registros* registros = registros_.En(siguiente_, mslink);
-        if (!registros || registros->cuantos != 1 || registros->anotado != kSinAnotar) continue;
-        const std::optional<int64_t> anotado = calcula(mslink, Resultado(*registros));
-        if (!anotado) break;
-        registros->anotado = *anotado;
-        --cuantos;
+    std::vector<Pendiente> grupo;
+    std::vector<Registros*> suyos;
+    while (cuantos > 0 && siguiente_ < huecos) {
+        grupo.clear();
+        suyos.clear();
+        for (; siguiente_ < huecos && grupo.size() < std::min(cuantos, kGrupo); ++siguiente_) {
+            for (; adelante < huecos && adelante < siguiente_ + kDistancia; ++adelante)
+                if (const Registros* registros = registros_.En(adelante, mslink))
+                    __builtin_prefetch(guardados_.data() + registros->desde);
+            Registros* registros = registros_.En(siguiente_, mslink);
+            if (!registros || registros->cuantos != 1 || registros->anotado != kSinAnotar) continue;
+            grupo.push_back({mslink, Resultado(*registros), std::nullopt});
+            suyos.push_back(registros);
+        }
+        calcula(grupo);
+        for (size_t k = 0; k < grupo.size(); ++k) {
+            if (!grupo[k].anotado) {
+                siguiente_ = huecos;
+                return;
+            }
+            suyos[k]->anotado = *grupo[k].anotado;
+        }
+        cuantos -= grupo.size();
     }
-    if (cuantos > 0) siguiente_ = huecos;
 } catch (...) {
     siguiente_ = registros_.Huecos();
 }

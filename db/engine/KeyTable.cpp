@@ -87,6 +87,15 @@ std::optional<KeyTable::Found> KeyTable::find(std::string_view key) const {
                                                 header.keptLength)};
 }
 
+void KeyTable::prefetch(std::string_view key, bool entry) const {
+    const uint64_t hash = hashOf(key);
+    const Slot& slot = slots_[hash & (slots_.size() - 1)];
+    if (!entry)
+        __builtin_prefetch(&slot);
+    else if (slot.entry != 0 && slot.hashHigh == static_cast<uint32_t>(hash >> 32))
+        __builtin_prefetch(at(slot.entry));
+}
+
 void KeyTable::reserve(size_t keys) {
     size_t slots = slots_.size();
     while (slots < 2 * keys) slots *= 2;

@@ -53,6 +53,10 @@ class KeyTable {
 
     // The rows with `key`; none when no row has it.
     std::optional<Found> find(std::string_view key) const;
+    // Asks the processor to fetch what the lookup of `key` reads: its slot, or, once
+    // that is at hand, its entry. Lookups prepared so in a batch, first every slot
+    // then every entry, wait for memory together rather than one after another.
+    void prefetch(std::string_view key, bool entry) const;
     // Room for `keys` keys without growing.
     void reserve(size_t keys);
     // How many distinct keys.

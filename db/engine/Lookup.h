@@ -29,13 +29,28 @@ class Lookup {
     // one of the comparisons. The kept values are packed (PackedRow.h).
     template <typename LiteralAt>
     std::optional<KeyTable::Found> find(LiteralAt&& literalAt) {
-        key_.clear();
+        if (!keyOf(literalAt, key_)) return std::nullopt;
+        return findKey(key_);
+    }
+
+    // The same in steps, for lookups made in a batch: the key of the literals (false
+    // when keys cannot stand for the comparisons), then what the lookup reads fetched
+    // ahead (KeyTable::prefetch), then the rows with the key.
+    template <typename LiteralAt>
+    bool keyOf(LiteralAt&& literalAt, std::string& key) const {
+        key.clear();
         for (size_t i = 0; i < keys_.size(); ++i)
-            if (!appendLiteralKey(key_, table_.columns[keys_[i]].type, literalAt(i)))
-                return std::nullopt;
+            if (!appendLiteralKey(key, table_.columns[keys_[i]].type, literalAt(i))) return false;
+        return true;
+    }
+    void prefetch(std::string_view key, bool entry) {
         build();
-        if (std::optional<KeyTable::Found> found = rows_.find(key_)) return found;
-        return KeyTable::Found{};
+        rows_.prefetch(key, entry);
+    }
+    KeyTable::Found findKey(std::string_view key) {
+        build();
+        if (std::optional<KeyTable::Found> found = rows_.find(key)) return *found;
+        return {};
     }
 
     // Reads the table now, unless it was read already; a read that fails keeps nothing.
