@@ -52,20 +52,34 @@ void RegistrosPorMslink::LeeTabla(engine::Database& bdd, const std::string& tabl
     engine::Query todos;
     todos.table = esquema.name;
     std::unique_ptr<engine::Cursor> cursor = bdd.select(todos);
-    registros_.Reserva(cursor->sizeHint());
-    while (cursor->next()) {
+    const size_t filas = cursor->sizeHint();
+    registros_.Reserva(filas);
+    // Each record's fields are kept as it is read, and its mslink placed in the table a
+    // batch later, once its place there has been fetched; a record whose mslink was
+    // met before only counts, its fields kept but never read.
+    std::vector<std::pair<int32_t, uint32_t>> tanda;  // mslink, where its fields are
+    const auto coloca = [&] {
+        for (const auto& [mslink, desde] : tanda) {
+            if (Registros* leidos = registros_.Busca(mslink))
+                ++leidos->cuantos;
+            else
+                registros_.InsertaSiFalta(mslink, {kSinAnotar, desde, 1});
+        }
+        tanda.clear();
+    };
+    for (size_t leidas = 0; cursor->next();) {
         int32_t mslink = 0;
         if (!MslinkDe(cursor->value(columna), mslink)) continue;
-        if (Registros* leidos = registros_.Busca(mslink)) {
-            ++leidos->cuantos;
-            continue;
-        }
         if (guardados_.size() > std::numeric_limits<uint32_t>::max()) return;  // too large to name
-        registros_.InsertaSiFalta(mslink,
-                                  {kSinAnotar, static_cast<uint32_t>(guardados_.size()), 1});
-        ++distintos_;
+        registros_.Anticipa(mslink);
+        tanda.emplace_back(mslink, static_cast<uint32_t>(guardados_.size()));
         for (int c : guardadas) engine::appendPacked(guardados_, cursor->value(c));
+        // Room for the fields of every record, judged from the first ones read.
+        if (++leidas == kMuestra && filas > leidas)
+            guardados_.reserve(guardados_.size() / leidas * filas * 9 / 8);
+        if (tanda.size() == kGrupo) coloca();
     }
+    coloca();
     leidos_ = true;
 }
 

@@ -37,8 +37,6 @@ class RegistrosPorMslink {
              const std::vector<std::string>& campos) noexcept;
     // Whether every record was read: an mslink not found then has none.
     bool Leidos() const { return leidos_; }
-    // How many distinct mslinks were read.
-    size_t size() const { return distintos_; }
 
     // The records read, or the note, for this mslink; null when there is neither.
     Registros* Busca(int32_t mslink) { return registros_.Busca(mslink); }
@@ -66,7 +64,8 @@ class RegistrosPorMslink {
 
   private:
     static constexpr size_t kDistancia = 16;  // slots whose fields are fetched ahead
-    static constexpr size_t kGrupo = 16;      // records worked out together
+    static constexpr size_t kGrupo = 16;      // records placed or worked out together
+    static constexpr size_t kMuestra = 1024;  // records read before room is made for all
 
     void LeeTabla(engine::Database& bdd, const std::string& tabla,
                   const std::vector<std::string>& campos);
@@ -75,7 +74,6 @@ class RegistrosPorMslink {
     engine::TableSchema campos_;  // the fields kept, as a table of their own
     std::string guardados_;       // the fields kept of each first record, packed
     bool leidos_ = false;
-    size_t distintos_ = 0;
     size_t siguiente_ = 0;  // the slot where working out ahead goes on
 };
 

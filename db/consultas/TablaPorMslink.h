@@ -24,6 +24,12 @@ class TablaPorMslink {
         }
     }
 
+    // Asks the processor to fetch where `mslink` would be, ahead of its lookup or
+    // insertion: a batch of scattered mslinks then waits for memory about once.
+    void Anticipa(int32_t mslink) const {
+        if (!huecos_.empty()) __builtin_prefetch(&huecos_[Inicio(mslink)]);
+    }
+
     // Keeps `valor` for `mslink` unless a value is kept already (the first stays).
     void InsertaSiFalta(int32_t mslink, const Valor& valor) {
         if (2 * (usados_ + 1) > huecos_.size())
