@@ -194,12 +194,11 @@ RespuestaGeneral RespuestaDe(Estado& estado, IndicesRecorrido& indices, const st
              estado.EntitynumActual, Mslink, estado.NombreFicheroBin, estado.NombreBdDParticular});
         throw FinPrograma{kYaAdaptado};
     }
+    const std::vector<Igualdad> condiciones =
+        CondicionesGenerales(estado, indices, Tabla, Mslink, std::move(resultado));
     ConsultasEnMemoria& general = indices.ConsultasGeneral();
-    const RespuestaGeneral respuesta = RespuestaGeneralDe(
-        general, Mslink,
-        general.Busca(Tabla,
-                      CondicionesGenerales(estado, indices, Tabla, Mslink, std::move(resultado)),
-                      kCamposGeneral));
+    const RespuestaGeneral respuesta =
+        RespuestaGeneralDe(general, Mslink, general.Busca(Tabla, condiciones, kCamposGeneral));
     registros.Anota(Mslink, respuesta.Empaquetada());
     // The records the walk has yet to meet are worked out some at a time, ahead of it.
     registros.AnotaPorAdelantado(

@@ -9,11 +9,9 @@
 namespace pelmora {
 namespace {
 
-// The mslink a stored value equals, as a number literal compared with a number
-// column equals it: false for Null, for what is not a number, and for values no
-// 32-bit number equals.
+// The mslink a stored number equals, as a number literal compared with a number
+// column equals it: false for values no 32-bit number equals.
 bool MslinkDe(const engine::Value& valor, int32_t& mslink) {
-    if (!valor.isNumeric()) return false;
     const double numero = valor.toDouble();
     if (numero != std::trunc(numero) || numero < std::numeric_limits<int32_t>::min() ||
         numero > std::numeric_limits<int32_t>::max())
@@ -68,8 +66,15 @@ void RegistrosPorMslink::LeeTabla(engine::Database& bdd, const std::string& tabl
         tanda.clear();
     };
     for (size_t leidas = 0; cursor->next();) {
+        const engine::Value valor = cursor->value(columna);
+        if (!valor.isNumeric()) continue;  // matches nothing, and the lookup reads no more of it
         int32_t mslink = 0;
-        if (!MslinkDe(cursor->value(columna), mslink)) continue;
+        if (!MslinkDe(valor, mslink)) {
+            // A number no mslink equals: its fields are read all the same, as the lookup
+            // reads them, so that one it cannot read fails here as there.
+            for (int c : guardadas) static_cast<void>(cursor->value(c));
+            continue;
+        }
         if (guardados_.size() > std::numeric_limits<uint32_t>::max()) return;  // too large to name
         registros_.Anticipa(mslink);
         tanda.emplace_back(mslink, static_cast<uint32_t>(guardados_.size()));
